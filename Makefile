@@ -1,0 +1,46 @@
+# Front door for newcomers and CI. Everything real happens in CMake.
+BUILD   ?= build
+CMAKE_FLAGS ?=
+JOBS    ?= $(shell nproc)
+DEB_PKGS = qt6-base-dev libusb-1.0-0-dev libgtest-dev libgmock-dev cmake ninja-build clang xvfb pkg-config g++
+
+.PHONY: all deps configure build test demo screenshots bench format clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(DEB_PKGS); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "installing:$$missing"; \
+	  SUDO=""; [ "$$(id -u)" = 0 ] || SUDO=sudo; \
+	  $$SUDO apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing >/dev/null; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+configure: $(BUILD)/build.ninja
+
+build: deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+demo: build
+	@if [ -x tools/demo.sh ]; then tools/demo.sh $(BUILD); else echo "demo: not yet"; fi
+
+screenshots: build
+	@if [ -x tools/screenshots.sh ]; then tools/screenshots.sh $(BUILD); else echo "screenshots: not yet"; fi
+
+bench: build
+	@if [ -x tools/bench.sh ]; then tools/bench.sh $(BUILD); else echo "bench: not yet"; fi
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)
