@@ -1,0 +1,127 @@
+#include "app/Startup.h"
+
+#include <sys/stat.h>
+
+#include "pjl/Pjl.h"
+#include "platform/Ini.h"
+
+namespace tav {
+
+int CheckWindowsVersion() { return 3; }
+
+Application::Application(UiHost& ui, StartupHooks hooks) : m_ctx(ui), m_hooks(std::move(hooks)) {}
+
+std::string Application::RegistryLanguageCode() const {
+    const bool machine = StrEqual(m_ctx.Config("Common", "APPNAME", "2", 6), "2");
+    std::string keyPath = "Software\\QVPrint";
+    if (!m_ctx.cfg.oemId.empty()) keyPath += "\\" + m_ctx.cfg.oemId;
+    std::string code;
+    if (!RegistryReadString(machine ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser, keyPath,
+                            machine ? "ZkCntCode" : "TavCntCode", code, 260) ||
+        code.empty())
+        return "EN";
+    return code;
+}
+
+void Application::SetUpLanguage() {
+    AppConfig& cfg = m_ctx.cfg;
+    cfg.langCode = RegistryLanguageCode();
+    const std::string langInfo = cfg.programFolder + "langinfo.ini";
+    const std::string section = ReadIniString(langInfo, "Config", cfg.langCode, "", 31);
+    const std::string help = ReadIniString(langInfo, section, "PHELP.CHM", "", 31);
+    const std::string file = ReadIniString(langInfo, section, "STR_FILE", "", 31);
+    cfg.helpFilePath = cfg.programFolder + help;
+    cfg.langFilePath = cfg.programFolder + file;
+    // A help file installed read-only must still be replaceable by an update.
+    struct stat st;
+    if (!help.empty() && stat(cfg.helpFilePath.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        chmod(cfg.helpFilePath.c_str(), st.st_mode | S_IWUSR);
+    cfg.koreanLanguage = StrEqual(cfg.langCode, "KR");
+}
+
+StartupOutcome Application::InitInstance(const std::string& programFolder) {
+    AppContext& ctx = m_ctx;
+    AppConfig& cfg = ctx.cfg;
+    // 1. Configuration path and the two integer switches.
+    cfg.programFolder = programFolder.empty() ? ProgramFolder() : programFolder;
+    if (cfg.programFolder.back() != '/') cfg.programFolder += '/';
+    cfg.configFilePath = cfg.programFolder + "comtav.ini";
+    cfg.debugMsg = ctx.ConfigInt("Common", "DebugMsg", 0);
+    cfg.usb = ctx.ConfigInt("Common", "USB", 0);
+
+    // 2. The device libraries, before anything talks to the printer.
+    cfg.twoLibraryMode = StrEqual(ctx.Config("Common", "QVUSB", "0", 6), "1");
+    bool bound = m_hooks.bindLibraries ? m_hooks.bindLibraries(ctx)
+                                       : ctx.link.Bind(cfg.twoLibraryMode, cfg.programFolder);
+    if (!bound) return StartupOutcome::LibraryMissing;
+
+    // 3. OEM sub-key and the read delay.
+    cfg.oemId = ctx.Config("Common", "OEMID", "", 31);
+    cfg.readDelay = static_cast<uint16_t>(ctx.ConfigInt("Common", "TIMER", 0));
+
+    // 4 to 8. Language.
+    SetUpLanguage();
+
+    // 9. USB on the old platform is refused.
+    if (CheckWindowsVersion() == 2 && cfg.usb != 0) {
+        ctx.Message(ctx.GetLangText("STRING", "IDS_NOT_SUPPORT"), MsgIcon::Error);
+        return StartupOutcome::NotSupported;
+    }
+
+    // 10. One copy at a time, named after the product title.
+    m_instance = std::make_unique<SingleInstance>(ctx.ProductTitle());
+    if (m_instance->AlreadyExists()) return StartupOutcome::AlreadyRunning;
+
+    // 11. Firmware-update-only mode checks the printer before anything else.
+    m_firmwareOnly = ctx.ConfigFlag("COMMON", "AUTOFWUP");
+    if (m_firmwareOnly) {
+        const std::string deviceId = ctx.Config("COMMON", "DeviceID", "", 127);
+        if (!ctx.link.AcquirePort()) return StartupOutcome::PortBusy;
+        if (!ctx.link.IsPrinterConnected(deviceId)) {
+            ctx.Message("Printer is not connected!!", MsgIcon::Error);
+            ctx.link.ReleasePort();
+            return StartupOutcome::NotConnected;
+        }
+        if (!ctx.link.IsPrinterReady()) {
+            ctx.Message("Printer is not ready!!", MsgIcon::Error);
+            ctx.link.ReleasePort();
+            return StartupOutcome::NotReady;
+        }
+        ctx.link.ReleasePort();
+    }
+
+    // 12. Offline debug mode: no printer, every capability but bits 6 and 7.
+    m_offline = ctx.ConfigFlag("Common", "Debug");
+    if (m_offline) {
+        ctx.Debug("[TAV] DEBUGMODE!!!\n");
+        ctx.Message("Debug Mode!");
+        ctx.store.reported.featureFlags = 0xFFFFFF3Fu;
+        ctx.store.edited.featureFlags = 0xFFFFFF3Fu;
+    } else {
+        // 13 and 14. Hold the port for the settings query.
+        if (!ctx.link.AcquirePort()) return StartupOutcome::PortBusy;
+        int answered;
+        {
+            WaitCursor cursor(ctx.ui);
+            answered = QueryPrinterSettings(ctx);
+        }
+        if (!answered) {
+            ctx.Message(ctx.GetLangText("STRING", "IDS_NOT_RESPOND"), MsgIcon::Error);
+            ctx.link.ReleasePort();
+            return StartupOutcome::NoResponse;
+        }
+        if (m_hooks.loadSettingsRecord) m_hooks.loadSettingsRecord(ctx);
+    }
+
+    // 15. The main window; the port is free while it runs.
+    ctx.link.ReleasePort();
+    if (m_hooks.runMainWindow) m_hooks.runMainWindow(ctx);
+    return StartupOutcome::Ran;
+}
+
+void Application::ExitInstance() {
+    m_ctx.link.Unbind();
+    m_instance.reset();
+}
+
+}  // namespace tav

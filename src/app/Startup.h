@@ -1,0 +1,59 @@
+// The application object's start and end: from process start to the main window, and back.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "pjl/AppContext.h"
+#include "platform/Platform.h"
+
+namespace tav {
+
+// Why start-up stopped, so callers and tests can tell the paths apart.
+enum class StartupOutcome {
+    Ran,              // the main window ran and closed
+    LibraryMissing,   // a device library could not be loaded (silent)
+    NotSupported,     // USB on the old platform
+    AlreadyRunning,   // a second copy (silent)
+    NotConnected,     // firmware-update-only mode: printer not found
+    NotReady,         // firmware-update-only mode: printer not ready
+    PortBusy,         // the port cannot be acquired
+    NoResponse,       // the printer did not answer the settings query
+};
+
+struct StartupHooks {
+    // Step 14: parses the reply into the settings store. Absent: the reply stays in ReplyBuffer.
+    std::function<void(AppContext&)> loadSettingsRecord;
+    // Step 15: builds and runs the main window modally; returns when it closes.
+    std::function<void(AppContext&)> runMainWindow;
+    // Binds the device libraries; the default loads them by name from the program folder.
+    std::function<bool(AppContext&)> bindLibraries;
+};
+
+// 1 Windows 98/Me, 2 NT 4.0, 3 2000 and later, 4 95 and anything else, 0 unknown. Here the
+// platform is always the modern one.
+int CheckWindowsVersion();
+
+class Application {
+public:
+    explicit Application(UiHost& ui, StartupHooks hooks = {});
+    // Paths: the program folder (with '/'); ProgramFolder() when empty.
+    StartupOutcome InitInstance(const std::string& programFolder = {});
+    void ExitInstance();
+
+    AppContext& Context() { return m_ctx; }
+    bool OfflineDebugMode() const { return m_offline; }
+    bool FirmwareUpdateOnly() const { return m_firmwareOnly; }
+
+private:
+    void SetUpLanguage();
+    std::string RegistryLanguageCode() const;
+
+    AppContext m_ctx;
+    StartupHooks m_hooks;
+    std::unique_ptr<SingleInstance> m_instance;
+    bool m_offline = false;
+    bool m_firmwareOnly = false;
+};
+
+}  // namespace tav

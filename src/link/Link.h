@@ -1,0 +1,54 @@
+// The printer link: the port lock and one open-transfer-close per write and per read, through
+// whichever device library start-up bound. Port calls go to the port library, device calls to
+// the primary one; in the ordinary mode both are the same library.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "link/DeviceLibrary.h"
+
+namespace tav {
+
+inline constexpr const char* kDeviceLibrary = "libqvdevm.so";
+inline constexpr const char* kUsbDeviceLibrary = "libqvdevms.so";
+
+class Link {
+public:
+    struct Callbacks {
+        std::function<std::string()> deviceName;  // read afresh at each open
+        std::function<void()> showPortBusy;       // the busy message, shown by AcquirePort
+        std::function<void(const std::string&)> debug;
+    };
+
+    // Loads the libraries by name; false (and nothing bound) when any of them cannot be loaded.
+    bool Bind(bool twoLibraryMode, const std::string& programFolder);
+    // Tests and embedders bind their own; port may be the same object as primary.
+    void Bind(std::shared_ptr<DeviceLibrary> primary, std::shared_ptr<DeviceLibrary> port);
+    void Unbind();
+    bool IsBound() const { return m_primary != nullptr; }
+    void SetCallbacks(Callbacks callbacks) { m_callbacks = std::move(callbacks); }
+
+    int AcquirePort();
+    int ReleasePort();
+    int WritePrinter(const void* data, uint32_t length);
+    int ReadPrinter(void* buffer, uint32_t capacity);
+    bool IsPrinterConnected(const std::string& deviceName);
+    bool IsPrinterReady();
+
+private:
+    template <typename Fn>
+    Fn Entry(DeviceLibrary* lib, const char* name);
+    // Open for a data transfer; false when the library fails or lacks the entry point.
+    bool OpenForTransfer();
+    void CloseDevice(int how);
+    std::string DeviceName() const;
+    void Debug(const std::string& text) const;
+
+    std::shared_ptr<DeviceLibrary> m_primary;
+    std::shared_ptr<DeviceLibrary> m_port;
+    Callbacks m_callbacks;
+};
+
+}  // namespace tav

@@ -1,0 +1,61 @@
+#include "pjl/AppContext.h"
+
+#include "platform/Ini.h"
+#include "platform/Platform.h"
+
+namespace tav {
+
+AppContext::AppContext(UiHost& host) : ui(host) { WireLink(); }
+
+std::string AppContext::Config(std::string_view section, std::string_view key, std::string_view def,
+                               size_t maxChars) const {
+    return ReadIniString(cfg.configFilePath, section, key, def, maxChars);
+}
+
+int AppContext::ConfigInt(std::string_view section, std::string_view key, int def) const {
+    return GetPrivateProfileInt(section, key, def, cfg.configFilePath);
+}
+
+bool AppContext::ConfigFlag(std::string_view section, std::string_view key) const {
+    return ReadIniFlag(cfg.configFilePath, section, key);
+}
+
+std::string AppContext::GetLangText(std::string_view section, std::string_view key, size_t maxChars) const {
+    return ReadIniString(cfg.langFilePath, section, key, "", maxChars);
+}
+
+std::string AppContext::GetAppTitleKey() const {
+    const std::string app = Config("Common", "APPNAME", "2", 6);
+    if (StrEqual(app, "0")) return "IDL_APPNAME";
+    if (StrEqual(app, "1")) return "IDL_APPNAME_C";
+    return "IDL_APPNAME_P";
+}
+
+std::string AppContext::ProductTitle() const { return GetLangText("ABOUT", GetAppTitleKey()); }
+
+bool AppContext::IsKalor() const { return StrEqual(Config("Common", "STRING", "ORB", 6), "KALOR"); }
+
+MsgResult AppContext::Message(const std::string& text, MsgIcon icon, MsgButtons buttons) {
+    return ui.MessageBox(text, ProductTitle(), icon, buttons);
+}
+
+void AppContext::ShowPrinterError() { Message(GetLangText("STRING", "IDS_ERRORSTRING", 63), MsgIcon::Error); }
+
+void AppContext::Debug(const std::string& text) const { DebugOut(text); }
+
+std::string AppContext::DeviceName() const {
+    if (!cfg.deviceOverride.empty()) return cfg.deviceOverride;
+    return Config("Common", "DeviceID", "s", 31);
+}
+
+void AppContext::WireLink() {
+    Link::Callbacks cb;
+    cb.deviceName = [this] { return DeviceName(); };
+    cb.showPortBusy = [this] {
+        ui.MessageBox(GetLangText("COMMON", "IDS_STRING107", 255), ProductTitle(), MsgIcon::None, MsgButtons::Ok);
+    };
+    cb.debug = [this](const std::string& text) { Debug(text); };
+    link.SetCallbacks(std::move(cb));
+}
+
+}  // namespace tav

@@ -1,0 +1,45 @@
+// PJL job framing and the fixed queries that several pages share.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "pjl/AppContext.h"
+
+namespace tav {
+
+inline constexpr std::string_view UEL = "\x1b%-12345X";
+
+// Composes UEL + "@PJL\r\n" + each line + CR LF + UEL into the job buffer; returns the length, or 0
+// when the job would not fit (nothing is sent then).
+size_t ComposeJob(JobBuffer& job, std::initializer_list<std::string_view> lines);
+size_t ComposeJobLines(JobBuffer& job, const std::vector<std::string>& lines);
+
+// Pauses (resume = false) or resumes the port monitor.
+void NotifyPortMonitor(AppContext& ctx, bool resume);
+
+// Pause on construction, resume on every path out.
+class PortMonitorPause {
+public:
+    explicit PortMonitorPause(AppContext& ctx) : m_ctx(ctx) { NotifyPortMonitor(ctx, false); }
+    ~PortMonitorPause() { NotifyPortMonitor(m_ctx, true); }
+    PortMonitorPause(const PortMonitorPause&) = delete;
+    PortMonitorPause& operator=(const PortMonitorPause&) = delete;
+
+private:
+    AppContext& m_ctx;
+};
+
+int ReadSettings(AppContext& ctx);
+int QueryPrinterSettings(AppContext& ctx);
+int InitializePrinter(AppContext& ctx);
+// The name on success, nothing on failure.
+std::optional<std::string> SendTestPrint(AppContext& ctx, std::string_view name);
+int QueryFontInfo(AppContext& ctx);
+int QueryFormInfo(AppContext& ctx);
+void HexDump(const AppContext& ctx, const uint8_t* data, size_t count);
+// The rows HexDump writes, for callers that show them elsewhere.
+std::vector<std::string> HexDumpRows(const uint8_t* data, size_t count);
+
+}  // namespace tav

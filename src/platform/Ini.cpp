@@ -1,0 +1,179 @@
+#include "platform/Ini.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace tav {
+namespace {
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+std::string_view StripQuotes(std::string_view v) {
+    if (v.size() >= 2 && ((v.front() == '"' && v.back() == '"') || (v.front() == '\'' && v.back() == '\'')))
+        return v.substr(1, v.size() - 2);
+    return v;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+// Walks the text line by line and calls onEntry(sectionLower, keyLower, value) for each
+// key line; stops early when it returns true.
+template <typename F>
+void Walk(std::string_view text, F&& onEntry, std::vector<std::string>* sections = nullptr) {
+    if (text.size() >= 3 && static_cast<unsigned char>(text[0]) == 0xEF &&
+        static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF)
+        text.remove_prefix(3);
+    std::string section;
+    std::vector<std::string> seen;
+    bool inSection = false;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = Trim(text.substr(pos, end - pos));
+        pos = end + 1;
+        if (line.empty() || line.front() == ';') continue;
+        if (line.front() == '[') {
+            size_t close = line.find(']');
+            if (close == std::string_view::npos) continue;
+            section = Lower(Trim(line.substr(1, close - 1)));
+            // A repeated section is ignored whole: the first one wins.
+            inSection = std::find(seen.begin(), seen.end(), section) == seen.end();
+            if (inSection) {
+                seen.push_back(section);
+                if (sections) sections->push_back(section);
+            }
+            continue;
+        }
+        if (!inSection) continue;
+        size_t eq = line.find('=');
+        if (eq == std::string_view::npos) continue;
+        std::string_view key = Trim(line.substr(0, eq));
+        if (key.empty()) continue;
+        std::string_view value = StripQuotes(Trim(line.substr(eq + 1)));
+        if (onEntry(section, Lower(key), value)) return;
+    }
+}
+
+}  // namespace
+
+size_t GetPrivateProfileString(std::string_view section, std::string_view key, std::string_view def,
+                               char* buf, size_t size, const std::string& path) {
+    if (!buf || size == 0) return 0;
+    std::string text;
+    std::string found;
+    bool have = false;
+    if (ReadWholeFile(path, text)) {
+        const std::string wantSection = Lower(section);
+        const std::string wantKey = Lower(key);
+        Walk(text, [&](const std::string& s, const std::string& k, std::string_view v) {
+            if (s == wantSection && k == wantKey) {
+                found.assign(v);
+                have = true;
+                return true;  // the first of duplicates wins
+            }
+            return false;
+        });
+    }
+    std::string_view value = have ? std::string_view(found) : def;
+    size_t n = std::min(value.size(), size - 1);
+    std::memcpy(buf, value.data(), n);
+    buf[n] = '\0';
+    return n;
+}
+
+int GetPrivateProfileInt(std::string_view section, std::string_view key, int def, const std::string& path) {
+    char buf[64];
+    if (GetPrivateProfileString(section, key, {}, buf, sizeof buf, path) == 0) return def;
+    const char* p = buf;
+    bool negative = false;
+    if (*p == '-' || *p == '+') negative = (*p++ == '-');
+    if (!std::isdigit(static_cast<unsigned char>(*p))) return def;
+    long long v = 0;
+    while (std::isdigit(static_cast<unsigned char>(*p))) {
+        v = v * 10 + (*p++ - '0');
+        if (v > 0x7FFFFFFFLL) v = 0x7FFFFFFFLL;  // saturate rather than wrap
+    }
+    return static_cast<int>(negative ? -v : v);
+}
+
+std::string ReadIniString(const std::string& path, std::string_view section, std::string_view key,
+                          std::string_view def, size_t maxChars) {
+    std::string buf(maxChars + 1, '\0');
+    size_t n = GetPrivateProfileString(section, key, def, buf.data(), buf.size(), path);
+    buf.resize(n);
+    return buf;
+}
+
+bool ReadIniFlag(const std::string& path, std::string_view section, std::string_view key) {
+    char buf[5];
+    GetPrivateProfileString(section, key, "0", buf, sizeof buf, path);
+    return StrEqual(buf, "1");
+}
+
+bool StrEqual(const char* a, const char* b) {
+    if (!a || !b) return a == b;
+    return std::strcmp(a, b) == 0;
+}
+
+bool StrEqual(std::string_view a, std::string_view b) { return a == b; }
+
+IniDocument IniDocument::Load(const std::string& path) {
+    std::string text;
+    if (!ReadWholeFile(path, text)) return {};
+    return Parse(text);
+}
+
+IniDocument IniDocument::Parse(std::string_view text) {
+    IniDocument doc;
+    Walk(
+        text,
+        [&](const std::string& s, const std::string& k, std::string_view v) {
+            doc.m_entries.push_back({s, k, std::string(v)});
+            return false;
+        },
+        &doc.m_sections);
+    return doc;
+}
+
+bool IniDocument::Find(std::string_view section, std::string_view key, std::string& value) const {
+    const std::string s = Lower(section), k = Lower(key);
+    for (const auto& e : m_entries)
+        if (e.section == s && e.key == k) {
+            value = e.value;
+            return true;
+        }
+    return false;
+}
+
+std::string IniDocument::Get(std::string_view section, std::string_view key, std::string_view def) const {
+    std::string v;
+    return Find(section, key, v) ? v : std::string(def);
+}
+
+bool IniDocument::HasSection(std::string_view section) const {
+    const std::string s = Lower(section);
+    return std::find(m_sections.begin(), m_sections.end(), s) != m_sections.end();
+}
+
+}  // namespace tav
