@@ -1,0 +1,108 @@
+#include "diagpanel/NuxDevice.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+
+namespace nux {
+
+DlDeviceLibrary::DlDeviceLibrary(std::string programFolder, DebugOut debug)
+    : m_programFolder(std::move(programFolder)), m_debug(std::move(debug)) {}
+
+DlDeviceLibrary::~DlDeviceLibrary() { Unbind(); }
+
+bool DlDeviceLibrary::Bind(NuxDeviceApi& api) {
+    Unbind();
+    api = {};
+    if (!m_programFolder.empty()) {
+        std::string path = m_programFolder;
+        if (path.back() != '/') path += '/';
+        path += kLibraryName;
+        m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
+    if (!m_handle) m_handle = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
+    if (!m_handle) {
+        if (m_debug) {
+            const char* why = dlerror();
+            m_debug(std::string("[NUX] cannot load ") + kLibraryName + ": " + (why ? why : "unknown"));
+        }
+        return false;
+    }
+    api.open = reinterpret_cast<DeviceOpenFn>(dlsym(m_handle, "DeviceOpen"));
+    api.write = reinterpret_cast<DeviceWriteFn>(dlsym(m_handle, "DeviceWrite"));
+    api.read = reinterpret_cast<DeviceReadFn>(dlsym(m_handle, "DeviceRead"));
+    api.close = reinterpret_cast<DeviceCloseFn>(dlsym(m_handle, "DeviceClose"));
+    api.control = reinterpret_cast<GetDeviceIoControlFn>(dlsym(m_handle, "GetDeviceIoControl"));
+    return true;
+}
+
+void DlDeviceLibrary::Unbind() {
+    if (m_handle) dlclose(m_handle);
+    m_handle = nullptr;
+}
+
+bool TableDeviceLibrary::Bind(NuxDeviceApi& api) {
+    ++m_binds;
+    if (!m_available) return false;
+    api = m_api;
+    return true;
+}
+
+namespace {
+// Unbinds on every path out of an operation.
+class BoundLibrary {
+public:
+    explicit BoundLibrary(NuxDeviceLibrary& library) : m_library(library), m_bound(library.Bind(m_api)) {}
+    ~BoundLibrary() { m_library.Unbind(); }
+    BoundLibrary(const BoundLibrary&) = delete;
+    BoundLibrary& operator=(const BoundLibrary&) = delete;
+    bool Ok() const { return m_bound; }
+    const NuxDeviceApi& Api() const { return m_api; }
+
+private:
+    NuxDeviceLibrary& m_library;
+    NuxDeviceApi m_api;
+    bool m_bound;
+};
+} // namespace
+
+NuxDevice::NuxDevice(NuxDeviceLibrary& library, std::string deviceId, DebugOut debug)
+    : m_library(library), m_deviceId(std::move(deviceId)), m_debug(std::move(debug)) {}
+
+std::uint32_t NuxDevice::Write(const void* data, std::uint32_t length) {
+    BoundLibrary lib(m_library);
+    const NuxDeviceApi& api = lib.Api();
+    if (!lib.Ok() || !api.open || !api.write || !api.close) return 0;
+    if (api.open(2, 4, 0, 0, m_deviceId.c_str()) == 0) return 0;
+    std::uint32_t written = 0;
+    api.write(data, length, &written);
+    api.close(4);
+    // A library that claims more than it was given has not written what we asked for.
+    return written <= length ? written : 0;
+}
+
+std::uint32_t NuxDevice::Read(std::uint8_t* reply) {
+    BoundLibrary lib(m_library);
+    const NuxDeviceApi& api = lib.Api();
+    if (!lib.Ok() || !api.open || !api.read || !api.close || !api.control) return 0;
+    if (api.open(2, 4, 0, 0, m_deviceId.c_str()) == 0) return 0;
+    const std::uint8_t first = 16;
+    const std::uint8_t second = 0;
+    std::uint32_t returned = 0;
+    api.control(QVDEVM_IOCTL_NOP_A, &first, 1, nullptr, 0, &returned);
+    returned = 0;
+    api.control(QVDEVM_IOCTL_NOP_B, &second, 1, nullptr, 0, &returned);
+    std::uint32_t count = 0;
+    api.read(reply, kReplySize, &count);
+    if (count == 0) api.read(reply, kReplySize, &count);
+    if (m_debug) {
+        char text[80];
+        std::snprintf(text, sizeof text, "[NUX] <Read data-Befor return> Read data: %u", count);
+        m_debug(text);
+    }
+    if (count > kReplySize) count = 0;
+    api.close(4);
+    return count;
+}
+
+} // namespace nux

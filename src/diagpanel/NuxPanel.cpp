@@ -1,0 +1,80 @@
+#include "diagpanel/NuxPanel.h"
+
+#include <array>
+#include <cstdio>
+
+namespace nux {
+
+std::string FormatConfigTrace(const NuxConfig& config) {
+    std::string text = "[NUX] vid : ";
+    char number[16];
+    std::snprintf(number, sizeof number, "%x", static_cast<unsigned>(config.vid));
+    text += number;
+    text += ", pid : ";
+    std::snprintf(number, sizeof number, "%x", static_cast<unsigned>(config.pid));
+    text += number;
+    text += ", Did : ";
+    text += config.deviceId;
+    return text;
+}
+
+NuxPanel::NuxPanel(const NuxConfig& config, NuxDevice& device, NuxBoxes& boxes, DebugOut debug)
+    : m_config(config), m_device(device), m_boxes(boxes), m_debug(std::move(debug)) {}
+
+void NuxPanel::Trace(std::string_view text) const {
+    if (m_debug) m_debug(text);
+}
+
+bool NuxPanel::WriteWhole(const std::string& job) {
+    const auto length = static_cast<std::uint32_t>(job.size());
+    // A job cut short never reaches the printer as a job, so it counts as not written.
+    return m_device.Write(job.data(), length) == length;
+}
+
+void NuxPanel::EnterDiagnosticMode() {
+    const std::string job = BuildEnterModeJob();
+    if (m_config.debug != 0 && !m_boxes.AskYesNo(job, "PJL Data")) return;
+    if (!WriteWhole(job)) {
+        m_boxes.ShowMessage("Write Error!!", "Fuser Setting");
+        return;
+    }
+    if (m_config.debug != 0) m_boxes.ShowMessage("Write Success!!", "Fuser Setting");
+}
+
+bool NuxPanel::Exchange(std::string_view code) {
+    const bool debug = m_config.debug != 0;
+    const std::string job = BuildKeyJob(code);
+    if (debug) {
+        if (!m_boxes.AskYesNo(job, "PJL Data")) return false;
+        char text[64];
+        std::snprintf(text, sizeof text, "[NUX] SendPJL() - count = %zu\n", job.size());
+        Trace(text);
+    }
+    if (WriteWhole(job)) {
+        Trace("[NUX] Write success");
+    } else {
+        Trace("[NUX] SendCommand() -Write Error");
+        if (!debug) return false;
+    }
+
+    std::array<std::uint8_t, kReplySize> reply{};
+    m_lines = {};
+    const std::uint32_t count = m_device.Read(reply.data());
+    if (count == 0 && !debug) {
+        Trace("[NUX] SendCommand() -Read Error");
+        return false;
+    }
+    m_lines = SplitDisplayReply(reply.data(), count);
+    HexDump(reply.data(), reply.size(), m_debug);
+    Trace("[NUX] g_strDisplay1 = " + m_lines.line1);
+    Trace("[NUX] g_strDisplay2 = " + m_lines.line2);
+    return true;
+}
+
+bool NuxPanel::PressKey(std::string_view code) {
+    if (Exchange(code) || m_config.debug != 0) return true;
+    m_boxes.ShowMessage("Error sending command to the printer", "NUX Mode");
+    return false;
+}
+
+} // namespace nux
