@@ -1,0 +1,99 @@
+// The settings record against byte vectors written by hand.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "pjl/SettingsRecord.h"
+
+using namespace tav;
+
+namespace {
+class RecordTest : public ::testing::Test {
+protected:
+    void Reply(std::initializer_list<uint8_t> bytes) {
+        ctx.replyBuffer.fill(0);
+        std::copy(bytes.begin(), bytes.end(), ctx.replyBuffer.begin());
+    }
+    RecordingUiHost ui;
+    AppContext ctx{ui};
+};
+}  // namespace
+
+TEST_F(RecordTest, EntriesStartAtZeroWhenTheFirstByteIsZero) {
+    Reply({0x00, 0x01, 0x05, 0x02, 0x02, 0x00, 0x03, 0xFF, 0x00});
+    EXPECT_TRUE(LoadSettingsRecord(ctx));
+    EXPECT_EQ(ctx.store.reported.paper, 5);
+    EXPECT_EQ(ctx.store.reported.copies, 3);
+    EXPECT_EQ(ctx.store.edited, ctx.store.reported);
+}
+
+TEST_F(RecordTest, ANonZeroFirstByteIsAThreeByteHeader) {
+    Reply({0x07, 0x03, 0x02, 0x02, 0x02, 0x00, 0x09, 0xC6, 0x04, 0x20, 0x00, 0x00, 0x80, 0xFF, 0x00});
+    EXPECT_TRUE(LoadSettingsRecord(ctx));
+    EXPECT_EQ(ctx.store.reported.copies, 9);
+    EXPECT_EQ(ctx.store.reported.duplex, 0);  // header bytes were not taken as index 7
+    EXPECT_EQ(ctx.store.edited.featureFlags, 0x20000080u);
+}
+
+TEST_F(RecordTest, WidthComesFromTheIndexAndUnknownIndicesUseTheirLength) {
+    // Index 3 claims length 2 but is one byte wide; index 21 (not stored) skips 3 value bytes.
+    Reply({0x00, 0x01, 0x02, 0x03, 0x02, 0x01, 0x15, 0x03, 0xAA, 0xBB, 0xCC, 0x05, 0x01, 0x04, 0xC8, 0x00});
+    EXPECT_TRUE(LoadSettingsRecord(ctx));
+    EXPECT_EQ(ctx.store.reported.paper, 2);
+    EXPECT_EQ(ctx.store.reported.orientation, 1);
+    EXPECT_EQ(ctx.store.reported.topMargin, 4);
+    // Index 46: one byte held in a two-byte field.
+    Reply({0x00, 0x01, 0x00, 0x2E, 0x01, 0x07, 0x30, 0x01, 0x09, 0xFF, 0x00});
+    EXPECT_TRUE(LoadSettingsRecord(ctx));
+    EXPECT_EQ(ctx.store.reported.ksc5895Font, 7);
+    EXPECT_EQ(ctx.store.reported.ksc5895AutoWrap, 9);
+}
+
+TEST_F(RecordTest, ARecordWithoutItsEndLeavesEditedAlone) {
+    ctx.store.edited.copies = 42;
+    Reply({0x00, 0x01, 0x04, 0x02, 0x02, 0x00, 0x07});
+    EXPECT_FALSE(LoadSettingsRecord(ctx));
+    EXPECT_EQ(ctx.store.reported.copies, 7);
+    EXPECT_EQ(ctx.store.edited.copies, 42);
+}
+
+TEST_F(RecordTest, ListsAndCountsSurviveAndResidentCountFollowsTheBrand) {
+    auto fonts = std::make_shared<std::vector<FlashFontEntry>>(2);
+    ctx.store.edited.fontList = fonts;
+    ctx.store.edited.flashFontCount = 2;
+    ctx.store.edited.formCount = 5;
+    Reply({0x00, 0x01, 0x01, 0xFF, 0x00});
+    EXPECT_TRUE(LoadSettingsRecord(ctx));
+    EXPECT_EQ(ctx.store.reported.fontList, fonts);
+    EXPECT_EQ(ctx.store.edited.flashFontCount, 2u);
+    EXPECT_EQ(ctx.store.edited.formCount, 5u);
+    EXPECT_EQ(ctx.store.edited.residentFontCount, 54u);
+}
+
+TEST_F(RecordTest, WalkNeverLeavesTheBufferWhateverTheBytes) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 2000; ++round) {
+        for (auto& b : ctx.replyBuffer) b = static_cast<uint8_t>(rng() % 200);  // rarely an end mark
+        ctx.replyBuffer[4095] = 0x10;
+        ctx.replyBuffer[4094] = 0x10;
+        LoadSettingsRecord(ctx);
+    }
+    // An entry that would run past the end stops the walk rather than reading on.
+    ctx.replyBuffer.fill(0x01);
+    ctx.replyBuffer[4094] = 0xC6;  // 4-byte field with two bytes left
+    EXPECT_FALSE(LoadSettingsRecord(ctx));
+}
+
+TEST_F(RecordTest, DebugDumpIsShownAsPrinterData) {
+    ctx.cfg.debugMsg = 1;
+    Reply({0x00, 0x01, 0x05, 0x02, 0x02, 0x00, 0x03, 0x15, 0x03, 1, 2, 3, 0xFF, 0x00});
+    LoadSettingsRecord(ctx);
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].caption, "Printer data");
+    // Index 21 has no 1, 2 or 4 length: only its two bytes are passed over, so the walk goes on
+    // inside its value; after five entries a line break.
+    const std::string expect = "Index 0(1) = 5\tIndex 2(2) = 3\tIndex 21(3) = FFFFFFFF\tIndex 1(2) = 3FF\t"
+                               "Index 0(0) = FFFFFFFF\t\n";
+    EXPECT_EQ(ui.Messages()[0].text.substr(0, expect.size()), expect);
+    EXPECT_LE(ui.Messages()[0].text.size(), 4100u);
+}
