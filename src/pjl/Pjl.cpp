@@ -23,12 +23,6 @@ size_t Compose(JobBuffer& job, const Lines& lines) {
     return ok ? len : 0;
 }
 
-uint32_t BigEndian(const uint8_t* p, size_t n) {
-    uint32_t v = 0;
-    for (size_t i = 0; i < n; ++i) v = (v << 8) | p[i];
-    return v;
-}
-
 int WriteJob(AppContext& ctx, size_t len) {
     if (len == 0) return 0;
     return ctx.link.WritePrinter(ctx.jobBuffer.data(), static_cast<uint32_t>(len));
@@ -86,7 +80,7 @@ int QueryFontInfo(AppContext& ctx) {
     const size_t cap = reply.size();
     size_t got = static_cast<size_t>(ctx.link.ReadPrinter(reply.data(), static_cast<uint32_t>(cap)));
     if (got < 2) return 0;
-    const uint32_t count = BigEndian(reply.data(), 2);
+    const uint32_t count = ReadBigEndian(reply.data(), 2);
     ctx.store.edited.flashFontCount = count;
     if (count == 0) return 1;
     const size_t expected = 2 + 26 * static_cast<size_t>(count);
@@ -106,7 +100,7 @@ int QueryFontInfo(AppContext& ctx) {
         const uint8_t* rec = reply.data() + 2 + 26 * i;
         FlashFontEntry& e = (*list)[i];
         e.fontNumber = rec[0];
-        e.fontId = static_cast<uint16_t>(BigEndian(rec + 1, 2));
+        e.fontId = static_cast<uint16_t>(ReadBigEndian(rec + 1, 2));
         std::memcpy(e.typeface, rec + 3, 20);
         std::memcpy(e.symbolSet, rec + 23, 3);
     }
@@ -126,7 +120,7 @@ int QueryFormInfo(AppContext& ctx) {
     const int got = ctx.link.ReadPrinter(reply.data(), static_cast<uint32_t>(reply.size()));
     ctx.Debug("FSPSFORMINFO read bytes = " + std::to_string(got) + "\n");
     if (got <= 3 || got > static_cast<int>(reply.size())) return 0;
-    const uint32_t count = BigEndian(reply.data(), 4);
+    const uint32_t count = ReadBigEndian(reply.data(), 4);
     ctx.Debug("FSPSFORMINFO Count = " + std::to_string(static_cast<int32_t>(count)) + "\n");
     // A negative count (top bit set) is an empty list, as the printer means it; anything else
     // above 64 is refused and the previous count kept.
@@ -143,8 +137,8 @@ int QueryFormInfo(AppContext& ctx) {
     size_t filled = 0;
     for (; filled < count; ++filled) {
         if (pos + 8 > end) break;
-        const uint32_t recLen = BigEndian(reply.data() + pos, 4);
-        const uint32_t size = BigEndian(reply.data() + pos + 4, 4);
+        const uint32_t recLen = ReadBigEndian(reply.data() + pos, 4);
+        const uint32_t size = ReadBigEndian(reply.data() + pos + 4, 4);
         if (recLen < 4) break;
         const size_t nameLen = recLen - 4;
         // A name that would not fit its field, or that runs past the reply, ends the listing.

@@ -9,6 +9,13 @@
 
 namespace tav {
 
+// Printer replies carry their numbers big-endian.
+inline uint32_t ReadBigEndian(const uint8_t* p, size_t n) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < n; ++i) v = (v << 8) | p[i];
+    return v;
+}
+
 inline constexpr std::string_view UEL = "\x1b%-12345X";
 
 // Composes UEL + "@PJL\r\n" + each line + CR LF + UEL into the job buffer; returns the length, or 0

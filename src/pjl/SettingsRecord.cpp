@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "pjl/Pjl.h"
+
 namespace tav {
 namespace {
 
@@ -39,12 +41,6 @@ Field FieldOf(PrinterSettings& s, uint8_t index) {
     }
 }
 
-uint32_t BigEndian(const uint8_t* p, unsigned n) {
-    uint32_t v = 0;
-    for (unsigned i = 0; i < n; ++i) v = (v << 8) | p[i];
-    return v;
-}
-
 }  // namespace
 
 unsigned RecordFieldWidth(uint8_t index) {
@@ -77,7 +73,7 @@ std::string SettingsRecordDump(const ReplyBuffer& reply) {
         uint32_t value = 0xFFFFFFFFu;
         size_t next = pos + 2;
         if ((len == 1 || len == 2 || len == 4) && next + len <= reply.size()) {
-            value = BigEndian(&reply[next], len);
+            value = ReadBigEndian(&reply[next], len);
             next += len;
         }
         char entry[48];
@@ -113,7 +109,7 @@ bool LoadSettingsRecord(AppContext& ctx) {
         const size_t valueAt = pos + 2;
         const size_t length = width ? width : reply[pos + 1];
         if (valueAt + length > reply.size()) break;  // never past the buffer
-        if (width) SetRecordField(rep, index, BigEndian(&reply[valueAt], width));
+        if (width) SetRecordField(rep, index, ReadBigEndian(&reply[valueAt], width));
         pos = valueAt + length;
         if (index >= 200) {
             ended = true;
