@@ -19,7 +19,7 @@ void OnSignal(int) { g_stop = 1; }
 void Usage() {
     std::fprintf(stderr,
                  "usage: tavsim --profile FILE --port PORT --log FILE [--fault SPEC]... [--exit-after-idle SECONDS]\n"
-                 "              [--data-quiet-ms MS] [--max-hex BYTES]\n"
+                 "              [--data-quiet-ms MS] [--max-hex BYTES] [--split-pause-ms MS]\n"
                  "faults: no-reply, delay=MS, split=BYTES, truncate=BYTES, garbage, drop-after=JOBS, refuse\n");
 }
 
@@ -65,6 +65,9 @@ int main(int argc, char** argv) {
         } else if (a == "--data-quiet-ms") {
             if (!ParseLong(need(), 1, 3600000, n)) return std::fprintf(stderr, "tavsim: bad quiet time\n"), 2;
             opt.dataQuietMs = int(n);
+        } else if (a == "--split-pause-ms") {
+            if (!ParseLong(need(), 0, 60000, n)) return std::fprintf(stderr, "tavsim: bad --split-pause-ms\n"), 2;
+            opt.splitPauseMs = int(n);
         } else if (a == "--max-hex") {
             if (!ParseLong(need(), 0, 1L << 30, n)) return std::fprintf(stderr, "tavsim: bad --max-hex\n"), 2;
             opt.maxHex = size_t(n);

@@ -207,6 +207,18 @@ bool SimProcess::WaitForEvents(size_t n, int timeoutMs, const std::string& kind)
     }
 }
 
+int SimProcess::WaitExit(int timeoutMs) {
+    if (m_pid <= 0) return -1;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    int status = 0;
+    while (waitpid(m_pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= deadline) return -1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    m_pid = -1;
+    return status;
+}
+
 int SimProcess::Stop() {
     if (m_pid <= 0) return -1;
     kill(m_pid, SIGTERM);

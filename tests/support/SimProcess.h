@@ -33,6 +33,8 @@ public:
     std::vector<std::vector<uint8_t>> Jobs() const;  // the bytes of every "job" event, in order
     // Waits until the log holds at least n events (of the given kind when not empty).
     bool WaitForEvents(size_t n, int timeoutMs, const std::string& kind = {}) const;
+    // Waits for the simulator to end by itself; its waitpid status, or -1 while it still runs.
+    int WaitExit(int timeoutMs);
     // SIGTERM and wait; returns the exit status (as waitpid reports it), -1 when already stopped.
     int Stop();
 
