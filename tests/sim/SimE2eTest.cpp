@@ -50,7 +50,7 @@ TEST(SimE2e, SettingsQueryAndDefaultsOverTcpWithTheLogShape) {
     EXPECT_EQ(value(first, 100), 0);
     EXPECT_EQ(value(second, 100), 1);
 
-    ASSERT_TRUE(sim.WaitForEvents(4, 3000));
+    ASSERT_TRUE(sim.WaitForEvents(2, 3000, "reply"));
     auto jobs = sim.Jobs();
     ASSERT_EQ(jobs.size(), 2u);
     EXPECT_EQ(jobs[0], B(kQuery));

@@ -52,6 +52,7 @@ TEST(SimFaults, DelayedSplitTruncatedAndGarbledReplies) {
         Client c(sim.Port());
         c.Send(kQuery);
         EXPECT_EQ(c.Read(clean.size(), 3000), clean);
+        ASSERT_TRUE(sim.WaitForEvents(1, 2000, "reply"));  // the log line follows the send
         auto evs = sim.Events();
         ASSERT_EQ(Of(evs, "reply").size(), 1u);
         EXPECT_GE(Of(evs, "reply")[0].t - Of(evs, "job")[0].t, 0.5);
@@ -72,6 +73,7 @@ TEST(SimFaults, DelayedSplitTruncatedAndGarbledReplies) {
         Client c(sim.Port());
         c.Send(kQuery);
         EXPECT_EQ(c.Read(4096, 600), Bytes(clean.begin(), clean.begin() + 5));
+        ASSERT_TRUE(sim.WaitForEvents(1, 2000, "reply"));
         auto reply = Of(sim.Events(), "reply");
         ASSERT_EQ(reply.size(), 1u);
         EXPECT_EQ(reply[0].Field("bytes"), "5");
