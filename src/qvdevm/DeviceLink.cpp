@@ -25,7 +25,10 @@ bool DeviceLink::Usable() const {
 
 bool DeviceLink::Attach(std::string& why) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!(m_up && !m_readerEnded) && m_buffer.Size() == 0 && !BringUpLocked(why)) return false;
+    // A link whose peer has gone stays as it is: a read gets what is left at once, and the
+    // next write or status request reconnects. Only a link that is down connects here, so
+    // the open tells whether the printer can be reached.
+    if (!m_up && !BringUpLocked(why) && m_buffer.Size() == 0) return false;
     ++m_attached;
     return true;
 }
@@ -112,7 +115,10 @@ uint32_t DeviceLink::Read(uint8_t* buffer, uint32_t capacity) {
 bool DeviceLink::VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
                               uint32_t& returned) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_up) return false;
+    if (!m_up || m_readerEnded) {
+        std::string why;
+        if (!BringUpLocked(why)) return false;
+    }
     return m_transport->VendorStatus(in, inLength, out, outLength, returned, m_buffer);
 }
 

@@ -25,8 +25,7 @@ public:
     DeviceLink(const DeviceLink&) = delete;
     DeviceLink& operator=(const DeviceLink&) = delete;
 
-    // Brings the link up if it is down. A link whose peer has gone but whose buffer still
-    // holds a reply counts as up: the reply is read first, the next write reconnects.
+    // Brings the link up if it is down.
     bool Attach(std::string& why);
     void Detach();
     int Attached() const { return m_attached.load(); }
