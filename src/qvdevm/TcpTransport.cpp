@@ -9,7 +9,6 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -88,8 +87,9 @@ bool TcpTransport::Open(std::string& why) {
     // Blocking from here on: writes wait for the printer, bounded by the send timeout.
     int flags = fcntl(fd, F_GETFL);
     fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    // Nagle stays on: a job is one write and goes out at once, and a file sent in chunks
+    // leaves in full segments instead of one per chunk.
     int one = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
     if (m_settings.writeTimeoutMs > 0) {
         timeval tv{m_settings.writeTimeoutMs / 1000, (m_settings.writeTimeoutMs % 1000) * 1000};
