@@ -1,6 +1,8 @@
 // The built simulator over real loopback TCP: framing, replies, log shape and faults.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -146,6 +148,13 @@ TEST(SimE2e, DefaultButtonTestPrintAndDiagnosticKeysOverTcp) {
     ASSERT_EQ(jobs.size(), 6u);
     EXPECT_EQ(jobs[3].Field("printed"), "[\"CONFIG\"]");
     EXPECT_EQ(jobs[4].Field("cmds"), "[\"ENGINE NUX_MODE=True\"]");
+
+    // SIGTERM with the connection still open: the close is logged, the exit is clean.
+    int status = sim.Stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    auto evs = sim.Events();
+    EXPECT_EQ(evs.back().event, "close");
+    EXPECT_EQ(evs.back().Field("reason"), "shutdown");
 }
 
 TEST(SimE2e, StorageAndReportQueriesAnswerInOneRead) {
