@@ -31,6 +31,7 @@ void AtExit() {
 void InChildAfterFork() {
     // The parent's links and threads are not ours; start over without touching them.
     g_forkedChild = true;
+    Registry::ForgetThreadAttachments();
     g_registry = new Registry();
     if (g_portLock) g_portLock->ForgetAfterFork();
 }

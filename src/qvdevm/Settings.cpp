@@ -19,11 +19,15 @@ int EnvInt(const char* name, int fallback) {
     return static_cast<int>(value);
 }
 
-Settings Settings::FromEnvironment() {
-    Settings s;
+int LingerMs() {
     // The programs wait up to 40 s between a job and the read of its reply; the link has to
     // outlive that wait or the reply is lost with the connection.
-    s.lingerMs = EnvInt("QVDEVM_LINGER_MS", 60000);
+    return EnvInt("QVDEVM_LINGER_MS", 60000);
+}
+
+Settings Settings::FromEnvironment() {
+    Settings s;
+    s.lingerMs = LingerMs();
     s.readTimeoutMs = EnvInt("QVDEVM_READ_TIMEOUT_MS", 5000);
     s.quietMs = EnvInt("QVDEVM_QUIET_MS", 250);
     s.connectTimeoutMs = EnvInt("QVDEVM_CONNECT_TIMEOUT_MS", 3000);

@@ -17,6 +17,9 @@ struct Settings {
     static Settings FromEnvironment();
 };
 
+// QVDEVM_LINGER_MS alone, read at every close.
+int LingerMs();
+
 // Reads a non-negative integer from the environment; anything else gives the fallback.
 int EnvInt(const char* name, int fallback);
 

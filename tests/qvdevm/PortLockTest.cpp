@@ -26,7 +26,7 @@ public:
             dup2(fromChild[1], 1);
             close(toChild[1]);
             close(fromChild[0]);
-            execl(QVDEVM_LOCK_HOLDER, QVDEVM_LOCK_HOLDER, LibraryPath().c_str(), static_cast<char*>(nullptr));
+            execl(QVDEVM_HELPER, QVDEVM_HELPER, LibraryPath().c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
         close(toChild[0]);
