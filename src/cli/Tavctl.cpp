@@ -148,6 +148,17 @@ int Query(AppContext& ctx, bool raw) {
     return kExitOk;
 }
 
+// A value as the user would type it: its keyword where the field has one.
+std::string Spelled(const Assignment& a, const TableChoice& tables) {
+    if (a.field->table)
+        if (auto word = KeywordAt(a.field->table(tables), a.value)) {
+            std::string w(*word);
+            while (!w.empty() && w.back() == ' ') w.pop_back();
+            return w;
+        }
+    return std::to_string(a.value);
+}
+
 int Set(AppContext& ctx, const std::vector<Assignment>& edits, bool showJob) {
     const PrinterSettings before = ctx.store.reported;
     for (const Assignment& a : edits) {
@@ -168,6 +179,11 @@ int Set(AppContext& ctx, const std::vector<Assignment>& edits, bool showJob) {
     if (showJob && !job.empty()) Out(Visible(job, true));
     if (!ok) return kExitPrinter;
     for (const std::string& line : ChangedLines(before, ctx.store.reported)) Out(line);
+    // The exchange worked, but a printer may still refuse a value; a script should hear of it.
+    for (const Assignment& a : edits)
+        if (a.field->get(ctx.store.edited) != a.value)
+            Err("the printer did not take " + std::string(a.field->name) + "=" +
+                Spelled(a, TableChoice::FromConfig(ctx)));
     return kExitOk;
 }
 

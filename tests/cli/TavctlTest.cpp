@@ -232,6 +232,10 @@ TEST_F(TavctlTest, ResolutionKeywordsAndTheCustomSize) {
     // The custom size line carries both edges, the height as reported.
     EXPECT_EQ(Written(), kQueryJob + Job({"@PJL DEFAULT PAPER = OTHERS WIDTH =100 HEIGHT=0",
                                           "@PJL DEFAULT RESOLUTION = 1200"}));
+    // This printer kept both values: the run still succeeds, and says so.
+    EXPECT_EQ(r.err, "tavctl: the printer did not take RESOLUTION=1200\n"
+                     "tavctl: the printer did not take CUSTOMWIDTH=100\n");
+    EXPECT_TRUE(r.out.empty());
     // The OEM brand spells the printer's codes in full and does not shift them.
     home.Write("comtav.ini", "[Common]\nSTRING=KALOR\n[TAB]\nPrinting=1\n");
     home.Write("written.bin", "");
