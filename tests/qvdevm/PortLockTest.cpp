@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,16 +64,18 @@ private:
 class PortLock : public ::testing::Test {
 protected:
     void SetUp() override {
+        Lib();
         char folder[] = "/tmp/qvdevm-lock-XXXXXX";
         ASSERT_NE(mkdtemp(folder), nullptr);
         m_folder = folder;
-        setenv("QVDEVM_LOCK_DIR", folder, 1);  // inherited by the helper
+        m_env = std::make_unique<ScopedEnv>("QVDEVM_LOCK_DIR", folder);  // inherited by the helper
     }
     void TearDown() override {
-        unsetenv("QVDEVM_LOCK_DIR");
+        m_env.reset();
         std::filesystem::remove_all(m_folder);
     }
     std::string m_folder;
+    std::unique_ptr<ScopedEnv> m_env;
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
@@ -17,8 +18,20 @@ namespace qvtest {
 
 std::string LibraryPath() { return QVDEVM_LIBRARY; }
 
+namespace {
+std::string g_lockFolder;
+void RemoveLockFolder() { std::filesystem::remove_all(g_lockFolder); }
+}  // namespace
+
 const Api& Lib() {
     static Api api = [] {
+        // The port lock is machine-wide; other test processes running at the same time must
+        // not make this one's port busy.
+        char folder[] = "/tmp/qvdevm-test-XXXXXX";
+        if (!mkdtemp(folder)) throw std::runtime_error("cannot make a lock folder");
+        g_lockFolder = folder;
+        setenv("QVDEVM_LOCK_DIR", folder, 1);
+        std::atexit(RemoveLockFolder);
         void* h = dlopen(QVDEVM_LIBRARY, RTLD_NOW | RTLD_LOCAL);
         if (!h) throw std::runtime_error(std::string("cannot load the device library: ") + dlerror());
         Api a{};
