@@ -10,7 +10,9 @@
 
 namespace qvdevm {
 
-std::string LockFileName(int token) { return "port-" + std::to_string(token) + ".lock"; }
+std::string LockFileName(int token) {
+    return "port-" + std::to_string(token) + ".lock";
+}
 
 bool PortLock::Acquire(int token, std::string (*folder)()) {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -33,7 +35,8 @@ bool PortLock::Acquire(int token, std::string (*folder)()) {
         // Never follow a link: the name must be the file we locked last time, not something
         // another user put there. A file the install created may only be readable to us.
         int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-        if (fd < 0 && (errno == EACCES || errno == EPERM)) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0 && (errno == EACCES || errno == EPERM))
+            fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         if (fd < 0) {
             DebugLine("cannot open the port lock " + path + ": " + std::strerror(errno));
             return false;
@@ -43,8 +46,10 @@ bool PortLock::Acquire(int token, std::string (*folder)()) {
     }
     while (flock(hold.fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
-        if (errno == EWOULDBLOCK) DebugLine("port " + std::to_string(token) + ": device busy");
-        else DebugLine(std::string("port lock failed: ") + std::strerror(errno));
+        if (errno == EWOULDBLOCK)
+            DebugLine("port " + std::to_string(token) + ": device busy");
+        else
+            DebugLine(std::string("port lock failed: ") + std::strerror(errno));
         return false;
     }
     hold.count = 1;
@@ -55,7 +60,7 @@ bool PortLock::Release(int token) {
     std::lock_guard<std::mutex> lock(m_mutex);
     auto it = m_holds.find(token);
     if (it == m_holds.end() || it->second.count == 0) return false;
-    if (--it->second.count == 0) flock(it->second.fd, LOCK_UN);  // the file stays open for the next hold
+    if (--it->second.count == 0) flock(it->second.fd, LOCK_UN); // the file stays open for the next hold
     return true;
 }
 
@@ -77,4 +82,4 @@ void PortLock::ForgetAfterFork() {
     }
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -8,7 +8,7 @@
 namespace qvdevm {
 
 class PortLock {
-public:
+  public:
     // Lock files live in the folder 'folder' names (see LockFolder); one file per token. The
     // folder is only asked for when the process does not hold the port yet.
     bool Acquire(int token, std::string (*folder)());
@@ -19,7 +19,7 @@ public:
     // since unlocking them would free the parent's lock.
     void ForgetAfterFork();
 
-private:
+  private:
     struct Hold {
         int count = 0;
         int fd = -1;
@@ -31,4 +31,4 @@ private:
 
 std::string LockFileName(int token);
 
-}  // namespace qvdevm
+} // namespace qvdevm

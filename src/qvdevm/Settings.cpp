@@ -58,7 +58,7 @@ std::string PrivateFolder(const std::string& parent, const std::string& name) {
     return IsSafeFolder(path, true) ? path : std::string();
 }
 
-}  // namespace
+} // namespace
 
 std::string LockFolder() {
     if (const char* dir = std::getenv("QVDEVM_LOCK_DIR"); dir && *dir) {
@@ -66,10 +66,11 @@ std::string LockFolder() {
     }
     // Shared by every user of the machine, so the lock excludes other users' programs too.
     if (IsSafeFolder("/run/qvdevm", false) && access("/run/qvdevm", R_OK | X_OK) == 0) return "/run/qvdevm";
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime && IsSafeFolder(runtime, true)) {
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime && *runtime && IsSafeFolder(runtime, true)) {
         return PrivateFolder(runtime, "qvdevm");
     }
     return PrivateFolder("/tmp", "qvdevm-" + std::to_string(geteuid()));
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -6,13 +6,13 @@
 namespace qvdevm {
 
 struct Settings {
-    int lingerMs;        // QVDEVM_LINGER_MS: how long a detached link stays up unused
-    int readTimeoutMs;   // QVDEVM_READ_TIMEOUT_MS: wait for the first byte of a reply
-    int quietMs;         // QVDEVM_QUIET_MS: a line quiet this long ends a reply
-    int connectTimeoutMs;// QVDEVM_CONNECT_TIMEOUT_MS: TCP connect
-    int writeTimeoutMs;  // QVDEVM_WRITE_TIMEOUT_MS: a stalled printer fails the write after this
-    int drainMs;         // QVDEVM_DRAIN_MS: at the real close, how long to wait for the peer's EOF
-    bool debug;          // QVDEVM_DEBUG=1
+    int lingerMs;         // QVDEVM_LINGER_MS: how long a detached link stays up unused
+    int readTimeoutMs;    // QVDEVM_READ_TIMEOUT_MS: wait for the first byte of a reply
+    int quietMs;          // QVDEVM_QUIET_MS: a line quiet this long ends a reply
+    int connectTimeoutMs; // QVDEVM_CONNECT_TIMEOUT_MS: TCP connect
+    int writeTimeoutMs;   // QVDEVM_WRITE_TIMEOUT_MS: a stalled printer fails the write after this
+    int drainMs;          // QVDEVM_DRAIN_MS: at the real close, how long to wait for the peer's EOF
+    bool debug;           // QVDEVM_DEBUG=1
 
     static Settings FromEnvironment();
 };
@@ -27,4 +27,4 @@ int EnvInt(const char* name, int fallback);
 // user's runtime folder. Empty when none is usable.
 std::string LockFolder();
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -17,7 +17,7 @@ namespace {
 
 // The helper process, driven through pipes.
 class Holder {
-public:
+  public:
     Holder() {
         int toChild[2], fromChild[2];
         if (pipe(toChild) != 0 || pipe(fromChild) != 0) throw std::runtime_error("pipe");
@@ -55,20 +55,20 @@ public:
         m_pid = -1;
     }
 
-private:
+  private:
     pid_t m_pid = -1;
     int m_in = -1;
     FILE* m_out = nullptr;
 };
 
 class PortLock : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Lib();
         char folder[] = "/tmp/qvdevm-lock-XXXXXX";
         ASSERT_NE(mkdtemp(folder), nullptr);
         m_folder = folder;
-        m_env = std::make_unique<ScopedEnv>("QVDEVM_LOCK_DIR", folder);  // inherited by the helper
+        m_env = std::make_unique<ScopedEnv>("QVDEVM_LOCK_DIR", folder); // inherited by the helper
     }
     void TearDown() override {
         m_env.reset();
@@ -78,13 +78,13 @@ protected:
     std::unique_ptr<ScopedEnv> m_env;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(PortLock, ExclusiveAcrossProcessesAndCountedWithin) {
     const Api& api = Lib();
     Holder other;
     ASSERT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 1);
-    ASSERT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 1);  // the nested hold of a transfer
+    ASSERT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 1); // the nested hold of a transfer
     EXPECT_EQ(other.Ask('a'), 0);
     EXPECT_EQ(api.release(QVDEVM_PORT_TOKEN), 1);
     EXPECT_EQ(other.Ask('a'), 0) << "the inner release must not free the outer hold";

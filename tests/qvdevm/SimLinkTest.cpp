@@ -19,7 +19,8 @@ const std::string kStatusJob = kUel + "@PJL\r\n@PJL INFO STATUS\r\n" + kUel;
 
 size_t Count(const std::vector<tavtest::SimEvent>& events, const std::string& kind) {
     size_t n = 0;
-    for (const auto& e : events) n += e.event == kind;
+    for (const auto& e : events)
+        n += e.event == kind;
     return n;
 }
 
@@ -32,7 +33,7 @@ bool StatusQuery(const Api& api, const std::string& name, uint8_t out[8], uint32
     return ok;
 }
 
-}  // namespace
+} // namespace
 
 TEST(SimLink, StatusAndManyCyclesOnOneConnection) {
     tavtest::SimProcess sim("mono-pcl");
