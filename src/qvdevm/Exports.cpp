@@ -133,7 +133,7 @@ QVDEVM_API int DeviceCheck(const char* deviceName, int, int, int) {
 
 QVDEVM_API int PortAcquire(int token) {
     SetUp();
-    return g_portLock->Acquire(token, &LockFolder) ? 1 : 0;
+    return g_portLock->Acquire(token, &LockFolders) ? 1 : 0;
 }
 
 QVDEVM_API int PortRelease(int token) {

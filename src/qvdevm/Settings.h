@@ -2,6 +2,7 @@
 // and unusual printers can change them without a rebuild.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace qvdevm {
 
@@ -23,8 +24,8 @@ int LingerMs();
 // Reads a non-negative integer from the environment; anything else gives the fallback.
 int EnvInt(const char* name, int fallback);
 
-// Folder for the port lock files: QVDEVM_LOCK_DIR, else the folder the install creates, else the
-// user's runtime folder. Empty when none is usable.
-std::string LockFolder();
+// Folders for the port lock files, best first: QVDEVM_LOCK_DIR alone when set, else the
+// folder the install creates and then the user's runtime folder. Empty when none is usable.
+std::vector<std::string> LockFolders();
 
 } // namespace qvdevm

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -136,4 +137,22 @@ TEST_F(PortLock, BusyPortIsToldApartInTheDebugOutput) {
     EXPECT_EQ(got, 0);
     EXPECT_NE(err.find("[QVDEVM] "), std::string::npos) << err;
     EXPECT_NE(err.find("device busy"), std::string::npos) << err;
+}
+
+TEST_F(PortLock, PlantedLockNamesAreRefused) {
+    const Api& api = Lib();
+    const std::string path = m_folder + "/port-128.lock";
+    // A link to another file: never followed, so the other file is neither created nor locked.
+    const std::string target = m_folder + "/elsewhere";
+    ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
+    EXPECT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 0);
+    EXPECT_FALSE(std::filesystem::exists(target));
+    // A FIFO: refused without blocking the caller.
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 0);
+    // Once the name is a plain file again, the port can be had.
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    EXPECT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 1);
+    EXPECT_EQ(api.release(QVDEVM_PORT_TOKEN), 1);
 }
