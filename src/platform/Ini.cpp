@@ -1,5 +1,7 @@
 #include "platform/Ini.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -30,9 +32,18 @@ std::string_view StripQuotes(std::string_view v) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
+    // A folder (an empty file name in langinfo.ini names the program folder itself) opens
+    // but throws on the first read; only regular files are files here.
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    try {
+        out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        out.clear();
+        return false;
+    }
     return true;
 }
 

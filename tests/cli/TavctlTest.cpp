@@ -306,3 +306,16 @@ TEST_F(TavctlTest, TestPrintSendsTheNamedPage) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL TEST PRINT = CONFIG\r\n" + kUel);
 }
+
+TEST_F(TavctlTest, AProgramFolderWithoutLanguageFilesStillWorks) {
+    // No langinfo.ini: the language file path is the folder itself, which must read as empty.
+    std::remove((home.dir + "langinfo.ini").c_str());
+    Script({});
+    ProgramResult r = Run({"query"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "tavctl: (the language file has no text for this message)\n");
+    Script({Record({})});
+    r = Run({"query"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("FEATUREFLAGS=0x20000080\n"), std::string::npos);
+}
