@@ -256,7 +256,10 @@ MsgResult CliUiHost::MessageBox(const std::string& text, const std::string& capt
         said = m_yes ? " [Yes]" : " [No]";
         break;
     }
-    std::fprintf(stderr, "%s: %s%s\n", Visible(caption, true).c_str(), Visible(text, false).c_str(), said);
+    // A language file without the title or the text still leaves a line that says something.
+    const std::string shownCaption = caption.empty() ? "tavctl" : Visible(caption, true);
+    const std::string shownText = text.empty() ? "(the language file has no text for this message)" : Visible(text, false);
+    std::fprintf(stderr, "%s: %s%s\n", shownCaption.c_str(), shownText.c_str(), said);
     std::fflush(stderr);
     return answer;
 }

@@ -2,6 +2,7 @@
 // device library answering from a script and logging what reached it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "FakeDev.h"
@@ -78,8 +79,8 @@ protected:
         for (const auto& r : replies) text += Hex(r) + "\n";
         home.Write("reads.txt", text);
     }
-    ProgramResult Run(const std::vector<std::string>& args) {
-        return tavtest::RunProgram(TAVCTL_PATH, args,
+    ProgramResult Run(const std::vector<std::string>& args, const std::string& program = TAVCTL_PATH) {
+        return tavtest::RunProgram(program, args,
                                    {{"WINTAV32_HOME", home.dir},
                                     {"XDG_RUNTIME_DIR", home.dir},
                                     {"TAV_REGISTRY_LM", home.dir + "lm.ini"},
@@ -174,7 +175,10 @@ TEST_F(TavctlTest, APrinterThatDoesNotAnswerGivesStatusOneAndTheMessage) {
 
 TEST_F(TavctlTest, MissingDeviceLibraryIsReported) {
     std::remove((home.dir + "libqvdevm.so").c_str());
-    const ProgramResult r = Run({"query"});
+    // A copy of the program away from the build's own libraries, which its run path would find.
+    std::filesystem::create_directory(home.dir + "alone");
+    std::filesystem::copy_file(TAVCTL_PATH, home.dir + "alone/tavctl");
+    const ProgramResult r = Run({"query"}, home.dir + "alone/tavctl");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("tavctl: cannot load the device library libqvdevm.so"), std::string::npos) << r.err;
 }
@@ -305,4 +309,17 @@ TEST_F(TavctlTest, TestPrintSendsTheNamedPage) {
     const ProgramResult r = Run({"test-print", "CONFIG"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL TEST PRINT = CONFIG\r\n" + kUel);
+}
+
+TEST_F(TavctlTest, AProgramFolderWithoutLanguageFilesStillWorks) {
+    // No langinfo.ini: the language file path is the folder itself, which must read as empty.
+    std::remove((home.dir + "langinfo.ini").c_str());
+    Script({});
+    ProgramResult r = Run({"query"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "tavctl: (the language file has no text for this message)\n");
+    Script({Record({})});
+    r = Run({"query"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("FEATUREFLAGS=0x20000080\n"), std::string::npos);
 }
