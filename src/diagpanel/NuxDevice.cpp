@@ -97,7 +97,7 @@ std::uint32_t NuxDevice::Read(std::uint8_t* reply) {
     if (count == 0) api.read(reply, kReplySize, &count);
     if (m_debug) {
         char text[80];
-        std::snprintf(text, sizeof text, "[NUX] <Read data-Befor return> Read data: %u", count);
+        std::snprintf(text, sizeof text, "[NUX] <Read data-Befor return> Read data: %d", static_cast<int>(count));
         m_debug(text);
     }
     if (count > kReplySize) count = 0;
