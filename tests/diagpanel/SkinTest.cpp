@@ -58,3 +58,43 @@ TEST(SkinBitmaps, SizesAndExitTextColour) {
     EXPECT_FALSE(WantsWhiteText(normal.red(), normal.green(), normal.blue()));
     EXPECT_TRUE(WantsWhiteText(pressed.red(), pressed.green(), pressed.blue()));
 }
+
+TEST(NineTile, ClipSkipsBlocksItMisses) {
+    const QImage src = CoordImage(12, 12);
+    QImage dst(30, 20, QImage::Format_RGB888);
+    dst.fill(Qt::black);
+    QPainter p(&dst);
+    const QRect clip(0, 0, 4, 4); // only the top-left corner block meets it
+    DrawNineTiled(p, src, 3, QRect(0, 0, 30, 20), &clip);
+    p.end();
+    EXPECT_EQ(dst.pixelColor(1, 1), src.pixelColor(1, 1));
+    EXPECT_EQ(dst.pixelColor(3, 1), src.pixelColor(3, 1)); // the first top-edge piece meets it too
+    EXPECT_EQ(dst.pixelColor(20, 10), QColor(Qt::black));
+    EXPECT_EQ(dst.pixelColor(28, 18), QColor(Qt::black));
+    EXPECT_EQ(dst.pixelColor(1, 10), QColor(Qt::black));
+}
+
+TEST(NineTile, PanelBitmapsOverTheDialogSizes) {
+    // The display frame (c = 6) over the display panel: corners as drawn, edges repeated,
+    // the middle all display colour.
+    const QImage frame = LoadSkinBitmap(kBmpDisplayFrame).convertToFormat(QImage::Format_RGB888);
+    const QImage panel = Tile(frame, kDisplayCorner, 292, 72);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 6; ++x) {
+            EXPECT_EQ(panel.pixelColor(x, y), frame.pixelColor(x, y));
+            EXPECT_EQ(panel.pixelColor(286 + x, 66 + y), frame.pixelColor(26 + x, 26 + y));
+        }
+    EXPECT_EQ(panel.pixelColor(150, 0), frame.pixelColor(6 + (150 - 6) % 20, 0));
+    EXPECT_EQ(panel.pixelColor(0, 40), frame.pixelColor(0, 20 + (40 - 26) % 6)); // step 3 rows of 6
+    for (QPoint p : {QPoint(6, 6), QPoint(146, 36), QPoint(285, 65)}) EXPECT_EQ(panel.pixelColor(p), kDisplayLineColour);
+
+    // The background (c = 1) over a dialog taller than 128 rows: every extra row repeats the
+    // last middle row, so the lower part is one even colour.
+    const QImage bg = LoadSkinBitmap(kBmpBackground).convertToFormat(QImage::Format_RGB888);
+    const QImage dialog = Tile(bg, kBackgroundCorner, 320, 212);
+    EXPECT_EQ(dialog.pixelColor(0, 0), bg.pixelColor(0, 0));
+    EXPECT_EQ(dialog.pixelColor(319, 211), bg.pixelColor(14, 127));
+    for (int y = 127; y < 211; ++y) EXPECT_EQ(dialog.pixelColor(100, y), bg.pixelColor(5, 126)) << y;
+    EXPECT_EQ(dialog.pixelColor(100, 60), bg.pixelColor(1 + (100 - 1) % 13, 60));
+    EXPECT_EQ(bg.pixelColor(5, 126), kLabelColour); // labels sit on their own colour
+}
