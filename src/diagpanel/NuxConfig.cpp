@@ -26,8 +26,10 @@ NuxConfig ReadNuxConfig(const std::string& programFolder) {
     // Each value has a 32-character buffer: 31 characters and the terminator.
     constexpr std::size_t kMax = 31;
     NuxConfig config;
-    config.vid = static_cast<std::uint16_t>(ParsePrefixedHex(tav::ReadIniString(path, "DEVICE", "VID", "", kMax)));
-    config.pid = static_cast<std::uint16_t>(ParsePrefixedHex(tav::ReadIniString(path, "DEVICE", "PID", "", kMax)));
+    config.vid =
+        static_cast<std::uint16_t>(ParsePrefixedHex(tav::ReadIniString(path, "DEVICE", "VID", "", kMax)));
+    config.pid =
+        static_cast<std::uint16_t>(ParsePrefixedHex(tav::ReadIniString(path, "DEVICE", "PID", "", kMax)));
     config.deviceId = tav::ReadIniString(path, "DEVICE", "DID", "", kMax);
     config.debug = tav::GetPrivateProfileInt("DEBUG", "DEBUG", 0, path);
     return config;
@@ -35,7 +37,8 @@ NuxConfig ReadNuxConfig(const std::string& programFolder) {
 
 std::string FormatConfigTrace(const NuxConfig& config) {
     char numbers[48];
-    std::snprintf(numbers, sizeof numbers, "[NUX] vid : %x, pid : %x, Did : ", static_cast<unsigned>(config.vid),
+    std::snprintf(numbers, sizeof numbers,
+                  "[NUX] vid : %x, pid : %x, Did : ", static_cast<unsigned>(config.vid),
                   static_cast<unsigned>(config.pid));
     return numbers + config.deviceId;
 }

@@ -36,19 +36,17 @@ struct KeyPlace {
 };
 // Menu and Upper Level at the ends, the three navigation keys grouped in the middle.
 constexpr KeyPlace kKeys[] = {
-    {kIdKeyMenu, 22, kIdLabelMenu, "Menu"},
-    {kIdKeyLeft, 84, 0, nullptr},
-    {kIdKeyEnter, 133, kIdLabelEnter, "Enter"},
-    {kIdKeyRight, 190, 0, nullptr},
+    {kIdKeyMenu, 22, kIdLabelMenu, "Menu"},           {kIdKeyLeft, 84, 0, nullptr},
+    {kIdKeyEnter, 133, kIdLabelEnter, "Enter"},       {kIdKeyRight, 190, 0, nullptr},
     {kIdKeyUpper, 257, kIdLabelUpper, "Upper Level"},
 };
 
 // The display panel's frame: all of it is background, its own text is never shown.
 class DisplayFrame final : public QWidget {
-public:
+  public:
     explicit DisplayFrame(QWidget* parent) : QWidget(parent) {}
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter p(this);
         const QRect clip = event->rect();
@@ -72,9 +70,7 @@ QLabel* StaticControl(QWidget* parent, int id, const QRect& where, const QBrush&
 } // namespace
 
 NuxDialog::NuxDialog(NuxDialogOptions options, QWidget* parent)
-    : QDialog(parent),
-      m_options(std::move(options)),
-      m_displayBrush(kDisplayLineColour),
+    : QDialog(parent), m_options(std::move(options)), m_displayBrush(kDisplayLineColour),
       m_labelBrush(kLabelColour) {
     setWindowTitle(QStringLiteral("NUX"));
     setFont(QFont(QStringLiteral("Arial"), 8));
@@ -150,13 +146,15 @@ void NuxDialog::BuildControls() {
     for (const KeyPlace& k : kKeys) {
         auto* key = new SkinButton(SkinButton::Kind::Key, k.id, this);
         key->move(k.left, kKeyTop);
-        key->setAccessibleName(k.label ? QString::fromLatin1(k.label)
-                                       : (k.id == kIdKeyLeft ? QStringLiteral("Left") : QStringLiteral("Right")));
+        key->setAccessibleName(k.label
+                                   ? QString::fromLatin1(k.label)
+                                   : (k.id == kIdKeyLeft ? QStringLiteral("Left") : QStringLiteral("Right")));
         connect(key, &SkinButton::clicked, this, &NuxDialog::OnKey);
         if (k.label) {
             // Labels sit centred over their keys, wide enough for "Upper Level".
             const int centre = k.left + key->width() / 2;
-            QLabel* label = StaticControl(this, k.labelId, QRect(centre - 34, kLabelTop, 68, kLabelHeight), m_labelBrush);
+            QLabel* label =
+                StaticControl(this, k.labelId, QRect(centre - 34, kLabelTop, 68, kLabelHeight), m_labelBrush);
             label->setText(QString::fromLatin1(k.label));
         }
     }
@@ -186,7 +184,9 @@ void NuxDialog::paintEvent(QPaintEvent* event) {
 }
 
 // Esc and the window's close box both come here as the cancel command.
-void NuxDialog::reject() { OnCommand(kIdCancel); }
+void NuxDialog::reject() {
+    OnCommand(kIdCancel);
+}
 
 void NuxDialog::OnCommand(int controlId) {
     if (m_exitCode != 0) return;

@@ -39,15 +39,15 @@ enum NuxControlId {
 };
 
 struct NuxDialogOptions {
-    std::string programFolder;            // with a trailing '/'
-    NuxDeviceLibrary* library = nullptr;  // none: the device library found from the program folder
-    tav::UiHost* ui = nullptr;            // none: message boxes over the dialog
-    DebugOut debug;                       // one call per trace line
+    std::string programFolder;           // with a trailing '/'
+    NuxDeviceLibrary* library = nullptr; // none: the device library found from the program folder
+    tav::UiHost* ui = nullptr;           // none: message boxes over the dialog
+    DebugOut debug;                      // one call per trace line
 };
 
 class NuxDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit NuxDialog(NuxDialogOptions options, QWidget* parent = nullptr);
     ~NuxDialog() override;
 
@@ -62,15 +62,15 @@ public:
     const QBrush& DisplayBrush() const { return m_displayBrush; }
     const QBrush& LabelBrush() const { return m_labelBrush; }
 
-signals:
+  signals:
     // The dialog is gone; the program ends with this code.
     void exitRequested(int code);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void reject() override;
 
-private:
+  private:
     void BuildControls();
     void CentreWindow();
     void OnCommand(int controlId);

@@ -16,7 +16,7 @@ inline constexpr const char* kErrorCaption = "NUX Mode";
 inline constexpr const char* kSendError = "Error sending command to the printer";
 
 class NuxPanel {
-public:
+  public:
     NuxPanel(const NuxConfig& config, NuxDevice& device, tav::UiHost& ui, DebugOut debug);
 
     void EnterDiagnosticMode();
@@ -28,7 +28,7 @@ public:
     const std::string& Line2() const { return m_lines.line2; }
     const NuxConfig& Config() const { return m_config; }
 
-private:
+  private:
     bool Exchange(std::string_view code);
     bool Confirm(const std::string& job);
     void Trace(std::string_view text) const;

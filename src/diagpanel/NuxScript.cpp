@@ -88,7 +88,8 @@ bool NuxScript::Load(const QString& path, QString& error) {
         error = QStringLiteral("cannot read %1").arg(path);
         return false;
     }
-    static const QStringList kVerbs = {"click", "press", "release", "hover", "leave", "grab", "print", "answer"};
+    static const QStringList kVerbs = {"click", "press", "release", "hover",
+                                       "leave", "grab",  "print",   "answer"};
     int number = 0;
     while (!file.atEnd()) {
         ++number;

@@ -26,7 +26,7 @@ class NuxDialog;
 class NuxUiHost;
 
 class NuxScript {
-public:
+  public:
     // False (with `error` set) when the file cannot be read or a line is not understood.
     bool Load(const QString& path, QString& error);
     // Queues the answers and makes `ui` answer by itself.
@@ -34,7 +34,7 @@ public:
     // Runs the steps one event-loop turn apart, so each one sees the window painted.
     void Start(NuxDialog& dialog) const;
 
-private:
+  private:
     QStringList m_steps;
     QStringList m_answers;
 };

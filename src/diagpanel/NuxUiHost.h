@@ -12,7 +12,7 @@ class QWidget;
 namespace nux {
 
 class NuxUiHost final : public tav::UiHost {
-public:
+  public:
     explicit NuxUiHost(QWidget* owner = nullptr) : m_owner(owner) {}
     void SetOwner(QWidget* owner) { m_owner = owner; }
 
@@ -33,7 +33,7 @@ public:
     // The panel has no popup topics of its own: the help file opens at its start.
     void ShowPopupHelp(const std::string& helpFile, uint32_t helpId) override;
 
-private:
+  private:
     QWidget* m_owner;
     bool m_automatic = false;
     std::function<void(const std::string&)> m_report;

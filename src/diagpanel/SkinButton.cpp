@@ -61,7 +61,9 @@ void SkinButton::mousePressEvent(QMouseEvent* event) {
     update();
 }
 
-void SkinButton::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+void SkinButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
 
 void SkinButton::mouseMoveEvent(QMouseEvent* event) {
     const bool inside = rect().contains(event->position().toPoint());

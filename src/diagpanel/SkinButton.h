@@ -12,7 +12,7 @@ namespace nux {
 
 class SkinButton : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum class Kind { Key, Exit };
     SkinButton(Kind kind, int controlId, QWidget* parent = nullptr);
 
@@ -24,10 +24,10 @@ public:
     // What losing the mouse capture does; also used when the window loses activation.
     void OnCaptureLost();
 
-signals:
+  signals:
     void clicked(int controlId);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -40,7 +40,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     Kind m_kind;
     int m_controlId;
     std::function<QImage()> m_source;

@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
     options.debug = Trace;
     nux::NuxDialog dialog(options);
     ui.SetOwner(&dialog);
-    QObject::connect(&dialog, &nux::NuxDialog::exitRequested, &app, [](int code) { QCoreApplication::exit(code); });
+    QObject::connect(&dialog, &nux::NuxDialog::exitRequested, &app,
+                     [](int code) { QCoreApplication::exit(code); });
     if (!dialog.Initialize()) return 0;
     app.setWindowIcon(dialog.windowIcon());
     dialog.show();

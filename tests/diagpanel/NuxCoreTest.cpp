@@ -28,8 +28,8 @@ struct FakeDevice {
 FakeDevice* g_fake = nullptr; // C entry points carry no context
 
 int FakeOpen(int a, int b, int c, int d, const char* name) {
-    g_fake->calls.push_back("open " + std::to_string(a) + std::to_string(b) + std::to_string(c) + std::to_string(d) +
-                            " " + name);
+    g_fake->calls.push_back("open " + std::to_string(a) + std::to_string(b) + std::to_string(c) +
+                            std::to_string(d) + " " + name);
     return g_fake->openOk ? 1 : 0;
 }
 int FakeWrite(const void* d, uint32_t n, uint32_t* w) {
@@ -53,8 +53,8 @@ int FakeClose(int how) {
 }
 int FakeControl(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t outLength, uint32_t*) {
     char text[64];
-    std::snprintf(text, sizeof text, "control %#x %u/%u %s", code, static_cast<const std::uint8_t*>(in)[0], inLength,
-                  out == nullptr && outLength == 0 ? "no-out" : "out");
+    std::snprintf(text, sizeof text, "control %#x %u/%u %s", code, static_cast<const std::uint8_t*>(in)[0],
+                  inLength, out == nullptr && outLength == 0 ? "no-out" : "out");
     g_fake->calls.emplace_back(text);
     return 1;
 }
@@ -81,7 +81,9 @@ struct PanelTest : ::testing::Test {
         config.deviceId = "tcp://127.0.0.1:9";
     }
     void TearDown() override { g_fake = nullptr; }
-    bool Traced(const std::string& line) const { return std::find(trace.begin(), trace.end(), line) != trace.end(); }
+    bool Traced(const std::string& line) const {
+        return std::find(trace.begin(), trace.end(), line) != trace.end();
+    }
 };
 
 const std::string kKeyJob3 = std::string("\x1b%-12345X@PJL\r\n@PJL ENGINE NUX_BUTTON=3\r\n\x1b%-12345X");
@@ -94,10 +96,14 @@ TEST_F(PanelTest, KeyPressWritesJobThenReadsAfterBothControlsAndShowsLines) {
     ASSERT_TRUE(panel.PressKey(KeyCodeFor(1002)));
     ASSERT_EQ(fake.writes.size(), 1u);
     EXPECT_EQ(fake.writes[0], kKeyJob3);
-    const std::vector<std::string> expected = {
-        "open 2400 tcp://127.0.0.1:9", "write", "close 4",
-        "open 2400 tcp://127.0.0.1:9", "control 0x182004 16/1 no-out", "control 0x182014 0/1 no-out",
-        "read 33", "close 4"};
+    const std::vector<std::string> expected = {"open 2400 tcp://127.0.0.1:9",
+                                               "write",
+                                               "close 4",
+                                               "open 2400 tcp://127.0.0.1:9",
+                                               "control 0x182004 16/1 no-out",
+                                               "control 0x182014 0/1 no-out",
+                                               "read 33",
+                                               "close 4"};
     EXPECT_EQ(fake.calls, expected);
     EXPECT_EQ(panel.Line1(), "ENGINE TEST     ");
     EXPECT_EQ(panel.Line2(), "FUSER"); // ended early by the zero byte
@@ -114,7 +120,8 @@ TEST_F(PanelTest, KeyPressWritesJobThenReadsAfterBothControlsAndShowsLines) {
     EXPECT_TRUE(Traced("0x20: 00 00 00 00 00 00 00 00 .\r\n"));
     // Every key sends its own code.
     const char* codes[] = {"1", "2", "3", "4", "5"};
-    for (int id = 1000; id <= 1004; ++id) EXPECT_EQ(KeyCodeFor(id), codes[id - 1000]);
+    for (int id = 1000; id <= 1004; ++id)
+        EXPECT_EQ(KeyCodeFor(id), codes[id - 1000]);
     EXPECT_TRUE(KeyCodeFor(1005).empty());
     EXPECT_TRUE(KeyCodeFor(1).empty());
 }
@@ -161,7 +168,8 @@ TEST_F(PanelTest, OverlongReadShortWriteAndClosedDeviceFail) {
     fake.openOk = false;
     fake.calls.clear();
     EXPECT_FALSE(panel.PressKey("1"));
-    EXPECT_EQ(fake.calls, std::vector<std::string>{"open 2400 tcp://127.0.0.1:9"}); // no close without an open
+    EXPECT_EQ(fake.calls,
+              std::vector<std::string>{"open 2400 tcp://127.0.0.1:9"}); // no close without an open
     lib.SetAvailable(false);
     EXPECT_FALSE(panel.PressKey("1"));
     EXPECT_EQ(ui.Messages().size(), 4u);

@@ -1,8 +1,8 @@
 // The dialog in-process against the stand-in device library, bound through dlopen from the
 // program folder exactly as the program binds the real one.
+#include "diagpanel/NuxDialog.h"
 #include "FakeDev.h"
 #include "QtApp.h"
-#include "diagpanel/NuxDialog.h"
 #include "diagpanel/SkinBitmaps.h"
 #include "diagpanel/SkinButton.h"
 #include "platform/UiHost.h"
@@ -46,7 +46,8 @@ struct NuxDialogTest : ::testing::Test {
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         runtime = tmpl;
         setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1); // a lock of our own
-        home.Write("comtav.ini", "[DEVICE]\nVID=0x04e8\nPID=0x3f0c\nDID=tcp://127.0.0.1:9\n[DEBUG]\nDEBUG=0\n");
+        home.Write("comtav.ini",
+                   "[DEVICE]\nVID=0x04e8\nPID=0x3f0c\nDID=tcp://127.0.0.1:9\n[DEBUG]\nDEBUG=0\n");
     }
     void TearDown() override { std::filesystem::remove_all(runtime); }
 
@@ -67,7 +68,9 @@ struct NuxDialogTest : ::testing::Test {
         auto lines = dev.LogLines();
         return std::vector<std::string>(lines.begin() + std::min(from, lines.size()), lines.end());
     }
-    bool Traced(const std::string& line) const { return std::find(trace.begin(), trace.end(), line) != trace.end(); }
+    bool Traced(const std::string& line) const {
+        return std::find(trace.begin(), trace.end(), line) != trace.end();
+    }
 };
 
 const std::vector<std::string> kReadCalls = {
@@ -115,7 +118,8 @@ TEST_F(NuxDialogTest, StartSendsTheEnterJobAndSetsUpTheDialog) {
     }
     labels.sort();
     EXPECT_EQ(labels, QStringList({"Enter", "Menu", "Upper Level"}));
-    for (int id : {1, 1000, 1001, 1002, 1003, 1004}) EXPECT_NE(d->Button(id), nullptr) << id;
+    for (int id : {1, 1000, 1001, 1002, 1003, 1004})
+        EXPECT_NE(d->Button(id), nullptr) << id;
 }
 
 TEST_F(NuxDialogTest, KeyPressShowsTheTwoLinesAndAShortLineEndsAtZero) {
@@ -258,7 +262,7 @@ TEST_F(NuxDialogTest, PaintsTheSkin) {
     const QImage bg = LoadSkinBitmap(kBmpBackground).convertToFormat(QImage::Format_RGB888);
     const QImage frame = LoadSkinBitmap(kBmpDisplayFrame).convertToFormat(QImage::Format_RGB888);
     EXPECT_EQ(shot.pixelColor(0, 0), bg.pixelColor(0, 0));
-    EXPECT_EQ(shot.pixelColor(5, 200), bg.pixelColor(5, 126)); // below the bitmap's height
+    EXPECT_EQ(shot.pixelColor(5, 200), bg.pixelColor(5, 126));  // below the bitmap's height
     EXPECT_EQ(shot.pixelColor(14, 14), frame.pixelColor(0, 0)); // the display panel's corner
     EXPECT_EQ(shot.pixelColor(20, 50), kDisplayLineColour);     // inside the panel, beside the lines
     // Each key shows its normal frame where it stands.

@@ -50,12 +50,14 @@ void NuxProcess::Start() {
         const std::string entry(*e);
         const std::string name = entry.substr(0, entry.find('='));
         bool replaced = false;
-        for (const std::string& mine : m_env) replaced |= mine.compare(0, name.size() + 1, name + "=") == 0;
+        for (const std::string& mine : m_env)
+            replaced |= mine.compare(0, name.size() + 1, name + "=") == 0;
         if (!replaced) env.push_back(entry);
     }
     env.insert(env.end(), m_env.begin(), m_env.end());
     std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
+    for (std::string& e : env)
+        envp.push_back(e.data());
     envp.push_back(nullptr);
     const std::string out = m_dir + "/out", err = m_dir + "/err";
 
@@ -103,6 +105,8 @@ NuxExit NuxProcess::Stop() {
     return Wait(30);
 }
 
-std::string NuxProcess::Out() const { return ReadFile(m_dir + "/out"); }
+std::string NuxProcess::Out() const {
+    return ReadFile(m_dir + "/out");
+}
 
 } // namespace nuxtest

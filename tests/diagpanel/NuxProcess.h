@@ -14,7 +14,7 @@ struct NuxExit {
 };
 
 class NuxProcess {
-public:
+  public:
     // `env` entries are "NAME=value", added to (or replacing in) this process's environment.
     NuxProcess(std::string program, std::vector<std::string> env);
     ~NuxProcess();
@@ -28,7 +28,7 @@ public:
     int Pid() const { return m_pid; }
     std::string Out() const;
 
-private:
+  private:
     std::string m_program;
     std::vector<std::string> m_env;
     std::string m_dir;

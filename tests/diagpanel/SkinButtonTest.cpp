@@ -1,6 +1,6 @@
+#include "diagpanel/SkinButton.h"
 #include "QtApp.h"
 #include "diagpanel/SkinBitmaps.h"
-#include "diagpanel/SkinButton.h"
 
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -14,7 +14,9 @@ QImage Frame(const QImage& strip, int frame) {
     const int fw = strip.width() / kFrameCount;
     return strip.copy(frame * fw, 0, fw, strip.height()).convertToFormat(QImage::Format_RGB32);
 }
-QImage Shot(QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage Shot(QWidget& w) {
+    return w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
 void Enter(QWidget& w) {
     QEnterEvent e(QPointF(5, 5), QPointF(5, 5), w.mapToGlobal(QPointF(5, 5)));
     QApplication::sendEvent(&w, &e);
@@ -71,7 +73,8 @@ TEST(SkinButton, EachKeyShowsTheFrameOfItsState) {
     for (int id = 1000; id <= 1004; ++id) {
         const QImage strip = LoadSkinBitmap(KeyBitmapFor(id));
         for (int a = 0; a < 4; ++a)
-            for (int b = a + 1; b < 4; ++b) EXPECT_NE(Frame(strip, a), Frame(strip, b)) << id << " " << a << b;
+            for (int b = a + 1; b < 4; ++b)
+                EXPECT_NE(Frame(strip, a), Frame(strip, b)) << id << " " << a << b;
     }
 }
 
@@ -100,8 +103,8 @@ TEST(SkinButton, PressCountsOnlyWhenReleasedInside) {
     EXPECT_FALSE(key.Flags().pressed);
 
     // A double click presses like a button down: the release after it clicks.
-    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(10, 10), key.mapToGlobal(QPointF(10, 10)), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(10, 10), key.mapToGlobal(QPointF(10, 10)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(&key, &dbl);
     EXPECT_TRUE(key.Flags().pressed);
     QTest::mouseRelease(&key, Qt::LeftButton, {}, QPoint(10, 10));
