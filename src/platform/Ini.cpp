@@ -97,7 +97,7 @@ size_t GetPrivateProfileString(std::string_view section, std::string_view key, s
     }
     std::string_view value = have ? std::string_view(found) : def;
     size_t n = std::min(value.size(), size - 1);
-    std::memcpy(buf, value.data(), n);
+    if (n > 0) std::memcpy(buf, value.data(), n);  // an empty default may have no data at all
     buf[n] = '\0';
     return n;
 }
