@@ -57,6 +57,7 @@ void RunStep(NuxDialog& dialog, const QString& step) {
         Out("line2=" + dialog.DisplayText(2).toStdString());
         return;
     }
+    if (verb == QLatin1String("wait-for")) return; // its file is there
     if (verb == QLatin1String("grab")) {
         if (!dialog.grab().save(arg, "PNG")) Out("grab failed: " + arg.toStdString());
         return;
@@ -88,8 +89,8 @@ bool NuxScript::Load(const QString& path, QString& error) {
         error = QStringLiteral("cannot read %1").arg(path);
         return false;
     }
-    static const QStringList kVerbs = {"click", "press", "release", "hover",
-                                       "leave", "grab",  "print",   "answer"};
+    static const QStringList kVerbs = {"click", "press", "release", "hover",   "leave",
+                                       "grab",  "print", "answer",  "wait-for"};
     int number = 0;
     while (!file.atEnd()) {
         ++number;
@@ -129,6 +130,13 @@ struct Runner {
 
 void Step(const std::shared_ptr<Runner>& r) {
     if (!r->target || r->steps.isEmpty() || r->target->ExitCode() != 0) return;
+    const QString& step = r->steps.first();
+    if (step.startsWith(QLatin1String("wait-for ")) &&
+        !QFile::exists(step.section(QLatin1Char(' '), 1).trimmed())) {
+        // The window stays live while the script waits for its cue.
+        QTimer::singleShot(20, [r] { Step(r); });
+        return;
+    }
     RunStep(*r->target, r->steps.takeFirst());
     QTimer::singleShot(0, [r] { Step(r); });
 }

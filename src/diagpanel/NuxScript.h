@@ -9,6 +9,8 @@
 //   leave <id>     move the mouse off <id>
 //   grab <file>    write a PNG of the whole dialog
 //   print          write "line1=<text>" and "line2=<text>" to standard output
+//   wait-for <file>
+//                  go on only once <file> exists (a test's cue, e.g. after it stopped the printer)
 //   answer yes|no|ok|cancel
 //                  the answer for a box; answers are queued when the file is read and
 //                  taken in order by the boxes as they come up, wherever the lines stand
