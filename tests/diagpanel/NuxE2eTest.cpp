@@ -169,3 +169,31 @@ TEST_F(NuxE2e, SecondCopyEndsAtOnceWithZero) {
     first.Stop();
     EXPECT_EQ(sim.Jobs().size(), 1u); // the second copy sent nothing
 }
+
+TEST_F(NuxE2e, DebugSwitchAsksBeforeEveryJob) {
+    SimProcess sim("mono-pcl");
+    std::ofstream(dir + "home/comtav.ini")
+        << "[DEVICE]\r\nDID=" << sim.DeviceName() << "\r\n[DEBUG]\r\nDEBUG=1\r\n";
+    // Yes to the enter job, Ok to its confirmation, Yes to Menu, No to Enter.
+    WriteScript(
+        "debug",
+        "answer yes\nanswer ok\nanswer yes\nanswer no\nclick 1000\nprint\nclick 1002\nprint\nclick 1\n");
+    NuxProcess nux(NUX_PROGRAM, Env("debug", "nux.log"));
+    nux.Start();
+    const NuxExit r = nux.Wait();
+    ASSERT_TRUE(r.exited) << r.err;
+    EXPECT_EQ(r.status, 1);
+    ASSERT_TRUE(sim.WaitForEvents(1, 5000, "reply"));
+    const auto jobs = sim.Jobs();
+    ASSERT_EQ(jobs.size(), 2u); // the enter job and Menu; Enter was declined
+    EXPECT_EQ(Text(jobs[0]), kEnterJob);
+    EXPECT_EQ(Text(jobs[1]), KeyJob('1'));
+    const auto reply = Of(sim.Events(), "reply")[0].bytes;
+    const std::string shown = "line1=" + LineOf(reply, 1) + "\nline2=" + LineOf(reply, 17) + "\n";
+    EXPECT_EQ(r.out, "box PJL Data: " + kEnterJob + "\nbox Fuser Setting: Write Success!!\nbox PJL Data: " +
+                         KeyJob('1') + "\n" + shown + "box PJL Data: " + KeyJob('3') + "\n" + shown);
+    const std::string log = nuxtest::ReadFile(dir + "nux.log");
+    EXPECT_NE(log.find("[NUX] SendPJL() - count = " + std::to_string(KeyJob('1').size()) + "\n"),
+              std::string::npos);
+    EXPECT_NE(log.find("0000: 01 "), std::string::npos) << log; // the hex dump of the reply
+}
