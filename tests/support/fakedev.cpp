@@ -126,6 +126,8 @@ EXPORT int GetDeviceIoControl(uint32_t code, const void* in, uint32_t inLength, 
     Log("GetDeviceIoControl(" + std::to_string(code) + "," + Hex(in, inLength) + "," + std::to_string(inLength) +
         "," + std::to_string(outLength) + ")");
     if (!Knob("ioctl", 1)) return 0;
+    *returned = 0;
+    if (!out || outLength < 3) return 1;  // a request that asks for no answer gets none
     auto* o = static_cast<uint8_t*>(out);
     o[0] = static_cast<uint8_t>(Knob("status0", 9));
     o[1] = static_cast<uint8_t>(Knob("status1", 1));
