@@ -118,7 +118,11 @@ MainWindow::MainWindow(AppContext& ctx, Options options)
     if (m_options.listenForQuit) m_quit = new QuitListener(m_ctx, this);
 }
 
-MainWindow::~MainWindow() { m_pages.clear(); }
+MainWindow::~MainWindow() {
+    // Pages leaving the sheet change its current tab; no page may be activated while they go.
+    disconnect(m_sheet, nullptr, this, nullptr);
+    m_pages.clear();
+}
 
 TavPage* MainWindow::Page(PageId id) const {
     auto it = m_pages.find(id);

@@ -3,6 +3,7 @@
 // bound to it with a recording UiHost.
 #pragma once
 #include <QApplication>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -17,6 +18,23 @@ namespace tavtest {
 
 QApplication& QtApp();
 
+// A recording UiHost that can act in the middle of a wait or a message box, as a user's click
+// delivered by a nested event loop would.
+struct HookedUiHost : tav::RecordingUiHost {
+    std::function<void(unsigned)> onWait;
+    std::function<void(const std::string&)> onMessage;
+    void Wait(unsigned ms) override {
+        RecordingUiHost::Wait(ms);
+        if (onWait) onWait(ms);
+    }
+    tav::MsgResult MessageBox(const std::string& text, const std::string& caption, tav::MsgIcon icon,
+                              tav::MsgButtons buttons) override {
+        tav::MsgResult r = RecordingUiHost::MessageBox(text, caption, icon, buttons);
+        if (onMessage) onMessage(text);
+        return r;
+    }
+};
+
 struct PageEnv {
     // lang: "EN" or "KR"; config: the text of comtav.ini.
     explicit PageEnv(const std::string& config, const std::string& lang = "EN");
@@ -27,7 +45,7 @@ struct PageEnv {
     std::string Written() const { return Bytes(dev.Written()); }
 
     FakeHome home;
-    tav::RecordingUiHost ui;
+    HookedUiHost ui;
     std::unique_ptr<tav::AppContext> ctx;
     FakeDev dev;
 };
