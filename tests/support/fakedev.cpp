@@ -2,6 +2,7 @@
 // arguments and answers reads from a script, so tests see exactly what the programs pass.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -21,8 +22,21 @@ struct State {
     std::vector<uint8_t> written;
     int held = 0;
 };
+// A program started by an end-to-end test gets its first reply from the file the test names.
+State Initial() {
+    State s;
+    if (const char* path = std::getenv("FAKEDEV_REPLY_FILE")) {
+        if (FILE* f = std::fopen(path, "rb")) {
+            std::vector<uint8_t> bytes;
+            for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+            std::fclose(f);
+            s.reads.push_back(std::move(bytes));
+        }
+    }
+    return s;
+}
 State& S() {
-    static State s;
+    static State s = Initial();
     return s;
 }
 long Knob(const char* name, long def) {
