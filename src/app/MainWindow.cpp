@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -76,9 +77,12 @@ MainWindow::MainWindow(AppContext& ctx, Options options)
         page->setMinimumSize(pageSize);
         m_sheet->addTab(page, LangText("TITLE", m_tabKeys[i].c_str(), 63));
     }
-    const QSize sheetSize = m_tabs.empty() ? QSize(pageSize.width() + 8, 120) : m_sheet->sizeHint();
-    const int w = std::max(sheetSize.width(), 360);
-    const int h = sheetSize.height();
+    // The sheet's size follows from its largest page, as a property sheet sizes itself to its
+    // largest template: the page, the tab row and the frame around the pages.
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, m_sheet) + 2;
+    const int tabRow = m_tabs.empty() ? 0 : m_sheet->tabBar()->sizeHint().height();
+    const int w = std::max(pageSize.width() + 2 * frame, 360);
+    const int h = std::max(pageSize.height(), 80) + tabRow + 2 * frame;
     const int caption = style()->pixelMetric(QStyle::PM_TitleBarHeight);
     const int menuHeight = menu->sizeHint().height();
     m_geometry = ComputeMainGeometry(w, h, caption, menuHeight);
