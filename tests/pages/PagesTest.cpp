@@ -202,3 +202,14 @@ TEST(AboutPageTest, FieldsFromBothFilesAndNoModelLine) {
     EXPECT_EQ(Text(korean.Control(6002)), "ORB C2600PS");
     EXPECT_EQ(Text(korean.Control(6032)), QString::fromUtf8("ORB 프린터 원격 제어판"));
 }
+
+TEST(PageTextTest, ATextCutInsideACharacterLosesThatCharacter) {
+    const std::string two = "\xea\xb0\x80\xeb\x82\x98";  // two Hangul syllables, three bytes each
+    EXPECT_EQ(FromStd(two), QString::fromUtf8("\xea\xb0\x80\xeb\x82\x98"));
+    EXPECT_EQ(FromStd(two.substr(0, 5)), QString::fromUtf8("\xea\xb0\x80"));
+    EXPECT_EQ(FromStd(two.substr(0, 4)), QString::fromUtf8("\xea\xb0\x80"));
+    EXPECT_EQ(FromStd(two.substr(0, 3)), QString::fromUtf8("\xea\xb0\x80"));
+    EXPECT_EQ(FromStd("ab\xc3"), "ab");
+    EXPECT_EQ(FromStd("a\xc3\xa9"), QString::fromUtf8("a\xc3\xa9"));
+    EXPECT_EQ(FromStd(""), "");
+}
