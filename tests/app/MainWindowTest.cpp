@@ -114,7 +114,7 @@ TEST(MainWindowTest, KoreanWithKssmOnlyAndPostScriptVariants) {
     MainWindow w(*env.ctx, Counting(counts));
     EXPECT_EQ(w.Tabs(), (std::vector<PageId>{PageId::Kssm, PageId::PostS4}));
     EXPECT_EQ(TabTitles(w), (QStringList{"KSSM", QString::fromUtf8("포스트스크립트")}));
-    EXPECT_EQ(w.windowTitle(), QString::fromUtf8("ORB 컬러 원격 제어판"));
+    EXPECT_EQ(w.windowTitle(), QString::fromUtf8("Quorvex 컬러 원격 제어판"));
 }
 
 TEST(MainWindowTest, AbsentPageClassesLeaveNoTab) {

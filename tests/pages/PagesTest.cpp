@@ -53,7 +53,7 @@ TEST(CheckPageTest, ReportWithoutTrayRollers) {
     for (int id : {1194, 1195, 1196, 1179, 1184, 1193}) EXPECT_FALSE(page.Control(id)->isVisible()) << id;
     for (int id : {1176, 1182, 1188, 1177, 1178, 1180, 1181}) EXPECT_TRUE(page.Control(id)->isVisible()) << id;
     EXPECT_EQ(Text(page.Control(1176)), "Transfer belt");
-    EXPECT_EQ(Text(page.Control(1188)), "% used");
+    EXPECT_EQ(Text(page.Control(1188)), "%");
     EXPECT_EQ(Text(page.Control(1189)), "pages");
     EXPECT_TRUE(env.ui.Messages().empty());
     EXPECT_EQ(env.ui.waitCursorDepth, 0);
@@ -71,7 +71,7 @@ TEST(CheckPageTest, SilentPrinterGivesOneMessageAndAnEmptyPage) {
     ASSERT_EQ(env.ui.Messages().size(), 1u);
     EXPECT_EQ(env.ui.Messages()[0].text, ReadIniString(env.ctx->cfg.langFilePath, "STRING", "IDS_NOT_RESPOND", ""));
     EXPECT_FALSE(env.ui.Messages()[0].text.empty());
-    EXPECT_EQ(env.ui.Messages()[0].caption, "ORB Color Remote Control Panel");
+    EXPECT_EQ(env.ui.Messages()[0].caption, "Quorvex Color Remote Control Panel");
     EXPECT_EQ(env.ui.Messages()[0].icon, MsgIcon::Error);
     for (int id : {1182, 1183, 1185, 1186, 1187}) EXPECT_EQ(Text(page.Control(id)), "") << id;
     for (int r = 0; r < CCheck::RowCount; ++r) EXPECT_EQ(page.Value(static_cast<CCheck::Row>(r)), "");
@@ -190,17 +190,17 @@ TEST(AboutPageTest, FieldsFromBothFilesAndNoModelLine) {
     CAboutTab page(*env.ctx);
     page.EnsureCreated();
     EXPECT_EQ(Text(page.Control(6002)), "");
-    EXPECT_EQ(Text(page.Control(6032)), "ORB Remote Control Panel");
+    EXPECT_EQ(Text(page.Control(6032)), "Quorvex Remote Control Panel");
     EXPECT_EQ(Text(page.Control(6033)), "Version 2.1");
     EXPECT_EQ(Text(page.Control(6034)), "(c) ORB");
     EXPECT_TRUE(Text(page.Control(1145)).startsWith("Copyright"));
     EXPECT_EQ(env.Written(), "");
 
-    PageEnv kr("[STRING]\nMODEL=ORB C2600PS\n", "KR");
+    PageEnv kr("[STRING]\nMODEL=Quorvex CLP-3550PS\n", "KR");
     CAboutTab korean(*kr.ctx);
     korean.EnsureCreated();
-    EXPECT_EQ(Text(korean.Control(6002)), "ORB C2600PS");
-    EXPECT_EQ(Text(korean.Control(6032)), QString::fromUtf8("ORB 프린터 원격 제어판"));
+    EXPECT_EQ(Text(korean.Control(6002)), "Quorvex CLP-3550PS");
+    EXPECT_EQ(Text(korean.Control(6032)), QString::fromUtf8("Quorvex 프린터 원격 제어판"));
 }
 
 TEST(PageTextTest, ATextCutInsideACharacterLosesThatCharacter) {
