@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "FakeDev.h"
+#include "SimProcess.h"
 
 extern char** environ;
 
@@ -116,4 +117,35 @@ TEST_F(Wintav32E2e, BroadcastQuitEndsTheRunningCopyAndASecondCopyEndsSilently) {
     // With nobody listening the broadcast is a no-op that still succeeds.
     pid_t again = Start({"--broadcast-quit"}, "again");
     EXPECT_EQ(WaitExit(again, std::chrono::seconds(30)), 0);
+}
+
+// Against the simulator through the real device library: start-up asks for the settings, the
+// Check page asks for the report when its tab is first shown, and every tab is pictured.
+TEST_F(Wintav32E2e, RunsAgainstTheSimulatorAndPicturesEveryTab) {
+    tavtest::SimProcess sim("color-ps");
+    const std::string shots = home.dir + "shots";
+    std::vector<std::string> env = {
+        "XDG_RUNTIME_DIR=" + runtime, "QT_QPA_PLATFORM=offscreen", "TAV_REGISTRY_LM=" + home.dir + "lm.ini",
+        "TAV_REGISTRY_CU=" + home.dir + "cu.ini", "TAV_SCREENSHOT_DIR=" + shots, "HOME=" + home.dir,
+    };
+    std::vector<std::string> argv = {TAV_WINTAV32, "--device", sim.DeviceName()};
+    std::vector<char*> a, e;
+    for (auto& s : argv) a.push_back(s.data());
+    a.push_back(nullptr);
+    for (auto& s : env) e.push_back(s.data());
+    e.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, TAV_WINTAV32, nullptr, nullptr, a.data(), e.data()), 0);
+    started.push_back(pid);
+    ASSERT_EQ(WaitExit(pid, std::chrono::seconds(60)), 0);
+
+    for (const char* tab : {"test", "check", "about"})
+        EXPECT_TRUE(fs::exists(shots + "/" + tab + ".png")) << tab;
+    std::vector<std::string> jobs;
+    for (const auto& j : sim.Jobs()) jobs.emplace_back(j.begin(), j.end());
+    ASSERT_GE(jobs.size(), 2u);
+    EXPECT_NE(jobs[0].find("@PJL INFO PRINTER = ALL"), std::string::npos);
+    size_t reports = 0;
+    for (const auto& j : jobs) reports += j.find("@PJL INFO INFORMATION=ALL") != std::string::npos;
+    EXPECT_EQ(reports, 1u);  // once, at the first showing of the Check page
 }
