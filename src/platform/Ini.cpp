@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <sys/stat.h>
 #include <iterator>
 
 namespace tav {
@@ -30,9 +31,18 @@ std::string_view StripQuotes(std::string_view v) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
+    // A path that names a folder (an empty file name in a language index) reads as no file;
+    // the stream library reports a read error there by throwing.
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    try {
+        out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        out.clear();
+        return false;
+    }
     return true;
 }
 
