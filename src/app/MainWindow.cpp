@@ -167,14 +167,13 @@ QWidget* MainWindow::BuildButtonBar(QWidget* parent) {
         void (MainWindow::*handler)();
     };
     const Spec specs[] = {
-        {kIdRefresh, nullptr, &MainWindow::OnRefresh}, {kIdSend, "IDC_SEND", &MainWindow::OnSend},
+        {kIdRefresh, "IDC_REFRESH", &MainWindow::OnRefresh}, {kIdSend, "IDC_SEND", &MainWindow::OnSend},
         {kIdDefault, "IDC_DEFAULT", &MainWindow::OnDefault}, {kIdExit, "IDC_EXIT", &MainWindow::OnExit},
         {kIdHelp, "IDC_TAVHELP", &MainWindow::OnHelp},
     };
     int width = 96;
     for (const Spec& s : specs) {
-        // Refresh has no text of its own in the language file.
-        auto* button = new QPushButton(s.key ? LangText("BASE", s.key, 31) : QStringLiteral("Refresh"), bar);
+        auto* button = new QPushButton(LangText("BASE", s.key, 31), bar);
         button->setProperty("controlId", s.id);
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, s.handler);
