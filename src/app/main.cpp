@@ -1,23 +1,60 @@
-// wintav32 start-up without its window yet: it runs every start-up step and reports what it found.
-#include <cstdio>
+// wintav32: the control panel. "--broadcast-quit" sends the quit message to a running copy and
+// ends; "--device NAME" talks to NAME instead of the configured device.
+#include <QApplication>
+#include <QLocalSocket>
+#include <QTimer>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
+#include "app/MainWindow.h"
+#include "app/QtUiHost.h"
+#include "app/QuitMessage.h"
 #include "app/Startup.h"
-#include "pjl/Pjl.h"
 #include "pjl/SettingsRecord.h"
 
-int main() {
-    tav::ConsoleUiHost ui;
+namespace {
+
+int BroadcastQuit(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QLocalSocket socket;
+    socket.connectToServer(QString::fromStdString(tav::QuitMessagePath()));
+    // Nobody listening is not an error: there was nothing to end.
+    if (socket.waitForConnected(2000)) socket.disconnectFromServer();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string device;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--broadcast-quit") == 0) return BroadcastQuit(argc, argv);
+        if (std::strcmp(argv[i], "--device") == 0 && i + 1 < argc) device = argv[++i];
+    }
+    QApplication qtApp(argc, argv);
+    QApplication::setApplicationName("wintav32");
+    tav::QtUiHost ui;
     tav::StartupHooks hooks;
+    tav::Application* appPtr = nullptr;
     hooks.loadSettingsRecord = [](tav::AppContext& ctx) { tav::LoadSettingsRecord(ctx); };
-    hooks.runMainWindow = [](tav::AppContext& ctx) {
-        std::string report = "[TAV] start-up done: language " + ctx.cfg.langCode + ", title \"" +
-                             ctx.ProductTitle() + "\", device " + ctx.DeviceName() + ", capabilities " +
-                             std::to_string(ctx.store.edited.featureFlags) + "\n";
-        ctx.Debug(report);
-        for (const std::string& row : tav::HexDumpRows(ctx.replyBuffer.data(), 64)) ctx.Debug(row);
+    hooks.runMainWindow = [&appPtr](tav::AppContext& ctx) {
+        tav::MainWindow::Options options;
+        options.firmwareUpdateOnly = appPtr->FirmwareUpdateOnly();
+        tav::MainWindow window(ctx, options);
+        // Pictures of every tab, then close: for the documentation and for looking at layouts.
+        if (const char* dir = std::getenv("TAV_SCREENSHOT_DIR"); dir && *dir) {
+            const QString target = QString::fromLocal8Bit(dir);
+            QTimer::singleShot(0, &window, [&window, target] {
+                window.SaveScreenshots(target);
+                window.done(0);
+            });
+        }
+        window.exec();
     };
     tav::Application app(ui, hooks);
+    appPtr = &app;
+    app.Context().cfg.deviceOverride = device;
     app.InitInstance();
     app.ExitInstance();
     return 0;

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <sys/stat.h>
 #include <iterator>
 
 namespace tav {

@@ -1,0 +1,43 @@
+#include "app/ButtonBarActions.h"
+
+#include "pjl/Pjl.h"
+#include "pjl/SettingsRecord.h"
+#include "pjl/Upload.h"
+
+namespace tav {
+
+ButtonBarActions::ButtonBarActions(AppContext& ctx, std::function<void()> refreshPages)
+    : m_ctx(ctx), m_refreshPages(std::move(refreshPages)) {}
+
+int ButtonBarActions::Run(const std::function<int()>& job, bool clearCustomPaper) {
+    if (!m_idle) return 0;
+    if (!m_ctx.link.AcquirePort()) return 0;
+    m_idle = false;
+    if (clearCustomPaper) m_ctx.store.customPaperChanged = false;
+    int ok = 0;
+    {
+        WaitCursor cursor(m_ctx.ui);
+        if (job() == 1) {
+            LoadSettingsRecord(m_ctx);
+            if (m_refreshPages) m_refreshPages();
+            ok = 1;
+        } else {
+            m_ctx.ShowPrinterError();
+        }
+        m_ctx.link.ReleasePort();
+        m_idle = true;
+    }
+    return ok;
+}
+
+int ButtonBarActions::Send() {
+    return Run([this] { return UploadSettings(m_ctx); }, false);
+}
+
+int ButtonBarActions::Default() {
+    return Run([this] { return InitializePrinter(m_ctx); }, true);
+}
+
+void ButtonBarActions::Refresh() { LoadSettingsRecord(m_ctx); }
+
+}  // namespace tav

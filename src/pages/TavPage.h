@@ -1,0 +1,82 @@
+// The base of every page of the sheet. The object is built with the main window; its controls are
+// built at its first activation (OnInitDialog). Before that LoadFromSettings only fills members.
+#pragma once
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "pjl/AppContext.h"
+
+namespace tav {
+
+class TavPage : public QWidget {
+    Q_OBJECT
+public:
+    TavPage(AppContext& ctx, int templateId, QWidget* parent = nullptr);
+
+    int TemplateId() const { return m_templateId; }
+    // The size of the page's dialog template; the sheet takes the largest of its pages.
+    virtual QSize TemplateSize() const { return {500, 340}; }
+
+    bool IsCreated() const { return m_created; }
+    // Builds the controls and runs OnInitDialog, once.
+    void EnsureCreated();
+
+    // Fills the page from EditedSettings; touches controls only once they exist.
+    virtual void LoadFromSettings() {}
+    // Sheet notifications.
+    virtual void OnSetActive() {}
+    virtual void OnKillActive() {}
+    // The main window's private start message (firmware-update-only mode).
+    virtual void OnStartMessage() {}
+
+    // The control with that id, or nullptr.
+    QWidget* Control(int controlId) const;
+    // The help id of a control: the page's table, else 0x20000 + the id.
+    uint32_t HelpIdFor(int controlId) const;
+    // Shows the popup help of the control under pos (page coordinates); nothing on the background.
+    // Returns the help id shown, or 0.
+    uint32_t PopupHelpAt(const QPoint& pos);
+
+    // Every (section, key) this page asked the language file for.
+    const std::set<std::pair<std::string, std::string>>& LangKeysAsked() const { return m_keysAsked; }
+
+protected:
+    virtual void OnInitDialog() = 0;
+
+    // Registers w as control id: the dynamic property "controlId", and no context menu of its own
+    // so a right-click reaches the page.
+    template <typename W>
+    W* AddControl(int controlId, W* w) {
+        RegisterControl(controlId, w);
+        return w;
+    }
+    void RegisterControl(int controlId, QWidget* w);
+    void SetHelpTable(std::vector<std::pair<int, uint32_t>> table) { m_helpTable = std::move(table); }
+
+    // Language text, recorded; maxChars is the caller's buffer less its terminator.
+    QString LangText(const char* section, const char* key, size_t maxChars = 255);
+    std::string LangTextStd(const char* section, const char* key, size_t maxChars = 255);
+    // The product title and the common failure box, recorded like every other text.
+    std::string ProductTitle();
+    void ShowPrinterError();
+    MsgResult Message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
+
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+    AppContext& m_ctx;
+
+private:
+    int m_templateId;
+    bool m_created = false;
+    std::vector<std::pair<int, uint32_t>> m_helpTable;
+    std::set<std::pair<std::string, std::string>> m_keysAsked;
+};
+
+QString FromStd(const std::string& s);
+
+}  // namespace tav

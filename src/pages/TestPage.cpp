@@ -1,0 +1,70 @@
+#include "pages/TestPage.h"
+
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/Sheet.h"
+#include "pjl/Pjl.h"
+
+namespace tav {
+namespace {
+constexpr uint32_t kFlagDuplex = 0x4;
+constexpr unsigned kPrintingWaitMs = 10000;
+}  // namespace
+
+const std::array<CTestTab::ButtonSpec, 4>& CTestTab::Buttons() {
+    static const std::array<ButtonSpec, 4> buttons = {{
+        {8054, "SelfTest", "IDC_CONFIGPAGE", "IDC_CONFIGPAGE_X", "CONFIG"},
+        {8004, "Demo", "IDC_DEMOPAGE", "IDC_DEMOPAGE_X", "DEMO"},
+        {8066, "MenuMAP", "IDC_MANUMAP_X", "IDC_MANUMAP_X", "MENUMAP"},
+        {8009, "2SideDemo", "IDC_2SIDEDEMOPAGE_X", "IDC_2SIDEDEMOPAGE_X", "DUPLEXDEMO"},
+    }};
+    return buttons;
+}
+
+CTestTab::CTestTab(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5004, parent) {}
+
+void CTestTab::OnInitDialog() {
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(24, 24, 24, 24);
+    column->setSpacing(10);
+    const bool kalor = m_ctx.IsKalor();
+    std::vector<QPushButton*> shown;
+    for (const ButtonSpec& b : Buttons()) {
+        auto* button = AddControl(b.controlId, new QPushButton(LangText("TEST", kalor ? b.kalorKey : b.textKey, 63), this));
+        if (!m_ctx.ConfigFlag("TEST", b.configKey)) {
+            button->hide();
+            continue;
+        }
+        if (b.controlId == 8009) button->setEnabled((m_ctx.store.edited.featureFlags & kFlagDuplex) != 0);
+        const char* page = b.pageName;
+        connect(button, &QPushButton::clicked, this, [this, page] { PrintTestPage(page); });
+        column->addWidget(button, 0, Qt::AlignLeft);
+        shown.push_back(button);
+    }
+    // One width for the column, wide enough for the longest text.
+    int width = 240;
+    for (QPushButton* b : shown) width = std::max(width, b->sizeHint().width() + 24);
+    for (QPushButton* b : shown) b->setFixedSize(width, std::max(b->sizeHint().height(), 30));
+    column->addStretch(1);
+}
+
+int CTestTab::PrintTestPage(const char* pageName) {
+    if (!m_ctx.link.AcquirePort()) return 0;
+    int ok = 0;
+    {
+        WaitCursor cursor(m_ctx.ui);
+        if (SendTestPrint(m_ctx, pageName)) {
+            // The printer is busy printing; the user waits with it.
+            m_ctx.ui.Wait(kPrintingWaitMs);
+            ok = 1;
+        } else {
+            ShowPrinterError();
+        }
+        m_ctx.link.ReleasePort();
+    }
+    return ok;
+}
+
+}  // namespace tav
