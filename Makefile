@@ -4,7 +4,7 @@ CMAKE_FLAGS ?=
 JOBS    ?= $(shell nproc)
 DEB_PKGS = qt6-base-dev libusb-1.0-0-dev libgtest-dev libgmock-dev cmake ninja-build clang xvfb pkg-config g++
 
-.PHONY: all deps configure build test demo screenshots bench format clean
+.PHONY: all deps configure build test demo screenshots bench fuzz format clean
 
 all: build
 
@@ -38,6 +38,13 @@ screenshots: build
 
 bench: build
 	@if [ -x tools/bench.sh ]; then tools/bench.sh $(BUILD); else echo "bench: not yet"; fi
+
+# Open-ended libFuzzer runs (clang), FUZZ_SECONDS per target; `make test` runs the fixed-seed drivers.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAV_GUI=OFF -DTAV_FUZZ=ON
+	cmake --build $(BUILD)-fuzz -j $(JOBS)
+	@for f in $(BUILD)-fuzz/fuzz/libfuzzer_*; do echo "== $$f"; $$f -max_total_time=$(FUZZ_SECONDS) || exit 1; done
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
