@@ -1,5 +1,6 @@
 // The one object start-up builds and every page and command is handed: configuration values
-// and paths, language text, the link, the two shared buffers, the settings store and the UiHost.
+// and paths, language text, the link, the two shared buffers, the settings store, CheckInfo and
+// the UiHost.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <string_view>
 
 #include "link/Link.h"
+#include "pjl/CheckInfoSlots.h"
 #include "pjl/PrinterSettings.h"
 #include "platform/UiHost.h"
 
@@ -87,6 +89,7 @@ public:
     JobBuffer jobBuffer{};
     ReplyBuffer replyBuffer{};
     SettingsStore store;
+    CheckInfo checkInfo;  // filled by ParseCheckInfo(ctx), read by the Check page
     NullPortMonitor nullMonitor;
     PortMonitor* portMonitor = &nullMonitor;
 };

@@ -61,4 +61,6 @@ void ParseCheckInfo(const AppContext& ctx, CheckInfo& info) {
     }
 }
 
+void ParseCheckInfo(AppContext& ctx) { ParseCheckInfo(ctx, ctx.checkInfo); }
+
 }  // namespace tav

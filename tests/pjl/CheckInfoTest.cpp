@@ -73,9 +73,10 @@ TEST(CheckInfo, QueryJobAndWait) {
     dev.QueueRead(std::string("\x00\x00\x17\x01\x35\xff\x00", 7));
     EXPECT_EQ(GetCheckInfo(ctx), 1);
     EXPECT_EQ(tavtest::Bytes(dev.Written()), "\x1b%-12345X@PJL\r\n@PJL INFO INFORMATION=ALL\r\n\x1b%-12345X");
-    CheckInfo info;
-    ParseCheckInfo(ctx, info);
-    EXPECT_EQ(info[9], "5");
+    ParseCheckInfo(ctx);
+    EXPECT_EQ(ctx.checkInfo[9], "5");
+    // A failed query leaves the context's slots as they were.
     dev.Set("open", 0);
     EXPECT_EQ(GetCheckInfo(ctx), 0);
+    EXPECT_EQ(ctx.checkInfo[9], "5");
 }
