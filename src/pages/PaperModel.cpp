@@ -145,8 +145,10 @@ int UpdateFormLines(AppContext& ctx, const PaperPageState& state) {
     return lines;
 }
 
+int CustomPaperIndex(const AppContext& ctx) { return ctx.ConfigInt("PAPERTYPE", "CUSTOM_INDEX", 15); }
+
 int IsCustomPaper(AppContext& ctx, int listPosition) {
-    const int index = ctx.ConfigInt("PAPERTYPE", "CUSTOM_INDEX", 15);
+    const int index = CustomPaperIndex(ctx);
     ctx.store.customPaperChanged = listPosition == index;
     return index;
 }

@@ -55,6 +55,8 @@ int UpdateFormLines(AppContext& ctx, const PaperPageState& state);
 // The form lines of a paper edge d in millimetres: six lines per inch, less six.
 int ComputedFormLines(int edgeMm);
 
+// The list position of the model's custom entry (PAPERTYPE/CUSTOM_INDEX).
+int CustomPaperIndex(const AppContext& ctx);
 // Sets CustomPaperChanged to whether the list position is the model's custom entry; returns
 // that entry's position.
 int IsCustomPaper(AppContext& ctx, int listPosition);
