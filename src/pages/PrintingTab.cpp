@@ -276,6 +276,8 @@ void CPrintingTab::OnInitDialog() {
     m_wideA4Check->setVisible(m_ctx.Config("Printing", "WIDE A4", "0") != "0");
     const bool duplexEnabled = (ed.featureFlags & kFlagDuplexMargins) != 0;
     for (QWidget* w : m_duplexRow) w->setEnabled(duplexEnabled);
+    m_unitLabels[2]->setEnabled(duplexEnabled);
+    m_unitLabels[3]->setEnabled(duplexEnabled);
     m_topEdit->SetMode(CNumEdit::kDecimal);
     m_leftEdit->SetMode(CNumEdit::kDecimal);
     // The key is spelled so in every model's file.
