@@ -377,13 +377,11 @@ void CPrintingTab::FillQualityList() {
 }
 
 void CPrintingTab::FillPaperList() {
-    std::vector<std::string> entries;
-    FillPaperSizeList(m_ctx, m_cassetteSource, entries);
+    std::vector<std::string> entries, keys;
+    FillPaperSizeList(m_ctx, m_cassetteSource, entries, &keys);
     m_paperList->clear();
-    for (const std::string& e : entries) {
-        // Asked through the page so the keys it uses are known; FillPaperSizeList chose them.
-        m_paperList->addItem(Qs(e));
-    }
+    // The texts are asked for again through the page, so it knows every key it shows.
+    for (const std::string& key : keys) m_paperList->addItem(LangText("STR_PRINT", key.c_str()));
 }
 
 void CPrintingTab::SetIcon() {
