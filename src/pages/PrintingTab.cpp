@@ -200,7 +200,7 @@ void CPrintingTab::BuildControls() {
     paperGrid->addWidget(m_wideA4Check, 4, 1, 1, 2);
     paperGrid->setColumnStretch(2, 1);
 
-    auto* jobGrid = new QGridLayout;
+    auto* jobGrid = m_jobGrid = new QGridLayout;
     jobGrid->setContentsMargins(kGroupInset, 4, kGroupInset, 0);
     jobGrid->setHorizontalSpacing(10);
     jobGrid->setVerticalSpacing(8);
@@ -507,6 +507,21 @@ void CPrintingTab::OnKillActive() {
 
 // ---------------------------------------------------------------------------------------------
 // Notifications.
+
+void CPrintingTab::showEvent(QShowEvent* event) {
+    TavPage::showEvent(event);
+    if (!m_jobGrid || m_labelColumn.size() < 5) return;
+    // The rows below the paper group line up with the rows inside it, whatever the style's frame.
+    layout()->activate();
+    const int inside = m_labelColumn[0]->mapTo(this, QPoint(0, 0)).x();
+    const int below = m_labelColumn[4]->mapTo(this, QPoint(0, 0)).x();
+    if (inside != below) {
+        QMargins m = m_jobGrid->contentsMargins();
+        m.setLeft(std::max(0, m.left() + inside - below));
+        m.setRight(std::max(0, m.right() + inside - below));
+        m_jobGrid->setContentsMargins(m);
+    }
+}
 
 bool CPrintingTab::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {

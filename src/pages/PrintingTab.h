@@ -28,7 +28,7 @@ class CPrintingTab : public TavPage {
 public:
     explicit CPrintingTab(AppContext& ctx, QWidget* parent = nullptr);
 
-    QSize TemplateSize() const override { return {600, 360}; }
+    QSize TemplateSize() const override { return {640, 320}; }
 
     void LoadFromSettings() override;
     void OnSetActive() override;
@@ -48,6 +48,7 @@ public:
 protected:
     void OnInitDialog() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // Control notifications.
@@ -130,7 +131,8 @@ private:
     std::vector<QWidget*> m_duplexRow;  // labels and edits of the duplex margins
     std::vector<QLabel*> m_unitLabels;
     std::vector<QLabel*> m_labelColumn;     // the left column's labels, made one width
-    QGridLayout* m_marginGrid = nullptr;    // the margin rows, placed in the box that is shown
+    QGridLayout* m_marginGrid = nullptr;
+    QGridLayout* m_jobGrid = nullptr;       // copies and quality, below the paper group    // the margin rows, placed in the box that is shown
     QString m_shortEdgeText, m_longEdgeText, m_shortEdgeMmText, m_longEdgeMmText;
 };
 
