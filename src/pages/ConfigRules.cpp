@@ -60,7 +60,11 @@ EmulationValue ChooseEmulation(int item, bool koreanLanguage, uint32_t flags, Em
             out.epsonIbm = 1;
         }
         break;
-    case 4: out.personality = k ? (Has(flags, kCfgFlagKs5895) ? 7 : ps) : 10; break;
+    case 4:
+        // Item 4 is KS5895 only when KSSM sits before it; without KSSM, KS5895 is item 3 and item 4
+        // is PostScript.
+        out.personality = k ? (Has(flags, kCfgFlagKssm) && Has(flags, kCfgFlagKs5895) ? 7 : ps) : 10;
+        break;
     case 5: out.personality = ps; break;
     case 6: out.personality = 12; break;
     default: return current;  // no such item in any list
