@@ -113,7 +113,8 @@ void CConfigTab::OnInitDialog() {
     if (m_ctx.ConfigFlag("Config", "TonerSaveOff")) m_economodeBox->hide();
     const bool altitude = m_ctx.ConfigFlag("Config", "Altitude");
     const bool plain = m_ctx.ConfigFlag("Config", "AltiPlain");
-    m_altitudeBox->setVisible(altitude && !plain);
+    m_altitudeByBox = altitude && !plain;
+    m_altitudeBox->setVisible(m_altitudeByBox);
     altitudeLabel->setVisible(altitude && plain);
     m_altitudeList->setVisible(altitude && plain);
 
@@ -254,7 +255,9 @@ void CConfigTab::ApplyChecks() {
     PrinterSettings& s = m_ctx.store.edited;
     StoreBox(s.autoCont, m_autoCont);
     StoreBox(s.darkText, m_darkText);
-    StoreBox(s.altitude, m_altitudeCheck);
+    // The box stands for ALTITUDE only where it is the altitude control; beside the plain list
+    // it would undo the list's choice on every click of another box.
+    if (m_altitudeByBox) StoreBox(s.altitude, m_altitudeCheck);
     StoreBox(s.autoClean, m_autoClean);
     StoreBox(s.economode, m_economode);
     StoreBox(s.jamRecovery, m_jamRecovery);

@@ -51,6 +51,7 @@ private:
     bool m_autoCont = false, m_jamRecovery = false, m_economode = false, m_autoClean = false;
     bool m_darkText = false, m_altitudeCheck = false, m_robust = false;
     int m_altitudeItem = 0;
+    bool m_altitudeByBox = false;
     int m_duplex = 0;
     int m_baudRate = 0;
 
