@@ -1,0 +1,215 @@
+#include "Server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+namespace tavsim {
+
+Server::Server(const ServerOptions& opt, Printer& printer, EventLog& log)
+    : m_opt(opt), m_printer(printer), m_log(log) {}
+
+Server::~Server() {
+    if (m_listenFd >= 0) close(m_listenFd);
+}
+
+int Server::Bind(std::string& error) {
+    m_listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_listenFd < 0) return error = std::string("socket: ") + std::strerror(errno), -1;
+    int one = 1;
+    setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(uint16_t(m_opt.port));
+    if (bind(m_listenFd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0)
+        return error = "bind 127.0.0.1:" + std::to_string(m_opt.port) + ": " + std::strerror(errno), -1;
+    // Refusing: the port stays bound (nobody else can take it) but without listen() every
+    // connect is answered with a reset, which the client sees as "connection refused".
+    if (!m_opt.faults.refuse && listen(m_listenFd, 16) < 0)
+        return error = std::string("listen: ") + std::strerror(errno), -1;
+    socklen_t len = sizeof addr;
+    getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&addr), &len);
+    Touch();
+    return ntohs(addr.sin_port);
+}
+
+void Server::Touch() { m_lastActivity = m_log.Seconds(); }
+
+bool Server::IdleExpired() const {
+    return m_opt.exitAfterIdleSec > 0 && m_log.Seconds() - m_lastActivity >= m_opt.exitAfterIdleSec;
+}
+
+void Server::Pause(int ms, volatile std::sig_atomic_t& stop) {
+    for (int left = ms; left > 0 && !stop; left -= 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 10)));
+}
+
+int Server::Run(volatile std::sig_atomic_t& stop) {
+    if (m_opt.faults.refuse) m_log.Write(Event("fault").Str("fault", "refuse"));
+    while (!stop && !IdleExpired()) {
+        if (m_opt.faults.refuse) {
+            Pause(100, stop);
+            continue;
+        }
+        pollfd p{m_listenFd, POLLIN, 0};
+        int n = poll(&p, 1, 100);
+        if (n <= 0) continue;
+        sockaddr_in peer{};
+        socklen_t len = sizeof peer;
+        int fd = accept4(m_listenFd, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_CLOEXEC);
+        if (fd < 0) continue;
+        char ip[INET_ADDRSTRLEN] = "?";
+        inet_ntop(AF_INET, &peer.sin_addr, ip, sizeof ip);
+        Serve(fd, std::string(ip) + ":" + std::to_string(ntohs(peer.sin_port)), stop);
+    }
+    return 0;
+}
+
+void Server::Serve(int fd, const std::string& peer, volatile std::sig_atomic_t& stop) {
+    ++m_conn;
+    m_jobsOnConn = 0;
+    Touch();
+    m_log.Write(Event("connect").Int("conn", m_conn).Str("peer", peer));
+    Framer framer(m_opt.maxHex);
+    std::vector<Segment> segs;
+    std::vector<uint8_t> buf(65536);
+    double lastByte = m_log.Seconds();
+    std::string reason;
+    while (reason.empty()) {
+        if (stop) {
+            reason = "shutdown";
+            break;
+        }
+        if (IdleExpired()) {
+            reason = "idle";
+            break;
+        }
+        pollfd p{fd, POLLIN, 0};
+        int n = poll(&p, 1, 50);
+        if (n < 0 && errno != EINTR) {
+            reason = std::string("poll: ") + std::strerror(errno);
+            break;
+        }
+        if (n <= 0) {
+            if ((m_log.Seconds() - lastByte) * 1000.0 >= m_opt.dataQuietMs) {
+                framer.Quiet(segs);
+                if (!Handle(fd, segs, true, stop)) reason = "drop";
+            }
+            continue;
+        }
+        ssize_t got = recv(fd, buf.data(), buf.size(), 0);
+        if (got == 0) {
+            reason = "peer closed";
+            break;
+        }
+        if (got < 0) {
+            if (errno == EINTR || errno == EAGAIN) continue;
+            reason = std::string("recv: ") + std::strerror(errno);
+            break;
+        }
+        lastByte = m_log.Seconds();
+        Touch();
+        framer.Feed(buf.data(), size_t(got), segs);
+        if (!Handle(fd, segs, true, stop)) reason = "drop";
+    }
+    if (reason != "drop") {
+        framer.Finish(segs);
+        Handle(fd, segs, false, stop);
+    }
+    shutdown(fd, SHUT_RDWR);
+    close(fd);
+    Touch();
+    m_log.Write(Event("close").Int("conn", m_conn).Str("reason", reason));
+}
+
+bool Server::Handle(int fd, std::vector<Segment>& segs, bool connectionOpen, volatile std::sig_atomic_t& stop) {
+    for (size_t i = 0; i < segs.size(); ++i) {
+        Segment& s = segs[i];
+        if (s.kind == Segment::Kind::Data) {
+            Event ev("data");
+            ev.Int("conn", m_conn).Int("bytes", (long long)s.size).Str("sha256", s.sha256);
+            ev.Hex("hex", s.bytes.data(), s.bytes.size());
+            if (s.clipped) ev.Bool("clipped", true);
+            m_log.Write(ev);
+            continue;
+        }
+        JobResult r = m_printer.RunJob(s.bytes);
+        Event ev("job");
+        ev.Int("conn", m_conn).Int("bytes", (long long)s.size).Hex("hex", s.bytes.data(), s.bytes.size());
+        if (!s.complete) ev.Bool("complete", false);
+        if (s.clipped) ev.Bool("clipped", true);
+        ev.StrList("cmds", r.commands);
+        if (!r.printed.empty()) ev.StrList("printed", r.printed);
+        if (!r.notes.empty()) ev.StrList("notes", r.notes);
+        m_log.Write(ev);
+        if (connectionOpen)
+            for (const auto& reply : r.replies) SendReply(fd, reply, stop);
+        ++m_jobsOnConn;
+        if (connectionOpen && m_opt.faults.dropAfterJobs > 0 && m_jobsOnConn >= m_opt.faults.dropAfterJobs) {
+            m_log.Write(Event("fault").Str("fault", "drop-after").Int("conn", m_conn).Int("jobs", m_jobsOnConn));
+            segs.clear();
+            return false;
+        }
+    }
+    segs.clear();
+    return true;
+}
+
+void Server::SendReply(int fd, const Reply& reply, volatile std::sig_atomic_t& stop) {
+    const Faults& f = m_opt.faults;
+    if (f.noReply) {
+        m_log.Write(Event("fault").Str("fault", "no-reply").Str("cmd", reply.cmd).Int("bytes", (long long)reply.bytes.size()));
+        return;
+    }
+    std::vector<uint8_t> out = reply.bytes;
+    if (f.delayMs > 0) {
+        m_log.Write(Event("fault").Str("fault", "delay").Str("cmd", reply.cmd).Int("ms", f.delayMs));
+        Pause(f.delayMs, stop);
+    }
+    if (f.truncateBytes >= 0 && size_t(f.truncateBytes) < out.size()) {
+        m_log.Write(Event("fault").Str("fault", "truncate").Str("cmd", reply.cmd).Int("bytes", (long long)out.size()).Int("sent", f.truncateBytes));
+        out.resize(size_t(f.truncateBytes));
+    }
+    if (f.garbage) {
+        m_log.Write(Event("fault").Str("fault", "garbage").Str("cmd", reply.cmd));
+        out = Garble(out);
+    }
+    size_t piece = f.splitBytes > 0 ? f.splitBytes : std::max<size_t>(out.size(), 1);
+    size_t sent = 0;
+    int pieces = 0;
+    std::string error;
+    while (sent < out.size()) {
+        if (pieces > 0) Pause(m_opt.splitPauseMs, stop);
+        size_t n = std::min(piece, out.size() - sent);
+        size_t done = 0;
+        while (done < n) {
+            ssize_t w = send(fd, out.data() + sent + done, n - done, MSG_NOSIGNAL);
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) {
+                error = std::strerror(errno);
+                break;
+            }
+            done += size_t(w);
+        }
+        sent += done;
+        ++pieces;
+        if (!error.empty()) break;
+    }
+    if (f.splitBytes > 0 && pieces > 1)
+        m_log.Write(Event("fault").Str("fault", "split").Str("cmd", reply.cmd).Int("pieces", pieces));
+    Event ev("reply");
+    ev.Int("conn", m_conn).Str("cmd", reply.cmd).Int("bytes", (long long)sent).Hex("hex", out.data(), sent);
+    if (!error.empty()) ev.Str("error", error);
+    m_log.Write(ev);
+    Touch();
+}
+
+}  // namespace tavsim

@@ -1,0 +1,34 @@
+// The port lock: counted inside the process so an operation may hold the port while each of
+// its transfers takes it once more, exclusive across processes through flock on a lock file.
+#pragma once
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace qvdevm {
+
+class PortLock {
+public:
+    // Lock files live in the folder 'folder' names (see LockFolder); one file per token. The
+    // folder is only asked for when the process does not hold the port yet.
+    bool Acquire(int token, std::string (*folder)());
+    // Unbalanced releases do nothing and answer false.
+    bool Release(int token);
+    int Count(int token) const;
+    // In a child after fork: the parent's holds are not ours. The descriptors stay untouched,
+    // since unlocking them would free the parent's lock.
+    void ForgetAfterFork();
+
+private:
+    struct Hold {
+        int count = 0;
+        int fd = -1;
+        std::string path;
+    };
+    mutable std::mutex m_mutex;
+    std::map<int, Hold> m_holds;
+};
+
+std::string LockFileName(int token);
+
+}  // namespace qvdevm

@@ -1,0 +1,189 @@
+#include "qvdevm/Registry.h"
+
+#include "qvdevm/CharDevTransport.h"
+#include "qvdevm/Debug.h"
+#include "qvdevm/TcpTransport.h"
+#include "qvdevm/UsbTransport.h"
+
+#include <algorithm>
+
+namespace qvdevm {
+
+std::unique_ptr<Transport> MakeTransport(const DeviceName& name, const Settings& settings, std::string& why) {
+    switch (name.kind) {
+        case DeviceKind::Tcp:
+            return std::make_unique<TcpTransport>(name.host, name.port, settings);
+        case DeviceKind::CharDevice:
+            return std::make_unique<CharDevTransport>(name.path, settings);
+        case DeviceKind::Usb:
+        case DeviceKind::UsbDefault:
+            return std::make_unique<UsbTransport>(name, settings);
+        case DeviceKind::Invalid:
+            break;
+    }
+    why = name.error;
+    return nullptr;
+}
+
+namespace {
+
+// The devices the calling thread has open, innermost last.
+struct ThreadAttachments {
+    Registry* owner = nullptr;
+    std::vector<std::shared_ptr<DeviceLink>> links;
+    ~ThreadAttachments() {
+        // A thread that ends with a device open gives it back, so that it can linger out.
+        while (owner && !links.empty()) {
+            std::shared_ptr<DeviceLink> link = links.back();
+            links.pop_back();
+            owner->Detach(link);
+        }
+    }
+};
+thread_local ThreadAttachments t_attached;
+
+}  // namespace
+
+void Registry::ForgetThreadAttachments() {
+    // Destroying them would close the parent's connections; they are left as they are.
+    new std::vector<std::shared_ptr<DeviceLink>>(std::move(t_attached.links));
+    t_attached.links.clear();
+    t_attached.owner = nullptr;
+}
+
+bool Registry::Open(const std::string& deviceName) {
+    // Held while connecting, so the linger timer never closes a link that is being attached.
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::shared_ptr<DeviceLink> link;
+    auto it = m_links.find(deviceName);
+    if (it != m_links.end()) {
+        link = it->second;
+    } else {
+        const Settings settings = Settings::FromEnvironment();
+        std::string why;
+        DeviceName parsed = ParseDeviceName(deviceName);
+        std::unique_ptr<Transport> transport = MakeTransport(parsed, settings, why);
+        if (!transport) {
+            DebugLine("\"" + deviceName + "\": " + why);
+            return false;
+        }
+        link = std::make_shared<DeviceLink>(deviceName, std::move(transport), settings);
+        m_links[deviceName] = link;
+    }
+    std::string why;
+    if (!link->Attach(why)) {
+        // A link that never came up and holds nothing is not worth keeping.
+        if (link->Attached() == 0 && !link->Usable()) {
+            m_links.erase(deviceName);
+            m_deadlines.erase(link.get());
+        }
+        return false;
+    }
+    t_attached.owner = this;
+    t_attached.links.push_back(link);
+    if (!m_reaper.joinable() && !m_quit) m_reaper = std::thread(&Registry::ReaperLoop, this);
+    return true;
+}
+
+void Registry::Close() {
+    if (t_attached.owner != this || t_attached.links.empty()) return;  // a close without an open changes nothing
+    std::shared_ptr<DeviceLink> link = t_attached.links.back();
+    t_attached.links.pop_back();
+    Detach(link);
+}
+
+void Registry::Detach(const std::shared_ptr<DeviceLink>& link) {
+    link->Detach();
+    if (link->Attached() > 0) return;
+    const int lingerMs = LingerMs();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_quit) return;
+    if (lingerMs == 0) {
+        auto it = m_links.find(link->Name());
+        if (it != m_links.end() && it->second == link) m_links.erase(it);
+        m_deadlines.erase(link.get());
+        // Closing takes a moment; other threads' opens wait for it, which a linger time
+        // of 0 asks for anyway.
+        link->CloseForReal();
+        return;
+    }
+    m_deadlines[link.get()] = link->LastUse() + std::chrono::milliseconds(lingerMs);
+    // The reaper sleeps until the earliest deadline it knows; it finds later ones when it
+    // wakes, so only an idle reaper needs waking (keeps the per-transfer cost to no syscall).
+    if (m_reaperIdle) WakeReaperLocked();
+}
+
+void Registry::WakeReaperLocked() { m_wake.notify_all(); }
+
+std::shared_ptr<DeviceLink> Registry::Current() {
+    if (t_attached.owner != this || t_attached.links.empty()) return nullptr;
+    return t_attached.links.back();
+}
+
+std::shared_ptr<DeviceLink> Registry::Existing(const std::string& deviceName) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_links.find(deviceName);
+    return it == m_links.end() ? nullptr : it->second;
+}
+
+void Registry::ReaperLoop() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    while (!m_quit) {
+        const auto now = DeviceLink::Clock::now();
+        std::vector<std::shared_ptr<DeviceLink>> expired;
+        auto next = DeviceLink::Clock::time_point::max();
+        for (auto it = m_links.begin(); it != m_links.end();) {
+            DeviceLink* link = it->second.get();
+            auto d = m_deadlines.find(link);
+            if (link->Attached() > 0 || d == m_deadlines.end()) {
+                ++it;
+                continue;
+            }
+            const auto deadline = d->second;  // every close moves it on
+            if (deadline <= now) {
+                expired.push_back(it->second);
+                m_deadlines.erase(d);
+                it = m_links.erase(it);
+            } else {
+                next = std::min(next, deadline);
+                ++it;
+            }
+        }
+        if (!expired.empty()) {
+            lock.unlock();
+            for (auto& link : expired) {
+                DebugLine(link->Name() + ": unused for the linger time");
+                link->CloseForReal();
+            }
+            expired.clear();
+            lock.lock();
+            continue;
+        }
+        if (next == DeviceLink::Clock::time_point::max()) {
+            m_reaperIdle = true;
+            m_wake.wait(lock);
+            m_reaperIdle = false;
+        } else {
+            m_wake.wait_until(lock, next);
+        }
+    }
+}
+
+void Registry::Shutdown() {
+    std::vector<std::shared_ptr<DeviceLink>> links;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_quit = true;
+        m_wake.notify_all();
+        for (auto& [name, link] : m_links) {
+            (void)name;
+            links.push_back(link);
+        }
+        m_links.clear();
+        m_deadlines.clear();
+    }
+    if (m_reaper.joinable()) m_reaper.join();
+    for (auto& link : links) link->CloseForReal();
+}
+
+}  // namespace qvdevm

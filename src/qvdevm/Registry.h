@@ -1,0 +1,52 @@
+// All links of the process by device name, the attachment stack of DeviceOpen/DeviceClose,
+// and the linger timer that closes links nobody has used for a while.
+#pragma once
+#include "qvdevm/DeviceLink.h"
+#include "qvdevm/DeviceName.h"
+
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qvdevm {
+
+// Makes the backend for a parsed name; nullptr (with why) when there is none.
+std::unique_ptr<Transport> MakeTransport(const DeviceName& name, const Settings& settings, std::string& why);
+
+class Registry {
+public:
+    Registry() = default;
+    Registry(const Registry&) = delete;
+    Registry& operator=(const Registry&) = delete;
+
+    // Open and close pair up per thread: a thread's transfers go to the device it opened.
+    bool Open(const std::string& deviceName);
+    void Close();
+    std::shared_ptr<DeviceLink> Current();
+    // Gives a link back: it lingers, or closes at once when the linger time is 0.
+    void Detach(const std::shared_ptr<DeviceLink>& link);
+    // In a child after fork: the calling thread's attachments belong to the parent's links.
+    static void ForgetThreadAttachments();
+    // A link to this name that is up, if there is one.
+    std::shared_ptr<DeviceLink> Existing(const std::string& deviceName);
+    // Real close of every link, at process exit.
+    void Shutdown();
+
+private:
+    void ReaperLoop();
+    void WakeReaperLocked();
+
+    std::mutex m_mutex;
+    std::map<std::string, std::shared_ptr<DeviceLink>> m_links;
+    std::map<DeviceLink*, DeviceLink::Clock::time_point> m_deadlines;
+    std::thread m_reaper;
+    std::condition_variable m_wake;
+    bool m_reaperIdle = false;
+    bool m_quit = false;
+};
+
+}  // namespace qvdevm

@@ -1,0 +1,33 @@
+// Raw TCP to a printer's data port (9100 and friends).
+#pragma once
+#include "qvdevm/Settings.h"
+#include "qvdevm/Transport.h"
+
+namespace qvdevm {
+
+class TcpTransport : public Transport {
+public:
+    TcpTransport(std::string host, uint16_t port, const Settings& settings);
+    ~TcpTransport() override;
+    bool Open(std::string& why) override;
+    size_t Write(const uint8_t* data, size_t length, bool& failed) override;
+    ReadResult ReadSome(uint8_t* buffer, size_t capacity, size_t& got) override;
+    void Interrupt() override;
+    bool ShutdownOutput() override;
+    void Close() override;
+    bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength, uint32_t& returned,
+                      LinkBuffer& buffer) override;
+    std::string Describe() const override;
+
+private:
+    std::string m_host;
+    uint16_t m_port;
+    Settings m_settings;
+    int m_fd = -1;
+    int m_wake = -1;
+};
+
+// Presence only: a connect that succeeds, closed again in order. 'why' as for Open.
+bool ProbeTcp(const std::string& host, uint16_t port, int timeoutMs, std::string& why);
+
+}  // namespace qvdevm

@@ -1,0 +1,36 @@
+// One backend's connection to a device. The link owns it; the reader thread calls ReadSome
+// while the caller's thread writes, so ReadSome and Write may run at the same time.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace qvdevm {
+
+class LinkBuffer;
+
+enum class ReadResult { Data, Nothing, Ended };
+
+class Transport {
+public:
+    virtual ~Transport() = default;
+    // Connects or opens the device. On failure 'why' says what went wrong.
+    virtual bool Open(std::string& why) = 0;
+    // Writes all of data unless the device fails or stalls; returns the count written.
+    virtual size_t Write(const uint8_t* data, size_t length, bool& failed) = 0;
+    // Waits a short while for input. Data sets 'got'; Ended means the device or peer is gone.
+    virtual ReadResult ReadSome(uint8_t* buffer, size_t capacity, size_t& got) = 0;
+    // Makes a ReadSome that is blocked return soon.
+    virtual void Interrupt() = 0;
+    // Tells the peer no more data is coming, where the medium has such a notion. Returns true
+    // when the peer is expected to answer with its own end (so the close should drain first).
+    virtual bool ShutdownOutput() = 0;
+    virtual void Close() = 0;
+    // The vendor status request; false when the backend cannot answer it. The link gives the
+    // buffer so a backend that answers in-band can find its reply without disturbing others.
+    virtual bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
+                              uint32_t& returned, LinkBuffer& buffer) = 0;
+    virtual std::string Describe() const = 0;
+};
+
+}  // namespace qvdevm
