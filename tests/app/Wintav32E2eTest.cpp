@@ -127,6 +127,7 @@ TEST_F(Wintav32E2e, RunsAgainstTheSimulatorAndPicturesEveryTab) {
     std::vector<std::string> env = {
         "XDG_RUNTIME_DIR=" + runtime, "QT_QPA_PLATFORM=offscreen", "TAV_REGISTRY_LM=" + home.dir + "lm.ini",
         "TAV_REGISTRY_CU=" + home.dir + "cu.ini", "TAV_SCREENSHOT_DIR=" + shots, "HOME=" + home.dir,
+        "TAV_DEBUG_FILE=" + home.dir + "sim-run.debug", "QVDEVM_LOCK_DIR=" + runtime,
     };
     std::vector<std::string> argv = {TAV_WINTAV32, "--device", sim.DeviceName()};
     std::vector<char*> a, e;
@@ -144,7 +145,13 @@ TEST_F(Wintav32E2e, RunsAgainstTheSimulatorAndPicturesEveryTab) {
     std::vector<std::string> jobs;
     for (const auto& j : sim.Jobs()) jobs.emplace_back(j.begin(), j.end());
     ASSERT_GE(jobs.size(), 2u);
-    EXPECT_NE(jobs[0].find("@PJL INFO PRINTER = ALL"), std::string::npos);
+    const std::string uel = "\x1b%-12345X";
+    EXPECT_EQ(jobs[0], uel + "@PJL\r\n@PJL INFO PRINTER = ALL\r\n" + uel);
+    EXPECT_EQ(jobs[0].size(), 49u);
+    // The record was read and parsed: the capability word decides which tabs there are, and
+    // this model's PostScript and duplex bits are what the simulator's profile reports.
+    const std::string debug = Read("sim-run.debug");
+    EXPECT_NE(debug.find("capabilities 0x200040C5"), std::string::npos) << debug;
     size_t reports = 0;
     for (const auto& j : jobs) reports += j.find("@PJL INFO INFORMATION=ALL") != std::string::npos;
     EXPECT_EQ(reports, 1u);  // once, at the first showing of the Check page
