@@ -14,18 +14,18 @@ bool Number(const std::string& s, long lo, long hi, long& out) {
 }
 }  // namespace
 
-bool ParseFault(const std::string& spec, Faults& f, std::string& error) {
-    size_t eq = spec.find('=');
-    std::string name = spec.substr(0, eq);
-    std::string arg = eq == std::string::npos ? std::string() : spec.substr(eq + 1);
+bool ParseFault(const std::string& text, Faults& f, std::string& error) {
+    size_t eq = text.find('=');
+    std::string name = text.substr(0, eq);
+    std::string arg = eq == std::string::npos ? std::string() : text.substr(eq + 1);
     bool wantsArg = name == "delay" || name == "split" || name == "truncate" || name == "drop-after";
     if (wantsArg == (eq == std::string::npos)) {
-        error = "fault \"" + spec + "\": " + (wantsArg ? "needs =NUMBER" : "takes no value");
+        error = "fault \"" + text + "\": " + (wantsArg ? "needs =NUMBER" : "takes no value");
         return false;
     }
     long n = 0;
     if (wantsArg && !Number(arg, name == "truncate" ? 0 : 1, 100000000L, n)) {
-        error = "fault \"" + spec + "\": bad number";
+        error = "fault \"" + text + "\": bad number";
         return false;
     }
     if (name == "no-reply") f.noReply = true;
@@ -36,7 +36,7 @@ bool ParseFault(const std::string& spec, Faults& f, std::string& error) {
     else if (name == "drop-after") f.dropAfterJobs = int(n);
     else if (name == "refuse") f.refuse = true;
     else {
-        error = "unknown fault \"" + spec + "\" (no-reply, delay=MS, split=BYTES, truncate=BYTES, garbage, "
+        error = "unknown fault \"" + text + "\" (no-reply, delay=MS, split=BYTES, truncate=BYTES, garbage, "
                 "drop-after=JOBS, refuse)";
         return false;
     }

@@ -17,7 +17,7 @@ struct Faults {
     bool refuse = false;    // "refuse": the port is bound but never listened on, so connects are refused
 };
 
-bool ParseFault(const std::string& spec, Faults& f, std::string& error);
+bool ParseFault(const std::string& text, Faults& f, std::string& error);
 
 // The same noise for the same input, so a failing test can be repeated; never equal to the input.
 std::vector<uint8_t> Garble(const std::vector<uint8_t>& in);

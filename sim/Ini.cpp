@@ -50,7 +50,7 @@ IniFile IniFile::Parse(std::string_view text) {
     IniFile ini;
     IniSection* current = nullptr;
     int lineNo = 0;
-    size_t pos = 0;
+    size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;  // an editor's UTF-8 mark
     while (pos <= text.size()) {
         size_t nl = text.find('\n', pos);
         std::string_view raw = text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);

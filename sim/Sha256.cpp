@@ -2,6 +2,11 @@
 
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <cpuid.h>
+#include <immintrin.h>
+#endif
+
 namespace tavsim {
 namespace {
 constexpr uint32_t kK[64] = {
@@ -15,7 +20,73 @@ constexpr uint32_t kK[64] = {
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
 
 inline uint32_t Rotr(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+
+#if defined(__x86_64__)
+bool CpuHasShaExtensions() {
+    unsigned a, b, c, d;
+    if (!__get_cpuid(1, &a, &b, &c, &d) || !(c & bit_SSE4_1) || !(c & bit_SSSE3)) return false;
+    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+    return (b & (1u << 29)) != 0;
+}
+
+// The CPU's SHA instructions: print and firmware data is hashed at wire speed, so a sink
+// benchmark measures the link rather than the simulator.
+__attribute__((target("sha,sse4.1,ssse3"))) void BlocksShaNi(uint32_t h[8], const uint8_t* p, size_t blocks) {
+    const __m128i mask = _mm_set_epi64x(0x0c0d0e0f08090a0bULL, 0x0405060700010203ULL);
+    __m128i tmp = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&h[0])), 0xB1);
+    __m128i state1 = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&h[4])), 0x1B);
+    __m128i state0 = _mm_alignr_epi8(tmp, state1, 8);  // ABEF
+    state1 = _mm_blend_epi16(state1, tmp, 0xF0);       // CDGH
+    for (; blocks > 0; --blocks, p += 64) {
+        const __m128i abef = state0, cdgh = state1;
+        __m128i m[4];
+        for (int g = 0; g < 16; ++g) {
+            __m128i& cur = m[g % 4];
+            if (g < 4) cur = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * g)), mask);
+            __m128i msg = _mm_add_epi32(cur, _mm_loadu_si128(reinterpret_cast<const __m128i*>(&kK[4 * g])));
+            state1 = _mm_sha256rnds2_epu32(state1, state0, msg);
+            if (g >= 3 && g <= 14) {
+                __m128i& next = m[(g + 1) % 4];
+                next = _mm_add_epi32(next, _mm_alignr_epi8(cur, m[(g + 3) % 4], 4));
+                next = _mm_sha256msg2_epu32(next, cur);
+            }
+            msg = _mm_shuffle_epi32(msg, 0x0E);
+            state0 = _mm_sha256rnds2_epu32(state0, state1, msg);
+            if (g >= 1 && g <= 12) m[(g + 3) % 4] = _mm_sha256msg1_epu32(m[(g + 3) % 4], cur);
+        }
+        state0 = _mm_add_epi32(state0, abef);
+        state1 = _mm_add_epi32(state1, cdgh);
+    }
+    tmp = _mm_shuffle_epi32(state0, 0x1B);        // FEBA
+    state1 = _mm_shuffle_epi32(state1, 0xB1);     // DCHG
+    state0 = _mm_blend_epi16(tmp, state1, 0xF0);  // DCBA
+    state1 = _mm_alignr_epi8(state1, tmp, 8);     // HGFE
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&h[0]), state0);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&h[4]), state1);
+}
+#else
+bool CpuHasShaExtensions() { return false; }
+#endif
+
+bool g_useShaNi = CpuHasShaExtensions();
 }  // namespace
+
+bool Sha256::Accelerated() { return g_useShaNi; }
+
+bool Sha256::SetAccelerated(bool on) {
+    g_useShaNi = on && CpuHasShaExtensions();
+    return g_useShaNi;
+}
+
+void Sha256::Blocks(const uint8_t* p, size_t blocks) {
+#if defined(__x86_64__)
+    if (g_useShaNi) {
+        BlocksShaNi(m_h, p, blocks);
+        return;
+    }
+#endif
+    for (; blocks > 0; --blocks, p += 64) Block(p);
+}
 
 Sha256::Sha256() { Reset(); }
 
@@ -68,10 +139,13 @@ void Sha256::Update(const uint8_t* data, size_t len) {
         data += take;
         len -= take;
         if (m_bufLen < sizeof m_buf) return;
-        Block(m_buf);
+        Blocks(m_buf, 1);
         m_bufLen = 0;
     }
-    for (; len >= 64; data += 64, len -= 64) Block(data);
+    size_t whole = len / 64;
+    Blocks(data, whole);
+    data += whole * 64;
+    len -= whole * 64;
     if (len > 0) {
         std::memcpy(m_buf, data, len);
         m_bufLen = len;

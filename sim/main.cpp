@@ -18,7 +18,7 @@ void OnSignal(int) { g_stop = 1; }
 
 void Usage() {
     std::fprintf(stderr,
-                 "usage: tavsim --profile FILE --port PORT --log FILE [--fault SPEC]... [--exit-after-idle SECONDS]\n"
+                 "usage: tavsim --profile FILE --port PORT --log FILE [--fault FAULT]... [--exit-after-idle SECONDS]\n"
                  "              [--data-quiet-ms MS] [--max-hex BYTES] [--split-pause-ms MS]\n"
                  "faults: no-reply, delay=MS, split=BYTES, truncate=BYTES, garbage, drop-after=JOBS, refuse\n");
 }

@@ -36,6 +36,9 @@ struct ResolutionRules {
 // position, converting the field in place where the short list holds positions. An unchanged
 // resolution then goes back to the printer as it reported it.
 int LoadQualityPosition(const ResolutionRules& rules, PrinterSettings& edited);
+// The same for the context's EditedSettings, with the rules of its configuration file; for front
+// ends that have no Printing page to do it after each settings load.
+int ConvertLoadedResolution(AppContext& ctx);
 // What the page stores when the user picks a position.
 void ApplyQualityPosition(const ResolutionRules& rules, PrinterSettings& edited, int position);
 

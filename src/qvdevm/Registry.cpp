@@ -11,18 +11,44 @@ namespace qvdevm {
 
 std::unique_ptr<Transport> MakeTransport(const DeviceName& name, const Settings& settings, std::string& why) {
     switch (name.kind) {
-        case DeviceKind::Tcp:
-            return std::make_unique<TcpTransport>(name.host, name.port, settings);
-        case DeviceKind::CharDevice:
-            return std::make_unique<CharDevTransport>(name.path, settings);
-        case DeviceKind::Usb:
-        case DeviceKind::UsbDefault:
-            return std::make_unique<UsbTransport>(name, settings);
-        case DeviceKind::Invalid:
-            break;
+    case DeviceKind::Tcp:
+        return std::make_unique<TcpTransport>(name.host, name.port, settings);
+    case DeviceKind::CharDevice:
+        return std::make_unique<CharDevTransport>(name.path, settings);
+    case DeviceKind::Usb:
+    case DeviceKind::UsbDefault:
+        return std::make_unique<UsbTransport>(name, settings);
+    case DeviceKind::Invalid:
+        break;
     }
     why = name.error;
     return nullptr;
+}
+
+namespace {
+
+// The devices the calling thread has open, innermost last.
+struct ThreadAttachments {
+    Registry* owner = nullptr;
+    std::vector<std::shared_ptr<DeviceLink>> links;
+    ~ThreadAttachments() {
+        // A thread that ends with a device open gives it back, so that it can linger out.
+        while (owner && !links.empty()) {
+            std::shared_ptr<DeviceLink> link = links.back();
+            links.pop_back();
+            owner->Detach(link);
+        }
+    }
+};
+thread_local ThreadAttachments t_attached;
+
+} // namespace
+
+void Registry::ForgetThreadAttachments() {
+    // Destroying them would close the parent's connections; they are left as they are.
+    new std::vector<std::shared_ptr<DeviceLink>>(std::move(t_attached.links));
+    t_attached.links.clear();
+    t_attached.owner = nullptr;
 }
 
 bool Registry::Open(const std::string& deviceName) {
@@ -53,43 +79,48 @@ bool Registry::Open(const std::string& deviceName) {
         }
         return false;
     }
-    m_attached.push_back(link);
+    t_attached.owner = this;
+    t_attached.links.push_back(link);
     if (!m_reaper.joinable() && !m_quit) m_reaper = std::thread(&Registry::ReaperLoop, this);
     return true;
 }
 
 void Registry::Close() {
-    std::shared_ptr<DeviceLink> link;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m_attached.empty()) return;  // a close without an open changes nothing
-        link = m_attached.back();
-        m_attached.pop_back();
-    }
+    if (t_attached.owner != this || t_attached.links.empty())
+        return; // a close without an open changes nothing
+    std::shared_ptr<DeviceLink> link = t_attached.links.back();
+    t_attached.links.pop_back();
+    Detach(link);
+}
+
+void Registry::Detach(const std::shared_ptr<DeviceLink>& link) {
     link->Detach();
     if (link->Attached() > 0) return;
-    const int lingerMs = Settings::FromEnvironment().lingerMs;
+    const int lingerMs = LingerMs();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_quit) return;
     if (lingerMs == 0) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            auto it = m_links.find(link->Name());
-            if (it != m_links.end() && it->second == link) m_links.erase(it);
-        }
+        auto it = m_links.find(link->Name());
+        if (it != m_links.end() && it->second == link) m_links.erase(it);
+        m_deadlines.erase(link.get());
+        // Closing takes a moment; other threads' opens wait for it, which a linger time
+        // of 0 asks for anyway.
         link->CloseForReal();
         return;
     }
-    std::lock_guard<std::mutex> lock(m_mutex);
     m_deadlines[link.get()] = link->LastUse() + std::chrono::milliseconds(lingerMs);
     // The reaper sleeps until the earliest deadline it knows; it finds later ones when it
     // wakes, so only an idle reaper needs waking (keeps the per-transfer cost to no syscall).
     if (m_reaperIdle) WakeReaperLocked();
 }
 
-void Registry::WakeReaperLocked() { m_wake.notify_all(); }
+void Registry::WakeReaperLocked() {
+    m_wake.notify_all();
+}
 
 std::shared_ptr<DeviceLink> Registry::Current() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_attached.empty() ? nullptr : m_attached.back();
+    if (t_attached.owner != this || t_attached.links.empty()) return nullptr;
+    return t_attached.links.back();
 }
 
 std::shared_ptr<DeviceLink> Registry::Existing(const std::string& deviceName) {
@@ -111,7 +142,7 @@ void Registry::ReaperLoop() {
                 ++it;
                 continue;
             }
-            const auto deadline = d->second;  // every close moves it on
+            const auto deadline = d->second; // every close moves it on
             if (deadline <= now) {
                 expired.push_back(it->second);
                 m_deadlines.erase(d);
@@ -152,11 +183,11 @@ void Registry::Shutdown() {
             links.push_back(link);
         }
         m_links.clear();
-        m_attached.clear();
         m_deadlines.clear();
     }
     if (m_reaper.joinable()) m_reaper.join();
-    for (auto& link : links) link->CloseForReal();
+    for (auto& link : links)
+        link->CloseForReal();
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -18,26 +18,30 @@ namespace qvdevm {
 std::unique_ptr<Transport> MakeTransport(const DeviceName& name, const Settings& settings, std::string& why);
 
 class Registry {
-public:
+  public:
     Registry() = default;
     Registry(const Registry&) = delete;
     Registry& operator=(const Registry&) = delete;
 
+    // Open and close pair up per thread: a thread's transfers go to the device it opened.
     bool Open(const std::string& deviceName);
     void Close();
     std::shared_ptr<DeviceLink> Current();
+    // Gives a link back: it lingers, or closes at once when the linger time is 0.
+    void Detach(const std::shared_ptr<DeviceLink>& link);
+    // In a child after fork: the calling thread's attachments belong to the parent's links.
+    static void ForgetThreadAttachments();
     // A link to this name that is up, if there is one.
     std::shared_ptr<DeviceLink> Existing(const std::string& deviceName);
     // Real close of every link, at process exit.
     void Shutdown();
 
-private:
+  private:
     void ReaperLoop();
     void WakeReaperLocked();
 
     std::mutex m_mutex;
     std::map<std::string, std::shared_ptr<DeviceLink>> m_links;
-    std::vector<std::shared_ptr<DeviceLink>> m_attached;
     std::map<DeviceLink*, DeviceLink::Clock::time_point> m_deadlines;
     std::thread m_reaper;
     std::condition_variable m_wake;
@@ -45,4 +49,4 @@ private:
     bool m_quit = false;
 };
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -33,7 +33,7 @@ class Wintav32E2e : public ::testing::Test {
         home.Write("comtav.ini",
                    "[Common]\nDeviceID=tcp://127.0.0.1:9\n[TAB]\nAbout=1\nTest=1\n[TEST]\nSelfTest=1\n");
         // The settings record the stand-in library gives to the start-up query.
-        home.Write("reply.bin", std::string("\x01\x02\x03\xc6\x04\x00\x00\x00\x04\xff\x00", 11));
+        home.Write("reads.hex", "010203c60400000004ff00\n");
         home.Write("lm.ini", "");
         home.Write("cu.ini", "");
     }
@@ -51,7 +51,7 @@ class Wintav32E2e : public ::testing::Test {
             "QT_QPA_PLATFORM=offscreen",
             "TAV_REGISTRY_LM=" + home.dir + "lm.ini",
             "TAV_REGISTRY_CU=" + home.dir + "cu.ini",
-            "FAKEDEV_REPLY_FILE=" + home.dir + "reply.bin",
+            "FAKEDEV_READS=" + home.dir + "reads.hex",
             "TAV_DEBUG_FILE=" + home.dir + tag + ".debug",
             "HOME=" + home.dir,
         };

@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <mutex>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace qvtest;
 
@@ -13,7 +16,9 @@ namespace {
 
 const std::string kUel = "\x1b%-12345X";
 
-std::string Job(const std::string& line) { return kUel + "@PJL\r\n" + line + "\r\n" + kUel; }
+std::string Job(const std::string& line) {
+    return kUel + "@PJL\r\n" + line + "\r\n" + kUel;
+}
 
 // Answers every job with "ANSWER <n>" until the client closes.
 void AnswerEveryJob(Peer& peer, int) {
@@ -25,13 +30,13 @@ void AnswerEveryJob(Peer& peer, int) {
     }
 }
 
-}  // namespace
+} // namespace
 
 TEST(TcpLink, ReplyThatArrivesWhileClosedIsReadLater) {
     ScriptServer server(AnswerEveryJob);
     const Api& api = Lib();
     ASSERT_EQ(WritePrinter(api, server.Name(), Job("@PJL INFO ID")), Job("@PJL INFO ID").size());
-    SleepMs(300);  // the reply comes while the program waits with the device closed
+    SleepMs(300); // the reply comes while the program waits with the device closed
     EXPECT_EQ(ReadPrinter(api, server.Name()), "ANSWER 0\f");
 }
 
@@ -77,7 +82,7 @@ TEST(TcpLink, PeerClosingMidReplyKeepsDataAndNextWriteReconnects) {
     ScriptServer server([](Peer& peer, int index) {
         peer.ReadUntil("\r\n" + kUel);
         if (index == 0) {
-            peer.Send("HALF OF A REP");  // and the printer drops the line
+            peer.Send("HALF OF A REP"); // and the printer drops the line
             return;
         }
         peer.Send("SECOND\f");
@@ -87,7 +92,7 @@ TEST(TcpLink, PeerClosingMidReplyKeepsDataAndNextWriteReconnects) {
     WritePrinter(api, server.Name(), Job("@PJL INFO PRINTER = ALL"));
     ASSERT_TRUE(server.WaitDone(1));
     EXPECT_EQ(ReadPrinter(api, server.Name()), "HALF OF A REP");
-    EXPECT_EQ(ReadPrinter(api, server.Name()), "");  // the peer is gone and nothing else came
+    EXPECT_EQ(ReadPrinter(api, server.Name()), ""); // the peer is gone and nothing else came
     ASSERT_EQ(WritePrinter(api, server.Name(), Job("@PJL INFO ID")), Job("@PJL INFO ID").size());
     EXPECT_EQ(ReadPrinter(api, server.Name()), "SECOND\f");
     EXPECT_EQ(server.Accepts(), 2);
@@ -105,7 +110,7 @@ TEST(TcpLink, RefusedConnectionFailsAtOnceAndSaysSo) {
     EXPECT_NE(err.find("connection refused"), std::string::npos) << err;
     EXPECT_EQ(Lib().check(name.c_str(), 0, 0, 1), 0);
     uint32_t count = 99;
-    EXPECT_EQ(Lib().write("x", 1, &count), 0);  // nothing is open
+    EXPECT_EQ(Lib().write("x", 1, &count), 0); // nothing is open
     EXPECT_EQ(count, 0u);
 }
 
@@ -161,7 +166,8 @@ TEST(TcpLink, LoadingAndUnloadingAroundEveryCallKeepsTheLink) {
         });
         withLibrary([&](void* h) {
             uint32_t n = 0;
-            reinterpret_cast<DeviceWriteFn>(dlsym(h, "DeviceWrite"))(job.data(), static_cast<uint32_t>(job.size()), &n);
+            reinterpret_cast<DeviceWriteFn>(dlsym(h, "DeviceWrite"))(job.data(),
+                                                                     static_cast<uint32_t>(job.size()), &n);
             EXPECT_EQ(n, job.size());
         });
         withLibrary([&](void* h) { reinterpret_cast<DeviceCloseFn>(dlsym(h, "DeviceClose"))(4); });
@@ -248,4 +254,76 @@ TEST(TcpLink, PresenceCheckDoesNotDisturbTheLink) {
     WritePrinter(api, server.Name(), Job("@PJL INFO ID"));
     EXPECT_NE(api.check(server.Name().c_str(), 0, 0, 1), 0);
     EXPECT_EQ(ReadPrinter(api, server.Name()), "ANSWER 0\f");
+}
+
+TEST(TcpLink, SilentPrinterReadsAsNothingAndSaysSo) {
+    ScopedEnv readTimeout("QVDEVM_READ_TIMEOUT_MS", "200");
+    ScriptServer server([](Peer& peer, int) {
+        peer.ReadUntil("\r\n" + kUel);
+        peer.WaitEnd();
+    });
+    const Api& api = Lib();
+    ASSERT_GT(WritePrinter(api, server.Name(), Job("@PJL INFO ID")), 0u);
+    std::string reply = "unset";
+    std::string err;
+    {
+        ScopedEnv debug("QVDEVM_DEBUG", "1");
+        err = CaptureStderr([&] { reply = ReadPrinter(api, server.Name()); });
+    }
+    EXPECT_EQ(reply, "");
+    EXPECT_NE(err.find("[QVDEVM] "), std::string::npos) << err;
+    EXPECT_NE(err.find("no answer"), std::string::npos) << err;
+    EXPECT_EQ(err.find("connection refused"), std::string::npos) << err;
+}
+
+TEST(TcpLink, ProcessExitEndsALingeringLinkOrderly) {
+    // Far longer than the test: only the exit of the process can end the link in time.
+    ScopedEnv linger("QVDEVM_LINGER_MS", "600000");
+    std::mutex mutex;
+    std::string job, end;
+    ScriptServer server([&](Peer& peer, int) {
+        std::string j = peer.ReadUntil("\r\n" + kUel);
+        std::string e = peer.WaitEnd(8000);
+        std::lock_guard<std::mutex> lock(mutex);
+        job = j;
+        end = e;
+    });
+    pid_t pid = fork();
+    if (pid == 0) {
+        execl(QVDEVM_HELPER, QVDEVM_HELPER, LibraryPath().c_str(), server.Name().c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    int status = -1;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_TRUE(server.WaitDone(1));
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(job, Job("@PJL ECHO EXIT"));
+    EXPECT_EQ(end, "eof");
+}
+
+TEST(TcpLink, EachThreadTalksToTheDeviceItOpened) {
+    ScriptServer first(AnswerEveryJob);
+    ScriptServer second([](Peer& peer, int) {
+        for (int n = 0;; ++n) {
+            if (peer.ReadUntil("\r\n" + kUel).empty()) return;
+            if (!peer.Send("OTHER " + std::to_string(n) + "\f")) return;
+        }
+    });
+    std::atomic<int> wrong{0};
+    auto run = [&](const std::string& name, const std::string& prefix) {
+        for (int i = 0; i < 10; ++i) {
+            WritePrinter(Lib(), name, Job("@PJL INFO ID"));
+            if (ReadPrinter(Lib(), name) != prefix + std::to_string(i) + "\f") ++wrong;
+        }
+    };
+    std::thread a(run, first.Name(), "ANSWER ");
+    std::thread b(run, second.Name(), "OTHER ");
+    a.join();
+    b.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(first.Accepts(), 1);
+    EXPECT_EQ(second.Accepts(), 1);
 }

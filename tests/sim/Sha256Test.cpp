@@ -10,9 +10,8 @@ std::string Hash(const std::string& s) {
     h.Update(reinterpret_cast<const uint8_t*>(s.data()), s.size());
     return h.FinishHex();
 }
-}  // namespace
 
-TEST(Sha256, KnownVectors) {
+void KnownVectors() {
     EXPECT_EQ(Hash(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
     EXPECT_EQ(Hash("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     EXPECT_EQ(Hash("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
@@ -23,11 +22,11 @@ TEST(Sha256, KnownVectors) {
     EXPECT_EQ(Hash(std::string(1000000, 'a')), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
-TEST(Sha256, PiecesOfAnySizeGiveTheWholeHash) {
+void PiecesOfAnySize() {
     std::string text;
     for (int i = 0; i < 300; ++i) text += char('A' + i % 26);
     const std::string whole = Hash(text);
-    for (size_t step : {1u, 3u, 55u, 56u, 63u, 64u, 65u, 127u}) {
+    for (size_t step : {1u, 3u, 55u, 56u, 63u, 64u, 65u, 127u, 200u}) {
         Sha256 h;
         for (size_t p = 0; p < text.size(); p += step)
             h.Update(reinterpret_cast<const uint8_t*>(text.data()) + p, std::min(step, text.size() - p));
@@ -38,4 +37,18 @@ TEST(Sha256, PiecesOfAnySizeGiveTheWholeHash) {
     h.Update(reinterpret_cast<const uint8_t*>("x"), 1);
     h.FinishHex();
     EXPECT_EQ(h.FinishHex(), Hash(""));
+}
+}  // namespace
+
+TEST(Sha256, KnownVectorsAndPiecesWithAndWithoutTheCpuInstructions) {
+    const bool accelerated = Sha256::Accelerated();
+    Sha256::SetAccelerated(false);
+    EXPECT_FALSE(Sha256::Accelerated());
+    KnownVectors();
+    PiecesOfAnySize();
+    // The same again with the CPU's SHA instructions where it has them.
+    Sha256::SetAccelerated(true);
+    KnownVectors();
+    PiecesOfAnySize();
+    Sha256::SetAccelerated(accelerated);
 }

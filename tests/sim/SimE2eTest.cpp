@@ -1,6 +1,8 @@
 // The built simulator over real loopback TCP: framing, replies, log shape and faults.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -116,4 +118,61 @@ TEST(SimE2e, StreamSplitAnywhereDataIsHashedAndConnectionsWaitTheirTurn) {
     auto conns = Of(evs, "connect");
     ASSERT_EQ(conns.size(), 2u);
     EXPECT_EQ(conns[1].Field("conn"), "2");
+}
+
+TEST(SimE2e, DefaultButtonTestPrintAndDiagnosticKeysOverTcp) {
+    SimProcess sim("mono-pcl");
+    Client c(sim.Port());
+    ASSERT_TRUE(c.Ok());
+    c.Send(kQuery);
+    const Bytes factory = c.Read(4096, 800);
+    c.Send(U + "@PJL\r\n@PJL DEFAULT COPIES = 5\r\n@PJL INFO PRINTER = ALL\r\n" + U);
+    const Bytes changed = c.Read(4096, 800);
+    EXPECT_NE(changed, factory);
+    c.Send(U + "@PJL\r\n@PJL INITIALIZE\r\n@PJL INFO PRINTER = ALL\r\n" + U);
+    EXPECT_EQ(c.Read(4096, 800), factory);
+
+    c.Send(U + "@PJL\r\n@PJL TEST PRINT = CONFIG\r\n" + U);
+    c.Send(U + "@PJL\r\n@PJL ENGINE NUX_MODE=True\r\n" + U);
+    EXPECT_TRUE(c.Read(1, 300).empty());  // neither answers
+    c.Send(U + "@PJL\r\n@PJL ENGINE NUX_BUTTON=1\r\n" + U);
+    Bytes display = c.Read(33, 1000);
+    ASSERT_EQ(display.size(), 33u);
+    EXPECT_EQ(display[0], 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&display[1])), "DIAG MENU");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&display[17]), 11), "ENGINE TEST");
+    EXPECT_TRUE(c.Read(1, 300).empty());  // exactly 33 bytes, nothing after
+
+    ASSERT_TRUE(sim.WaitForEvents(4, 2000, "reply"));
+    auto jobs = Of(sim.Events(), "job");
+    ASSERT_EQ(jobs.size(), 6u);
+    EXPECT_EQ(jobs[3].Field("printed"), "[\"CONFIG\"]");
+    EXPECT_EQ(jobs[4].Field("cmds"), "[\"ENGINE NUX_MODE=True\"]");
+
+    // SIGTERM with the connection still open: the close is logged, the exit is clean.
+    int status = sim.Stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    auto evs = sim.Events();
+    EXPECT_EQ(evs.back().event, "close");
+    EXPECT_EQ(evs.back().Field("reason"), "shutdown");
+}
+
+TEST(SimE2e, StorageAndReportQueriesAnswerInOneRead) {
+    SimProcess sim("color-ps");
+    for (const char* q : {"@PJL FSFONTINFO", "@PJL FSMACROINFO", "@PJL FSPSFORMINFO", "@PJL INFO INFORMATION=ALL"}) {
+        SCOPED_TRACE(q);
+        Client c(sim.Port());
+        c.Send(U + "@PJL\r\n" + q + "\r\n" + U);
+        Bytes got = c.Read(4096, 600);
+        ASSERT_GE(got.size(), 2u);
+        const size_t count = size_t(got[0] << 8 | got[1]);
+        if (std::string(q) == "@PJL FSFONTINFO") {
+            EXPECT_EQ(got.size(), 2 + 26 * count);
+        } else if (std::string(q) == "@PJL FSMACROINFO") {
+            EXPECT_EQ(got.size(), 2 + 2 * count);
+        } else if (std::string(q) == "@PJL INFO INFORMATION=ALL") {
+            EXPECT_EQ(got[2], 1);  // the first item is type 1
+            EXPECT_EQ(got[got.size() - 2], 0xff);
+        }
+    }
 }
