@@ -24,9 +24,18 @@ struct State {
     int held = 0;
 };
 // A program under test runs in a process of its own. There the script comes from the file named
-// by FAKEDEV_READS (one reply a line, in hex; an empty line is an empty reply), and every log line
+// by FAKEDEV_READS (one reply a line, in hex; an empty line is an empty reply) or, as one binary
+// reply, from the file named by FAKEDEV_REPLY_FILE; every log line
 // and written byte is also appended to the files named by FAKEDEV_LOG and FAKEDEV_WRITTEN.
 void LoadScript(State& s) {
+    if (const char* file = std::getenv("FAKEDEV_REPLY_FILE")) {
+        if (FILE* f = std::fopen(file, "rb")) {
+            std::vector<uint8_t> bytes;
+            for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+            std::fclose(f);
+            s.reads.push_back(std::move(bytes));
+        }
+    }
     const char* path = std::getenv("FAKEDEV_READS");
     if (!path || !*path) return;
     std::ifstream in(path);
