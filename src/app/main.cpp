@@ -25,7 +25,7 @@ int BroadcastQuit(int argc, char** argv) {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     std::string device;
