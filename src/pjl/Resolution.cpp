@@ -31,6 +31,10 @@ int LoadQualityPosition(const ResolutionRules& rules, PrinterSettings& edited) {
     return edited.resolution;
 }
 
+int ConvertLoadedResolution(AppContext& ctx) {
+    return LoadQualityPosition(ResolutionRules::FromConfig(ctx), ctx.store.edited);
+}
+
 void ApplyQualityPosition(const ResolutionRules& rules, PrinterSettings& edited, int position) {
     if (rules.List() == QualityList::Draft1200) edited.economode = position == 3 ? 1 : 0;
     edited.resolution = static_cast<uint8_t>(position);
