@@ -76,8 +76,9 @@ TEST(PrintingModels, EveryProfileMapsItsPaperListsBothWays) {
         // The cassette list never reaches the custom entry's position with another paper.
         std::vector<std::string> trayList;
         FillPaperSizeList(ctx, true, trayList);
-        if (static_cast<int>(trayList.size()) > custom)
+        if (static_cast<int>(trayList.size()) > custom) {
             EXPECT_EQ(PaperCodeOfPosition(ctx, custom, true), kCustomPaperCode);
+        }
     }
 }
 
