@@ -2,6 +2,9 @@
 
 #include "pages/AboutPage.h"
 #include "pages/CheckPage.h"
+#include "pages/ColorPage.h"
+#include "pages/ConfigPage.h"
+#include "pages/JobPage.h"
 #include "pages/PrintingTab.h"
 #include "pages/TestPage.h"
 
@@ -13,6 +16,10 @@ std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx) {
     case PageId::Test: return std::make_unique<CTestTab>(ctx);
     case PageId::About: return std::make_unique<CAboutTab>(ctx);
     case PageId::Check: return std::make_unique<CCheck>(ctx);
+    case PageId::Config: return std::make_unique<CConfigTab>(ctx);
+    case PageId::ConfigKalor: return std::make_unique<CConfigTabX>(ctx);
+    case PageId::Job: return std::make_unique<CJobTab>(ctx);
+    case PageId::Color: return std::make_unique<CColorTab>(ctx);
     default: return nullptr;
     }
 }

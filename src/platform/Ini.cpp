@@ -96,8 +96,10 @@ size_t GetPrivateProfileString(std::string_view section, std::string_view key, s
     std::string found;
     bool have = false;
     if (ReadWholeFile(path, text)) {
-        const std::string wantSection = Lower(section);
-        const std::string wantKey = Lower(key);
+        // Blanks around the requested names do not count, as in the file (a few model keys
+        // are spelled with a trailing blank).
+        const std::string wantSection = Lower(Trim(section));
+        const std::string wantKey = Lower(Trim(key));
         Walk(text, [&](const std::string& s, const std::string& k, std::string_view v) {
             if (s == wantSection && k == wantKey) {
                 found.assign(v);

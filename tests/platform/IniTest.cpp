@@ -62,6 +62,13 @@ TEST(Ini, BlanksQuotesAndComments) {
     EXPECT_EQ(ReadIniString(f.path, "A", "inner", ""), "a;b");
 }
 
+TEST(Ini, BlanksAroundRequestedNamesDoNotCount) {
+    TempIni f("[Color]\nCalibration =1\n");
+    EXPECT_TRUE(ReadIniFlag(f.path, "Color", "Calibration "));
+    EXPECT_TRUE(ReadIniFlag(f.path, " Color", "Calibration"));
+    EXPECT_FALSE(ReadIniFlag(f.path, "Color", "Calibratio"));
+}
+
 TEST(Ini, LineEndsBomAndNoFinalNewline) {
     TempIni crlf("\xEF\xBB\xBF[Config]\r\nEN=English\r\nKR=Korean");
     EXPECT_EQ(ReadIniString(crlf.path, "Config", "EN", ""), "English");
