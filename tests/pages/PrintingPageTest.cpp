@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "FakeDev.h"
+#include "PageFixture.h"
 #include "pages/NumEdit.h"
 #include "pages/PageFactory.h"
 #include "pages/PrintingTab.h"
@@ -24,13 +25,7 @@ using namespace tav;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "printingpagetest";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
+QApplication& App() { return tavtest::QtApp(); }
 
 // Every text the page shows, in the test's own words, so each one is seen where it lands.
 const char* kLang =
