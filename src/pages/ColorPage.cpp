@@ -91,8 +91,10 @@ void CColorTab::OnInitDialog() {
     auto* regButton = AddControl(8158, new QPushButton(LangText("COLOR", "Run Now", 63), this));
     regButton->setAutoDefault(false);
     regButton->setMinimumWidth(std::max(110, regButton->sizeHint().width() + 16));
-    registration->addWidget(regLabel, 1);
+    registration->setSpacing(12);
+    registration->addWidget(regLabel);
     registration->addWidget(regButton);
+    registration->addStretch(1);
     outer->addLayout(registration);
     outer->addStretch(1);
 
