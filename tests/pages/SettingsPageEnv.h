@@ -46,8 +46,7 @@ struct Env {
         ctx.store.reported = s;
         ctx.store.edited = s;
     }
-    template <typename Page>
-    std::unique_ptr<Page> Open() {
+    template <typename Page> std::unique_ptr<Page> Open() {
         auto page = std::make_unique<Page>(ctx);
         page->EnsureCreated();
         return page;
@@ -59,8 +58,7 @@ struct Env {
     std::unique_ptr<tavtest::FakeDev> dev;
 };
 
-template <typename W>
-W* Ctl(const tav::TavPage& page, int id) {
+template <typename W> W* Ctl(const tav::TavPage& page, int id) {
     W* w = qobject_cast<W*>(page.Control(id));
     if (!w) ADD_FAILURE() << "no control " << id << " of that kind";
     return w;
@@ -74,14 +72,16 @@ inline void Choose(QComboBox* list, int i) {
 
 inline QStringList Items(const QComboBox* list) {
     QStringList out;
-    for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
+    for (int i = 0; i < list->count(); ++i)
+        out << list->itemText(i);
     return out;
 }
 
 // The lines Send would write now, each with its CR LF.
 inline std::vector<std::string> SentLines(tav::AppContext& ctx) {
     std::vector<std::string> lines = tav::ComposeSettingsLines(ctx);
-    for (std::string& l : lines) l += "\r\n";
+    for (std::string& l : lines)
+        l += "\r\n";
     return lines;
 }
 
@@ -100,8 +100,9 @@ inline uint32_t RightClickHelp(tav::TavPage& page, tav::RecordingUiHost& ui, QWi
     const uint32_t shown = page.PopupHelpAt(at);
     page.hide();
     for (const auto& e : ui.events)
-        if (e.kind == tav::RecordingUiHost::Kind::PopupHelp && e.ms != shown) ADD_FAILURE() << "help id disagrees";
+        if (e.kind == tav::RecordingUiHost::Kind::PopupHelp && e.ms != shown)
+            ADD_FAILURE() << "help id disagrees";
     return shown;
 }
 
-}  // namespace settingspages
+} // namespace settingspages
