@@ -2,7 +2,7 @@
 BUILD   ?= build
 CMAKE_FLAGS ?=
 JOBS    ?= $(shell nproc)
-DEB_PKGS = qt6-base-dev libusb-1.0-0-dev libgtest-dev libgmock-dev cmake ninja-build clang xvfb pkg-config g++
+DEB_PKGS = qt6-base-dev libusb-1.0-0-dev libgtest-dev libgmock-dev cmake ninja-build clang xvfb pkg-config g++ fonts-nanum
 
 .PHONY: all deps configure build test demo screenshots bench fuzz format clean
 

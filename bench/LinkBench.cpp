@@ -24,7 +24,7 @@ namespace {
 constexpr size_t kChunk = 4096;
 
 struct Options {
-    std::string sink;  // tcp://127.0.0.1:PORT
+    std::string sink; // tcp://127.0.0.1:PORT
     std::string libraryFolder;
     size_t mebibytes = 256;
     int rounds = 3;
@@ -38,7 +38,8 @@ bool MakeFile(const std::string& path, size_t bytes) {
     std::vector<uint64_t> block(1 << 16);
     size_t left = bytes;
     while (left > 0) {
-        for (auto& v : block) v = random();
+        for (auto& v : block)
+            v = random();
         size_t n = std::min(left, block.size() * sizeof(uint64_t));
         if (std::fwrite(block.data(), 1, n, f) != n) {
             std::fclose(f);
@@ -50,8 +51,7 @@ bool MakeFile(const std::string& path, size_t bytes) {
 }
 
 // Reads the file in chunks the way the send dialog does and hands each chunk on.
-template <typename Send>
-bool StreamFile(const std::string& path, Send send, size_t& total) {
+template <typename Send> bool StreamFile(const std::string& path, Send send, size_t& total) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
     char chunk[kChunk];
@@ -99,20 +99,26 @@ double Seconds(std::chrono::steady_clock::time_point from) {
 }
 
 void Usage() {
-    std::fprintf(stderr, "usage: qvdevm_bench --sink tcp://127.0.0.1:PORT --library-folder DIR [--mib N] [--rounds N] [--file PATH]\n");
+    std::fprintf(stderr, "usage: qvdevm_bench --sink tcp://127.0.0.1:PORT --library-folder DIR [--mib N] "
+                         "[--rounds N] [--file PATH]\n");
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--sink" && i + 1 < argc) o.sink = argv[++i];
-        else if (a == "--library-folder" && i + 1 < argc) o.libraryFolder = argv[++i];
-        else if (a == "--mib" && i + 1 < argc) o.mebibytes = static_cast<size_t>(std::atol(argv[++i]));
-        else if (a == "--file" && i + 1 < argc) o.file = argv[++i];
-        else if (a == "--rounds" && i + 1 < argc) o.rounds = std::atoi(argv[++i]);
+        if (a == "--sink" && i + 1 < argc)
+            o.sink = argv[++i];
+        else if (a == "--library-folder" && i + 1 < argc)
+            o.libraryFolder = argv[++i];
+        else if (a == "--mib" && i + 1 < argc)
+            o.mebibytes = static_cast<size_t>(std::atol(argv[++i]));
+        else if (a == "--file" && i + 1 < argc)
+            o.file = argv[++i];
+        else if (a == "--rounds" && i + 1 < argc)
+            o.rounds = std::atoi(argv[++i]);
         else {
             Usage();
             return 2;
@@ -136,7 +142,8 @@ int main(int argc, char** argv) {
         }
     }
     size_t total = 0;
-    StreamFile(o.file, [](const char*, size_t) { return true; }, total);  // both runs read from the page cache
+    StreamFile(
+        o.file, [](const char*, size_t) { return true; }, total); // both runs read from the page cache
 
     tav::Link link;
     if (!link.Bind(false, o.libraryFolder)) {
@@ -206,9 +213,11 @@ int main(int argc, char** argv) {
     const double mib = static_cast<double>(total) / (1 << 20);
     const double rawRate = mib / rawSeconds;
     const double libRate = mib / libSeconds;
-    std::printf("file: %.0f MiB in %zu-byte chunks to %s, best of %d rounds\n", mib, kChunk, o.sink.c_str(), o.rounds);
+    std::printf("file: %.0f MiB in %zu-byte chunks to %s, best of %d rounds\n", mib, kChunk, o.sink.c_str(),
+                o.rounds);
     std::printf("raw socket loop: %.1f MiB/s (%.3f s)\n", rawRate, rawSeconds);
     std::printf("device library WritePrinter: %.1f MiB/s (%.3f s)\n", libRate, libSeconds);
-    std::printf("ratio=%.3f rss_mib=%.1f\n", libRate / rawRate, static_cast<double>(usage.ru_maxrss) / 1024.0);
+    std::printf("ratio=%.3f rss_mib=%.1f\n", libRate / rawRate,
+                static_cast<double>(usage.ru_maxrss) / 1024.0);
     return 0;
 }

@@ -83,6 +83,7 @@ void Printer::RunLine(const std::string& raw, JobResult& r) {
     std::string line = raw;
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
     if (line.size() < 4 || !EqualNoCase(line.substr(0, 4), "@PJL")) return;
+    if (line.size() > 4 && !std::isspace(static_cast<unsigned char>(line[4]))) return;  // "@PJLX" is no PJL line
     PjlLine l = SplitPjlLine(line.substr(4));
     if (l.words.empty()) return;  // the bare "@PJL" that opens every job
     r.commands.push_back(l.text);

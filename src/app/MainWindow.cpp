@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -76,9 +77,12 @@ MainWindow::MainWindow(AppContext& ctx, Options options)
         page->setMinimumSize(pageSize);
         m_sheet->addTab(page, LangText("TITLE", m_tabKeys[i].c_str(), 63));
     }
-    const QSize sheetSize = m_tabs.empty() ? QSize(pageSize.width() + 8, 120) : m_sheet->sizeHint();
-    const int w = std::max(sheetSize.width(), 360);
-    const int h = sheetSize.height();
+    // The sheet's size follows from its largest page, as a property sheet sizes itself to its
+    // largest template: the page, the tab row and the frame around the pages.
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, m_sheet) + 2;
+    const int tabRow = m_tabs.empty() ? 0 : m_sheet->tabBar()->sizeHint().height();
+    const int w = std::max(pageSize.width() + 2 * frame, 360);
+    const int h = std::max(pageSize.height(), 80) + tabRow + 2 * frame;
     const int caption = style()->pixelMetric(QStyle::PM_TitleBarHeight);
     const int menuHeight = menu->sizeHint().height();
     m_geometry = ComputeMainGeometry(w, h, caption, menuHeight);
@@ -118,7 +122,11 @@ MainWindow::MainWindow(AppContext& ctx, Options options)
     if (m_options.listenForQuit) m_quit = new QuitListener(m_ctx, this);
 }
 
-MainWindow::~MainWindow() { m_pages.clear(); }
+MainWindow::~MainWindow() {
+    // Pages leaving the sheet change its current tab; no page may be activated while they go.
+    disconnect(m_sheet, nullptr, this, nullptr);
+    m_pages.clear();
+}
 
 TavPage* MainWindow::Page(PageId id) const {
     auto it = m_pages.find(id);
@@ -159,14 +167,13 @@ QWidget* MainWindow::BuildButtonBar(QWidget* parent) {
         void (MainWindow::*handler)();
     };
     const Spec specs[] = {
-        {kIdRefresh, nullptr, &MainWindow::OnRefresh}, {kIdSend, "IDC_SEND", &MainWindow::OnSend},
+        {kIdRefresh, "IDC_REFRESH", &MainWindow::OnRefresh}, {kIdSend, "IDC_SEND", &MainWindow::OnSend},
         {kIdDefault, "IDC_DEFAULT", &MainWindow::OnDefault}, {kIdExit, "IDC_EXIT", &MainWindow::OnExit},
         {kIdHelp, "IDC_TAVHELP", &MainWindow::OnHelp},
     };
     int width = 96;
     for (const Spec& s : specs) {
-        // Refresh has no text of its own in the language file.
-        auto* button = new QPushButton(s.key ? LangText("BASE", s.key, 31) : QStringLiteral("Refresh"), bar);
+        auto* button = new QPushButton(LangText("BASE", s.key, 31), bar);
         button->setProperty("controlId", s.id);
         button->setAutoDefault(false);
         connect(button, &QPushButton::clicked, this, s.handler);

@@ -13,11 +13,12 @@
 #include <QWhatsThis>
 
 #include "app/CsHelp.h"
+#include "pages/TavPage.h"
 
 namespace tav {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Q(const std::string& s) { return FromStd(s); }
 
 bool IsUserInput(QEvent::Type t) {
     switch (t) {

@@ -27,7 +27,12 @@ void Application::SetUpLanguage() {
     AppConfig& cfg = m_ctx.cfg;
     cfg.langCode = RegistryLanguageCode();
     const std::string langInfo = cfg.programFolder + "langinfo.ini";
-    const std::string section = ReadIniString(langInfo, "Config", cfg.langCode, "", 31);
+    std::string section = ReadIniString(langInfo, "Config", cfg.langCode, "", 31);
+    // A language the index does not list would leave every text empty: English stands in.
+    if (section.empty() && !StrEqual(cfg.langCode, "EN")) {
+        m_ctx.Debug("[TAV] language " + cfg.langCode + " is not in langinfo.ini; using EN\n");
+        section = ReadIniString(langInfo, "Config", "EN", "", 31);
+    }
     const std::string help = ReadIniString(langInfo, section, "PHELP.CHM", "", 31);
     const std::string file = ReadIniString(langInfo, section, "STR_FILE", "", 31);
     cfg.helpFilePath = cfg.programFolder + help;

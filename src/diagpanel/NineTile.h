@@ -8,7 +8,7 @@ namespace nux {
 struct TileRect {
     int left = 0;
     int top = 0;
-    int right = 0; // exclusive
+    int right = 0;  // exclusive
     int bottom = 0; // exclusive
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }

@@ -9,7 +9,9 @@ namespace nux {
 DlDeviceLibrary::DlDeviceLibrary(std::string programFolder, DebugOut debug)
     : m_programFolder(std::move(programFolder)), m_debug(std::move(debug)) {}
 
-DlDeviceLibrary::~DlDeviceLibrary() { Unbind(); }
+DlDeviceLibrary::~DlDeviceLibrary() {
+    Unbind();
+}
 
 bool DlDeviceLibrary::Bind(NuxDeviceApi& api) {
     Unbind();
@@ -51,7 +53,7 @@ bool TableDeviceLibrary::Bind(NuxDeviceApi& api) {
 namespace {
 // Unbinds on every path out of an operation.
 class BoundLibrary {
-public:
+  public:
     explicit BoundLibrary(NuxDeviceLibrary& library) : m_library(library), m_bound(library.Bind(m_api)) {}
     ~BoundLibrary() { m_library.Unbind(); }
     BoundLibrary(const BoundLibrary&) = delete;
@@ -59,7 +61,7 @@ public:
     bool Ok() const { return m_bound; }
     const NuxDeviceApi& Api() const { return m_api; }
 
-private:
+  private:
     NuxDeviceLibrary& m_library;
     NuxDeviceApi m_api;
     bool m_bound;
@@ -97,7 +99,8 @@ std::uint32_t NuxDevice::Read(std::uint8_t* reply) {
     if (count == 0) api.read(reply, kReplySize, &count);
     if (m_debug) {
         char text[80];
-        std::snprintf(text, sizeof text, "[NUX] <Read data-Befor return> Read data: %u", count);
+        std::snprintf(text, sizeof text, "[NUX] <Read data-Befor return> Read data: %d",
+                      static_cast<int>(count));
         m_debug(text);
     }
     if (count > kReplySize) count = 0;

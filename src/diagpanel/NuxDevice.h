@@ -19,7 +19,7 @@ struct NuxDeviceApi {
 };
 
 class NuxDeviceLibrary {
-public:
+  public:
     virtual ~NuxDeviceLibrary() = default;
     // Fills `api` with whatever entry points exist; false when the library is not there.
     virtual bool Bind(NuxDeviceApi& api) = 0;
@@ -28,7 +28,7 @@ public:
 
 // The real library, looked up by name in the program folder first, then on the system path.
 class DlDeviceLibrary final : public NuxDeviceLibrary {
-public:
+  public:
     DlDeviceLibrary(std::string programFolder, DebugOut debug);
     ~DlDeviceLibrary() override;
     DlDeviceLibrary(const DlDeviceLibrary&) = delete;
@@ -39,7 +39,7 @@ public:
 
     static constexpr const char* kLibraryName = "libqvdevm.so";
 
-private:
+  private:
     std::string m_programFolder;
     DebugOut m_debug;
     void* m_handle = nullptr;
@@ -47,7 +47,7 @@ private:
 
 // An in-process table, for tests and tools that need no library file.
 class TableDeviceLibrary final : public NuxDeviceLibrary {
-public:
+  public:
     explicit TableDeviceLibrary(const NuxDeviceApi& api) : m_api(api) {}
     bool Bind(NuxDeviceApi& api) override;
     void Unbind() override { ++m_unbinds; }
@@ -55,7 +55,7 @@ public:
     int UnbindCount() const { return m_unbinds; }
     void SetAvailable(bool available) { m_available = available; }
 
-private:
+  private:
     NuxDeviceApi m_api;
     bool m_available = true;
     int m_binds = 0;
@@ -63,7 +63,7 @@ private:
 };
 
 class NuxDevice {
-public:
+  public:
     NuxDevice(NuxDeviceLibrary& library, std::string deviceId, DebugOut debug);
 
     // Bytes written, 0 on any failure.
@@ -72,7 +72,7 @@ public:
     // came or the library claimed more than was asked for.
     std::uint32_t Read(std::uint8_t* reply);
 
-private:
+  private:
     NuxDeviceLibrary& m_library;
     std::string m_deviceId;
     DebugOut m_debug;

@@ -5,24 +5,16 @@
 
 namespace nux {
 
-std::string FormatConfigTrace(const NuxConfig& config) {
-    std::string text = "[NUX] vid : ";
-    char number[16];
-    std::snprintf(number, sizeof number, "%x", static_cast<unsigned>(config.vid));
-    text += number;
-    text += ", pid : ";
-    std::snprintf(number, sizeof number, "%x", static_cast<unsigned>(config.pid));
-    text += number;
-    text += ", Did : ";
-    text += config.deviceId;
-    return text;
-}
-
-NuxPanel::NuxPanel(const NuxConfig& config, NuxDevice& device, NuxBoxes& boxes, DebugOut debug)
-    : m_config(config), m_device(device), m_boxes(boxes), m_debug(std::move(debug)) {}
+NuxPanel::NuxPanel(const NuxConfig& config, NuxDevice& device, tav::UiHost& ui, DebugOut debug)
+    : m_config(config), m_device(device), m_ui(ui), m_debug(std::move(debug)) {}
 
 void NuxPanel::Trace(std::string_view text) const {
     if (m_debug) m_debug(text);
+}
+
+bool NuxPanel::Confirm(const std::string& job) {
+    return m_ui.MessageBox(job, kPjlDataCaption, tav::MsgIcon::Question, tav::MsgButtons::YesNo) ==
+           tav::MsgResult::Yes;
 }
 
 bool NuxPanel::WriteWhole(const std::string& job) {
@@ -33,21 +25,22 @@ bool NuxPanel::WriteWhole(const std::string& job) {
 
 void NuxPanel::EnterDiagnosticMode() {
     const std::string job = BuildEnterModeJob();
-    if (m_config.debug != 0 && !m_boxes.AskYesNo(job, "PJL Data")) return;
+    if (m_config.debug != 0 && !Confirm(job)) return;
     if (!WriteWhole(job)) {
-        m_boxes.ShowMessage("Write Error!!", "Fuser Setting");
+        m_ui.MessageBox("Write Error!!", kWriteCaption, tav::MsgIcon::Error, tav::MsgButtons::Ok);
         return;
     }
-    if (m_config.debug != 0) m_boxes.ShowMessage("Write Success!!", "Fuser Setting");
+    if (m_config.debug != 0)
+        m_ui.MessageBox("Write Success!!", kWriteCaption, tav::MsgIcon::Information, tav::MsgButtons::Ok);
 }
 
 bool NuxPanel::Exchange(std::string_view code) {
     const bool debug = m_config.debug != 0;
     const std::string job = BuildKeyJob(code);
     if (debug) {
-        if (!m_boxes.AskYesNo(job, "PJL Data")) return false;
+        if (!Confirm(job)) return false;
         char text[64];
-        std::snprintf(text, sizeof text, "[NUX] SendPJL() - count = %zu\n", job.size());
+        std::snprintf(text, sizeof text, "[NUX] SendPJL() - count = %d\n", static_cast<int>(job.size()));
         Trace(text);
     }
     if (WriteWhole(job)) {
@@ -73,7 +66,7 @@ bool NuxPanel::Exchange(std::string_view code) {
 
 bool NuxPanel::PressKey(std::string_view code) {
     if (Exchange(code) || m_config.debug != 0) return true;
-    m_boxes.ShowMessage("Error sending command to the printer", "NUX Mode");
+    m_ui.MessageBox(kSendError, kErrorCaption, tav::MsgIcon::Warning, tav::MsgButtons::Ok);
     return false;
 }
 

@@ -1,34 +1,23 @@
 // What the diagnostic panel does with the printer: the enter-mode job at start and one
 // write-then-read exchange per key, with the confirmation boxes of the debug switch.
 #pragma once
+#include "diagpanel/NuxConfig.h"
 #include "diagpanel/NuxDevice.h"
 #include "diagpanel/NuxProtocol.h"
+#include "platform/UiHost.h"
 
-#include <cstdint>
 #include <string>
 
 namespace nux {
 
-struct NuxConfig {
-    std::uint16_t vid = 0;
-    std::uint16_t pid = 0;
-    std::string deviceId;
-    int debug = 0;
-};
-
-// The boxes the panel shows. The window supplies real ones; tests answer from a script.
-class NuxBoxes {
-public:
-    virtual ~NuxBoxes() = default;
-    virtual bool AskYesNo(const std::string& text, const std::string& caption) = 0;
-    virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
-};
-
-std::string FormatConfigTrace(const NuxConfig& config);
+inline constexpr const char* kPjlDataCaption = "PJL Data";
+inline constexpr const char* kWriteCaption = "Fuser Setting";
+inline constexpr const char* kErrorCaption = "NUX Mode";
+inline constexpr const char* kSendError = "Error sending command to the printer";
 
 class NuxPanel {
-public:
-    NuxPanel(const NuxConfig& config, NuxDevice& device, NuxBoxes& boxes, DebugOut debug);
+  public:
+    NuxPanel(const NuxConfig& config, NuxDevice& device, tav::UiHost& ui, DebugOut debug);
 
     void EnterDiagnosticMode();
     // Sends one key and reads the display. True when the window is to show Line1/Line2 now;
@@ -37,15 +26,17 @@ public:
 
     const std::string& Line1() const { return m_lines.line1; }
     const std::string& Line2() const { return m_lines.line2; }
+    const NuxConfig& Config() const { return m_config; }
 
-private:
+  private:
     bool Exchange(std::string_view code);
+    bool Confirm(const std::string& job);
     void Trace(std::string_view text) const;
     bool WriteWhole(const std::string& job);
 
     NuxConfig m_config;
     NuxDevice& m_device;
-    NuxBoxes& m_boxes;
+    tav::UiHost& m_ui;
     DebugOut m_debug;
     DisplayLines m_lines;
 };

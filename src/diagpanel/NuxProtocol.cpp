@@ -23,12 +23,18 @@ std::string BuildKeyJob(std::string_view code) {
 
 std::string_view KeyCodeFor(int controlId) {
     switch (controlId) {
-    case 1000: return "1";
-    case 1001: return "2";
-    case 1002: return "3";
-    case 1003: return "4";
-    case 1004: return "5";
-    default: return {};
+    case 1000:
+        return "1";
+    case 1001:
+        return "2";
+    case 1002:
+        return "3";
+    case 1003:
+        return "4";
+    case 1004:
+        return "5";
+    default:
+        return {};
     }
 }
 
@@ -71,7 +77,8 @@ std::uint32_t ParsePrefixedHex(std::string_view text) {
     if (text.size() <= 2) return 0;
     std::string_view s = text.substr(2);
     std::size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
     if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) i += 2;
@@ -79,10 +86,14 @@ std::uint32_t ParsePrefixedHex(std::string_view text) {
     for (; i < s.size(); ++i) {
         const char ch = s[i];
         int digit;
-        if (ch >= '0' && ch <= '9') digit = ch - '0';
-        else if (ch >= 'a' && ch <= 'f') digit = ch - 'a' + 10;
-        else if (ch >= 'A' && ch <= 'F') digit = ch - 'A' + 10;
-        else break;
+        if (ch >= '0' && ch <= '9')
+            digit = ch - '0';
+        else if (ch >= 'a' && ch <= 'f')
+            digit = ch - 'a' + 10;
+        else if (ch >= 'A' && ch <= 'F')
+            digit = ch - 'A' + 10;
+        else
+            break;
         value = value * 16 + static_cast<std::uint32_t>(digit);
     }
     return negative ? 0u - value : value;

@@ -55,12 +55,15 @@ QImage NewCanvas(int w, int h, const QColor& fill) {
     return image;
 }
 
-QImage To24Bit(const QImage& image) { return image.convertToFormat(QImage::Format_RGB888); }
+QImage To24Bit(const QImage& image) {
+    return image.convertToFormat(QImage::Format_RGB888);
+}
 
 QImage DrawBackground() {
     QImage image = NewCanvas(15, 128, kLabelColour);
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) image.setPixelColor(x, y, BackgroundAt(y));
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixelColor(x, y, BackgroundAt(y));
     const QColor light(240, 244, 251);
     const QColor dark(150, 162, 192);
     for (int x = 0; x < 15; ++x) {
@@ -107,7 +110,8 @@ QImage DrawExitStrip() {
     QImage image = NewCanvas(fw * 4, fh, kLabelColour);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    for (int f = 0; f < 4; ++f) DrawFace(p, QRectF(f * fw + 0.5, 0.5, fw - 1, fh - 1), 4, kExitPalettes[f]);
+    for (int f = 0; f < 4; ++f)
+        DrawFace(p, QRectF(f * fw + 0.5, 0.5, fw - 1, fh - 1), 4, kExitPalettes[f]);
     p.end();
     return To24Bit(image);
 }
@@ -120,7 +124,8 @@ void DrawSymbol(QPainter& p, KeySymbol symbol, QPointF c, const QColor& colour) 
     QPen stroke(colour, 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     switch (symbol) {
     case KeySymbol::Menu:
-        for (int i = -1; i <= 1; ++i) p.drawRoundedRect(QRectF(c.x() - 8, c.y() + i * 5.5 - 1.4, 16, 2.8), 1.4, 1.4);
+        for (int i = -1; i <= 1; ++i)
+            p.drawRoundedRect(QRectF(c.x() - 8, c.y() + i * 5.5 - 1.4, 16, 2.8), 1.4, 1.4);
         break;
     case KeySymbol::Left:
     case KeySymbol::Right: {
@@ -181,7 +186,8 @@ QImage DrawKeyStrip(int frameWidth, KeySymbol symbol) {
         }
         const double drop = pal.shadow ? 0 : 1;
         DrawFace(p, QRectF(x0 + 1.5, 1.5 + drop, frameWidth - 3, fh - 4), 6, pal);
-        DrawSymbol(p, symbol, QPointF(x0 + frameWidth / 2.0, fh / 2.0 - 1 + pal.symbolShift + drop), pal.symbol);
+        DrawSymbol(p, symbol, QPointF(x0 + frameWidth / 2.0, fh / 2.0 - 1 + pal.symbolShift + drop),
+                   pal.symbol);
     }
     p.end();
     return To24Bit(image);
@@ -191,26 +197,41 @@ QImage DrawKeyStrip(int frameWidth, KeySymbol symbol) {
 
 QImage LoadSkinBitmap(int id) {
     switch (id) {
-    case kBmpBackground: return DrawBackground();
-    case kBmpExit: return DrawExitStrip();
-    case kBmpKeyMenu: return DrawKeyStrip(41, KeySymbol::Menu);
-    case kBmpKeyLeft: return DrawKeyStrip(45, KeySymbol::Left);
-    case kBmpKeyEnter: return DrawKeyStrip(53, KeySymbol::Enter);
-    case kBmpKeyRight: return DrawKeyStrip(46, KeySymbol::Right);
-    case kBmpKeyUpper: return DrawKeyStrip(41, KeySymbol::Upper);
-    case kBmpDisplayFrame: return DrawDisplayFrame();
-    default: return {};
+    case kBmpBackground:
+        return DrawBackground();
+    case kBmpExit:
+        return DrawExitStrip();
+    case kBmpKeyMenu:
+        return DrawKeyStrip(41, KeySymbol::Menu);
+    case kBmpKeyLeft:
+        return DrawKeyStrip(45, KeySymbol::Left);
+    case kBmpKeyEnter:
+        return DrawKeyStrip(53, KeySymbol::Enter);
+    case kBmpKeyRight:
+        return DrawKeyStrip(46, KeySymbol::Right);
+    case kBmpKeyUpper:
+        return DrawKeyStrip(41, KeySymbol::Upper);
+    case kBmpDisplayFrame:
+        return DrawDisplayFrame();
+    default:
+        return {};
     }
 }
 
 int KeyBitmapFor(int controlId) {
     switch (controlId) {
-    case 1000: return kBmpKeyMenu;
-    case 1001: return kBmpKeyLeft;
-    case 1002: return kBmpKeyEnter;
-    case 1003: return kBmpKeyRight;
-    case 1004: return kBmpKeyUpper;
-    default: return 0;
+    case 1000:
+        return kBmpKeyMenu;
+    case 1001:
+        return kBmpKeyLeft;
+    case 1002:
+        return kBmpKeyEnter;
+    case 1003:
+        return kBmpKeyRight;
+    case 1004:
+        return kBmpKeyUpper;
+    default:
+        return 0;
     }
 }
 
@@ -231,7 +252,8 @@ QImage DrawAppIcon(int size) {
     p.drawRect(QRectF(8, 9.5, 16, 2));
     p.drawRect(QRectF(8, 13.5, 11, 2));
     p.setBrush(QColor(220, 226, 240));
-    for (int i = 0; i < 3; ++i) p.drawEllipse(QPointF(10 + i * 6, 23.5), 2, 2);
+    for (int i = 0; i < 3; ++i)
+        p.drawEllipse(QPointF(10 + i * 6, 23.5), 2, 2);
     p.end();
     return image;
 }

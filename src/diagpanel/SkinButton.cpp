@@ -13,10 +13,20 @@ SkinButton::SkinButton(Kind kind, int controlId, QWidget* parent)
     : QWidget(parent), m_kind(kind), m_controlId(controlId) {
     setProperty("controlId", controlId);
     setMouseTracking(true);
-    if (kind == Kind::Key) {
-        m_strip = LoadSkinBitmap(KeyBitmapFor(controlId));
+    // Focus by click and Tab, as dialog buttons have; the space key does nothing here.
+    setFocusPolicy(Qt::StrongFocus);
+    const int bitmap = kind == Kind::Key ? KeyBitmapFor(controlId) : static_cast<int>(kBmpExit);
+    SetStripSource([bitmap] { return LoadSkinBitmap(bitmap); });
+}
+
+void SkinButton::SetStripSource(std::function<QImage()> source) {
+    m_source = std::move(source);
+    if (m_kind == Kind::Key) {
+        m_strip = m_source();
+        // The frame is drawn at the top-left corner; the button takes the frame's size.
         setFixedSize(m_strip.width() / kFrameCount, m_strip.height());
     }
+    update();
 }
 
 SkinFrame SkinButton::CurrentFrame() const {
@@ -33,7 +43,8 @@ void SkinButton::paintEvent(QPaintEvent*) {
         p.drawImage(QPoint(0, 0), m_strip, QRect(frame * fw, 0, fw, m_strip.height()));
         return;
     }
-    const QImage strip = LoadSkinBitmap(kBmpExit);
+    const QImage strip = m_source();
+    if (strip.isNull()) return;
     const int fw = strip.width() / kFrameCount;
     const QImage face = strip.copy(frame * fw, 0, fw, strip.height());
     const QColor sample = face.pixelColor(kExitCorner, kExitCorner);
@@ -50,7 +61,9 @@ void SkinButton::mousePressEvent(QMouseEvent* event) {
     update();
 }
 
-void SkinButton::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+void SkinButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
 
 void SkinButton::mouseMoveEvent(QMouseEvent* event) {
     const bool inside = rect().contains(event->position().toPoint());
@@ -96,6 +109,16 @@ void SkinButton::OnCaptureLost() {
     m_captured = false;
     m_flags.pressed = false;
     update();
+}
+
+void SkinButton::hideEvent(QHideEvent* event) {
+    // A hidden button can no longer be released over; it must not come back pressed.
+    if (m_captured || m_flags.pressed || m_flags.mouseOver) {
+        m_captured = false;
+        m_flags.pressed = false;
+        m_flags.mouseOver = false;
+    }
+    QWidget::hideEvent(event);
 }
 
 void SkinButton::changeEvent(QEvent* event) {

@@ -4,7 +4,8 @@
 
 namespace nux {
 
-void DrawNineTiled(QPainter& painter, const QImage& source, int corner, const QRect& dest, const QRect* clip) {
+void DrawNineTiled(QPainter& painter, const QImage& source, int corner, const QRect& dest,
+                   const QRect* clip) {
     if (source.isNull()) return;
     const TileRect d{dest.left(), dest.top(), dest.left() + dest.width(), dest.top() + dest.height()};
     TileRect c;

@@ -16,6 +16,8 @@ SkinFrame ChooseExitFrame(const SkinButtonFlags& f) {
     return kFrameNormal;
 }
 
-bool WantsWhiteText(int red, int green, int blue) { return red + green + blue <= 384; }
+bool WantsWhiteText(int red, int green, int blue) {
+    return red + green + blue <= 384;
+}
 
 } // namespace nux

@@ -67,8 +67,8 @@ void CCheck::ReadReport() {
     WaitCursor cursor(m_ctx.ui);
     if (GetCheckInfo(m_ctx)) {
         m_ctx.link.ReleasePort();
-        CheckInfo info;  // MERGE: m_ctx.checkInfo
-        ParseCheckInfo(m_ctx, info);
+        ParseCheckInfo(m_ctx);
+        const CheckInfo& info = m_ctx.checkInfo;
         for (size_t i = 0; i < Rows().size(); ++i) {
             const int slot = CheckInfoSlot(Rows()[i].itemType);
             m_values[i] = slot >= 0 ? info[static_cast<size_t>(slot)] : std::string();

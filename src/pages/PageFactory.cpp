@@ -5,12 +5,14 @@
 #include "pages/ColorPage.h"
 #include "pages/ConfigPage.h"
 #include "pages/JobPage.h"
+#include "pages/PrintingTab.h"
 #include "pages/TestPage.h"
 
 namespace tav {
 
 std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx) {
     switch (id) {
+    case PageId::Printing: return std::make_unique<CPrintingTab>(ctx);
     case PageId::Test: return std::make_unique<CTestTab>(ctx);
     case PageId::About: return std::make_unique<CAboutTab>(ctx);
     case PageId::Check: return std::make_unique<CCheck>(ctx);

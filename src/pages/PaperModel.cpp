@@ -68,8 +68,10 @@ const PaperInfo* PaperByCode(int code) {
     return code >= 0 && code < kPaperCodeCount ? &kPapers[code] : nullptr;
 }
 
-void FillPaperSizeList(const AppContext& ctx, bool cassetteSource, std::vector<std::string>& list) {
+void FillPaperSizeList(const AppContext& ctx, bool cassetteSource, std::vector<std::string>& list,
+                       std::vector<std::string>* keys) {
     list.clear();
+    if (keys) keys->clear();
     const char* gating = UsesTraySections(ctx, cassetteSource) ? "TRAY1_PAPERTYPE" : "MP_PAPERTYPE";
     const bool kalor = ctx.IsKalor();
     for (int n = 0; n < kPaperCodeCount; ++n) {
@@ -77,6 +79,7 @@ void FillPaperSizeList(const AppContext& ctx, bool cassetteSource, std::vector<s
         std::string key = "IDS_PAPERSIZE" + std::to_string(n);
         if (!kalor && (n == 3 || n == 19)) key += "_S";
         list.push_back(ctx.GetLangText("STR_PRINT", key));
+        if (keys) keys->push_back(key);
     }
 }
 
@@ -145,8 +148,10 @@ int UpdateFormLines(AppContext& ctx, const PaperPageState& state) {
     return lines;
 }
 
+int CustomPaperIndex(const AppContext& ctx) { return ctx.ConfigInt("PAPERTYPE", "CUSTOM_INDEX", 15); }
+
 int IsCustomPaper(AppContext& ctx, int listPosition) {
-    const int index = ctx.ConfigInt("PAPERTYPE", "CUSTOM_INDEX", 15);
+    const int index = CustomPaperIndex(ctx);
     ctx.store.customPaperChanged = listPosition == index;
     return index;
 }

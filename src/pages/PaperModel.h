@@ -34,8 +34,10 @@ struct PaperPageState {
     int orientation = 0;          // 0 portrait, 1 landscape
 };
 
-// Empties list and adds the texts of the sizes the model offers, in the fixed order.
-void FillPaperSizeList(const AppContext& ctx, bool cassetteSource, std::vector<std::string>& list);
+// Empties list and adds the texts of the sizes the model offers, in the fixed order; keys, when
+// given, receives the language key of each entry.
+void FillPaperSizeList(const AppContext& ctx, bool cassetteSource, std::vector<std::string>& list,
+                       std::vector<std::string>* keys = nullptr);
 
 // toStore: list position -> EditedSettings PAPER; otherwise PAPER -> state.listPosition.
 void SyncPaperSize(AppContext& ctx, PaperPageState& state, bool toStore);
@@ -55,6 +57,8 @@ int UpdateFormLines(AppContext& ctx, const PaperPageState& state);
 // The form lines of a paper edge d in millimetres: six lines per inch, less six.
 int ComputedFormLines(int edgeMm);
 
+// The list position of the model's custom entry (PAPERTYPE/CUSTOM_INDEX).
+int CustomPaperIndex(const AppContext& ctx);
 // Sets CustomPaperChanged to whether the list position is the model's custom entry; returns
 // that entry's position.
 int IsCustomPaper(AppContext& ctx, int listPosition);

@@ -6,7 +6,19 @@
 
 namespace tav {
 
-QString FromStd(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString FromStd(const std::string& s) {
+    // Texts come through byte-sized buffers: a cut in the middle of a character loses that
+    // character rather than showing a replacement mark.
+    size_t n = s.size();
+    size_t lead = n;
+    while (lead > 0 && n - lead < 4 && (static_cast<unsigned char>(s[lead - 1]) & 0xC0) == 0x80) --lead;
+    if (lead > 0) {
+        const auto c = static_cast<unsigned char>(s[lead - 1]);
+        const size_t need = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        if (need > 1 && n - (lead - 1) < need) n = lead - 1;
+    }
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(n));
+}
 
 TavPage::TavPage(AppContext& ctx, int templateId, QWidget* parent)
     : QWidget(parent), m_ctx(ctx), m_templateId(templateId) {}

@@ -25,10 +25,14 @@ int LoadQualityPosition(const ResolutionRules& rules, PrinterSettings& edited) {
     // In the OEM variant 300 dpi is the list's first entry, so positions already are the
     // printer's codes; taking one off there would send 300 for a printer at 600.
     if (rules.kalor) return edited.resolution;
-    // A printer that reports 0 leaves the field at 255, outside every table; the upload then
-    // leaves the line out rather than guess.
-    --edited.resolution;
+    // A printer that reports 0 has no entry below the list's first; taking one off would leave
+    // 255, which no list shows and no table sends. It shows, and sends, the first entry.
+    if (edited.resolution > 0) --edited.resolution;
     return edited.resolution;
+}
+
+int ConvertLoadedResolution(AppContext& ctx) {
+    return LoadQualityPosition(ResolutionRules::FromConfig(ctx), ctx.store.edited);
 }
 
 void ApplyQualityPosition(const ResolutionRules& rules, PrinterSettings& edited, int position) {

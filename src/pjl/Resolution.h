@@ -34,8 +34,12 @@ struct ResolutionRules {
 
 // What the Printing page does with the field when it loads from EditedSettings: returns the list
 // position, converting the field in place where the short list holds positions. An unchanged
-// resolution then goes back to the printer as it reported it.
+// resolution then goes back to the printer as it reported it; a reported 0, below the short
+// list, stays 0 and so is its first entry.
 int LoadQualityPosition(const ResolutionRules& rules, PrinterSettings& edited);
+// The same for the context's EditedSettings, with the rules of its configuration file; for front
+// ends that have no Printing page to do it after each settings load.
+int ConvertLoadedResolution(AppContext& ctx);
 // What the page stores when the user picks a position.
 void ApplyQualityPosition(const ResolutionRules& rules, PrinterSettings& edited, int position);
 

@@ -1,9 +1,12 @@
 #include "platform/Ini.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <sys/stat.h>
 #include <iterator>
 
 namespace tav {
@@ -30,9 +33,18 @@ std::string_view StripQuotes(std::string_view v) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
+    // A folder (an empty file name in langinfo.ini names the program folder itself) opens
+    // but throws on the first read; only regular files are files here.
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    try {
+        out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        out.clear();
+        return false;
+    }
     return true;
 }
 
@@ -99,7 +111,7 @@ size_t GetPrivateProfileString(std::string_view section, std::string_view key, s
     }
     std::string_view value = have ? std::string_view(found) : def;
     size_t n = std::min(value.size(), size - 1);
-    std::memcpy(buf, value.data(), n);
+    if (n) std::memcpy(buf, value.data(), n);  // an empty default may have no data at all
     buf[n] = '\0';
     return n;
 }

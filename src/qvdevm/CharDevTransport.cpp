@@ -18,20 +18,23 @@ constexpr unsigned long kLpGetStatus = 0x060b;
 constexpr int kLpSelected = 0x10;
 constexpr int kLpNoError = 0x08;
 constexpr int kLpPaperOut = 0x20;
-}  // namespace
+} // namespace
 
 CharDevTransport::CharDevTransport(std::string path, const Settings& settings)
     : m_path(std::move(path)), m_settings(settings) {}
 
-CharDevTransport::~CharDevTransport() { Close(); }
+CharDevTransport::~CharDevTransport() {
+    Close();
+}
 
 bool CharDevTransport::Open(std::string& why) {
     Close();
     int fd = open(m_path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
-        why = err == EBUSY ? "device busy" : err == ENOENT || err == ENODEV || err == ENXIO ? "no such device"
-                                                                                           : std::strerror(err);
+        why = err == EBUSY                                     ? "device busy"
+              : err == ENOENT || err == ENODEV || err == ENXIO ? "no such device"
+                                                               : std::strerror(err);
         return false;
     }
     struct stat st {};
@@ -141,4 +144,4 @@ bool CharDeviceExists(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

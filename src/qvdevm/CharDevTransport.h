@@ -8,7 +8,7 @@
 namespace qvdevm {
 
 class CharDevTransport : public Transport {
-public:
+  public:
     CharDevTransport(std::string path, const Settings& settings);
     ~CharDevTransport() override;
     bool Open(std::string& why) override;
@@ -17,11 +17,11 @@ public:
     void Interrupt() override;
     bool ShutdownOutput() override { return false; }
     void Close() override;
-    bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength, uint32_t& returned,
-                      LinkBuffer& buffer) override;
+    bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
+                      uint32_t& returned, LinkBuffer& buffer) override;
     std::string Describe() const override { return m_path; }
 
-private:
+  private:
     std::string m_path;
     Settings m_settings;
     int m_fd = -1;
@@ -31,4 +31,4 @@ private:
 // Presence only: the node exists and is a character device.
 bool CharDeviceExists(const std::string& path);
 
-}  // namespace qvdevm
+} // namespace qvdevm

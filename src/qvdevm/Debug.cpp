@@ -25,4 +25,4 @@ void DebugLine(const std::string& text) {
     }
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

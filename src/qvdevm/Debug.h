@@ -7,4 +7,4 @@ namespace qvdevm {
 bool DebugEnabled();
 void DebugLine(const std::string& text);
 
-}  // namespace qvdevm
+} // namespace qvdevm

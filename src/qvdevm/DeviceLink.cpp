@@ -8,11 +8,13 @@ namespace qvdevm {
 
 DeviceLink::DeviceLink(std::string name, std::unique_ptr<Transport> transport, const Settings& settings)
     : m_name(std::move(name)), m_settings(settings), m_transport(std::move(transport)) {
-    m_buffer.MarkEnded();  // no producer until the first connect
+    m_buffer.MarkEnded(); // no producer until the first connect
     m_lastUse = Clock::now().time_since_epoch().count();
 }
 
-DeviceLink::~DeviceLink() { CloseForReal(); }
+DeviceLink::~DeviceLink() {
+    CloseForReal();
+}
 
 DeviceLink::Clock::time_point DeviceLink::LastUse() const {
     return Clock::time_point(Clock::duration(m_lastUse.load()));
@@ -129,7 +131,8 @@ void DeviceLink::CloseForReal() {
     m_buffer.Cancel();
     if (!m_readerEnded && m_transport->ShutdownOutput()) {
         std::unique_lock<std::mutex> endLock(m_endMutex);
-        m_endChanged.wait_for(endLock, std::chrono::milliseconds(m_settings.drainMs), [&] { return m_readerEnded.load(); });
+        m_endChanged.wait_for(endLock, std::chrono::milliseconds(m_settings.drainMs),
+                              [&] { return m_readerEnded.load(); });
     }
     StopReaderLocked();
     m_transport->Close();
@@ -137,4 +140,4 @@ void DeviceLink::CloseForReal() {
     DebugLine(m_transport->Describe() + ": link closed");
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

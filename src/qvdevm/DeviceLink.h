@@ -17,7 +17,7 @@
 namespace qvdevm {
 
 class DeviceLink {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
 
     DeviceLink(std::string name, std::unique_ptr<Transport> transport, const Settings& settings);
@@ -30,18 +30,19 @@ public:
     void Detach();
     int Attached() const { return m_attached.load(); }
     Clock::time_point LastUse() const;
-    bool Usable() const;  // up, or holding unread bytes
+    bool Usable() const; // up, or holding unread bytes
 
     size_t Write(const uint8_t* data, size_t length);
     uint32_t Read(uint8_t* buffer, uint32_t capacity);
-    bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength, uint32_t& returned);
+    bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
+                      uint32_t& returned);
 
     // Orderly end: half-close, wait for the peer's end, then close.
     void CloseForReal();
 
     const std::string& Name() const { return m_name; }
 
-private:
+  private:
     bool BringUpLocked(std::string& why);
     void StopReaderLocked();
     void DropLocked(const char* reason);
@@ -49,7 +50,7 @@ private:
 
     const std::string m_name;
     const Settings m_settings;
-    mutable std::mutex m_mutex;  // the transport's life and writes
+    mutable std::mutex m_mutex; // the transport's life and writes
     std::unique_ptr<Transport> m_transport;
     bool m_up = false;
     std::thread m_reader;
@@ -63,4 +64,4 @@ private:
     LinkBuffer m_buffer;
 };
 
-}  // namespace qvdevm
+} // namespace qvdevm

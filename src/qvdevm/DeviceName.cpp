@@ -14,15 +14,20 @@ DeviceName Invalid(const std::string& why) {
 
 bool ParseHex16(const std::string& text, uint16_t& value) {
     std::string digits = text;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) digits = digits.substr(2);
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        digits = digits.substr(2);
     if (digits.empty() || digits.size() > 4) return false;
     unsigned v = 0;
     for (char c : digits) {
         v <<= 4;
-        if (c >= '0' && c <= '9') v |= static_cast<unsigned>(c - '0');
-        else if (c >= 'a' && c <= 'f') v |= static_cast<unsigned>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F') v |= static_cast<unsigned>(c - 'A' + 10);
-        else return false;
+        if (c >= '0' && c <= '9')
+            v |= static_cast<unsigned>(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            v |= static_cast<unsigned>(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            v |= static_cast<unsigned>(c - 'A' + 10);
+        else
+            return false;
     }
     value = static_cast<uint16_t>(v);
     return true;
@@ -84,7 +89,8 @@ DeviceName ParseUsb(const std::string& rest) {
     if (first == std::string::npos) return Invalid("usb: needs VID:PID");
     size_t second = rest.find(':', first + 1);
     std::string vid = rest.substr(0, first);
-    std::string pid = second == std::string::npos ? rest.substr(first + 1) : rest.substr(first + 1, second - first - 1);
+    std::string pid =
+        second == std::string::npos ? rest.substr(first + 1) : rest.substr(first + 1, second - first - 1);
     if (!ParseHex16(vid, name.vendorId) || !ParseHex16(pid, name.productId)) return Invalid("bad USB id");
     if (second != std::string::npos) {
         name.serial = rest.substr(second + 1);
@@ -93,7 +99,7 @@ DeviceName ParseUsb(const std::string& rest) {
     return name;
 }
 
-}  // namespace
+} // namespace
 
 DeviceName ParseDeviceName(const std::string& text) {
     if (text.empty() || text == "s") {
@@ -113,4 +119,4 @@ DeviceName ParseDeviceName(const std::string& text) {
     return Invalid("unknown device name");
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -9,13 +9,13 @@ enum class DeviceKind { Invalid, Tcp, CharDevice, Usb, UsbDefault };
 
 struct DeviceName {
     DeviceKind kind = DeviceKind::Invalid;
-    std::string host;     // Tcp: name or address, IPv6 without brackets
-    uint16_t port = 0;    // Tcp
-    std::string path;     // CharDevice
-    uint16_t vendorId = 0;   // Usb
-    uint16_t productId = 0;  // Usb
-    std::string serial;      // Usb: empty matches any
-    std::string error;       // Invalid: why
+    std::string host;       // Tcp: name or address, IPv6 without brackets
+    uint16_t port = 0;      // Tcp
+    std::string path;       // CharDevice
+    uint16_t vendorId = 0;  // Usb
+    uint16_t productId = 0; // Usb
+    std::string serial;     // Usb: empty matches any
+    std::string error;      // Invalid: why
 };
 
 constexpr uint16_t kDefaultTcpPort = 9100;
@@ -25,4 +25,4 @@ constexpr uint16_t kDefaultTcpPort = 9100;
 // for the first USB printer.
 DeviceName ParseDeviceName(const std::string& text);
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -50,7 +50,7 @@ Registry& Links() {
     return *g_registry;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -82,29 +82,29 @@ QVDEVM_API int DeviceClose(int) {
     return 1;
 }
 
-QVDEVM_API int GetDeviceIoControl(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t outLength,
-                                  uint32_t* returned) {
+QVDEVM_API int GetDeviceIoControl(uint32_t code, const void* in, uint32_t inLength, void* out,
+                                  uint32_t outLength, uint32_t* returned) {
     if (returned) *returned = 0;
     std::shared_ptr<DeviceLink> link = Links().Current();
     if (!link) return 0;
     switch (code) {
-        case QVDEVM_IOCTL_NOP_A:
-        case QVDEVM_IOCTL_NOP_B:
-            // Asked for before every read of the diagnostic panel; there is nothing to set up
-            // on a link that is already up, and the buffer must stay as it is.
-            return 1;
-        case QVDEVM_IOCTL_VENDOR_GET: {
-            uint32_t got = 0;
-            if (!link->VendorStatus(static_cast<const uint8_t*>(in), inLength, static_cast<uint8_t*>(out), outLength,
-                                    got)) {
-                return 0;
-            }
-            if (returned) *returned = got;
-            return 1;
-        }
-        default:
-            DebugLine("control code not supported: " + std::to_string(code));
+    case QVDEVM_IOCTL_NOP_A:
+    case QVDEVM_IOCTL_NOP_B:
+        // Asked for before every read of the diagnostic panel; there is nothing to set up
+        // on a link that is already up, and the buffer must stay as it is.
+        return 1;
+    case QVDEVM_IOCTL_VENDOR_GET: {
+        uint32_t got = 0;
+        if (!link->VendorStatus(static_cast<const uint8_t*>(in), inLength, static_cast<uint8_t*>(out),
+                                outLength, got)) {
             return 0;
+        }
+        if (returned) *returned = got;
+        return 1;
+    }
+    default:
+        DebugLine("control code not supported: " + std::to_string(code));
+        return 0;
     }
 }
 
@@ -114,26 +114,26 @@ QVDEVM_API int DeviceCheck(const char* deviceName, int, int, int) {
     const DeviceName name = ParseDeviceName(text);
     std::string why;
     switch (name.kind) {
-        case DeviceKind::Tcp: {
-            bool ok = ProbeTcp(name.host, name.port, Settings::FromEnvironment().connectTimeoutMs, why);
-            if (!ok) DebugLine(text + ": " + why);
-            return ok ? 1 : 0;
-        }
-        case DeviceKind::CharDevice:
-            return CharDeviceExists(name.path) ? 1 : 0;
-        case DeviceKind::Usb:
-        case DeviceKind::UsbDefault:
-            return UsbPrinterPresent(name) ? 1 : 0;
-        case DeviceKind::Invalid:
-            DebugLine("\"" + text + "\": " + name.error);
-            return 0;
+    case DeviceKind::Tcp: {
+        bool ok = ProbeTcp(name.host, name.port, Settings::FromEnvironment().connectTimeoutMs, why);
+        if (!ok) DebugLine(text + ": " + why);
+        return ok ? 1 : 0;
+    }
+    case DeviceKind::CharDevice:
+        return CharDeviceExists(name.path) ? 1 : 0;
+    case DeviceKind::Usb:
+    case DeviceKind::UsbDefault:
+        return UsbPrinterPresent(name) ? 1 : 0;
+    case DeviceKind::Invalid:
+        DebugLine("\"" + text + "\": " + name.error);
+        return 0;
     }
     return 0;
 }
 
 QVDEVM_API int PortAcquire(int token) {
     SetUp();
-    return g_portLock->Acquire(token, &LockFolder) ? 1 : 0;
+    return g_portLock->Acquire(token, &LockFolders) ? 1 : 0;
 }
 
 QVDEVM_API int PortRelease(int token) {
@@ -141,4 +141,4 @@ QVDEVM_API int PortRelease(int token) {
     return g_portLock->Release(token) ? 1 : 0;
 }
 
-}  // extern "C"
+} // extern "C"

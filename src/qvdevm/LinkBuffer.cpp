@@ -69,7 +69,7 @@ size_t LinkBuffer::TakeLocked(uint8_t* dst, size_t n) {
         m_data.clear();
         m_head = 0;
     }
-    m_changed.notify_all();  // room for a blocked producer
+    m_changed.notify_all(); // room for a blocked producer
     return n;
 }
 
@@ -86,7 +86,8 @@ uint32_t LinkBuffer::Read(uint8_t* dst, uint32_t capacity, int firstTimeoutMs, i
         if (SizeLocked() == 0) {
             if (m_ended) break;
             const auto quietEnd = m_lastArrival + std::chrono::milliseconds(quietMs);
-            if (!m_changed.wait_until(lock, quietEnd, [&] { return SizeLocked() > 0 || m_ended || m_cancelled; })) {
+            if (!m_changed.wait_until(lock, quietEnd,
+                                      [&] { return SizeLocked() > 0 || m_ended || m_cancelled; })) {
                 break;
             }
             continue;
@@ -109,7 +110,8 @@ bool LinkBuffer::TakeSection(uint64_t from, const std::string& header, uint8_t t
         auto begin = m_data.begin() + static_cast<std::ptrdiff_t>(start);
         auto found = std::search(begin, m_data.end(), header.begin(), header.end());
         if (found != m_data.end()) {
-            auto end = std::find(found + static_cast<std::ptrdiff_t>(header.size()), m_data.end(), terminator);
+            auto end =
+                std::find(found + static_cast<std::ptrdiff_t>(header.size()), m_data.end(), terminator);
             if (end != m_data.end()) {
                 section.assign(found, end + 1);
                 m_data.erase(found, end + 1);
@@ -126,4 +128,4 @@ bool LinkBuffer::TakeSection(uint64_t from, const std::string& header, uint8_t t
     }
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

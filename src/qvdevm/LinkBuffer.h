@@ -12,7 +12,7 @@
 namespace qvdevm {
 
 class LinkBuffer {
-public:
+  public:
     explicit LinkBuffer(size_t maxBytes = 16u << 20);
 
     // Producer side. Blocks while the buffer is full; returns false when cancelled meanwhile.
@@ -26,7 +26,7 @@ public:
 
     bool Ended() const;
     size_t Size() const;
-    uint64_t Produced() const;  // bytes ever appended
+    uint64_t Produced() const; // bytes ever appended
 
     // Up to capacity bytes. With nothing buffered, waits up to firstTimeoutMs for a first byte;
     // then keeps collecting until capacity is reached or the line has been quiet for quietMs
@@ -39,7 +39,7 @@ public:
     bool TakeSection(uint64_t from, const std::string& header, uint8_t terminator, int timeoutMs,
                      std::string& section);
 
-private:
+  private:
     using Clock = std::chrono::steady_clock;
     size_t TakeLocked(uint8_t* dst, size_t n);
     size_t SizeLocked() const { return m_data.size() - m_head; }
@@ -55,4 +55,4 @@ private:
     bool m_cancelled = false;
 };
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -9,17 +9,20 @@ namespace {
 
 std::string Trim(const std::string& s) {
     size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
     return s.substr(b, e - b);
 }
 
 std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
-}  // namespace
+} // namespace
 
 StatusBytes ParseInfoStatus(const std::string& reply) {
     StatusBytes result;
@@ -41,8 +44,10 @@ StatusBytes ParseInfoStatus(const std::string& reply) {
             if (stop != value.c_str() && *stop == '\0' && v >= 0) code = v;
         } else if (key == "ONLINE") {
             const std::string u = Upper(value);
-            if (u == "TRUE") online = 1;
-            else if (u == "FALSE") online = 0;
+            if (u == "TRUE")
+                online = 1;
+            else if (u == "FALSE")
+                online = 0;
         }
     }
     if (code < 0) return result;
@@ -56,4 +61,4 @@ StatusBytes ParseInfoStatus(const std::string& reply) {
     return result;
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -10,11 +10,11 @@ inline constexpr char kInfoStatusJob[] = "\x1b%-12345X@PJL\r\n@PJL INFO STATUS\r
 inline constexpr char kInfoStatusHeader[] = "@PJL INFO STATUS";
 
 struct StatusBytes {
-    bool valid = false;  // the text carried a CODE line
+    bool valid = false; // the text carried a CODE line
     uint8_t bytes[3] = {0, 0, 0};
 };
 
 // 9 (a status answer), 1 when the status code says ready, 1 when the printer is online.
 StatusBytes ParseInfoStatus(const std::string& reply);
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -6,45 +6,74 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qvdevm {
 
-std::string LockFileName(int token) { return "port-" + std::to_string(token) + ".lock"; }
+std::string LockFileName(int token) {
+    return "port-" + std::to_string(token) + ".lock";
+}
 
-bool PortLock::Acquire(int token, std::string (*folder)()) {
+namespace {
+
+// Never follows a link, and takes nothing but a plain file: the name must be the file we
+// locked last time, not something another user put there. A file the install created may
+// only be readable to us, which is enough for flock.
+int OpenLockFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+    if (fd < 0 && (errno == EACCES || errno == EPERM))
+        fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) {
+        DebugLine("cannot open the port lock " + path + ": " + std::strerror(errno));
+        return -1;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        DebugLine("the port lock " + path + " is not a plain file");
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+bool PortLock::Acquire(int token, std::vector<std::string> (*folders)()) {
     std::lock_guard<std::mutex> lock(m_mutex);
     Hold& hold = m_holds[token];
     if (hold.count > 0) {
         ++hold.count;
         return true;
     }
-    const std::string dir = folder();
-    if (dir.empty()) {
+    const std::vector<std::string> dirs = folders();
+    if (dirs.empty()) {
         DebugLine("no folder for the port lock");
         return false;
     }
-    const std::string path = dir + "/" + LockFileName(token);
-    if (hold.fd >= 0 && hold.path != path) {
+    // Still the file we hold open? Then keep it; the folders may have changed (tests do that).
+    bool current = false;
+    for (const std::string& dir : dirs)
+        current = current || hold.path == dir + "/" + LockFileName(token);
+    if (hold.fd >= 0 && !current) {
         close(hold.fd);
         hold.fd = -1;
+        hold.path.clear();
     }
-    if (hold.fd < 0) {
-        // Never follow a link: the name must be the file we locked last time, not something
-        // another user put there. A file the install created may only be readable to us.
-        int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-        if (fd < 0 && (errno == EACCES || errno == EPERM)) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-        if (fd < 0) {
-            DebugLine("cannot open the port lock " + path + ": " + std::strerror(errno));
-            return false;
-        }
+    for (size_t i = 0; hold.fd < 0 && i < dirs.size(); ++i) {
+        const std::string path = dirs[i] + "/" + LockFileName(token);
+        int fd = OpenLockFile(path);
+        if (fd < 0) continue;
         hold.fd = fd;
         hold.path = path;
     }
+    if (hold.fd < 0) return false;
     while (flock(hold.fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
-        if (errno == EWOULDBLOCK) DebugLine("port " + std::to_string(token) + ": device busy");
-        else DebugLine(std::string("port lock failed: ") + std::strerror(errno));
+        if (errno == EWOULDBLOCK)
+            DebugLine("port " + std::to_string(token) + ": device busy");
+        else
+            DebugLine(std::string("port lock failed: ") + std::strerror(errno));
         return false;
     }
     hold.count = 1;
@@ -55,7 +84,7 @@ bool PortLock::Release(int token) {
     std::lock_guard<std::mutex> lock(m_mutex);
     auto it = m_holds.find(token);
     if (it == m_holds.end() || it->second.count == 0) return false;
-    if (--it->second.count == 0) flock(it->second.fd, LOCK_UN);  // the file stays open for the next hold
+    if (--it->second.count == 0) flock(it->second.fd, LOCK_UN); // the file stays open for the next hold
     return true;
 }
 
@@ -77,4 +106,4 @@ void PortLock::ForgetAfterFork() {
     }
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -4,14 +4,15 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace qvdevm {
 
 class PortLock {
-public:
-    // Lock files live in the folder 'folder' names (see LockFolder); one file per token. The
-    // folder is only asked for when the process does not hold the port yet.
-    bool Acquire(int token, std::string (*folder)());
+  public:
+    // One lock file per token, in the first of the folders (see LockFolders) where it can be
+    // opened. The folders are only asked for when the process does not hold the port yet.
+    bool Acquire(int token, std::vector<std::string> (*folders)());
     // Unbalanced releases do nothing and answer false.
     bool Release(int token);
     int Count(int token) const;
@@ -19,7 +20,7 @@ public:
     // since unlocking them would free the parent's lock.
     void ForgetAfterFork();
 
-private:
+  private:
     struct Hold {
         int count = 0;
         int fd = -1;
@@ -31,4 +32,4 @@ private:
 
 std::string LockFileName(int token);
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -11,15 +11,15 @@ namespace qvdevm {
 
 std::unique_ptr<Transport> MakeTransport(const DeviceName& name, const Settings& settings, std::string& why) {
     switch (name.kind) {
-        case DeviceKind::Tcp:
-            return std::make_unique<TcpTransport>(name.host, name.port, settings);
-        case DeviceKind::CharDevice:
-            return std::make_unique<CharDevTransport>(name.path, settings);
-        case DeviceKind::Usb:
-        case DeviceKind::UsbDefault:
-            return std::make_unique<UsbTransport>(name, settings);
-        case DeviceKind::Invalid:
-            break;
+    case DeviceKind::Tcp:
+        return std::make_unique<TcpTransport>(name.host, name.port, settings);
+    case DeviceKind::CharDevice:
+        return std::make_unique<CharDevTransport>(name.path, settings);
+    case DeviceKind::Usb:
+    case DeviceKind::UsbDefault:
+        return std::make_unique<UsbTransport>(name, settings);
+    case DeviceKind::Invalid:
+        break;
     }
     why = name.error;
     return nullptr;
@@ -42,7 +42,7 @@ struct ThreadAttachments {
 };
 thread_local ThreadAttachments t_attached;
 
-}  // namespace
+} // namespace
 
 void Registry::ForgetThreadAttachments() {
     // Destroying them would close the parent's connections; they are left as they are.
@@ -86,7 +86,8 @@ bool Registry::Open(const std::string& deviceName) {
 }
 
 void Registry::Close() {
-    if (t_attached.owner != this || t_attached.links.empty()) return;  // a close without an open changes nothing
+    if (t_attached.owner != this || t_attached.links.empty())
+        return; // a close without an open changes nothing
     std::shared_ptr<DeviceLink> link = t_attached.links.back();
     t_attached.links.pop_back();
     Detach(link);
@@ -113,7 +114,9 @@ void Registry::Detach(const std::shared_ptr<DeviceLink>& link) {
     if (m_reaperIdle) WakeReaperLocked();
 }
 
-void Registry::WakeReaperLocked() { m_wake.notify_all(); }
+void Registry::WakeReaperLocked() {
+    m_wake.notify_all();
+}
 
 std::shared_ptr<DeviceLink> Registry::Current() {
     if (t_attached.owner != this || t_attached.links.empty()) return nullptr;
@@ -139,7 +142,7 @@ void Registry::ReaperLoop() {
                 ++it;
                 continue;
             }
-            const auto deadline = d->second;  // every close moves it on
+            const auto deadline = d->second; // every close moves it on
             if (deadline <= now) {
                 expired.push_back(it->second);
                 m_deadlines.erase(d);
@@ -183,7 +186,8 @@ void Registry::Shutdown() {
         m_deadlines.clear();
     }
     if (m_reaper.joinable()) m_reaper.join();
-    for (auto& link : links) link->CloseForReal();
+    for (auto& link : links)
+        link->CloseForReal();
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -18,7 +18,7 @@ namespace qvdevm {
 std::unique_ptr<Transport> MakeTransport(const DeviceName& name, const Settings& settings, std::string& why);
 
 class Registry {
-public:
+  public:
     Registry() = default;
     Registry(const Registry&) = delete;
     Registry& operator=(const Registry&) = delete;
@@ -36,7 +36,7 @@ public:
     // Real close of every link, at process exit.
     void Shutdown();
 
-private:
+  private:
     void ReaperLoop();
     void WakeReaperLocked();
 
@@ -49,4 +49,4 @@ private:
     bool m_quit = false;
 };
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -58,18 +58,26 @@ std::string PrivateFolder(const std::string& parent, const std::string& name) {
     return IsSafeFolder(path, true) ? path : std::string();
 }
 
-}  // namespace
+} // namespace
 
-std::string LockFolder() {
+std::vector<std::string> LockFolders() {
     if (const char* dir = std::getenv("QVDEVM_LOCK_DIR"); dir && *dir) {
-        return IsSafeFolder(dir, false) ? std::string(dir) : std::string();
+        if (IsSafeFolder(dir, false)) return {dir};
+        return {};
     }
+    std::vector<std::string> folders;
     // Shared by every user of the machine, so the lock excludes other users' programs too.
-    if (IsSafeFolder("/run/qvdevm", false) && access("/run/qvdevm", R_OK | X_OK) == 0) return "/run/qvdevm";
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime && IsSafeFolder(runtime, true)) {
-        return PrivateFolder(runtime, "qvdevm");
+    if (IsSafeFolder("/run/qvdevm", false) && access("/run/qvdevm", R_OK | X_OK) == 0)
+        folders.push_back("/run/qvdevm");
+    std::string own;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        runtime && *runtime && IsSafeFolder(runtime, true)) {
+        own = PrivateFolder(runtime, "qvdevm");
+    } else {
+        own = PrivateFolder("/tmp", "qvdevm-" + std::to_string(geteuid()));
     }
-    return PrivateFolder("/tmp", "qvdevm-" + std::to_string(geteuid()));
+    if (!own.empty()) folders.push_back(own);
+    return folders;
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -2,17 +2,18 @@
 // and unusual printers can change them without a rebuild.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace qvdevm {
 
 struct Settings {
-    int lingerMs;        // QVDEVM_LINGER_MS: how long a detached link stays up unused
-    int readTimeoutMs;   // QVDEVM_READ_TIMEOUT_MS: wait for the first byte of a reply
-    int quietMs;         // QVDEVM_QUIET_MS: a line quiet this long ends a reply
-    int connectTimeoutMs;// QVDEVM_CONNECT_TIMEOUT_MS: TCP connect
-    int writeTimeoutMs;  // QVDEVM_WRITE_TIMEOUT_MS: a stalled printer fails the write after this
-    int drainMs;         // QVDEVM_DRAIN_MS: at the real close, how long to wait for the peer's EOF
-    bool debug;          // QVDEVM_DEBUG=1
+    int lingerMs;         // QVDEVM_LINGER_MS: how long a detached link stays up unused
+    int readTimeoutMs;    // QVDEVM_READ_TIMEOUT_MS: wait for the first byte of a reply
+    int quietMs;          // QVDEVM_QUIET_MS: a line quiet this long ends a reply
+    int connectTimeoutMs; // QVDEVM_CONNECT_TIMEOUT_MS: TCP connect
+    int writeTimeoutMs;   // QVDEVM_WRITE_TIMEOUT_MS: a stalled printer fails the write after this
+    int drainMs;          // QVDEVM_DRAIN_MS: at the real close, how long to wait for the peer's EOF
+    bool debug;           // QVDEVM_DEBUG=1
 
     static Settings FromEnvironment();
 };
@@ -23,8 +24,8 @@ int LingerMs();
 // Reads a non-negative integer from the environment; anything else gives the fallback.
 int EnvInt(const char* name, int fallback);
 
-// Folder for the port lock files: QVDEVM_LOCK_DIR, else the folder the install creates, else the
-// user's runtime folder. Empty when none is usable.
-std::string LockFolder();
+// Folders for the port lock files, best first: QVDEVM_LOCK_DIR alone when set, else the
+// folder the install creates and then the user's runtime folder. Empty when none is usable.
+std::vector<std::string> LockFolders();
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -44,8 +44,8 @@ int ConnectWithin(const std::string& host, uint16_t port, int timeoutMs, std::st
             if (err == EINPROGRESS) {
                 pollfd p{fd, POLLOUT, 0};
                 for (;;) {
-                    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                                      std::chrono::steady_clock::now());
+                    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        deadline - std::chrono::steady_clock::now());
                     int n = poll(&p, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
                     if (n < 0 && errno == EINTR) continue;
                     if (n <= 0) {
@@ -63,22 +63,28 @@ int ConnectWithin(const std::string& host, uint16_t port, int timeoutMs, std::st
             break;
         }
         close(fd);
-        if (err == ECONNREFUSED) refused = true;
-        else if (err != ETIMEDOUT && err != EHOSTUNREACH && err != ENETUNREACH) why = std::strerror(err);
+        if (err == ECONNREFUSED)
+            refused = true;
+        else if (err != ETIMEDOUT && err != EHOSTUNREACH && err != ENETUNREACH)
+            why = std::strerror(err);
     }
     freeaddrinfo(list);
     if (result < 0 && refused) why = "connection refused";
     return result;
 }
 
-}  // namespace
+} // namespace
 
 TcpTransport::TcpTransport(std::string host, uint16_t port, const Settings& settings)
     : m_host(std::move(host)), m_port(port), m_settings(settings) {}
 
-TcpTransport::~TcpTransport() { Close(); }
+TcpTransport::~TcpTransport() {
+    Close();
+}
 
-std::string TcpTransport::Describe() const { return "tcp " + m_host + ":" + std::to_string(m_port); }
+std::string TcpTransport::Describe() const {
+    return "tcp " + m_host + ":" + std::to_string(m_port);
+}
 
 bool TcpTransport::Open(std::string& why) {
     Close();
@@ -149,7 +155,9 @@ void TcpTransport::Interrupt() {
     }
 }
 
-bool TcpTransport::ShutdownOutput() { return m_fd >= 0 && shutdown(m_fd, SHUT_WR) == 0; }
+bool TcpTransport::ShutdownOutput() {
+    return m_fd >= 0 && shutdown(m_fd, SHUT_WR) == 0;
+}
 
 void TcpTransport::Close() {
     if (m_fd >= 0) close(m_fd);
@@ -190,4 +198,4 @@ bool ProbeTcp(const std::string& host, uint16_t port, int timeoutMs, std::string
     return true;
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

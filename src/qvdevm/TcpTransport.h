@@ -6,7 +6,7 @@
 namespace qvdevm {
 
 class TcpTransport : public Transport {
-public:
+  public:
     TcpTransport(std::string host, uint16_t port, const Settings& settings);
     ~TcpTransport() override;
     bool Open(std::string& why) override;
@@ -15,11 +15,11 @@ public:
     void Interrupt() override;
     bool ShutdownOutput() override;
     void Close() override;
-    bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength, uint32_t& returned,
-                      LinkBuffer& buffer) override;
+    bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
+                      uint32_t& returned, LinkBuffer& buffer) override;
     std::string Describe() const override;
 
-private:
+  private:
     std::string m_host;
     uint16_t m_port;
     Settings m_settings;
@@ -30,4 +30,4 @@ private:
 // Presence only: a connect that succeeds, closed again in order. 'why' as for Open.
 bool ProbeTcp(const std::string& host, uint16_t port, int timeoutMs, std::string& why);
 
-}  // namespace qvdevm
+} // namespace qvdevm

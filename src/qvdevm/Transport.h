@@ -12,7 +12,7 @@ class LinkBuffer;
 enum class ReadResult { Data, Nothing, Ended };
 
 class Transport {
-public:
+  public:
     virtual ~Transport() = default;
     // Connects or opens the device. On failure 'why' says what went wrong.
     virtual bool Open(std::string& why) = 0;
@@ -33,4 +33,4 @@ public:
     virtual std::string Describe() const = 0;
 };
 
-}  // namespace qvdevm
+} // namespace qvdevm

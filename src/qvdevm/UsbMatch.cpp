@@ -13,7 +13,7 @@ namespace {
 int Rank(uint8_t protocol, bool hasIn) {
     if (protocol == 2 && hasIn) return 3;
     if (protocol == 3 && hasIn) return 2;
-    if (protocol >= 1 && protocol <= 3) return 1;  // usable for sending only
+    if (protocol >= 1 && protocol <= 3) return 1; // usable for sending only
     return 0;
 }
 
@@ -21,7 +21,8 @@ std::string ReadLine(const std::string& path) {
     std::ifstream in(path);
     std::string line;
     if (!in || !std::getline(in, line)) return {};
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+        line.pop_back();
     return line;
 }
 
@@ -30,15 +31,19 @@ bool HexEquals(const std::string& text, uint16_t value) {
     unsigned v = 0;
     for (char c : text) {
         v <<= 4;
-        if (c >= '0' && c <= '9') v |= static_cast<unsigned>(c - '0');
-        else if (c >= 'a' && c <= 'f') v |= static_cast<unsigned>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F') v |= static_cast<unsigned>(c - 'A' + 10);
-        else return false;
+        if (c >= '0' && c <= '9')
+            v |= static_cast<unsigned>(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            v |= static_cast<unsigned>(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            v |= static_cast<unsigned>(c - 'A' + 10);
+        else
+            return false;
     }
     return v == value;
 }
 
-}  // namespace
+} // namespace
 
 PrinterInterface ChoosePrinterInterface(const std::vector<UsbAltSettingInfo>& altSettings) {
     PrinterInterface best;
@@ -70,8 +75,8 @@ PrinterInterface ChoosePrinterInterface(const std::vector<UsbAltSettingInfo>& al
     return best;
 }
 
-bool UsbDeviceMatches(const DeviceName& name, uint16_t vendorId, uint16_t productId, const std::string& serial,
-                      bool hasPrinterInterface) {
+bool UsbDeviceMatches(const DeviceName& name, uint16_t vendorId, uint16_t productId,
+                      const std::string& serial, bool hasPrinterInterface) {
     if (!hasPrinterInterface) return false;
     if (name.kind == DeviceKind::UsbDefault) return true;
     if (name.kind != DeviceKind::Usb) return false;
@@ -107,4 +112,4 @@ std::string FindUsblpNode(const std::string& sysRoot, const std::string& devRoot
     return {};
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -12,7 +12,7 @@ namespace qvdevm {
 
 namespace {
 
-constexpr int kPollMs = 200;  // how long one bulk read waits; bounds the stop latency
+constexpr int kPollMs = 200; // how long one bulk read waits; bounds the stop latency
 
 std::vector<UsbAltSettingInfo> AltSettingsOf(libusb_device* device) {
     std::vector<UsbAltSettingInfo> result;
@@ -59,7 +59,8 @@ libusb_device* FindDevice(libusb_context* context, const DeviceName& name, Print
     for (ssize_t i = 0; i < count && !found; ++i) {
         libusb_device_descriptor desc{};
         if (libusb_get_device_descriptor(list[i], &desc) != 0) continue;
-        if (name.kind == DeviceKind::Usb && (desc.idVendor != name.vendorId || desc.idProduct != name.productId)) {
+        if (name.kind == DeviceKind::Usb &&
+            (desc.idVendor != name.vendorId || desc.idProduct != name.productId)) {
             continue;
         }
         PrinterInterface iface = ChoosePrinterInterface(AltSettingsOf(list[i]));
@@ -72,11 +73,14 @@ libusb_device* FindDevice(libusb_context* context, const DeviceName& name, Print
     return found;
 }
 
-}  // namespace
+} // namespace
 
-UsbTransport::UsbTransport(DeviceName name, const Settings& settings) : m_name(std::move(name)), m_settings(settings) {}
+UsbTransport::UsbTransport(DeviceName name, const Settings& settings)
+    : m_name(std::move(name)), m_settings(settings) {}
 
-UsbTransport::~UsbTransport() { Close(); }
+UsbTransport::~UsbTransport() {
+    Close();
+}
 
 std::string UsbTransport::Describe() const {
     if (m_node) return m_node->Describe();
@@ -152,8 +156,8 @@ size_t UsbTransport::Write(const uint8_t* data, size_t length, bool& failed) {
     while (done < length) {
         const int chunk = static_cast<int>(std::min<size_t>(length - done, 64 * 1024));
         int transferred = 0;
-        int rc = libusb_bulk_transfer(m_handle, m_interface.endpointOut, const_cast<uint8_t*>(data + done), chunk,
-                                      &transferred, static_cast<unsigned>(m_settings.writeTimeoutMs));
+        int rc = libusb_bulk_transfer(m_handle, m_interface.endpointOut, const_cast<uint8_t*>(data + done),
+                                      chunk, &transferred, static_cast<unsigned>(m_settings.writeTimeoutMs));
         if (transferred > 0) done += static_cast<size_t>(transferred);
         if (rc != 0) {
             DebugLine(Describe() + ": bulk write: " + libusb_error_name(rc));
@@ -193,7 +197,9 @@ void UsbTransport::Interrupt() {
     m_interrupt = true;
 }
 
-bool UsbTransport::ShutdownOutput() { return m_node ? m_node->ShutdownOutput() : false; }
+bool UsbTransport::ShutdownOutput() {
+    return m_node ? m_node->ShutdownOutput() : false;
+}
 
 void UsbTransport::Close() {
     if (m_node) {
@@ -217,10 +223,11 @@ bool UsbTransport::VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* o
     // A vendor request to the printer interface; the control pipe needs no claim of its own.
     const uint16_t value = static_cast<uint16_t>((in[1] << 8) | in[2]);
     const uint16_t length = static_cast<uint16_t>(std::min<uint32_t>(outLength, 0xFFFF));
-    const uint8_t requestType = static_cast<uint8_t>(LIBUSB_ENDPOINT_IN) | static_cast<uint8_t>(LIBUSB_REQUEST_TYPE_VENDOR) |
+    const uint8_t requestType = static_cast<uint8_t>(LIBUSB_ENDPOINT_IN) |
+                                static_cast<uint8_t>(LIBUSB_REQUEST_TYPE_VENDOR) |
                                 static_cast<uint8_t>(LIBUSB_RECIPIENT_INTERFACE);
-    int rc = libusb_control_transfer(m_handle, requestType, in[0], value, m_interface.interfaceNumber, out, length,
-                                     5000);
+    int rc = libusb_control_transfer(m_handle, requestType, in[0], value, m_interface.interfaceNumber, out,
+                                     length, 5000);
     if (rc < 0) {
         DebugLine(Describe() + ": vendor request: " + libusb_error_name(rc));
         return false;
@@ -240,4 +247,4 @@ bool UsbPrinterPresent(const DeviceName& name) {
     return device != nullptr;
 }
 
-}  // namespace qvdevm
+} // namespace qvdevm

@@ -16,7 +16,7 @@ struct libusb_device_handle;
 namespace qvdevm {
 
 class UsbTransport : public Transport {
-public:
+  public:
     UsbTransport(DeviceName name, const Settings& settings);
     ~UsbTransport() override;
     bool Open(std::string& why) override;
@@ -25,16 +25,16 @@ public:
     void Interrupt() override;
     bool ShutdownOutput() override;
     void Close() override;
-    bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength, uint32_t& returned,
-                      LinkBuffer& buffer) override;
+    bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
+                      uint32_t& returned, LinkBuffer& buffer) override;
     std::string Describe() const override;
 
-private:
+  private:
     bool OpenLibusb(std::string& why);
 
     DeviceName m_name;
     Settings m_settings;
-    std::unique_ptr<Transport> m_node;  // the usblp node, when the kernel driver serves the printer
+    std::unique_ptr<Transport> m_node; // the usblp node, when the kernel driver serves the printer
     libusb_context* m_context = nullptr;
     libusb_device_handle* m_handle = nullptr;
     PrinterInterface m_interface;
@@ -45,4 +45,4 @@ private:
 // Presence only, never claiming: a usblp node or a matching device in the descriptors.
 bool UsbPrinterPresent(const DeviceName& name);
 
-}  // namespace qvdevm
+} // namespace qvdevm

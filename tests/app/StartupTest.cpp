@@ -83,6 +83,26 @@ TEST_F(StartupTest, EmptyOrMissingRegistryValueIsEnglish) {
     EXPECT_EQ(app->Context().cfg.langFilePath, home.dir + "EN.ini");
 }
 
+TEST_F(StartupTest, UnlistedLanguageFallsBackToEnglishAndAnEmptyFileNameReadsNothing) {
+    home.Write("lm.ini", "[Software\\QVPrint]\nZkCntCode=FR\n");
+    EXPECT_EQ(Run("Debug=1"), StartupOutcome::Ran);
+    EXPECT_EQ(app->Context().cfg.langCode, "FR");
+    EXPECT_FALSE(app->Context().cfg.koreanLanguage);
+    EXPECT_EQ(app->Context().cfg.langFilePath, home.dir + "EN.ini");
+    EXPECT_EQ(app->Context().ProductTitle(), title + " P");
+    app.reset();
+
+    // A language section without a file name points at the program folder itself: no texts,
+    // and no failure either.
+    home.Write("langinfo.ini", "[Config]\nEN=English\n[English]\nSTR_FILE=\n");
+    home.Write("lm.ini", "");
+    EXPECT_EQ(Run("Debug=1"), StartupOutcome::Ran);
+    EXPECT_EQ(app->Context().cfg.langFilePath, home.dir);
+    EXPECT_EQ(app->Context().ProductTitle(), "");
+    ASSERT_EQ(ui.Messages().size(), 2u);
+    EXPECT_EQ(ui.Messages()[1].caption, "");
+}
+
 TEST_F(StartupTest, OfflineDebugModeAsksNoPrinter) {
     EXPECT_EQ(Run("Debug=1"), StartupOutcome::Ran);
     ASSERT_EQ(ui.Messages().size(), 1u);

@@ -1,126 +1,312 @@
+#include "diagpanel/NuxConfig.h"
 #include "diagpanel/NuxPanel.h"
 #include "diagpanel/SkinState.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace nux;
+using tav::MsgResult;
 
 namespace {
 struct FakeDevice {
     std::vector<std::string> writes;
-    std::vector<std::uint32_t> controls;
+    std::vector<std::string> calls;
     std::vector<std::uint8_t> reply;
     bool openOk = true;
+    std::uint32_t writeShortBy = 0;
+    std::uint32_t claimExtra = 0; // a read that reports more than it was asked for
     int reads = 0;
+    int replyOnRead = 1; // the read (1-based) that brings the reply
 };
 FakeDevice* g_fake = nullptr; // C entry points carry no context
 
-int FakeOpen(int, int, int, int, const char*) { return g_fake->openOk ? 1 : 0; }
+int FakeOpen(int a, int b, int c, int d, const char* name) {
+    g_fake->calls.push_back("open " + std::to_string(a) + std::to_string(b) + std::to_string(c) +
+                            std::to_string(d) + " " + name);
+    return g_fake->openOk ? 1 : 0;
+}
 int FakeWrite(const void* d, uint32_t n, uint32_t* w) {
+    g_fake->calls.push_back("write");
     g_fake->writes.emplace_back(static_cast<const char*>(d), n);
-    *w = n;
+    *w = n - std::min(n, g_fake->writeShortBy);
     return 1;
 }
 int FakeRead(void* b, uint32_t cap, uint32_t* got) {
-    ++g_fake->reads;
+    g_fake->calls.push_back("read " + std::to_string(cap));
+    *got = 0;
+    if (++g_fake->reads != g_fake->replyOnRead) return 0;
     const auto n = std::min<std::size_t>(cap, g_fake->reply.size());
     std::memcpy(b, g_fake->reply.data(), n);
-    *got = static_cast<uint32_t>(n);
+    *got = static_cast<uint32_t>(n) + g_fake->claimExtra;
     return 1;
 }
-int FakeClose(int) { return 1; }
-int FakeControl(uint32_t code, const void*, uint32_t, void*, uint32_t, uint32_t*) {
-    g_fake->controls.push_back(code);
+int FakeClose(int how) {
+    g_fake->calls.push_back("close " + std::to_string(how));
+    return 1;
+}
+int FakeControl(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t outLength, uint32_t*) {
+    char text[64];
+    std::snprintf(text, sizeof text, "control %#x %u/%u %s", code, static_cast<const std::uint8_t*>(in)[0],
+                  inLength, out == nullptr && outLength == 0 ? "no-out" : "out");
+    g_fake->calls.emplace_back(text);
     return 1;
 }
 
-struct ScriptBoxes : NuxBoxes {
-    bool answer = true;
-    std::vector<std::string> shown;
-    bool AskYesNo(const std::string&, const std::string& caption) override {
-        shown.push_back("ask:" + caption);
-        return answer;
-    }
-    void ShowMessage(const std::string& text, const std::string&) override { shown.push_back(text); }
-};
+std::vector<std::uint8_t> Reply(const char* line1, const char* line2) {
+    std::vector<std::uint8_t> r(33, 0);
+    r[0] = 0xAA; // not part of the display
+    std::memcpy(r.data() + 1, line1, std::min<std::size_t>(16, std::strlen(line1)));
+    std::memcpy(r.data() + 17, line2, std::min<std::size_t>(16, std::strlen(line2)));
+    return r;
+}
 
 struct PanelTest : ::testing::Test {
     FakeDevice fake;
     TableDeviceLibrary lib{NuxDeviceApi{FakeOpen, FakeWrite, FakeRead, FakeClose, FakeControl}};
     std::vector<std::string> trace;
-    ScriptBoxes boxes;
-    void SetUp() override { g_fake = &fake; }
+    tav::RecordingUiHost ui;
+    NuxConfig config;
+    DebugOut Sink() {
+        return [this](std::string_view t) { trace.emplace_back(t); };
+    }
+    void SetUp() override {
+        g_fake = &fake;
+        config.deviceId = "tcp://127.0.0.1:9";
+    }
     void TearDown() override { g_fake = nullptr; }
+    bool Traced(const std::string& line) const {
+        return std::find(trace.begin(), trace.end(), line) != trace.end();
+    }
 };
+
+const std::string kKeyJob3 = std::string("\x1b%-12345X@PJL\r\n@PJL ENGINE NUX_BUTTON=3\r\n\x1b%-12345X");
 } // namespace
 
-TEST_F(PanelTest, KeyPressSendsJobIssuesBothControlsAndShowsLines) {
-    NuxDevice dev(lib, "tcp://127.0.0.1:1", [&](std::string_view t) { trace.emplace_back(t); });
-    NuxPanel panel(NuxConfig{}, dev, boxes, [&](std::string_view t) { trace.emplace_back(t); });
-    fake.reply.assign(33, ' ');
-    std::memcpy(fake.reply.data() + 1, "ENGINE TEST     ", 16);
-    std::memcpy(fake.reply.data() + 17, "FUSER", 5);
-    fake.reply[22] = 0;
+TEST_F(PanelTest, KeyPressWritesJobThenReadsAfterBothControlsAndShowsLines) {
+    NuxDevice dev(lib, config.deviceId, Sink());
+    NuxPanel panel(config, dev, ui, Sink());
+    fake.reply = Reply("ENGINE TEST     ", "FUSER");
     ASSERT_TRUE(panel.PressKey(KeyCodeFor(1002)));
     ASSERT_EQ(fake.writes.size(), 1u);
-    EXPECT_EQ(fake.writes[0], std::string("\x1b%-12345X@PJL\r\n@PJL ENGINE NUX_BUTTON=3\r\n\x1b%-12345X"));
-    EXPECT_EQ(fake.controls, (std::vector<std::uint32_t>{0x182004u, 0x182014u}));
+    EXPECT_EQ(fake.writes[0], kKeyJob3);
+    const std::vector<std::string> expected = {"open 2400 tcp://127.0.0.1:9",
+                                               "write",
+                                               "close 4",
+                                               "open 2400 tcp://127.0.0.1:9",
+                                               "control 0x182004 16/1 no-out",
+                                               "control 0x182014 0/1 no-out",
+                                               "read 33",
+                                               "close 4"};
+    EXPECT_EQ(fake.calls, expected);
     EXPECT_EQ(panel.Line1(), "ENGINE TEST     ");
-    EXPECT_EQ(panel.Line2(), "FUSER");
+    EXPECT_EQ(panel.Line2(), "FUSER"); // ended early by the zero byte
+    // The library is bound for the write and again for the read, and let go after each.
     EXPECT_EQ(lib.BindCount(), 2);
     EXPECT_EQ(lib.UnbindCount(), 2);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(ui.Messages().empty());
+    EXPECT_TRUE(Traced("[NUX] Write success"));
+    EXPECT_TRUE(Traced("[NUX] <Read data-Befor return> Read data: 33"));
+    EXPECT_TRUE(Traced("[NUX] g_strDisplay1 = ENGINE TEST     "));
+    EXPECT_TRUE(Traced("[NUX] g_strDisplay2 = FUSER"));
+    // The whole 33-byte reply is dumped, five rows, the last padded with 00.
+    EXPECT_TRUE(Traced("0000: AA 45 4E 47 49 4E 45 20 .ENGINE \r\n"));
+    EXPECT_TRUE(Traced("0x20: 00 00 00 00 00 00 00 00 .\r\n"));
+    // Every key sends its own code.
+    const char* codes[] = {"1", "2", "3", "4", "5"};
+    for (int id = 1000; id <= 1004; ++id)
+        EXPECT_EQ(KeyCodeFor(id), codes[id - 1000]);
+    EXPECT_TRUE(KeyCodeFor(1005).empty());
+    EXPECT_TRUE(KeyCodeFor(1).empty());
 }
 
-TEST_F(PanelTest, NoReplyShowsErrorAndKeepsOldLines) {
-    NuxDevice dev(lib, "d", nullptr);
-    NuxPanel panel(NuxConfig{}, dev, boxes, nullptr);
-    fake.reply.clear();
-    EXPECT_FALSE(panel.PressKey("1"));
+TEST_F(PanelTest, SilentPrinterReadsTwiceThenShowsErrorAndKeepsOldLines) {
+    NuxDevice dev(lib, config.deviceId, Sink());
+    NuxPanel panel(config, dev, ui, Sink());
+    fake.reply = Reply("OLD LINE ONE", "OLD LINE TWO");
+    ASSERT_TRUE(panel.PressKey("1"));
+    fake.reads = 0;
+    fake.replyOnRead = 99;
+    EXPECT_FALSE(panel.PressKey("2"));
     EXPECT_EQ(fake.reads, 2); // one immediate retry
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0], "Error sending command to the printer");
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text, "Error sending command to the printer");
+    EXPECT_EQ(ui.Messages()[0].caption, "NUX Mode");
+    EXPECT_TRUE(Traced("[NUX] SendCommand() -Read Error"));
+
+    // A second read that brings the reply is taken as the reply.
+    fake.reads = 0;
+    fake.replyOnRead = 2;
+    fake.reply = Reply("SECOND", "READ");
+    EXPECT_TRUE(panel.PressKey("3"));
+    EXPECT_EQ(panel.Line1(), "SECOND");
 }
 
-TEST_F(PanelTest, DebugNoSendsNothing) {
-    NuxConfig cfg;
-    cfg.debug = 1;
-    NuxDevice dev(lib, "d", nullptr);
-    NuxPanel panel(cfg, dev, boxes, nullptr);
-    boxes.answer = false;
+TEST_F(PanelTest, OverlongReadShortWriteAndClosedDeviceFail) {
+    NuxDevice dev(lib, config.deviceId, Sink());
+    NuxPanel panel(config, dev, ui, Sink());
+    fake.reply = Reply("X", "Y");
+    fake.claimExtra = 1; // 34 bytes claimed for 33 asked
+    EXPECT_FALSE(panel.PressKey("1"));
+    EXPECT_TRUE(Traced("[NUX] <Read data-Befor return> Read data: 34"));
+    EXPECT_EQ(fake.reads, 1); // a non-zero count is not retried, but it is no reply
+    fake.claimExtra = 0;
+
+    fake.writeShortBy = 1;
+    fake.reads = 0;
+    EXPECT_FALSE(panel.PressKey("1"));
+    EXPECT_TRUE(Traced("[NUX] SendCommand() -Write Error"));
+    EXPECT_EQ(fake.reads, 0); // without debug nothing is read after a failed write
+    fake.writeShortBy = 0;
+
+    fake.openOk = false;
+    fake.calls.clear();
+    EXPECT_FALSE(panel.PressKey("1"));
+    EXPECT_EQ(fake.calls,
+              std::vector<std::string>{"open 2400 tcp://127.0.0.1:9"}); // no close without an open
+    lib.SetAvailable(false);
+    EXPECT_FALSE(panel.PressKey("1"));
+    EXPECT_EQ(ui.Messages().size(), 4u);
+    EXPECT_EQ(lib.BindCount(), lib.UnbindCount());
+}
+
+TEST_F(PanelTest, DebugConfirmsEachJobAndShowsClearedLinesOnFailure) {
+    config.debug = 1;
+    NuxDevice dev(lib, config.deviceId, Sink());
+    NuxPanel panel(config, dev, ui, Sink());
+
+    // No to the enter-mode job: nothing goes out.
+    ui.answers = {MsgResult::No};
+    panel.EnterDiagnosticMode();
+    EXPECT_TRUE(fake.writes.empty());
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].caption, "PJL Data");
+    EXPECT_EQ(ui.Messages()[0].text, BuildEnterModeJob());
+    EXPECT_EQ(ui.Messages()[0].buttons, tav::MsgButtons::YesNo);
+
+    // Yes: sent, and success is confirmed.
+    ui.Clear();
+    ui.answers = {MsgResult::Yes};
+    panel.EnterDiagnosticMode();
+    EXPECT_EQ(fake.writes.size(), 1u);
+    ASSERT_EQ(ui.Messages().size(), 2u);
+    EXPECT_EQ(ui.Messages()[1].text, "Write Success!!");
+    EXPECT_EQ(ui.Messages()[1].caption, "Fuser Setting");
+
+    // A key answered Yes traces the job length; its reply is shown.
+    fake.reply = Reply("PREVIOUS", "REPLY");
+    ui.Clear();
+    ui.answers = {MsgResult::Yes};
+    EXPECT_TRUE(panel.PressKey("3"));
+    EXPECT_TRUE(Traced("[NUX] SendPJL() - count = " + std::to_string(kKeyJob3.size()) + "\n"));
+    EXPECT_EQ(ui.Messages()[0].text, kKeyJob3);
+
+    // No to a key: nothing sent or read, and the previous reply's lines are shown again.
+    fake.writes.clear();
+    fake.reads = 0;
+    ui.answers = {MsgResult::No};
     EXPECT_TRUE(panel.PressKey("1"));
     EXPECT_TRUE(fake.writes.empty());
     EXPECT_EQ(fake.reads, 0);
+    EXPECT_EQ(panel.Line1(), "PREVIOUS");
+
+    // A failed write does not stop the read; a failed read shows the cleared lines, no error box.
+    ui.Clear();
+    fake.writeShortBy = 5;
+    fake.replyOnRead = 99;
+    ui.answers = {MsgResult::Yes};
+    EXPECT_TRUE(panel.PressKey("1"));
+    EXPECT_EQ(fake.reads, 2);
+    EXPECT_EQ(panel.Line1(), "");
+    EXPECT_EQ(panel.Line2(), "");
+    EXPECT_EQ(ui.Messages().size(), 1u); // only the question
+
+    // A failed enter-mode write is reported with or without debug.
+    ui.Clear();
+    ui.answers = {MsgResult::Yes};
+    fake.openOk = false;
     panel.EnterDiagnosticMode();
-    EXPECT_TRUE(fake.writes.empty());
+    ASSERT_EQ(ui.Messages().size(), 2u);
+    EXPECT_EQ(ui.Messages()[1].text, "Write Error!!");
 }
 
-TEST_F(PanelTest, EnterModeJobAndWriteError) {
-    NuxDevice dev(lib, "d", nullptr);
-    NuxPanel panel(NuxConfig{}, dev, boxes, nullptr);
+TEST_F(PanelTest, EnterModeJobIsExactAndReadsNothing) {
+    NuxDevice dev(lib, config.deviceId, nullptr);
+    NuxPanel panel(config, dev, ui, nullptr);
     panel.EnterDiagnosticMode();
     ASSERT_EQ(fake.writes.size(), 1u);
     EXPECT_EQ(fake.writes[0], std::string("\x1b%-12345X@PJL\r\n@PJL ENGINE NUX_MODE=True\r\n\x1b%-12345X"));
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(fake.reads, 0);
+    EXPECT_TRUE(ui.Messages().empty()); // success is silent without debug
     fake.openOk = false;
     panel.EnterDiagnosticMode();
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0], "Write Error!!");
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text, "Write Error!!");
+    EXPECT_EQ(ui.Messages()[0].caption, "Fuser Setting");
 }
 
-TEST(NuxProtocol, HexDumpRowsAndConfigHex) {
+TEST(NuxProtocol, HexDumpRowsSplitAndConfigHex) {
     std::vector<std::string> rows;
     const std::uint8_t data[9] = {0x41, 0, 0x7f, 0x20, 0x42, 0x43, 0x44, 0x45, 0x46};
     HexDump(data, 9, [&](std::string_view t) { rows.emplace_back(t); });
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0], "0000: 41 00 7F 20 42 43 44 45 A.. BCDE\r\n");
     EXPECT_EQ(rows[1], "0x08: 46 00 00 00 00 00 00 00 F\r\n");
+
+    // Only the bytes received count; a full line has no terminator of its own.
+    std::vector<std::uint8_t> r = Reply("ABCDEFGHIJKLMNOP", "QRSTUVWXYZ012345");
+    DisplayLines l = SplitDisplayReply(r.data(), r.size());
+    EXPECT_EQ(l.line1, "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(l.line2, "QRSTUVWXYZ012345");
+    l = SplitDisplayReply(r.data(), 20);
+    EXPECT_EQ(l.line2, "QRS");
+    l = SplitDisplayReply(r.data(), 0);
+    EXPECT_EQ(l.line1, "");
+
     EXPECT_EQ(ParsePrefixedHex("0x04e8"), 0x4e8u);
+    EXPECT_EQ(ParsePrefixedHex("0X3F0C"), 0x3f0cu);
     EXPECT_EQ(ParsePrefixedHex("04e8"), 0xe8u); // no prefix: the first two digits are lost
+    EXPECT_EQ(ParsePrefixedHex("0x"), 0u);
+    EXPECT_EQ(ParsePrefixedHex("0xzz"), 0u);
     EXPECT_EQ(ParsePrefixedHex("0"), 0u);
+}
+
+TEST(NuxConfig, ReadsItsSectionsAndTracesThem) {
+    char tmpl[] = "/tmp/nuxcfg-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string dir = std::string(tmpl) + "/";
+    const std::string file = dir + "comtav.ini";
+
+    NuxConfig none = ReadNuxConfig(dir); // no file at all
+    EXPECT_EQ(none.vid, 0);
+    EXPECT_EQ(none.deviceId, "");
+    EXPECT_EQ(none.debug, 0);
+
+    std::ofstream(file) << "[device]\nVid=0x04E8\npid = 3f0c\n"
+                        << "DID=tcp://127.0.0.1:9100/a-name-longer-than-thirty-one\n"
+                        << "[Debug]\ndebug=2\n";
+    chmod(file.c_str(), 0444);
+    NuxConfig c = ReadNuxConfig(dir);
+    EXPECT_EQ(c.vid, 0x04e8);
+    EXPECT_EQ(c.pid, 0x0c); // "3f0c" has no prefix: "3f" is skipped
+    EXPECT_EQ(c.deviceId, std::string("tcp://127.0.0.1:9100/a-name-longer-than-thirty-one").substr(0, 31));
+    EXPECT_EQ(c.debug, 2);
+    EXPECT_EQ(FormatConfigTrace(c), "[NUX] vid : 4e8, pid : c, Did : tcp://127.0.0.1:9100/a-name-lon");
+    struct stat st;
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_TRUE(st.st_mode & S_IWUSR); // the read-only flag is gone
+
+    // Only 16 bits are traced.
+    std::ofstream(file) << "[DEVICE]\nVID=0x12345\nPID=0x\n";
+    c = ReadNuxConfig(dir);
+    EXPECT_EQ(FormatConfigTrace(c), "[NUX] vid : 2345, pid : 0, Did : ");
+    std::filesystem::remove_all(dir);
 }
 
 TEST(SkinState, FrameChoiceAndTextRule) {
@@ -136,6 +322,9 @@ TEST(SkinState, FrameChoiceAndTextRule) {
     f = {};
     f.enabled = false;
     EXPECT_EQ(ChooseKeyFrame(f), kFrameDisabled);
+    f.mouseOver = true;
+    EXPECT_EQ(ChooseKeyFrame(f), kFrameHover); // hover wins over disabled on a key
+    EXPECT_EQ(ChooseExitFrame(f), kFrameDisabled);
     f.pressed = true;
     EXPECT_EQ(ChooseExitFrame(f), kFrameDisabled);
     EXPECT_TRUE(WantsWhiteText(128, 128, 128));

@@ -37,8 +37,13 @@ TEST_F(PaperModelTest, GatedListUsesStandardOrOemTextsAndTheTraySectionOnlyOutsi
     std::vector<std::string> list{"stale"};
     tav::FillPaperSizeList(ctx, false, list);
     EXPECT_EQ(list, (std::vector<std::string>{"Letter", "Legal", "A4", "JIS B5", "Executive", "Custom", "JIS B6"}));
-    tav::FillPaperSizeList(ctx, true, list);
+    std::vector<std::string> keys;
+    tav::FillPaperSizeList(ctx, true, list, &keys);
     EXPECT_EQ(list, (std::vector<std::string>{"Letter", "A4"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"IDS_PAPERSIZE0", "IDS_PAPERSIZE2"}));
+    tav::FillPaperSizeList(ctx, false, list, &keys);
+    EXPECT_EQ(keys[3], "IDS_PAPERSIZE3_S");
+    EXPECT_EQ(keys[6], "IDS_PAPERSIZE19_S");
 
     Model(std::string(kGatedModel).replace(std::string(kGatedModel).find("ORB"), 3, "KALOR"));
     tav::FillPaperSizeList(ctx, true, list);  // the OEM variant ignores the cassette

@@ -3,6 +3,7 @@
 
 #include <random>
 
+#include "FakeDev.h"
 #include "pjl/SettingsRecord.h"
 
 using namespace tav;
@@ -96,4 +97,22 @@ TEST_F(RecordTest, DebugDumpIsShownAsPrinterData) {
                                "Index 0(0) = FFFFFFFF\t\n";
     EXPECT_EQ(ui.Messages()[0].text.substr(0, expect.size()), expect);
     EXPECT_LE(ui.Messages()[0].text.size(), 4100u);
+}
+
+TEST(RecordBrand, ResidentFontCountIs68ForTheOemBrandOnly) {
+    tavtest::FakeHome home;
+    RecordingUiHost ui;
+    AppContext ctx(ui);
+    ctx.cfg.configFilePath = home.dir + "comtav.ini";
+    const std::pair<const char*, uint32_t> cases[] = {
+        {"[Common]\nSTRING=KALOR\n", 68}, {"[common]\nstring=KALOR\n", 68}, {"[Common]\nSTRING=kalor\n", 54},
+        {"[Common]\nSTRING=KALOR2\n", 54}, {"[Common]\n", 54}};
+    for (const auto& [ini, count] : cases) {
+        home.Write("comtav.ini", ini);
+        ctx.replyBuffer.fill(0);
+        ctx.replyBuffer[0] = 0x00, ctx.replyBuffer[1] = 0x01, ctx.replyBuffer[2] = 0x01, ctx.replyBuffer[3] = 0xFF;
+        EXPECT_TRUE(LoadSettingsRecord(ctx));
+        EXPECT_EQ(ctx.store.reported.residentFontCount, count) << ini;
+        EXPECT_EQ(ctx.store.edited.residentFontCount, count) << ini;
+    }
 }

@@ -311,12 +311,16 @@ TEST_F(UploadTest, AValueOutsideItsTableLosesOnlyItsOwnLine) {
         EXPECT_NE(debug.find("[TAV] UploadSettings: " + std::string(var)), std::string::npos) << var << "\n" << debug;
     EXPECT_NE(debug.find("line left out"), std::string::npos);
 
-    // The path a real printer takes there: it reports 0, the page loads it, Send leaves it out.
+    // A printer that reports 0 on the short list: the page shows the first entry and Send
+    // carries it, never the 255 a plain decrement would leave.
     ctx.store.paperChanged = false;
     ctx.store.reported.resolution = 0;
     ctx.store.edited = ctx.store.reported;
-    LoadQualityPosition(ResolutionRules{}, ctx.store.edited);
-    EXPECT_EQ(ComposeSettingsLines(ctx), Lines{});
+    EXPECT_EQ(LoadQualityPosition(ResolutionRules{}, ctx.store.edited), 0);
+    EXPECT_EQ(ctx.store.edited.resolution, 0);
+    EXPECT_EQ(ComposeSettingsLines(ctx), Lines{kRes600});
+    // Loading again (every refresh does) leaves it there.
+    EXPECT_EQ(LoadQualityPosition(ResolutionRules{}, ctx.store.edited), 0);
 }
 
 TEST_F(UploadTest, FlashSymbolSetGoesOutOnlyAsOneWord) {

@@ -13,10 +13,11 @@ using namespace qvtest;
 namespace {
 
 class PtyNode {
-public:
+  public:
     PtyNode() {
         m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) throw std::runtime_error("no pty");
+        if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0)
+            throw std::runtime_error("no pty");
         m_path = ptsname(m_master);
         termios tio{};
         tcgetattr(m_master, &tio);
@@ -37,14 +38,16 @@ public:
         }
         return got;
     }
-    void Put(const std::string& data) { ASSERT_EQ(write(m_master, data.data(), data.size()), static_cast<ssize_t>(data.size())); }
+    void Put(const std::string& data) {
+        ASSERT_EQ(write(m_master, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+    }
 
-private:
+  private:
     int m_master = -1;
     std::string m_path;
 };
 
-}  // namespace
+} // namespace
 
 TEST(CharDevLink, JobsGoOutAndRepliesComeBackThroughOneOpenNode) {
     PtyNode node;
@@ -56,7 +59,7 @@ TEST(CharDevLink, JobsGoOutAndRepliesComeBackThroughOneOpenNode) {
     // Binary bytes, CR and LF included, pass unchanged.
     const std::string reply("\x01\x00\x10\r\n\x7f\xff\x03", 8);
     node.Put(reply);
-    SleepMs(200);  // arrives while closed
+    SleepMs(200); // arrives while closed
     EXPECT_EQ(ReadPrinter(api, node.Path()), reply);
     ASSERT_EQ(WritePrinter(api, node.Path(), "second"), 6u);
     EXPECT_EQ(node.Take(6), "second");

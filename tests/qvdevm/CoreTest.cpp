@@ -81,13 +81,14 @@ TEST(LinkBufferRead, CollectsPiecesUntilQuietAndStopsWhenProducerEnds) {
     uint32_t n = buffer.Read(out, sizeof out, 5000, 60000);
     producer.join();
     EXPECT_EQ(std::string(reinterpret_cast<char*>(out), n), "ABCDEF");
-    EXPECT_EQ(buffer.Read(out, sizeof out, 60000, 0), 0u) << "an ended producer with nothing left reads as empty";
+    EXPECT_EQ(buffer.Read(out, sizeof out, 60000, 0), 0u)
+        << "an ended producer with nothing left reads as empty";
 }
 
 TEST(LinkBufferSection, TakesOnlyTheAnswerAndKeepsTheRest) {
     LinkBuffer buffer;
     buffer.Restart();
-    const std::string before = "@PJL INFO STATUS\r\nCODE=40021\r\n\f";  // an older, unread answer
+    const std::string before = "@PJL INFO STATUS\r\nCODE=40021\r\n\f"; // an older, unread answer
     buffer.Append(reinterpret_cast<const uint8_t*>(before.data()), before.size());
     const uint64_t mark = buffer.Produced();
     const std::string after = "xx@PJL INFO STATUS\r\nCODE=10001\r\n\fyy";
@@ -106,14 +107,16 @@ TEST(LinkBufferSection, TakesOnlyTheAnswerAndKeepsTheRest) {
 }
 
 TEST(InfoStatus, ReadyOnlineOfflineAndGarbage) {
-    StatusBytes ready = ParseInfoStatus("@PJL INFO STATUS\r\nCODE=10001\r\nDISPLAY=\"READY\"\r\nONLINE=TRUE\r\n\f");
+    StatusBytes ready =
+        ParseInfoStatus("@PJL INFO STATUS\r\nCODE=10001\r\nDISPLAY=\"READY\"\r\nONLINE=TRUE\r\n\f");
     ASSERT_TRUE(ready.valid);
     EXPECT_EQ(ready.bytes[0], 9);
     EXPECT_EQ(ready.bytes[1], 1);
     EXPECT_EQ(ready.bytes[2], 1);
     StatusBytes offline = ParseInfoStatus("@PJL INFO STATUS\r\nCODE=10001\r\nONLINE=FALSE\r\n\f");
     EXPECT_EQ(offline.bytes[2], 0);
-    StatusBytes jam = ParseInfoStatus("@PJL INFO STATUS\nCODE = 42000\nDISPLAY=\"PAPER JAM\"\nONLINE=TRUE\n\f");
+    StatusBytes jam =
+        ParseInfoStatus("@PJL INFO STATUS\nCODE = 42000\nDISPLAY=\"PAPER JAM\"\nONLINE=TRUE\n\f");
     ASSERT_TRUE(jam.valid);
     EXPECT_EQ(jam.bytes[1], 0);
     EXPECT_FALSE(ParseInfoStatus("@PJL INFO STATUS\r\nDISPLAY=\"READY\"\r\n\f").valid);
@@ -136,7 +139,7 @@ UsbAltSettingInfo Alt(uint8_t number, uint8_t alt, uint8_t cls, uint8_t sub, uin
 const UsbEndpointInfo kBulkOut{0x01, 2};
 const UsbEndpointInfo kBulkIn{0x82, 2};
 const UsbEndpointInfo kIntIn{0x83, 3};
-}  // namespace
+} // namespace
 
 TEST(UsbInterfaceChoice, PrefersBidirectionalPrinterInterface) {
     // A multifunction device: a scanner (vendor class), then the printer with a
@@ -203,7 +206,7 @@ TEST(UsbDeviceChoice, UsblpNodeFoundThroughSysfs) {
     addPrinter("lp0", "1-1", "A1");
     addPrinter("lp5", "1-3", "C3");
     fs::create_directories(root / "dev/usb");
-    fs::create_symlink("/dev/null", root / "dev/usb/lp0");  // any character device stands in
+    fs::create_symlink("/dev/null", root / "dev/usb/lp0"); // any character device stands in
     fs::create_symlink("/dev/null", root / "dev/usb/lp3");
     const std::string sys = (root / "sys").string(), dev = (root / "dev/usb").string();
     EXPECT_EQ(FindUsblpNode(sys, dev, ParseDeviceName("s")), dev + "/lp0");

@@ -30,9 +30,12 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     int c;
     while ((c = std::getchar()) != EOF) {
-        if (c == 'a') std::printf("%d\n", acquire(QVDEVM_PORT_TOKEN));
-        else if (c == 'r') std::printf("%d\n", release(QVDEVM_PORT_TOKEN));
-        else if (c == 'q') break;
+        if (c == 'a')
+            std::printf("%d\n", acquire(QVDEVM_PORT_TOKEN));
+        else if (c == 'r')
+            std::printf("%d\n", release(QVDEVM_PORT_TOKEN));
+        else if (c == 'q')
+            break;
     }
     return 0;
 }

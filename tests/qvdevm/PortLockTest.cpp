@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,7 +18,7 @@ namespace {
 
 // The helper process, driven through pipes.
 class Holder {
-public:
+  public:
     Holder() {
         int toChild[2], fromChild[2];
         if (pipe(toChild) != 0 || pipe(fromChild) != 0) throw std::runtime_error("pipe");
@@ -54,34 +56,36 @@ public:
         m_pid = -1;
     }
 
-private:
+  private:
     pid_t m_pid = -1;
     int m_in = -1;
     FILE* m_out = nullptr;
 };
 
 class PortLock : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
+        Lib();
         char folder[] = "/tmp/qvdevm-lock-XXXXXX";
         ASSERT_NE(mkdtemp(folder), nullptr);
         m_folder = folder;
-        setenv("QVDEVM_LOCK_DIR", folder, 1);  // inherited by the helper
+        m_env = std::make_unique<ScopedEnv>("QVDEVM_LOCK_DIR", folder); // inherited by the helper
     }
     void TearDown() override {
-        unsetenv("QVDEVM_LOCK_DIR");
+        m_env.reset();
         std::filesystem::remove_all(m_folder);
     }
     std::string m_folder;
+    std::unique_ptr<ScopedEnv> m_env;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(PortLock, ExclusiveAcrossProcessesAndCountedWithin) {
     const Api& api = Lib();
     Holder other;
     ASSERT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 1);
-    ASSERT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 1);  // the nested hold of a transfer
+    ASSERT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 1); // the nested hold of a transfer
     EXPECT_EQ(other.Ask('a'), 0);
     EXPECT_EQ(api.release(QVDEVM_PORT_TOKEN), 1);
     EXPECT_EQ(other.Ask('a'), 0) << "the inner release must not free the outer hold";
@@ -133,4 +137,22 @@ TEST_F(PortLock, BusyPortIsToldApartInTheDebugOutput) {
     EXPECT_EQ(got, 0);
     EXPECT_NE(err.find("[QVDEVM] "), std::string::npos) << err;
     EXPECT_NE(err.find("device busy"), std::string::npos) << err;
+}
+
+TEST_F(PortLock, PlantedLockNamesAreRefused) {
+    const Api& api = Lib();
+    const std::string path = m_folder + "/port-128.lock";
+    // A link to another file: never followed, so the other file is neither created nor locked.
+    const std::string target = m_folder + "/elsewhere";
+    ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
+    EXPECT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 0);
+    EXPECT_FALSE(std::filesystem::exists(target));
+    // A FIFO: refused without blocking the caller.
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 0);
+    // Once the name is a plain file again, the port can be had.
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    EXPECT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 1);
+    EXPECT_EQ(api.release(QVDEVM_PORT_TOKEN), 1);
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
@@ -15,10 +16,26 @@
 
 namespace qvtest {
 
-std::string LibraryPath() { return QVDEVM_LIBRARY; }
+std::string LibraryPath() {
+    return QVDEVM_LIBRARY;
+}
+
+namespace {
+std::string g_lockFolder;
+void RemoveLockFolder() {
+    std::filesystem::remove_all(g_lockFolder);
+}
+} // namespace
 
 const Api& Lib() {
     static Api api = [] {
+        // The port lock is machine-wide; other test processes running at the same time must
+        // not make this one's port busy.
+        char folder[] = "/tmp/qvdevm-test-XXXXXX";
+        if (!mkdtemp(folder)) throw std::runtime_error("cannot make a lock folder");
+        g_lockFolder = folder;
+        setenv("QVDEVM_LOCK_DIR", folder, 1);
+        std::atexit(RemoveLockFolder);
         void* h = dlopen(QVDEVM_LIBRARY, RTLD_NOW | RTLD_LOCAL);
         if (!h) throw std::runtime_error(std::string("cannot load the device library: ") + dlerror());
         Api a{};
@@ -30,7 +47,8 @@ const Api& Lib() {
         a.check = reinterpret_cast<DeviceCheckFn>(dlsym(h, "DeviceCheck"));
         a.acquire = reinterpret_cast<PortAcquireFn>(dlsym(h, "PortAcquire"));
         a.release = reinterpret_cast<PortReleaseFn>(dlsym(h, "PortRelease"));
-        if (!a.open || !a.write || !a.read || !a.close || !a.control || !a.check || !a.acquire || !a.release) {
+        if (!a.open || !a.write || !a.read || !a.close || !a.control || !a.check || !a.acquire ||
+            !a.release) {
             throw std::runtime_error("device library lacks an entry point");
         }
         return a;
@@ -64,7 +82,8 @@ std::string ReadPrinter(const Api& api, const std::string& device, uint32_t capa
 std::string Peer::ReadUntil(const std::string& marker, int timeoutMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (pending.find(marker) == std::string::npos) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                          std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
         pollfd p{fd, POLLIN, 0};
         if (poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
@@ -171,7 +190,7 @@ uint16_t ClosedPort() {
     bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
     socklen_t len = sizeof a;
     getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    close(s);  // bound but never listening: connects are refused
+    close(s); // bound but never listening: connects are refused
     return ntohs(a.sin_port);
 }
 
@@ -190,7 +209,8 @@ std::string CaptureStderr(const std::function<void()>& fn) {
     lseek(tmp, 0, SEEK_SET);
     char buf[4096];
     ssize_t n;
-    while ((n = read(tmp, buf, sizeof buf)) > 0) text.append(buf, static_cast<size_t>(n));
+    while ((n = read(tmp, buf, sizeof buf)) > 0)
+        text.append(buf, static_cast<size_t>(n));
     close(tmp);
     return text;
 }
@@ -203,10 +223,14 @@ ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name) {
 }
 
 ScopedEnv::~ScopedEnv() {
-    if (m_had) setenv(m_name.c_str(), m_old.c_str(), 1);
-    else unsetenv(m_name.c_str());
+    if (m_had)
+        setenv(m_name.c_str(), m_old.c_str(), 1);
+    else
+        unsetenv(m_name.c_str());
 }
 
-void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
-}  // namespace qvtest
+} // namespace qvtest

@@ -46,7 +46,7 @@ struct Peer {
 // A listener on 127.0.0.1 that hands each accepted connection, one at a time like a printer,
 // to the script.
 class ScriptServer {
-public:
+  public:
     using Script = std::function<void(Peer&, int connectionIndex)>;
     explicit ScriptServer(Script script);
     ~ScriptServer();
@@ -58,7 +58,7 @@ public:
     void Note(const std::string& text);
     std::vector<std::string> Notes() const;
 
-private:
+  private:
     void Loop();
     Script m_script;
     int m_listen = -1;
@@ -81,16 +81,16 @@ void SleepMs(int ms);
 
 // Sets an environment variable for one scope and puts the old value back.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(const char* name, const char* value);
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
+  private:
     std::string m_name;
     std::string m_old;
     bool m_had;
 };
 
-}  // namespace qvtest
+} // namespace qvtest

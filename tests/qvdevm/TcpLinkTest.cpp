@@ -16,7 +16,9 @@ namespace {
 
 const std::string kUel = "\x1b%-12345X";
 
-std::string Job(const std::string& line) { return kUel + "@PJL\r\n" + line + "\r\n" + kUel; }
+std::string Job(const std::string& line) {
+    return kUel + "@PJL\r\n" + line + "\r\n" + kUel;
+}
 
 // Answers every job with "ANSWER <n>" until the client closes.
 void AnswerEveryJob(Peer& peer, int) {
@@ -28,13 +30,13 @@ void AnswerEveryJob(Peer& peer, int) {
     }
 }
 
-}  // namespace
+} // namespace
 
 TEST(TcpLink, ReplyThatArrivesWhileClosedIsReadLater) {
     ScriptServer server(AnswerEveryJob);
     const Api& api = Lib();
     ASSERT_EQ(WritePrinter(api, server.Name(), Job("@PJL INFO ID")), Job("@PJL INFO ID").size());
-    SleepMs(300);  // the reply comes while the program waits with the device closed
+    SleepMs(300); // the reply comes while the program waits with the device closed
     EXPECT_EQ(ReadPrinter(api, server.Name()), "ANSWER 0\f");
 }
 
@@ -80,7 +82,7 @@ TEST(TcpLink, PeerClosingMidReplyKeepsDataAndNextWriteReconnects) {
     ScriptServer server([](Peer& peer, int index) {
         peer.ReadUntil("\r\n" + kUel);
         if (index == 0) {
-            peer.Send("HALF OF A REP");  // and the printer drops the line
+            peer.Send("HALF OF A REP"); // and the printer drops the line
             return;
         }
         peer.Send("SECOND\f");
@@ -90,7 +92,7 @@ TEST(TcpLink, PeerClosingMidReplyKeepsDataAndNextWriteReconnects) {
     WritePrinter(api, server.Name(), Job("@PJL INFO PRINTER = ALL"));
     ASSERT_TRUE(server.WaitDone(1));
     EXPECT_EQ(ReadPrinter(api, server.Name()), "HALF OF A REP");
-    EXPECT_EQ(ReadPrinter(api, server.Name()), "");  // the peer is gone and nothing else came
+    EXPECT_EQ(ReadPrinter(api, server.Name()), ""); // the peer is gone and nothing else came
     ASSERT_EQ(WritePrinter(api, server.Name(), Job("@PJL INFO ID")), Job("@PJL INFO ID").size());
     EXPECT_EQ(ReadPrinter(api, server.Name()), "SECOND\f");
     EXPECT_EQ(server.Accepts(), 2);
@@ -108,7 +110,7 @@ TEST(TcpLink, RefusedConnectionFailsAtOnceAndSaysSo) {
     EXPECT_NE(err.find("connection refused"), std::string::npos) << err;
     EXPECT_EQ(Lib().check(name.c_str(), 0, 0, 1), 0);
     uint32_t count = 99;
-    EXPECT_EQ(Lib().write("x", 1, &count), 0);  // nothing is open
+    EXPECT_EQ(Lib().write("x", 1, &count), 0); // nothing is open
     EXPECT_EQ(count, 0u);
 }
 
@@ -164,7 +166,8 @@ TEST(TcpLink, LoadingAndUnloadingAroundEveryCallKeepsTheLink) {
         });
         withLibrary([&](void* h) {
             uint32_t n = 0;
-            reinterpret_cast<DeviceWriteFn>(dlsym(h, "DeviceWrite"))(job.data(), static_cast<uint32_t>(job.size()), &n);
+            reinterpret_cast<DeviceWriteFn>(dlsym(h, "DeviceWrite"))(job.data(),
+                                                                     static_cast<uint32_t>(job.size()), &n);
             EXPECT_EQ(n, job.size());
         });
         withLibrary([&](void* h) { reinterpret_cast<DeviceCloseFn>(dlsym(h, "DeviceClose"))(4); });
@@ -287,7 +290,8 @@ TEST(TcpLink, ProcessExitEndsALingeringLinkOrderly) {
     });
     pid_t pid = fork();
     if (pid == 0) {
-        execl(QVDEVM_HELPER, QVDEVM_HELPER, LibraryPath().c_str(), server.Name().c_str(), static_cast<char*>(nullptr));
+        execl(QVDEVM_HELPER, QVDEVM_HELPER, LibraryPath().c_str(), server.Name().c_str(),
+              static_cast<char*>(nullptr));
         _exit(127);
     }
     ASSERT_GT(pid, 0);

@@ -4,6 +4,8 @@
 #include <random>
 
 #include "Framer.h"
+#include "Printer.h"
+#include "Profile.h"
 
 using namespace tavsim;
 
@@ -127,4 +129,41 @@ TEST(Framer, LargeDataIsClippedForTheLogButCountedAndHashedWhole) {
     Sha256 h;
     h.Update(reinterpret_cast<const uint8_t*>(data.data()), data.size());
     EXPECT_EQ(segs[0].sha256, h.FinishHex());
+}
+
+TEST(Framer, RandomStreamsLoseNoByteAndRunWithoutHarm) {
+    // Every byte received ends up in exactly one segment, and no job text upsets the printer.
+    Profile p;
+    std::string error;
+    ASSERT_TRUE(ParseProfile(IniFile::Parse("[FlashFonts]\nA = 1, 2, X, 8U\n"), p, error)) << error;
+    Printer printer(p);
+    std::mt19937 rng(11);
+    const std::string pieces[] = {U, "@PJL ", "DEFAULT ", "= ", "=", "INFO PRINTER", "ENGINE NUX_BUTTON=", "\r\n",
+                                  "\x1b", "\x1b%-12", "PAPER", "WIDEA4", "ON ", "-3", "99999999999999999999", "\n"};
+    for (int round = 0; round < 300; ++round) {
+        std::string stream;
+        for (int k = int(rng() % 40); k > 0; --k) {
+            if (rng() % 3 == 0) stream += char(rng() % 256);
+            else stream += pieces[rng() % std::size(pieces)];
+        }
+        Framer f(1 << 20);
+        std::vector<Segment> segs;
+        size_t pos = 0;
+        while (pos < stream.size()) {
+            size_t n = std::min<size_t>(1 + rng() % 7, stream.size() - pos);
+            f.Feed(reinterpret_cast<const uint8_t*>(stream.data()) + pos, n, segs);
+            pos += n;
+        }
+        f.Finish(segs);
+        std::string joined;
+        for (const auto& s : segs) {
+            joined.append(s.bytes.begin(), s.bytes.end());
+            EXPECT_EQ(s.size, s.bytes.size());
+            if (s.kind == Segment::Kind::Job) {
+                JobResult r = printer.RunJob(s.bytes);
+                for (const auto& reply : r.replies) EXPECT_FALSE(reply.bytes.empty());
+            }
+        }
+        ASSERT_EQ(joined, stream) << round;
+    }
 }

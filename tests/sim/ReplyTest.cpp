@@ -63,7 +63,7 @@ TEST(Replies, StorageListings) {
 TEST(Replies, StatusTestPrintsAndUnknownCommands) {
     Printer pr = Make("[Status]\nCode = 40021\nDisplay = COVER OPEN\nOnline = FALSE\n[TestPrints]\nNames = CONFIG, PCLMACRO\n");
     auto r = Job(pr, "@PJL INFO STATUS\r\n@PJL TEST PRINT = CONFIG\r\n@PJL TEST PRINT = pclmacro\r\n"
-                     "@PJL TEST PRINT = DEMO\r\n@PJL FROB\r\n@PJL INFO PRINTER\r\nnot pjl\r\n");
+                     "@PJL TEST PRINT = DEMO\r\n@PJL FROB\r\n@PJL INFO PRINTER\r\nnot pjl\r\n@PJLINFO STATUS\r\n");
     ASSERT_EQ(r.replies.size(), 1u);
     EXPECT_EQ(r.replies[0].bytes, B("@PJL INFO STATUS\r\nCODE=40021\r\nDISPLAY=\"COVER OPEN\"\r\nONLINE=FALSE\r\n\f"));
     EXPECT_EQ(r.printed, (std::vector<std::string>{"CONFIG", "PCLMACRO"}));

@@ -146,10 +146,16 @@ SimProcess::SimProcess(const std::string& profile, const std::vector<std::string
     std::vector<std::string> args = {TAVSIM_EXE, "--profile", path, "--port", "0", "--log", m_logPath,
                                      "--exit-after-idle", "600"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    auto fail = [this](const std::string& why) {
+        Stop();
+        std::error_code ec;
+        std::filesystem::remove_all(m_dir, ec);
+        throw std::runtime_error(why);
+    };
     int out[2];
-    if (pipe2(out, O_CLOEXEC) < 0) throw std::runtime_error("pipe failed");
+    if (pipe2(out, O_CLOEXEC) < 0) fail("pipe failed");
     m_pid = fork();
-    if (m_pid < 0) throw std::runtime_error("fork failed");
+    if (m_pid < 0) fail("fork failed");
     if (m_pid == 0) {
         dup2(out[1], 1);
         std::vector<char*> argv;
@@ -171,10 +177,8 @@ SimProcess::SimProcess(const std::string& profile, const std::vector<std::string
     }
     close(out[0]);
     const std::string prefix = "listening on 127.0.0.1:";
-    if (line.compare(0, prefix.size(), prefix) != 0) {
-        Stop();
-        throw std::runtime_error("tavsim did not start (" + path + "): first line \"" + line + "\"");
-    }
+    if (line.compare(0, prefix.size(), prefix) != 0)
+        fail("tavsim did not start (" + path + "): first line \"" + line + "\"");
     m_port = std::atoi(line.c_str() + prefix.size());
 }
 

@@ -2,8 +2,10 @@
 // arguments and answers reads from a script, so tests see exactly what the programs pass.
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -21,15 +23,54 @@ struct State {
     std::vector<uint8_t> written;
     int held = 0;
 };
+// A program under test runs in a process of its own. There the script comes from the file named
+// by FAKEDEV_READS (one reply a line, in hex; an empty line is an empty reply) or, as one binary
+// reply, from the file named by FAKEDEV_REPLY_FILE; every log line
+// and written byte is also appended to the files named by FAKEDEV_LOG and FAKEDEV_WRITTEN.
+void LoadScript(State& s) {
+    if (const char* file = std::getenv("FAKEDEV_REPLY_FILE")) {
+        if (FILE* f = std::fopen(file, "rb")) {
+            std::vector<uint8_t> bytes;
+            for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+            std::fclose(f);
+            s.reads.push_back(std::move(bytes));
+        }
+    }
+    const char* path = std::getenv("FAKEDEV_READS");
+    if (!path || !*path) return;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        std::vector<uint8_t> reply;
+        for (size_t i = 0; i + 1 < line.size(); i += 2)
+            reply.push_back(static_cast<uint8_t>(std::stoul(line.substr(i, 2), nullptr, 16)));
+        s.reads.push_back(std::move(reply));
+    }
+}
+void AppendTo(const char* env, const void* data, size_t n) {
+    const char* path = std::getenv(env);
+    if (!path || !*path) return;
+    if (FILE* f = std::fopen(path, "ab")) {
+        std::fwrite(data, 1, n, f);
+        std::fclose(f);
+    }
+}
 State& S() {
-    static State s;
+    static State s = [] {
+        State fresh;
+        LoadScript(fresh);
+        return fresh;
+    }();
     return s;
 }
 long Knob(const char* name, long def) {
     auto it = S().knobs.find(name);
     return it == S().knobs.end() ? def : it->second;
 }
-void Log(const std::string& line) { S().log += std::string(FAKEDEV_NAME) + " " + line + "\n"; }
+void Log(const std::string& line) {
+    const std::string text = std::string(FAKEDEV_NAME) + " " + line + "\n";
+    S().log += text;
+    AppendTo("FAKEDEV_LOG", text.data(), text.size());
+}
 std::string Hex(const void* data, uint32_t n) {
     std::string out;
     char b[3];
@@ -63,6 +104,7 @@ EXPORT int DeviceWrite(const void* data, uint32_t length, uint32_t* written) {
     Log("DeviceWrite(" + std::to_string(length) + ")");
     const auto* p = static_cast<const uint8_t*>(data);
     S().written.insert(S().written.end(), p, p + length);
+    AppendTo("FAKEDEV_WRITTEN", data, length);
     long shortBy = Knob("writeShort", 0);
     *written = length > static_cast<uint32_t>(shortBy) ? length - static_cast<uint32_t>(shortBy) : 0;
     return 1;
@@ -93,6 +135,8 @@ EXPORT int GetDeviceIoControl(uint32_t code, const void* in, uint32_t inLength, 
     Log("GetDeviceIoControl(" + std::to_string(code) + "," + Hex(in, inLength) + "," + std::to_string(inLength) +
         "," + std::to_string(outLength) + ")");
     if (!Knob("ioctl", 1)) return 0;
+    *returned = 0;
+    if (!out || outLength < 3) return 1;  // a request that asks for no answer gets none
     auto* o = static_cast<uint8_t*>(out);
     o[0] = static_cast<uint8_t>(Knob("status0", 9));
     o[1] = static_cast<uint8_t>(Knob("status1", 1));

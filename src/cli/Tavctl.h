@@ -1,0 +1,33 @@
+// tavctl: the settings exchange of wintav32 without a window, for scripts and headless hosts.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/UiHost.h"
+
+namespace tav::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitPrinter = 1;  // the printer exchange failed (or start-up could not reach it)
+inline constexpr int kExitUsage = 2;
+
+// Messages go to stderr with control characters made visible; questions are answered No
+// unless told to say Yes, and the answer is printed beside the question.
+class CliUiHost : public ConsoleUiHost {
+public:
+    explicit CliUiHost(bool answerYes) : ConsoleUiHost(answerYes), m_yes(answerYes) {}
+    MsgResult MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                         MsgButtons buttons) override;
+
+private:
+    bool m_yes;
+};
+
+// Text for a terminal: ESC, CR and other control characters written as escapes; with
+// escapeNewlines also LF, so a whole job fits on one line.
+std::string Visible(const std::string& text, bool escapeNewlines);
+
+// Runs one command line (without the program name); returns the exit status.
+int RunTavctl(const std::vector<std::string>& args);
+
+}  // namespace tav::cli

@@ -1,0 +1,24 @@
+// The panel's own sections of the model file: which device to open and whether to debug.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace nux {
+
+inline constexpr const char* kConfigFileName = "comtav.ini";
+
+struct NuxConfig {
+    std::uint16_t vid = 0; // only traced
+    std::uint16_t pid = 0; // only traced
+    std::string deviceId;  // at most 31 characters, passed to every open
+    int debug = 0;
+};
+
+// Reads DEVICE/VID, PID, DID and DEBUG/DEBUG from comtav.ini in `programFolder` (with its
+// trailing '/'). A missing file or key gives the defaults: zero ids, no device name, no debug.
+NuxConfig ReadNuxConfig(const std::string& programFolder);
+
+// "[NUX] vid : %x, pid : %x, Did : %s"
+std::string FormatConfigTrace(const NuxConfig& config);
+
+} // namespace nux

@@ -1,0 +1,151 @@
+// wintav32 as a real process on the offscreen platform: the quit message ends it with status 0,
+// and a second copy ends silently while the first keeps running.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "FakeDev.h"
+#include "SimProcess.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Wintav32E2e : public ::testing::Test {
+protected:
+    void SetUp() override {
+        runtime = home.dir + "run";
+        fs::create_directory(runtime);
+        fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+        fs::copy_file(std::string(TAV_BIN) + "/langinfo.ini", home.dir + "langinfo.ini");
+        fs::copy(std::string(TAV_BIN) + "/lang", home.dir + "lang", fs::copy_options::recursive);
+        home.Write("comtav.ini", "[Common]\nDeviceID=tcp://127.0.0.1:9\n[TAB]\nAbout=1\nTest=1\n[TEST]\nSelfTest=1\n");
+        // The settings record the stand-in library gives to the start-up query.
+        home.Write("reply.bin", std::string("\x01\x02\x03\xc6\x04\x00\x00\x00\x04\xff\x00", 11));
+        home.Write("lm.ini", "");
+        home.Write("cu.ini", "");
+    }
+    void TearDown() override {
+        for (pid_t p : started)
+            if (kill(p, 0) == 0) {
+                kill(p, SIGKILL);
+                waitpid(p, nullptr, 0);
+            }
+    }
+    pid_t Start(const std::vector<std::string>& args, const std::string& tag) {
+        std::vector<std::string> env = {
+            "WINTAV32_HOME=" + home.dir,      "XDG_RUNTIME_DIR=" + runtime,
+            "QT_QPA_PLATFORM=offscreen",      "TAV_REGISTRY_LM=" + home.dir + "lm.ini",
+            "TAV_REGISTRY_CU=" + home.dir + "cu.ini", "FAKEDEV_REPLY_FILE=" + home.dir + "reply.bin",
+            "TAV_DEBUG_FILE=" + home.dir + tag + ".debug", "HOME=" + home.dir,
+        };
+        std::vector<std::string> argv = {TAV_WINTAV32};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char*> a, e;
+        for (auto& s : argv) a.push_back(s.data());
+        a.push_back(nullptr);
+        for (auto& s : env) e.push_back(s.data());
+        e.push_back(nullptr);
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        const std::string out = home.dir + tag + ".stderr";
+        posix_spawn_file_actions_addopen(&fa, 2, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t pid = -1;
+        EXPECT_EQ(posix_spawn(&pid, TAV_WINTAV32, &fa, nullptr, a.data(), e.data()), 0);
+        posix_spawn_file_actions_destroy(&fa);
+        started.push_back(pid);
+        return pid;
+    }
+    // The exit status, or -1 when it is still running after the timeout.
+    static int WaitExit(pid_t pid, std::chrono::milliseconds timeout) {
+        auto until = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < until) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return -1;
+    }
+    bool WaitFor(const std::string& path, std::chrono::milliseconds timeout) {
+        auto until = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < until) {
+            if (fs::exists(path)) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+    std::string Read(const std::string& name) {
+        std::ifstream in(home.dir + name);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+    tavtest::FakeHome home;
+    std::string runtime;
+    std::vector<pid_t> started;
+};
+
+}  // namespace
+
+TEST_F(Wintav32E2e, BroadcastQuitEndsTheRunningCopyAndASecondCopyEndsSilently) {
+    const std::string socket = runtime + "/Quorvex PanelMgr";
+    pid_t first = Start({}, "first");
+    ASSERT_TRUE(WaitFor(socket, std::chrono::seconds(30))) << Read("first.stderr") << Read("first.debug");
+
+    pid_t second = Start({}, "second");
+    EXPECT_EQ(WaitExit(second, std::chrono::seconds(30)), 0);
+    EXPECT_EQ(Read("second.debug"), "");  // nothing shown, nothing traced
+    EXPECT_EQ(WaitExit(first, std::chrono::milliseconds(300)), -1);  // the first keeps running
+    EXPECT_TRUE(fs::exists(socket));
+
+    pid_t quit = Start({"--broadcast-quit"}, "quit");
+    EXPECT_EQ(WaitExit(quit, std::chrono::seconds(30)), 0);
+    EXPECT_EQ(WaitExit(first, std::chrono::seconds(30)), 0);
+    EXPECT_NE(Read("first.debug").find("[TAV] quit message received"), std::string::npos);
+
+    // With nobody listening the broadcast is a no-op that still succeeds.
+    pid_t again = Start({"--broadcast-quit"}, "again");
+    EXPECT_EQ(WaitExit(again, std::chrono::seconds(30)), 0);
+}
+
+// Against the simulator through the real device library: start-up asks for the settings, the
+// Check page asks for the report when its tab is first shown, and every tab is pictured.
+TEST_F(Wintav32E2e, RunsAgainstTheSimulatorAndPicturesEveryTab) {
+    tavtest::SimProcess sim("color-ps");
+    const std::string shots = home.dir + "shots";
+    std::vector<std::string> env = {
+        "XDG_RUNTIME_DIR=" + runtime, "QT_QPA_PLATFORM=offscreen", "TAV_REGISTRY_LM=" + home.dir + "lm.ini",
+        "TAV_REGISTRY_CU=" + home.dir + "cu.ini", "TAV_SCREENSHOT_DIR=" + shots, "HOME=" + home.dir,
+    };
+    std::vector<std::string> argv = {TAV_WINTAV32, "--device", sim.DeviceName()};
+    std::vector<char*> a, e;
+    for (auto& s : argv) a.push_back(s.data());
+    a.push_back(nullptr);
+    for (auto& s : env) e.push_back(s.data());
+    e.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, TAV_WINTAV32, nullptr, nullptr, a.data(), e.data()), 0);
+    started.push_back(pid);
+    ASSERT_EQ(WaitExit(pid, std::chrono::seconds(60)), 0);
+
+    for (const char* tab : {"test", "check", "about"})
+        EXPECT_TRUE(fs::exists(shots + "/" + tab + ".png")) << tab;
+    std::vector<std::string> jobs;
+    for (const auto& j : sim.Jobs()) jobs.emplace_back(j.begin(), j.end());
+    ASSERT_GE(jobs.size(), 2u);
+    EXPECT_NE(jobs[0].find("@PJL INFO PRINTER = ALL"), std::string::npos);
+    size_t reports = 0;
+    for (const auto& j : jobs) reports += j.find("@PJL INFO INFORMATION=ALL") != std::string::npos;
+    EXPECT_EQ(reports, 1u);  // once, at the first showing of the Check page
+}

@@ -1,0 +1,106 @@
+// tavctl's names and value parsing, against the tables the upload spells values with.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "cli/SettingNames.h"
+
+using namespace tav;
+using namespace tav::cli;
+
+namespace {
+uint32_t Value(const std::string& text, const TableChoice& t = {}) {
+    std::string why;
+    auto a = ParseAssignment(text, t, 54, &why);
+    EXPECT_TRUE(a.has_value()) << text << ": " << why;
+    return a ? a->value : 0xDEADBEEF;
+}
+std::string Refusal(const std::string& text, const TableChoice& t = {}) {
+    std::string why;
+    auto a = ParseAssignment(text, t, 54, &why);
+    EXPECT_FALSE(a.has_value()) << text;
+    return why;
+}
+}  // namespace
+
+TEST(SettingNames, KeywordsFirstThenNumbers) {
+    EXPECT_EQ(Value("PAPER=LEGAL"), 1u);
+    EXPECT_EQ(Value("paper=legal"), 1u);        // neither name nor keyword minds case
+    EXPECT_EQ(Value("AUTOCONT=on"), 1u);        // the table's "ON " is typed without its space
+    EXPECT_EQ(Value("ORIENTATION=PORTRAIT"), 0u);
+    EXPECT_EQ(Value("DUPLEX=2"), 2u);
+    EXPECT_EQ(Value("DUPLEX=LONGEDGE"), 1u);
+    // Keywords that look like numbers are keywords; #N is always the stored number.
+    EXPECT_EQ(Value("POWERSAVE=30"), 4u);
+    EXPECT_EQ(Value("POWERSAVE=#5"), 5u);
+    EXPECT_EQ(Value("POWERSAVE=3"), 3u);
+    EXPECT_EQ(Value("BAUDRATE=9600"), 5u);
+    EXPECT_EQ(Value("KSC5895LPI=8"), 6u);
+    EXPECT_EQ(Value("KSC5895LPI=#8"), 8u);
+    EXPECT_EQ(Value("EPSONPITCH=17.14"), 3u);
+    EXPECT_EQ(Value("RESOLUTION=600"), 0u);
+    EXPECT_EQ(Value("RESOLUTION=DRAFT"), 2u);
+    EXPECT_EQ(Value("COPIES=999"), 999u);
+    EXPECT_EQ(Value("TIMEOUT=65535"), 65535u);
+    EXPECT_EQ(Value("PERSONALITY=12"), 12u);  // EPSON or IBM, spelled by EPSONIBM
+    EXPECT_EQ(Value("PERSONALITY=SMART"), 3u);
+    EXPECT_EQ(Value("EPSONIBM=IBM"), 1u);
+    EXPECT_EQ(Value("FONTNUMBER=53"), 53u);
+    EXPECT_EQ(Value("CALIBRATION=AUTO"), 1u);
+}
+
+TEST(SettingNames, RefusalsSayWhy) {
+    EXPECT_EQ(Refusal("PERSONALITY=13"), "PERSONALITY takes 0 to 12, not 13");
+    EXPECT_EQ(Refusal("AUTOCONT=2"), "AUTOCONT takes 0 to 1, not 2");
+    EXPECT_EQ(Refusal("TOPMARGIN=256"), "TOPMARGIN takes 0 to 255, not 256");
+    EXPECT_EQ(Refusal("COPIES=99999999999"), "\"99999999999\" is not a value of COPIES");
+    EXPECT_EQ(Refusal("COPIES=1x"), "\"1x\" is not a value of COPIES");
+    EXPECT_EQ(Refusal("COPIES=#"), "\"#\" is not a value of COPIES");
+    EXPECT_EQ(Refusal("COPIES= 1"), "\" 1\" is not a value of COPIES");
+    EXPECT_EQ(Refusal("FONTSOURCE=RFONT"), "unknown setting \"FONTSOURCE\" (tavctl set --help lists them)");
+    EXPECT_EQ(Refusal("INDEX9=1"), "INDEX9 is read only");
+    EXPECT_EQ(Refusal("=1"), "unknown setting \"\" (tavctl set --help lists them)");
+}
+
+TEST(SettingNames, ModelSwitchesChooseTheKeywords) {
+    TableChoice kalor;
+    kalor.kalor = true;
+    kalor.resolution.kalor = true;
+    EXPECT_EQ(Value("JAMRECOVERY=FAST", kalor), 0u);
+    EXPECT_EQ(Value("JAMRECOVERY=OFF", kalor), 2u);
+    EXPECT_EQ(Value("JAMRECOVERY=OFF"), 0u);
+    EXPECT_EQ(Value("RESOLUTION=300", kalor), 0u);
+    EXPECT_EQ(Value("RESOLUTION=600", kalor), 1u);
+    TableChoice plain;
+    plain.altiPlain = true;
+    plain.cotton = true;
+    EXPECT_EQ(Value("ALTITUDE=HIGHEST", plain), 3u);
+    EXPECT_EQ(Refusal("ALTITUDE=HIGHEST"), "\"HIGHEST\" is not a value of ALTITUDE");
+    EXPECT_EQ(Value("PAPERTYPE=COTTON", plain), 11u);
+    EXPECT_EQ(Value("PAPERTYPE=LETTERHEAD"), 11u);
+    std::string why;
+    EXPECT_FALSE(ParseAssignment("FONTNUMBER=60", kalor, 54, &why));
+    EXPECT_TRUE(ParseAssignment("FONTNUMBER=60", kalor, 68, &why));
+}
+
+TEST(SettingNames, ListingAndChanges) {
+    std::set<std::string> names;
+    std::set<unsigned> indices;
+    for (const SettingName& f : SettingNames()) {
+        EXPECT_TRUE(names.insert(std::string(f.name)).second) << f.name;
+        EXPECT_TRUE(indices.insert(f.index).second) << f.name;
+    }
+    PrinterSettings a, b;
+    b.copies = 300, b.featureFlags = 0xFFFFFF3F, b.ksc5895Font = 11;
+    const std::vector<std::string> changed = ChangedLines(a, b);
+    EXPECT_EQ(changed, (std::vector<std::string>{"COPIES=300", "KSC5895FONT=11", "FEATUREFLAGS=0xFFFFFF3F"}));
+    EXPECT_TRUE(ChangedLines(b, b).empty());
+    // Setting a field through its name lands in that field only.
+    for (const SettingName& f : SettingNames()) {
+        if (!f.set) continue;
+        PrinterSettings s;
+        f.set(s, 1);
+        EXPECT_EQ(f.get(s), 1u) << f.name;
+        EXPECT_EQ(ChangedLines(PrinterSettings{}, s).size(), 1u) << f.name;
+    }
+}

@@ -1,0 +1,325 @@
+// tavctl as a user runs it: the built program, a program folder written here, and the stand-in
+// device library answering from a script and logging what reached it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "FakeDev.h"
+#include "RunProgram.h"
+
+using tavtest::ProgramResult;
+using tavtest::ReadFileText;
+
+namespace {
+const std::string kUel = "\x1b%-12345X";
+const std::string kQueryJob = kUel + "@PJL\r\n@PJL INFO PRINTER = ALL\r\n" + kUel;
+
+// One record entry: index, length, big-endian value of that many bytes.
+void Entry(std::vector<uint8_t>& r, uint8_t index, unsigned width, uint32_t value) {
+    r.push_back(index);
+    r.push_back(static_cast<uint8_t>(width));
+    for (int shift = 8 * (static_cast<int>(width) - 1); shift >= 0; shift -= 8)
+        r.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+struct Fields {
+    uint8_t paper = 0, autoCont = 0, duplex = 0, resolution = 1;
+    uint16_t copies = 1;
+};
+
+std::vector<uint8_t> Record(const Fields& f) {
+    std::vector<uint8_t> r;
+    Entry(r, 0, 1, f.paper);
+    Entry(r, 2, 2, f.copies);
+    Entry(r, 7, 1, f.duplex);
+    Entry(r, 12, 1, f.autoCont);
+    Entry(r, 53, 1, f.resolution);
+    Entry(r, 198, 4, 0x20000080);
+    Entry(r, 255, 0, 0);
+    return r;
+}
+
+std::string Hex(const std::vector<uint8_t>& bytes) {
+    std::string s;
+    char b[3];
+    for (uint8_t v : bytes) {
+        std::snprintf(b, sizeof b, "%02x", v);
+        s += b;
+    }
+    return s;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+        out.push_back(text.substr(start, nl - start));
+    if (start < text.size()) out.push_back(text.substr(start));
+    return out;
+}
+
+std::string Job(const std::vector<std::string>& lines) {
+    std::string job = kUel + "@PJL\r\n";
+    for (const auto& l : lines) job += l + "\r\n";
+    return job + "@PJL INFO PRINTER = ALL\r\n" + kUel;
+}
+
+class TavctlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home.Write("comtav.ini", "[Common]\nDeviceID=s\n[TAB]\nPrinting=1\n");
+        home.Write("langinfo.ini", "[Config]\nEN=English\n[English]\nSTR_FILE=lang.ini\n");
+        home.Write("lang.ini",
+                   "[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\nIDS_NOT_RESPOND=The printer does not respond.\n"
+                   "IDS_ERRORSTRING=The printer reported an error.\n[COMMON]\nIDS_STRING107=The port is busy.\n");
+    }
+    void Script(const std::vector<std::vector<uint8_t>>& replies) {
+        std::string text;
+        for (const auto& r : replies) text += Hex(r) + "\n";
+        home.Write("reads.txt", text);
+    }
+    ProgramResult Run(const std::vector<std::string>& args, const std::string& program = TAVCTL_PATH) {
+        return tavtest::RunProgram(program, args,
+                                   {{"WINTAV32_HOME", home.dir},
+                                    {"XDG_RUNTIME_DIR", home.dir},
+                                    {"TAV_REGISTRY_LM", home.dir + "lm.ini"},
+                                    {"TAV_REGISTRY_CU", home.dir + "cu.ini"},
+                                    {"TAV_DEBUG_FILE", home.dir + "debug.txt"},
+                                    {"FAKEDEV_READS", home.dir + "reads.txt"},
+                                    {"FAKEDEV_LOG", home.dir + "device.log"},
+                                    {"FAKEDEV_WRITTEN", home.dir + "written.bin"}},
+                                   home.dir);
+    }
+    std::string Written() const { return ReadFileText(home.dir + "written.bin"); }
+    std::string DeviceLog() const { return ReadFileText(home.dir + "device.log"); }
+
+    tavtest::FakeHome home;
+};
+}  // namespace
+
+TEST_F(TavctlTest, HelpForTheProgramAndEachCommand) {
+    ProgramResult r = Run({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("Usage: tavctl [OPTIONS] COMMAND [ARGS]\n", 0), 0u) << r.out;
+    for (const char* command : {"query", "set", "default", "check", "test-print"}) {
+        r = Run({command, "--help"});
+        EXPECT_EQ(r.status, 0) << command;
+        EXPECT_EQ(r.out.rfind(std::string("Usage: tavctl [OPTIONS] ") + command, 0), 0u) << r.out;
+    }
+    // set --help lists the keywords the model's tables give, and tavctl's own names.
+    r = Run({"set", "--help"});
+    EXPECT_NE(r.out.find("\n  AUTOCONT: OFF ON\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\n  RESOLUTION: 600 1200 DRAFT\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\n  MARGINUNIT "), std::string::npos);
+    home.Write("comtav.ini", "[Common]\nSTRING=KALOR\n");
+    r = Run({"set", "--help"});
+    EXPECT_NE(r.out.find("\n  RESOLUTION: 300 600 1200 DRAFT\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\n  JAMRECOVERY: FAST FULL OFF\n"), std::string::npos);
+    EXPECT_TRUE(DeviceLog().empty());  // help never loads the device library
+}
+
+TEST_F(TavctlTest, UsageErrorsAndRefusedInputSendNothing) {
+    Script({Record({})});
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "no command given"},
+        {{"frobnicate"}, "unknown command \"frobnicate\""},
+        {{"--verbose", "query"}, "unknown option --verbose"},
+        {{"--home"}, "--home needs a value"},
+        {{"query", "--bogus"}, "unexpected \"--bogus\" for query"},
+        {{"set"}, "set needs at least one NAME=VALUE"},
+        {{"set", "COPIES=2", "FOO=1"}, "unknown setting \"FOO\""},
+        {{"set", "AUTOCONT=MAYBE"}, "\"MAYBE\" is not a value of AUTOCONT"},
+        {{"set", "AUTOCONT"}, "\"AUTOCONT\" is not NAME=VALUE"},
+        {{"set", "COPIES="}, "COPIES needs a value"},
+        {{"set", "DUPLEX=3"}, "DUPLEX takes 0 to 2, not 3"},
+        {{"set", "PAPER=#23"}, "PAPER takes 0 to 22, not 23"},
+        {{"set", "COPIES=65536"}, "COPIES takes 0 to 65535, not 65536"},
+        {{"set", "COPIES=-1"}, "\"-1\" is not a value of COPIES"},
+        {{"set", "RESOLUTION=300"}, "RESOLUTION takes 0 to 2, not 300"},
+        {{"set", "FONTNUMBER=54"}, "FONTNUMBER takes 0 to 53, not 54"},
+        {{"set", "MARGINUNIT=1"}, "MARGINUNIT is read only"},
+        {{"set", "FEATUREFLAGS=0"}, "FEATUREFLAGS is read only"},
+        {{"test-print"}, "test-print needs a page name"},
+        {{"test-print", "CONFIG\r\n@PJL INITIALIZE"}, "\"CONFIG\\r\\n@PJL INITIALIZE\" is not a page name"},
+        {{"test-print", "CONFIG", "DEMO"}, "unexpected \"DEMO\" for test-print"},
+    };
+    for (const auto& [args, message] : cases) {
+        const ProgramResult r = Run(args);
+        std::string shown;
+        for (const auto& a : args) shown += a + " ";
+        EXPECT_EQ(r.status, 2) << shown;
+        EXPECT_NE(r.err.find("tavctl: " + message), std::string::npos) << shown << "\n" << r.err;
+        EXPECT_TRUE(r.out.empty()) << shown;
+    }
+    EXPECT_TRUE(DeviceLog().empty());
+    EXPECT_TRUE(Written().empty());
+}
+
+TEST_F(TavctlTest, APrinterThatDoesNotAnswerGivesStatusOneAndTheMessage) {
+    Script({});
+    ProgramResult r = Run({"query"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Quorvex Panel: The printer does not respond.\n");
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(Written(), kQueryJob);  // the settings query and nothing after it
+
+    // It answers the start-up query but not the upload's read-back.
+    home.Write("written.bin", "");
+    Script({Record({})});
+    r = Run({"set", "COPIES=2"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Quorvex Panel: The printer reported an error.\n");
+    EXPECT_EQ(Written(), kQueryJob + Job({"@PJL DEFAULT COPIES = 2", "@PJL DEFAULT RESOLUTION = 600"}));
+}
+
+TEST_F(TavctlTest, MissingDeviceLibraryIsReported) {
+    std::remove((home.dir + "libqvdevm.so").c_str());
+    // A copy of the program away from the build's own libraries, which its run path would find.
+    std::filesystem::create_directory(home.dir + "alone");
+    std::filesystem::copy_file(TAVCTL_PATH, home.dir + "alone/tavctl");
+    const ProgramResult r = Run({"query"}, home.dir + "alone/tavctl");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("tavctl: cannot load the device library libqvdevm.so"), std::string::npos) << r.err;
+}
+
+TEST_F(TavctlTest, QueryListsTheReportedSettings) {
+    Fields f;
+    f.paper = 2, f.copies = 3, f.autoCont = 1;
+    const std::vector<uint8_t> record = Record(f);
+    Script({record});
+    ProgramResult r = Run({"query"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 98u);
+    EXPECT_EQ(lines[0], "PAPER=2");
+    EXPECT_EQ(lines[1], "INTRAY1SIZE=0");
+    EXPECT_EQ(lines[2], "COPIES=3");
+    auto has = [&](const std::string& l) { return std::find(lines.begin(), lines.end(), l) != lines.end(); };
+    EXPECT_TRUE(has("AUTOCONT=1"));
+    EXPECT_TRUE(has("RESOLUTION=1"));  // the printer's own code, whatever the page makes of it
+    EXPECT_TRUE(has("FEATUREFLAGS=0x20000080"));
+    EXPECT_EQ(Written(), kQueryJob);
+
+    Script({record});
+    r = Run({"query", "--raw"});
+    ASSERT_EQ(r.status, 0);
+    const std::vector<std::string> raw = Lines(r.out);
+    ASSERT_EQ(raw.size(), 98u + 3u) << r.out;  // 23 bytes up to the end mark: three rows of eight
+    EXPECT_EQ(raw[98], "0000: 00 01 02 02 02 00 03 07 ........");
+    EXPECT_EQ(raw[99], "0x08: 01 00 0C 01 01 35 01 01 .....5..");
+    EXPECT_EQ(raw[100], "0x10: C6 04 20 00 00 80 FF 00 .. ....");
+}
+
+TEST_F(TavctlTest, SetSendsTheEditsAndPrintsWhatChanged) {
+    Fields after;
+    after.paper = 1, after.autoCont = 1, after.duplex = 2;
+    Script({Record({}), Record(after)});
+    const ProgramResult r = Run({"set", "PAPER=legal", "AUTOCONT=ON", "DUPLEX=2", "COPIES=#1", "--show-job"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string job = Job({"@PJL DEFAULT PAPER = LEGAL", "@PJL DEFAULT DUPLEX = ON",
+                                 "@PJL DEFAULT BINDING = SHORTEDGE", "@PJL DEFAULT AUTOCONT = ON ",
+                                 "@PJL DEFAULT RESOLUTION = 600"});
+    EXPECT_EQ(Written(), kQueryJob + job);
+    EXPECT_EQ(r.out,
+              "\\e%-12345X@PJL\\r\\n@PJL DEFAULT PAPER = LEGAL\\r\\n@PJL DEFAULT DUPLEX = ON\\r\\n"
+              "@PJL DEFAULT BINDING = SHORTEDGE\\r\\n@PJL DEFAULT AUTOCONT = ON \\r\\n"
+              "@PJL DEFAULT RESOLUTION = 600\\r\\n@PJL INFO PRINTER = ALL\\r\\n\\e%-12345X\n"
+              "PAPER=1\nDUPLEX=2\nAUTOCONT=1\n");
+    EXPECT_TRUE(r.err.empty()) << r.err;
+}
+
+TEST_F(TavctlTest, ResolutionKeywordsAndTheCustomSize) {
+    Script({Record({}), Record({})});
+    ProgramResult r = Run({"set", "RESOLUTION=1200", "CUSTOMWIDTH=100"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // The custom size line carries both edges, the height as reported.
+    EXPECT_EQ(Written(), kQueryJob + Job({"@PJL DEFAULT PAPER = OTHERS WIDTH =100 HEIGHT=0",
+                                          "@PJL DEFAULT RESOLUTION = 1200"}));
+    // This printer kept both values: the run still succeeds, and says so.
+    EXPECT_EQ(r.err, "tavctl: the printer did not take RESOLUTION=1200\n"
+                     "tavctl: the printer did not take CUSTOMWIDTH=100\n");
+    EXPECT_TRUE(r.out.empty());
+    // The OEM brand spells the printer's codes in full and does not shift them.
+    home.Write("comtav.ini", "[Common]\nSTRING=KALOR\n[TAB]\nPrinting=1\n");
+    home.Write("written.bin", "");
+    Script({Record({}), Record({})});
+    r = Run({"set", "COPIES=7"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Written(), kQueryJob + Job({"@PJL DEFAULT COPIES = 7", "@PJL DEFAULT RESOLUTION = 600"}));
+}
+
+TEST_F(TavctlTest, DebugShowsTheJobAndSendsOnlyOnYes) {
+    Script({Record({}), Record({})});
+    ProgramResult r = Run({"--debug", "set", "COPIES=2"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Printer data: Index 0(1) = 0\t"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("PJL Data: \\e%-12345X@PJL\\r\n@PJL DEFAULT COPIES = 2\\r\n@PJL DEFAULT RESOLUTION = 600"
+                         "\\r\n@PJL INFO PRINTER = ALL\\r\n\\e%-12345X [No]\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(Written(), kQueryJob);
+    EXPECT_NE(ReadFileText(home.dir + "debug.txt").find("[TAV] ReadSettings bRet : "), std::string::npos);
+
+    home.Write("written.bin", "");
+    Script({Record({}), Record({})});
+    r = Run({"--debug", "--yes", "set", "COPIES=2"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("[Yes]"), std::string::npos);
+    EXPECT_EQ(Written(), kQueryJob + Job({"@PJL DEFAULT COPIES = 2", "@PJL DEFAULT RESOLUTION = 600"}));
+}
+
+TEST_F(TavctlTest, DeviceOptionOverridesTheConfiguredName) {
+    Script({Record({})});
+    const ProgramResult r = Run({"--device", "tcp://127.0.0.1:9", "query"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(DeviceLog().find("DeviceOpen(2,4,0,0,tcp://127.0.0.1:9)"), std::string::npos) << DeviceLog();
+    EXPECT_EQ(DeviceLog().find("DeviceOpen(2,4,0,0,s)"), std::string::npos);
+}
+
+TEST_F(TavctlTest, DefaultAndCheck) {
+    Fields factory;
+    factory.copies = 1, factory.autoCont = 1;
+    Fields now;
+    now.copies = 5;
+    Script({Record(now), Record(factory)});
+    ProgramResult r = Run({"default"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL INITIALIZE\r\n@PJL INFO PRINTER = ALL\r\n" + kUel);
+    EXPECT_EQ(r.out, "COPIES=1\nAUTOCONT=1\n");
+
+    home.Write("written.bin", "");
+    const std::vector<uint8_t> report = {0x00, 0x00, 23, 3, '1', '2', '3', 5, 2, 'x', 'x', 25, 4, '9', 0x1B, '9', '9',
+                                         48, 1, '7', 255, 0};
+    Script({Record({}), report});
+    r = Run({"check"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL INFO INFORMATION=ALL\r\n" + kUel);
+    EXPECT_EQ(r.out, "ITEM23=123\nITEM25=9\\e99\nITEM48=7\n");
+
+    home.Write("written.bin", "");
+    Script({Record({})});
+    r = Run({"check"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Quorvex Panel: The printer does not respond.\n");
+}
+
+TEST_F(TavctlTest, TestPrintSendsTheNamedPage) {
+    Script({Record({})});
+    const ProgramResult r = Run({"test-print", "CONFIG"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL TEST PRINT = CONFIG\r\n" + kUel);
+}
+
+TEST_F(TavctlTest, AProgramFolderWithoutLanguageFilesStillWorks) {
+    // No langinfo.ini: the language file path is the folder itself, which must read as empty.
+    std::remove((home.dir + "langinfo.ini").c_str());
+    Script({});
+    ProgramResult r = Run({"query"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "tavctl: (the language file has no text for this message)\n");
+    Script({Record({})});
+    r = Run({"query"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("FEATUREFLAGS=0x20000080\n"), std::string::npos);
+}

@@ -1,0 +1,105 @@
+// The real library against the printer simulator: the same paths as the scripted peers, with
+// a printer's own framing, status report and faults.
+#include "QvdevmHarness.h"
+#include "SimProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+using namespace qvtest;
+
+namespace {
+
+const std::string kUel = "\x1b%-12345X";
+const std::string kStatusJob = kUel + "@PJL\r\n@PJL INFO STATUS\r\n" + kUel;
+
+size_t Count(const std::vector<tavtest::SimEvent>& events, const std::string& kind) {
+    size_t n = 0;
+    for (const auto& e : events)
+        n += e.event == kind;
+    return n;
+}
+
+bool StatusQuery(const Api& api, const std::string& name, uint8_t out[8], uint32_t& count) {
+    if (!api.open(0, 0, 0, 0, name.c_str())) return false;
+    const uint8_t in[3] = {2, 0, 0};
+    count = 0;
+    const bool ok = api.control(QVDEVM_IOCTL_VENDOR_GET, in, 3, out, 8, &count) != 0;
+    api.close(ok ? 0 : 4);
+    return ok;
+}
+
+} // namespace
+
+TEST(SimLink, StatusAndManyCyclesOnOneConnection) {
+    tavtest::SimProcess sim("mono-pcl");
+    const Api& api = Lib();
+    uint8_t out[8] = {};
+    uint32_t count = 0;
+    ASSERT_TRUE(StatusQuery(api, sim.DeviceName(), out, count));
+    EXPECT_EQ(count, 3u);
+    EXPECT_EQ(out[0], 9);
+    EXPECT_EQ(out[1], 1);
+    EXPECT_EQ(out[2], 1);
+    for (int i = 0; i < 8; ++i) {
+        ASSERT_EQ(WritePrinter(api, sim.DeviceName(), kStatusJob), kStatusJob.size());
+        const std::string reply = ReadPrinter(api, sim.DeviceName());
+        EXPECT_EQ(reply.rfind("@PJL INFO STATUS\r\nCODE=10001\r\n", 0), 0u) << i << ": " << reply;
+        EXPECT_EQ(reply.back(), '\f') << i;
+    }
+    ASSERT_TRUE(sim.WaitForEvents(9, 5000, "reply"));
+    const auto events = sim.Events();
+    EXPECT_EQ(Count(events, "connect"), 1u);
+    EXPECT_EQ(Count(events, "job"), 9u);
+    EXPECT_EQ(Count(events, "close"), 0u) << "the link lingers between transfers";
+}
+
+TEST(SimLink, ReplyInPiecesIsReadWhole) {
+    tavtest::SimProcess whole("mono-pcl");
+    ASSERT_EQ(WritePrinter(Lib(), whole.DeviceName(), kStatusJob), kStatusJob.size());
+    const std::string expected = ReadPrinter(Lib(), whole.DeviceName());
+    ASSERT_FALSE(expected.empty());
+
+    tavtest::SimProcess split("mono-pcl", {"--fault", "split=7", "--split-pause-ms", "30"});
+    ASSERT_EQ(WritePrinter(Lib(), split.DeviceName(), kStatusJob), kStatusJob.size());
+    EXPECT_EQ(ReadPrinter(Lib(), split.DeviceName()), expected);
+}
+
+TEST(SimLink, DroppedConnectionKeepsTheReplyAndTheNextWriteReconnects) {
+    tavtest::SimProcess sim("mono-pcl", {"--fault", "drop-after=1"});
+    const Api& api = Lib();
+    ASSERT_EQ(WritePrinter(api, sim.DeviceName(), kStatusJob), kStatusJob.size());
+    ASSERT_TRUE(sim.WaitForEvents(1, 5000, "close"));
+    EXPECT_EQ(ReadPrinter(api, sim.DeviceName()).rfind("@PJL INFO STATUS\r\n", 0), 0u);
+    ASSERT_EQ(WritePrinter(api, sim.DeviceName(), kStatusJob), kStatusJob.size());
+    EXPECT_EQ(ReadPrinter(api, sim.DeviceName()).rfind("@PJL INFO STATUS\r\n", 0), 0u);
+    EXPECT_EQ(Count(sim.Events(), "connect"), 2u);
+}
+
+TEST(SimLink, PrinterWithCoverOpenIsNotReady) {
+    const std::string profile = "/tmp/qvdevm-cover-" + std::to_string(getpid()) + ".ini";
+    {
+        // The model's profile with its status lines replaced (the first of a repeated key counts).
+        std::ifstream in(std::string(TAVSIM_PROFILE_DIR) + "/mono-pcl.ini");
+        std::ofstream outFile(profile);
+        std::string line, section;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line[0] == '[') section = line;
+            const bool statusLine = section == "[Status]" && line.find('=') != std::string::npos;
+            if (!statusLine) outFile << line << "\n";
+            if (line == "[Status]") outFile << "Code = 40021\nDisplay = COVER OPEN\nOnline = FALSE\n";
+        }
+    }
+    tavtest::SimProcess sim(profile);
+    uint8_t out[8] = {};
+    uint32_t count = 0;
+    ASSERT_TRUE(StatusQuery(Lib(), sim.DeviceName(), out, count));
+    EXPECT_EQ(out[0], 9);
+    EXPECT_EQ(out[1], 0);
+    EXPECT_EQ(out[2], 0);
+    std::filesystem::remove(profile);
+}

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# make screenshots: wintav32 against tavsim on the offscreen platform, one PNG of the main
+# window per tab, named after the tab: <build>/screenshots/<tab>.png in English and
+# <build>/screenshots/kr/<tab>.png in Korean.
+set -euo pipefail
+BUILD=${1:-build}
+BUILD=$(cd "$BUILD" && pwd)
+BIN=$BUILD/bin
+OUT=$BUILD/screenshots
+. "$(dirname "$0")/simctl.sh"
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/tavshots.XXXXXX")
+trap 'sim_stop; rm -rf "$WORK"' EXIT
+mkdir -m 700 "$WORK/run"
+: >"$WORK/lm.ini"
+rm -rf "$OUT"
+mkdir -p "$OUT"
+
+shoot() {
+    local lang=$1 dir=$2
+    # The demo model keeps its language under the current user, sub-key ORB.
+    printf '[Software\\QVPrint\\ORB]\nTavCntCode=%s\n' "$lang" >"$WORK/cu.ini"
+    sim_start "$BIN" "$BIN/profiles/color-ps.ini"
+    XDG_RUNTIME_DIR="$WORK/run" QT_QPA_PLATFORM=offscreen \
+        TAV_REGISTRY_LM="$WORK/lm.ini" TAV_REGISTRY_CU="$WORK/cu.ini" \
+        TAV_SCREENSHOT_DIR="$dir" timeout 120 "$BIN/wintav32" --device "tcp://127.0.0.1:$SIM_PORT"
+    sim_stop
+    local n
+    n=$(find "$dir" -maxdepth 1 -name '*.png' | wc -l)
+    [ "$n" -gt 0 ] || { echo "screenshots: wintav32 wrote no picture for $lang" >&2; exit 1; }
+    echo "screenshots: $n tabs in $lang -> $dir"
+}
+
+shoot EN "$OUT"
+shoot KR "$OUT/kr"
+
+if [ -x "$(dirname "$0")/screenshots-nux.sh" ]; then
+    "$(dirname "$0")/screenshots-nux.sh" "$BUILD"
+fi
