@@ -13,23 +13,17 @@
 #include <string>
 
 #include "FakeDev.h"
+#include "PageFixture.h"
 #include "pages/TavPage.h"
 #include "pjl/AppContext.h"
 #include "pjl/Upload.h"
 
 namespace settingspages {
 
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "settings_pages_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
 
 struct Env {
     explicit Env(const std::string& config, const std::string& lang = {}) {
-        App();
+        tavtest::QtApp();
         SetConfig(config);
         home.Write("EN.ini", lang);
         ctx.cfg.langFilePath = home.dir + "EN.ini";
