@@ -63,10 +63,11 @@ void CConfigTab::OnInitDialog() {
     for (const EmulationItem& item : EmulationItems(m_ctx.cfg.koreanLanguage, flags))
         m_emulationList->addItem(item.langKey.empty() ? FromStd(item.fixedText)
                                                       : LangText("STR_CFG", item.langKey.c_str(), 63));
-    m_emulationList->setMinimumWidth(150);
+    m_emulationList->setMinimumWidth(180);
     emuLabel->setBuddy(m_emulationList);
     emuRow->addWidget(emuLabel);
-    emuRow->addWidget(m_emulationList, 1);
+    emuRow->addWidget(m_emulationList);
+    emuRow->addStretch(1);
     left->addLayout(emuRow);
 
     // Power save.
