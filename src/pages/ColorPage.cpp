@@ -18,8 +18,10 @@ namespace tav {
 
 CColorTab::CColorTab(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5011, parent) {
     std::vector<std::pair<int, uint32_t>> help;
-    for (int id : {8146, 8149, 8060, 6069}) help.emplace_back(id, 137141);
-    for (int id : {8150, 8151, 8152, 8153, 8154, 8155, 6070, 6071, 6072, 6073, 6074}) help.emplace_back(id, 137142);
+    for (int id : {8146, 8149, 8060, 6069})
+        help.emplace_back(id, 137141);
+    for (int id : {8150, 8151, 8152, 8153, 8154, 8155, 6070, 6071, 6072, 6073, 6074})
+        help.emplace_back(id, 137142);
     help.emplace_back(8158, 139230);
     help.emplace_back(8159, 139231);
     SetHelpTable(std::move(help));
@@ -39,14 +41,18 @@ void CColorTab::OnInitDialog() {
     customGrid->setHorizontalSpacing(12);
     customGrid->setColumnStretch(2, 1);
     m_customRadios = new QButtonGroup(this);
-    auto* printerDefault = AddControl(8150, new QRadioButton(LangText("COLOR", "Printer Default", 63), customBox));
+    auto* printerDefault =
+        AddControl(8150, new QRadioButton(LangText("COLOR", "Printer Default", 63), customBox));
     auto* manual = AddControl(8151, new QRadioButton(LangText("COLOR", "Manual Adjust", 63), customBox));
     m_customRadios->addButton(printerDefault, 0);
     m_customRadios->addButton(manual, 1);
     customGrid->addWidget(printerDefault, 0, 0, 1, 3);
     customGrid->addWidget(manual, 1, 0, 1, 3);
-    const struct { int labelId; const char* key; int listId; } rows[] = {
-        {6071, "Cyan", 8152}, {6072, "Magenta", 8153}, {6073, "Yellow", 8154}, {6074, "Black", 8155}};
+    const struct {
+        int labelId;
+        const char* key;
+        int listId;
+    } rows[] = {{6071, "Cyan", 8152}, {6072, "Magenta", 8153}, {6073, "Yellow", 8154}, {6074, "Black", 8155}};
     const std::vector<std::string> values = CmykValueTexts(m_ctx);
     for (size_t i = 0; i < 4; ++i) {
         auto* label = AddControl(rows[i].labelId, new QLabel(LangText("COLOR", rows[i].key, 63), customBox));
@@ -91,14 +97,17 @@ void CColorTab::OnInitDialog() {
     auto* regButton = AddControl(8158, new QPushButton(LangText("COLOR", "Run Now", 63), this));
     regButton->setAutoDefault(false);
     regButton->setMinimumWidth(std::max(110, regButton->sizeHint().width() + 16));
-    registration->addWidget(regLabel, 1);
+    registration->setSpacing(12);
+    registration->addWidget(regLabel);
     registration->addWidget(regButton);
+    registration->addStretch(1);
     outer->addLayout(registration);
     outer->addStretch(1);
 
     connect(m_customRadios, &QButtonGroup::idClicked, this, &CColorTab::ApplyColorSettings);
     connect(m_calibrationRadios, &QButtonGroup::idClicked, this, &CColorTab::ApplyColorSettings);
-    for (QComboBox* l : m_lists) connect(l, &QComboBox::activated, this, &CColorTab::ApplyColorSettings);
+    for (QComboBox* l : m_lists)
+        connect(l, &QComboBox::activated, this, &CColorTab::ApplyColorSettings);
     connect(regButton, &QPushButton::clicked, this, &CColorTab::OnRunRegistration);
 
     LoadFromSettings();
@@ -141,7 +150,8 @@ void CColorTab::ReadControls() {
 }
 
 void CColorTab::EnableLists() {
-    for (QComboBox* l : m_lists) l->setEnabled(m_customColor == 1);
+    for (QComboBox* l : m_lists)
+        l->setEnabled(m_customColor == 1);
 }
 
 void CColorTab::ApplyColorSettings() {
@@ -156,6 +166,8 @@ void CColorTab::ApplyColorSettings() {
     EnableLists();
 }
 
-void CColorTab::OnRunRegistration() { RunRegistration(m_ctx); }
+void CColorTab::OnRunRegistration() {
+    RunRegistration(m_ctx);
+}
 
-}  // namespace tav
+} // namespace tav

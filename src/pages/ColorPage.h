@@ -13,16 +13,16 @@ namespace tav {
 
 class CColorTab : public TavPage {
     Q_OBJECT
-public:
+  public:
     explicit CColorTab(AppContext& ctx, QWidget* parent = nullptr);
 
     void LoadFromSettings() override;
     QSize TemplateSize() const override { return {520, 360}; }
 
-protected:
+  protected:
     void OnInitDialog() override;
 
-private:
+  private:
     void PutControls();
     void ReadControls();
     void ApplyColorSettings();
@@ -36,7 +36,7 @@ private:
 
     QButtonGroup* m_customRadios = nullptr;
     QButtonGroup* m_calibrationRadios = nullptr;
-    std::array<QComboBox*, 4> m_lists{};  // cyan, magenta, yellow, black
+    std::array<QComboBox*, 4> m_lists{}; // cyan, magenta, yellow, black
 };
 
-}  // namespace tav
+} // namespace tav

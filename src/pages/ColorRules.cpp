@@ -14,7 +14,7 @@ std::vector<std::string> CmykValueTexts(const AppContext& ctx) {
 }
 
 int RunRegistration(AppContext& ctx) {
-    if (!ctx.link.AcquirePort()) return 0;  // AcquirePort has said why
+    if (!ctx.link.AcquirePort()) return 0; // AcquirePort has said why
     {
         WaitCursor cursor(ctx.ui);
         const size_t n = ComposeJob(ctx.jobBuffer, {"@PJL DEFAULT CALIBRATION = RUNNOW"});
@@ -26,4 +26,4 @@ int RunRegistration(AppContext& ctx) {
     return 1;
 }
 
-}  // namespace tav
+} // namespace tav

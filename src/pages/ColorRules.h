@@ -15,4 +15,4 @@ std::vector<std::string> CmykValueTexts(const AppContext& ctx);
 // port back. The write's result is not reported. Returns 0 when the port was busy.
 int RunRegistration(AppContext& ctx);
 
-}  // namespace tav
+} // namespace tav

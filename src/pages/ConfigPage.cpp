@@ -16,9 +16,12 @@
 namespace tav {
 namespace {
 
-const char* const kBaudRates[] = {"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
+const char* const kBaudRates[] = {"300",  "600",   "1200",  "2400",  "4800",
+                                  "9600", "19200", "38400", "57600", "115200"};
 
-bool On(uint8_t v) { return v != 0; }
+bool On(uint8_t v) {
+    return v != 0;
+}
 
 // Writes a box into its 0/1 field when the box and the field disagree. A field may hold more
 // than 1 (ALTITUDE from the plain altitude list); a ticked box agrees with any non-zero value.
@@ -31,7 +34,7 @@ QRadioButton* AddRadio(QButtonGroup* group, int index, QRadioButton* radio) {
     return radio;
 }
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------- standard page
 
@@ -58,11 +61,13 @@ void CConfigTab::OnInitDialog() {
     auto* emuLabel = AddControl(6013, new QLabel(LangText("CONFIG", "IDL_EMULATION", 63), this));
     m_emulationList = AddControl(8091, new QComboBox(this));
     for (const EmulationItem& item : EmulationItems(m_ctx.cfg.koreanLanguage, flags))
-        m_emulationList->addItem(item.langKey.empty() ? FromStd(item.fixedText) : LangText("STR_CFG", item.langKey.c_str(), 63));
-    m_emulationList->setMinimumWidth(150);
+        m_emulationList->addItem(item.langKey.empty() ? FromStd(item.fixedText)
+                                                      : LangText("STR_CFG", item.langKey.c_str(), 63));
+    m_emulationList->setMinimumWidth(180);
     emuLabel->setBuddy(m_emulationList);
     emuRow->addWidget(emuLabel);
-    emuRow->addWidget(m_emulationList, 1);
+    emuRow->addWidget(m_emulationList);
+    emuRow->addStretch(1);
     left->addLayout(emuRow);
 
     // Power save.
@@ -70,8 +75,12 @@ void CConfigTab::OnInitDialog() {
     auto* powerGrid = new QGridLayout(powerBox);
     powerGrid->setColumnStretch(2, 1);
     m_powerSaveRadios = new QButtonGroup(this);
-    auto* off = AddControl(8129, AddRadio(m_powerSaveRadios, 0, new QRadioButton(LangText("CONFIG", "IDC_POWERSAVE_OFF", 63), powerBox)));
-    auto* on = AddControl(8130, AddRadio(m_powerSaveRadios, 1, new QRadioButton(LangText("CONFIG", "IDC_POWERSAVE_ON", 63), powerBox)));
+    auto* off =
+        AddControl(8129, AddRadio(m_powerSaveRadios, 0,
+                                  new QRadioButton(LangText("CONFIG", "IDC_POWERSAVE_OFF", 63), powerBox)));
+    auto* on =
+        AddControl(8130, AddRadio(m_powerSaveRadios, 1,
+                                  new QRadioButton(LangText("CONFIG", "IDC_POWERSAVE_ON", 63), powerBox)));
     m_powerSaveList = AddControl(8024, new QComboBox(powerBox));
     m_powerSaveTimes = PowerSaveItems(m_ctx);
     FillList(m_powerSaveList, m_powerSaveTimes);
@@ -94,7 +103,8 @@ void CConfigTab::OnInitDialog() {
     m_autoCleanBox = AddControl(8035, new QCheckBox(LangText("CONFIG", "IDC_AUTOCLEAN", 63), this));
     m_darkTextBox = AddControl(8127, new QCheckBox(LangText("CONFIG", "IDC_DARKTEXT", 63), this));
     m_altitudeBox = AddControl(8135, new QCheckBox(LangText("CONFIG", "IDC_ALTITUDE", 63), this));
-    for (QCheckBox* b : {m_jamRecoveryBox, m_autoContBox, m_economodeBox, m_autoCleanBox, m_darkTextBox, m_altitudeBox})
+    for (QCheckBox* b :
+         {m_jamRecoveryBox, m_autoContBox, m_economodeBox, m_autoCleanBox, m_darkTextBox, m_altitudeBox})
         boxes->addWidget(b);
     auto* altitudeRow = new QHBoxLayout;
     auto* altitudeLabel = AddControl(1188, new QLabel(LangText("CONFIG", "IDC_ALTITUDE", 63), this));
@@ -122,11 +132,14 @@ void CConfigTab::OnInitDialog() {
     auto* duplexBox = AddControl(6067, new QGroupBox(LangText("CONFIG", "IDL_DUPLEX", 63), this));
     auto* duplexColumn = new QVBoxLayout(duplexBox);
     m_duplexRadios = new QButtonGroup(this);
-    const struct { int id; const char* key; } duplex[] = {
-        {8143, "IDC_DUPLEX_NONE"}, {8144, "IDC_DUPLEX_LONG"}, {8147, "IDC_DUPLEX_SHORT"}};
+    const struct {
+        int id;
+        const char* key;
+    } duplex[] = {{8143, "IDC_DUPLEX_NONE"}, {8144, "IDC_DUPLEX_LONG"}, {8147, "IDC_DUPLEX_SHORT"}};
     for (int i = 0; i < 3; ++i)
-        duplexColumn->addWidget(AddControl(duplex[i].id, AddRadio(m_duplexRadios, i,
-            new QRadioButton(LangText("CONFIG", duplex[i].key, 63), duplexBox))));
+        duplexColumn->addWidget(AddControl(
+            duplex[i].id,
+            AddRadio(m_duplexRadios, i, new QRadioButton(LangText("CONFIG", duplex[i].key, 63), duplexBox))));
     duplexBox->setVisible(m_ctx.ConfigFlag("Config", "Duplex"));
     duplexBox->setEnabled((flags & kCfgFlagDuplex) != 0);
     right->addWidget(duplexBox);
@@ -136,7 +149,8 @@ void CConfigTab::OnInitDialog() {
     auto* ioGrid = new QGridLayout(ioBox);
     auto* bpsLabel = AddControl(8119, new QLabel(LangText("CONFIG", "IDC_STATIC_BPS", 63), ioBox));
     m_baudRateList = AddControl(8092, new QComboBox(ioBox));
-    for (const char* rate : kBaudRates) m_baudRateList->addItem(QString::fromLatin1(rate));
+    for (const char* rate : kBaudRates)
+        m_baudRateList->addItem(QString::fromLatin1(rate));
     m_robustBox = AddControl(8094, new QCheckBox(QStringLiteral("Robust XON"), ioBox));
     ioGrid->addWidget(bpsLabel, 0, 0);
     ioGrid->addWidget(m_baudRateList, 0, 1);
@@ -221,7 +235,8 @@ void CConfigTab::ReadControls() {
 void CConfigTab::OnEmulation(int item) {
     ReadControls();
     PrinterSettings& s = m_ctx.store.edited;
-    const EmulationValue v = ChooseEmulation(item, m_ctx.cfg.koreanLanguage, s.featureFlags, {s.personality, s.epsonIbm});
+    const EmulationValue v =
+        ChooseEmulation(item, m_ctx.cfg.koreanLanguage, s.featureFlags, {s.personality, s.epsonIbm});
     s.personality = v.personality;
     s.epsonIbm = v.epsonIbm;
     emit EmulationChanged();
@@ -297,7 +312,8 @@ void CConfigTabX::OnInitDialog() {
     powerLabel->setBuddy(m_powerSaveList);
     auto* jamLabel = AddControl(6017, new QLabel(LangText("CONFIG", "IDC_JAMRECOVERY_X", 63), this));
     m_jamRecoveryList = AddControl(8099, new QComboBox(this));
-    for (const char* key : {"Fast", "Full", "Off"}) m_jamRecoveryList->addItem(LangText("CONFIG", key, 63));
+    for (const char* key : {"Fast", "Full", "Off"})
+        m_jamRecoveryList->addItem(LangText("CONFIG", key, 63));
     jamLabel->setBuddy(m_jamRecoveryList);
     m_powerSaveList->setMinimumWidth(110);
     m_jamRecoveryList->setMinimumWidth(110);
@@ -311,11 +327,14 @@ void CConfigTabX::OnInitDialog() {
     auto* duplexBox = AddControl(6067, new QGroupBox(LangText("CONFIG", "IDL_DUPLEX_X", 63), this));
     auto* duplexColumn = new QVBoxLayout(duplexBox);
     m_duplexRadios = new QButtonGroup(this);
-    duplexColumn->addWidget(AddControl(8143, AddRadio(m_duplexRadios, 0, new QRadioButton(QStringLiteral("off"), duplexBox))));
-    duplexColumn->addWidget(AddControl(8144, AddRadio(m_duplexRadios, 1,
-        new QRadioButton(LangText("CONFIG", "IDC_DUPLEX_LONG", 63), duplexBox))));
-    duplexColumn->addWidget(AddControl(8147, AddRadio(m_duplexRadios, 2,
-        new QRadioButton(LangText("CONFIG", "IDC_DUPLEX_SHORT", 63), duplexBox))));
+    duplexColumn->addWidget(
+        AddControl(8143, AddRadio(m_duplexRadios, 0, new QRadioButton(QStringLiteral("off"), duplexBox))));
+    duplexColumn->addWidget(
+        AddControl(8144, AddRadio(m_duplexRadios, 1,
+                                  new QRadioButton(LangText("CONFIG", "IDC_DUPLEX_LONG", 63), duplexBox))));
+    duplexColumn->addWidget(
+        AddControl(8147, AddRadio(m_duplexRadios, 2,
+                                  new QRadioButton(LangText("CONFIG", "IDC_DUPLEX_SHORT", 63), duplexBox))));
     duplexBox->setEnabled((m_ctx.store.edited.featureFlags & kCfgFlagDuplex) != 0);
     right->addWidget(duplexBox);
     right->addStretch(1);
@@ -355,4 +374,4 @@ void CConfigTabX::StoreAll() {
     if (m_duplex >= 0) s.duplex = static_cast<uint8_t>(m_duplex);
 }
 
-}  // namespace tav
+} // namespace tav

@@ -17,7 +17,7 @@ namespace tav {
 
 class CConfigTab : public TavPage {
     Q_OBJECT
-public:
+  public:
     explicit CConfigTab(AppContext& ctx, QWidget* parent = nullptr);
 
     void LoadFromSettings() override;
@@ -25,14 +25,14 @@ public:
     void OnSetActive() override;
     QSize TemplateSize() const override { return {520, 360}; }
 
-signals:
+  signals:
     // After each emulation choice: the Printing page follows the new emulation.
     void EmulationChanged();
 
-protected:
+  protected:
     void OnInitDialog() override;
 
-private:
+  private:
     void PutControls();
     void ReadControls();
     void OnEmulation(int item);
@@ -46,7 +46,7 @@ private:
 
     // Page state, as the controls show it.
     int m_emulation = 0;
-    int m_powerSaveOn = 0;   // radio index: 0 Off, 1 On
+    int m_powerSaveOn = 0; // radio index: 0 Off, 1 On
     int m_powerSaveItem = 0;
     bool m_autoCont = false, m_jamRecovery = false, m_economode = false, m_autoClean = false;
     bool m_darkText = false, m_altitudeCheck = false, m_robust = false;
@@ -73,16 +73,16 @@ private:
 
 class CConfigTabX : public TavPage {
     Q_OBJECT
-public:
+  public:
     explicit CConfigTabX(AppContext& ctx, QWidget* parent = nullptr);
 
     void LoadFromSettings() override;
     QSize TemplateSize() const override { return {520, 360}; }
 
-protected:
+  protected:
     void OnInitDialog() override;
 
-private:
+  private:
     void PutControls();
     // Any change of the three controls stores all three.
     void StoreAll();
@@ -97,4 +97,4 @@ private:
     QButtonGroup* m_duplexRadios = nullptr;
 };
 
-}  // namespace tav
+} // namespace tav

@@ -5,27 +5,37 @@
 namespace tav {
 namespace {
 
-bool Has(uint32_t flags, uint32_t bit) { return (flags & bit) != 0; }
+bool Has(uint32_t flags, uint32_t bit) {
+    return (flags & bit) != 0;
+}
 
 // The Korean list is used only when the printer also has the first Korean emulation.
-bool KoreanList(bool koreanLanguage, uint32_t flags) { return koreanLanguage && Has(flags, kCfgFlagKs5843); }
+bool KoreanList(bool koreanLanguage, uint32_t flags) {
+    return koreanLanguage && Has(flags, kCfgFlagKs5843);
+}
 
-uint8_t PostScriptValue(uint32_t flags) { return Has(flags, kCfgFlagPostScript) ? 10 : 12; }
+uint8_t PostScriptValue(uint32_t flags) {
+    return Has(flags, kCfgFlagPostScript) ? 10 : 12;
+}
 
-int Clear(uint32_t flags, uint32_t bit) { return Has(flags, bit) ? 0 : 1; }
+int Clear(uint32_t flags, uint32_t bit) {
+    return Has(flags, bit) ? 0 : 1;
+}
 
 constexpr std::array<const char*, 8> kPowerSaveTimes = {"5", "10", "15", "30", "45", "60", "120", "240"};
 
 // The rule's item, unless the list shows the value's time elsewhere.
 int MatchPowerSaveItem(int value, int ruleItem, const std::vector<std::string>& items) {
-    auto at = [&](int i) { return i >= 0 && i < static_cast<int>(items.size()) ? PowerSaveFromText(items[size_t(i)]) : 0; };
+    auto at = [&](int i) {
+        return i >= 0 && i < static_cast<int>(items.size()) ? PowerSaveFromText(items[size_t(i)]) : 0;
+    };
     if (value < 1 || value > 8 || at(ruleItem) == value) return ruleItem;
     for (int i = 0; i < static_cast<int>(items.size()); ++i)
         if (at(i) == value) return i;
     return ruleItem;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<EmulationItem> EmulationItems(bool koreanLanguage, uint32_t flags) {
     std::vector<EmulationItem> items = {{"IDS_EMULATION0", ""}, {"IDS_EMULATION1", ""}};
@@ -50,8 +60,12 @@ EmulationValue ChooseEmulation(int item, bool koreanLanguage, uint32_t flags, Em
     const uint8_t ps = PostScriptValue(flags);
     switch (item) {
     case 0:
-    case 1: out.personality = static_cast<uint8_t>(item); break;
-    case 2: out.personality = k ? 5 : (Has(flags, kCfgFlagEpson) ? 12 : 10); break;
+    case 1:
+        out.personality = static_cast<uint8_t>(item);
+        break;
+    case 2:
+        out.personality = k ? 5 : (Has(flags, kCfgFlagEpson) ? 12 : 10);
+        break;
     case 3:
         if (k) {
             out.personality = Has(flags, kCfgFlagKssm) ? 6 : Has(flags, kCfgFlagKs5895) ? 7 : ps;
@@ -65,9 +79,14 @@ EmulationValue ChooseEmulation(int item, bool koreanLanguage, uint32_t flags, Em
         // is PostScript.
         out.personality = k ? (Has(flags, kCfgFlagKssm) && Has(flags, kCfgFlagKs5895) ? 7 : ps) : 10;
         break;
-    case 5: out.personality = ps; break;
-    case 6: out.personality = 12; break;
-    default: return current;  // no such item in any list
+    case 5:
+        out.personality = ps;
+        break;
+    case 6:
+        out.personality = 12;
+        break;
+    default:
+        return current; // no such item in any list
     }
     return out;
 }
@@ -76,21 +95,30 @@ int EmulationItemFor(EmulationValue value, bool koreanLanguage, uint32_t flags) 
     const int p = value.personality;
     if (KoreanList(koreanLanguage, flags)) {
         switch (p) {
-        case 5: return 2;
-        case 6: return 3;
-        case 7: return 4 - Clear(flags, kCfgFlagKssm);
+        case 5:
+            return 2;
+        case 6:
+            return 3;
+        case 7:
+            return 4 - Clear(flags, kCfgFlagKssm);
         case 10:
-        case 14: return 5 - Clear(flags, kCfgFlagKs5895) - Clear(flags, kCfgFlagKssm);
+        case 14:
+            return 5 - Clear(flags, kCfgFlagKs5895) - Clear(flags, kCfgFlagKssm);
         case 12:
-            return 6 - Clear(flags, kCfgFlagPostScript) - Clear(flags, kCfgFlagKs5895) - Clear(flags, kCfgFlagKssm);
-        default: return p;
+            return 6 - Clear(flags, kCfgFlagPostScript) - Clear(flags, kCfgFlagKs5895) -
+                   Clear(flags, kCfgFlagKssm);
+        default:
+            return p;
         }
     }
     switch (p) {
     case 10:
-    case 14: return Has(flags, kCfgFlagEpson) ? 4 : 2;
-    case 12: return value.epsonIbm ? 3 : 2;
-    default: return p;
+    case 14:
+        return Has(flags, kCfgFlagEpson) ? 4 : 2;
+    case 12:
+        return value.epsonIbm ? 3 : 2;
+    default:
+        return p;
     }
 }
 
@@ -121,15 +149,26 @@ int StandardPowerSaveItem(int value, const std::vector<std::string>& items) {
 int KalorPowerSaveItem(int value, const std::vector<std::string>& items) {
     int rule = 3;
     switch (value) {
-    case 3: rule = 0; break;
-    case 4: rule = 1; break;
+    case 3:
+        rule = 0;
+        break;
+    case 4:
+        rule = 1;
+        break;
     case 1:
-    case 6: rule = 2; break;
-    case 8: rule = 4; break;
-    case 5: rule = 7; break;
-    default: break;
+    case 6:
+        rule = 2;
+        break;
+    case 8:
+        rule = 4;
+        break;
+    case 5:
+        rule = 7;
+        break;
+    default:
+        break;
     }
     return MatchPowerSaveItem(value, rule, items);
 }
 
-}  // namespace tav
+} // namespace tav

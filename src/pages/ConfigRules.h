@@ -19,7 +19,7 @@ inline constexpr uint32_t kCfgFlagPostScript = 0x20000000;
 
 // One entry of the emulation list: a [STR_CFG] key of the language file, or a fixed text.
 struct EmulationItem {
-    std::string langKey;  // empty for a fixed text
+    std::string langKey; // empty for a fixed text
     std::string fixedText;
     bool operator==(const EmulationItem&) const = default;
 };
@@ -57,4 +57,4 @@ std::vector<std::string> PowerSaveItems(const AppContext& ctx);
 int StandardPowerSaveItem(int value, const std::vector<std::string>& items);
 int KalorPowerSaveItem(int value, const std::vector<std::string>& items);
 
-}  // namespace tav
+} // namespace tav

@@ -17,12 +17,23 @@ namespace {
 const char* const kTraySections[] = {"Tray1", "Tray2", "Tray3"};
 const char* const kGetTraySections[] = {"GetTray1", "GetTray2", "GetTray3"};
 
-}  // namespace
+} // namespace
 
 CJobTab::CJobTab(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5017, parent) {
-    SetHelpTable({{8002, 139074}, {6016, 139074}, {8007, 139079}, {6020, 139079}, {8030, 139102},
-                  {6018, 139102}, {8037, 139109}, {6019, 139109}, {8043, 139115}, {6022, 139115},
-                  {8047, 139119}, {6024, 139119}, {8051, 139123}, {6026, 139123}});
+    SetHelpTable({{8002, 139074},
+                  {6016, 139074},
+                  {8007, 139079},
+                  {6020, 139079},
+                  {8030, 139102},
+                  {6018, 139102},
+                  {8037, 139109},
+                  {6019, 139109},
+                  {8043, 139115},
+                  {6022, 139115},
+                  {8047, 139119},
+                  {6024, 139119},
+                  {8051, 139123},
+                  {6026, 139123}});
 }
 
 void CJobTab::OnInitDialog() {
@@ -37,7 +48,8 @@ void CJobTab::OnInitDialog() {
 
     const bool kalor = m_ctx.IsKalor();
     int line = 0;
-    auto row = [&](int labelId, const char* labelKey, int controlId, QWidget* control, const char* switchKey) {
+    auto row = [&](int labelId, const char* labelKey, int controlId, QWidget* control,
+                   const char* switchKey) {
         auto* label = AddControl(labelId, new QLabel(LangText("JOB", labelKey, 63), this));
         AddControl(controlId, control);
         label->setBuddy(control);
@@ -57,10 +69,12 @@ void CJobTab::OnInitDialog() {
     };
     m_densityList = list();
     m_paperTypeList = list();
-    for (auto& l : m_trayLists) l = list();
+    for (auto& l : m_trayLists)
+        l = list();
     m_imageQualityList = list();
     m_timeoutEdit = new QLineEdit(this);
-    m_timeoutEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_timeoutEdit));
+    m_timeoutEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_timeoutEdit));
     m_timeoutEdit->setMaxLength(TimeoutMaxChars(m_ctx));
     m_timeoutEdit->setFixedWidth(72);
     m_timeoutEdit->setAlignment(Qt::AlignRight);
@@ -112,7 +126,8 @@ void CJobTab::LoadFromSettings() {
     m_smet = s.smet;
     m_paperType = PaperTypePosition(m_ctx, "GetTray1", s.paperType);
     const uint8_t trays[] = {s.tray1PaperType, s.tray2PaperType, s.tray3PaperType};
-    for (size_t t = 0; t < 3; ++t) m_tray[t] = PaperTypePosition(m_ctx, kGetTraySections[t], trays[t]);
+    for (size_t t = 0; t < 3; ++t)
+        m_tray[t] = PaperTypePosition(m_ctx, kGetTraySections[t], trays[t]);
     m_timeoutText = std::to_string(s.timeout);
     m_imageQuality = ImageQualityPosition(s.ret);
     m_imageQualityApplied = m_imageQuality;
@@ -123,7 +138,8 @@ void CJobTab::LoadFromSettings() {
 void CJobTab::PutControls() {
     SetListIndex(m_densityList, m_density);
     SetListIndex(m_paperTypeList, m_paperType);
-    for (size_t t = 0; t < 3; ++t) SetListIndex(m_trayLists[t], m_tray[t]);
+    for (size_t t = 0; t < 3; ++t)
+        SetListIndex(m_trayLists[t], m_tray[t]);
     SetListIndex(m_imageQualityList, m_imageQuality);
     SetListIndex(m_smetList, m_smet);
     m_timeoutEdit->setText(FromStd(m_timeoutText));
@@ -132,7 +148,8 @@ void CJobTab::PutControls() {
 void CJobTab::ReadControls() {
     m_density = m_densityList->currentIndex();
     m_paperType = m_paperTypeList->currentIndex();
-    for (size_t t = 0; t < 3; ++t) m_tray[t] = m_trayLists[t]->currentIndex();
+    for (size_t t = 0; t < 3; ++t)
+        m_tray[t] = m_trayLists[t]->currentIndex();
     m_imageQuality = m_imageQualityList->currentIndex();
     m_smet = m_smetList->currentIndex();
     m_timeoutText = m_timeoutEdit->text().toStdString();
@@ -175,4 +192,4 @@ void CJobTab::OnTimeout() {
     m_timeoutEdit->setText(FromStd(m_timeoutText));
 }
 
-}  // namespace tav
+} // namespace tav

@@ -13,7 +13,7 @@ namespace tav {
 
 class CJobTab : public TavPage {
     Q_OBJECT
-public:
+  public:
     explicit CJobTab(AppContext& ctx, QWidget* parent = nullptr);
 
     void LoadFromSettings() override;
@@ -22,11 +22,11 @@ public:
     // The focus-loss handler of the timeout edit.
     void OnTimeout();
 
-protected:
+  protected:
     void OnInitDialog() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void PutControls();
     void ReadControls();
     void ApplyJobSettings();
@@ -48,4 +48,4 @@ private:
     QLineEdit* m_timeoutEdit = nullptr;
 };
 
-}  // namespace tav
+} // namespace tav

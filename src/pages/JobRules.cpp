@@ -28,7 +28,8 @@ const std::array<PaperTypeEntry, 15>& PaperTypeEntries() {
 std::vector<std::string> PaperTypeListKeys(const AppContext& ctx, const char* section, bool paperTypeList) {
     std::vector<std::string> keys;
     for (const PaperTypeEntry& e : PaperTypeEntries())
-        if (ctx.ConfigFlag(section, e.gateKey)) keys.emplace_back(paperTypeList ? e.paperTextKey : e.trayTextKey);
+        if (ctx.ConfigFlag(section, e.gateKey))
+            keys.emplace_back(paperTypeList ? e.paperTextKey : e.trayTextKey);
     return keys;
 }
 
@@ -40,7 +41,9 @@ int PaperTypePosition(const AppContext& ctx, const char* getSection, int code) {
     return ctx.ConfigInt(getSection, std::to_string(code), 0);
 }
 
-bool IsPaperTypeCode(int code) { return code >= 0 && code < static_cast<int>(PaperTypeEntries().size()); }
+bool IsPaperTypeCode(int code) {
+    return code >= 0 && code < static_cast<int>(PaperTypeEntries().size());
+}
 
 int TimeoutLimit(const AppContext& ctx) {
     // "0", a missing key and anything that is not a positive number all mean the default; a
@@ -50,7 +53,9 @@ int TimeoutLimit(const AppContext& ctx) {
     return limit > 0xFFFF ? 0xFFFF : limit;
 }
 
-int TimeoutMaxChars(const AppContext& ctx) { return ctx.ConfigInt("JOB", "LimitTime", 0) >= 1000 ? 4 : 3; }
+int TimeoutMaxChars(const AppContext& ctx) {
+    return ctx.ConfigInt("JOB", "LimitTime", 0) >= 1000 ? 4 : 3;
+}
 
 uint16_t ClampTimeout(const std::string& text, int limit) {
     // The integer as the field holds it (leading digits), taken as 16 bits.
@@ -64,8 +69,12 @@ uint16_t ClampTimeout(const std::string& text, int limit) {
     return value;
 }
 
-int ImageQualityPosition(uint8_t ret) { return ret == 3 ? 2 : ret; }
+int ImageQualityPosition(uint8_t ret) {
+    return ret == 3 ? 2 : ret;
+}
 
-uint8_t RetForImageQuality(int position) { return position == 2 ? 3 : static_cast<uint8_t>(position); }
+uint8_t RetForImageQuality(int position) {
+    return position == 2 ? 3 : static_cast<uint8_t>(position);
+}
 
-}  // namespace tav
+} // namespace tav

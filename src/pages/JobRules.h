@@ -12,9 +12,9 @@
 namespace tav {
 
 struct PaperTypeEntry {
-    const char* gateKey;       // in the list's section of the configuration file
-    const char* trayTextKey;   // [STR_JOB] text of a tray list
-    const char* paperTextKey;  // [STR_JOB] text of the paper type list
+    const char* gateKey;      // in the list's section of the configuration file
+    const char* trayTextKey;  // [STR_JOB] text of a tray list
+    const char* paperTextKey; // [STR_JOB] text of the paper type list
 };
 // The fifteen entries in their fixed order.
 const std::array<PaperTypeEntry, 15>& PaperTypeEntries();
@@ -40,4 +40,4 @@ uint16_t ClampTimeout(const std::string& text, int limit);
 int ImageQualityPosition(uint8_t ret);
 uint8_t RetForImageQuality(int position);
 
-}  // namespace tav
+} // namespace tav

@@ -13,10 +13,14 @@
 namespace tav {
 
 // Selects item i, or nothing when i is not an item of the list.
-inline void SetListIndex(QComboBox* list, int i) { list->setCurrentIndex(i >= 0 && i < list->count() ? i : -1); }
+inline void SetListIndex(QComboBox* list, int i) {
+    list->setCurrentIndex(i >= 0 && i < list->count() ? i : -1);
+}
 
 // The checked button's id in the group, -1 when none is.
-inline int CheckedIndex(const QButtonGroup* group) { return group->checkedId(); }
+inline int CheckedIndex(const QButtonGroup* group) {
+    return group->checkedId();
+}
 
 // Checks button i of the group, or none when i is not one of its ids.
 inline void SetCheckedIndex(QButtonGroup* group, int i) {
@@ -33,7 +37,8 @@ inline void SetCheckedIndex(QButtonGroup* group, int i) {
 
 inline void FillList(QComboBox* list, const std::vector<std::string>& texts) {
     list->clear();
-    for (const std::string& t : texts) list->addItem(FromStd(t));
+    for (const std::string& t : texts)
+        list->addItem(FromStd(t));
 }
 
-}  // namespace tav
+} // namespace tav

@@ -15,14 +15,15 @@ using namespace settingspages;
 
 namespace {
 
-const char* const kLang =
-    "[COLOR]\nCustom Color=Custom Color\nPrinter Default=Printer Default\nManual Adjust=Manual Adjust\nCyan=Cyan\n"
-    "Magenta=Magenta\nYellow=Yellow\nBlack=Black\nCalibration=Calibration\nOff=Off\nAuto=Auto\nRun Now=Run Now\n"
-    "IDC_REGISTRATION=Automatic colour registration\n"
-    "[ABOUT]\nIDL_APPNAME_P=Panel\n[COMMON]\nIDS_STRING107=Port busy\n";
+const char* const kLang = "[COLOR]\nCustom Color=Custom Color\nPrinter Default=Printer Default\nManual "
+                          "Adjust=Manual Adjust\nCyan=Cyan\n"
+                          "Magenta=Magenta\nYellow=Yellow\nBlack=Black\nCalibration=Calibration\nOff="
+                          "Off\nAuto=Auto\nRun Now=Run Now\n"
+                          "IDC_REGISTRATION=Automatic colour registration\n"
+                          "[ABOUT]\nIDL_APPNAME_P=Panel\n[COMMON]\nIDS_STRING107=Port busy\n";
 
-const char* const kValues =
-    "[STR_COROR]\nIDS_CMYK_VALUE0=-2\nIDS_CMYK_VALUE1=-1\nIDS_CMYK_VALUE2=0\nIDS_CMYK_VALUE3=1\nIDS_CMYK_VALUE4=2\n";
+const char* const kValues = "[STR_COROR]\nIDS_CMYK_VALUE0=-2\nIDS_CMYK_VALUE1=-1\nIDS_CMYK_VALUE2=0\nIDS_"
+                            "CMYK_VALUE3=1\nIDS_CMYK_VALUE4=2\n";
 
 PrinterSettings Printer() {
     PrinterSettings s;
@@ -33,7 +34,7 @@ PrinterSettings Printer() {
 
 using Kind = RecordingUiHost::Kind;
 
-}  // namespace
+} // namespace
 
 TEST(ColorPage, ListsComeFromTheModelAndStorePositions) {
     Env env(std::string("[Color]\nCalibration =1\n") + kValues, kLang);
@@ -42,15 +43,17 @@ TEST(ColorPage, ListsComeFromTheModelAndStorePositions) {
     for (int id : {8152, 8153, 8154, 8155})
         EXPECT_EQ(Items(Ctl<QComboBox>(*page, id)), (QStringList{"-2", "-1", "0", "1", "2"})) << id;
     EXPECT_TRUE(Ctl<QRadioButton>(*page, 8150)->isChecked());
-    for (int id : {8152, 8153, 8154, 8155}) EXPECT_FALSE(page->Control(id)->isEnabled()) << id;
+    for (int id : {8152, 8153, 8154, 8155})
+        EXPECT_FALSE(page->Control(id)->isEnabled()) << id;
 
     Ctl<QRadioButton>(*page, 8151)->click();
     EXPECT_EQ(env.ctx.store.edited.customColor, 1);
-    for (int id : {8152, 8153, 8154, 8155}) EXPECT_TRUE(page->Control(id)->isEnabled()) << id;
+    for (int id : {8152, 8153, 8154, 8155})
+        EXPECT_TRUE(page->Control(id)->isEnabled()) << id;
     Choose(Ctl<QComboBox>(*page, 8152), 4);
     Choose(Ctl<QComboBox>(*page, 8153), 0);
     Choose(Ctl<QComboBox>(*page, 8154), 3);
-    Choose(Ctl<QComboBox>(*page, 8155), 2);  // "0" is position 2
+    Choose(Ctl<QComboBox>(*page, 8155), 2); // "0" is position 2
     const PrinterSettings& e = env.ctx.store.edited;
     EXPECT_EQ(e.cmykC, 4);
     EXPECT_EQ(e.cmykM, 0);
@@ -58,8 +61,9 @@ TEST(ColorPage, ListsComeFromTheModelAndStorePositions) {
     EXPECT_EQ(e.cmykK, 2);
     const auto lines = SentLines(env.ctx);
     const std::vector<std::string> head(lines.begin(), lines.begin() + 4);
-    EXPECT_EQ(head, (std::vector<std::string>{"@PJL DEFAULT CUSTOMCOLOR = CMYK\r\n", "@PJL DEFAULT CMYK_C = 4\r\n",
-                                              "@PJL DEFAULT CMYK_M = 0\r\n", "@PJL DEFAULT CMYK_Y = 3\r\n"}));
+    EXPECT_EQ(head,
+              (std::vector<std::string>{"@PJL DEFAULT CUSTOMCOLOR = CMYK\r\n", "@PJL DEFAULT CMYK_C = 4\r\n",
+                                        "@PJL DEFAULT CMYK_M = 0\r\n", "@PJL DEFAULT CMYK_Y = 3\r\n"}));
 }
 
 TEST(ColorPage, PrinterDefaultDisablesTheListsButTheirPositionsAreStillWritten) {
@@ -68,7 +72,7 @@ TEST(ColorPage, PrinterDefaultDisablesTheListsButTheirPositionsAreStillWritten) 
     s.customColor = 1;
     env.Report(s);
     auto page = env.Open<CColorTab>();
-    Ctl<QComboBox>(*page, 8153)->setCurrentIndex(4);  // shown, not chosen
+    Ctl<QComboBox>(*page, 8153)->setCurrentIndex(4); // shown, not chosen
     EXPECT_EQ(env.ctx.store.edited.cmykM, 2);
     Ctl<QRadioButton>(*page, 8150)->click();
     EXPECT_EQ(env.ctx.store.edited.customColor, 0);
@@ -89,7 +93,8 @@ TEST(ColorPage, CalibrationRowIsBehindTheKeyWithTheBlank) {
         s.calibration = 2;
         env.Report(s);
         auto page = env.Open<CColorTab>();
-        for (int id : {6069, 8146, 8149}) EXPECT_TRUE(page->Control(id)->isVisibleTo(page.get())) << id;
+        for (int id : {6069, 8146, 8149})
+            EXPECT_TRUE(page->Control(id)->isVisibleTo(page.get())) << id;
         EXPECT_FALSE(page->Control(8060)->isVisibleTo(page.get()));
         // A reported 2 shows Auto, and writing back stores 1.
         EXPECT_TRUE(Ctl<QRadioButton>(*page, 8149)->isChecked());
@@ -105,14 +110,16 @@ TEST(ColorPage, CalibrationRowIsBehindTheKeyWithTheBlank) {
         Env env(std::string("[Color]\nCalibrationX=1\n") + kValues, kLang);
         env.Report(Printer());
         auto page = env.Open<CColorTab>();
-        for (int id : {6069, 8146, 8149, 8060}) EXPECT_FALSE(page->Control(id)->isVisibleTo(page.get())) << id;
+        for (int id : {6069, 8146, 8149, 8060})
+            EXPECT_FALSE(page->Control(id)->isVisibleTo(page.get())) << id;
         EXPECT_TRUE(page->Control(8158)->isVisibleTo(page.get()));
         EXPECT_EQ(Ctl<QLabel>(*page, 8159)->text(), "Automatic colour registration");
     }
 }
 
 TEST(ColorPage, MissingValuesGiveShorterListsAndOutOfRangeValuesAreKept) {
-    Env env("[STR_COROR]\nIDS_CMYK_VALUE0=-1\nIDS_CMYK_VALUE1=\nIDS_CMYK_VALUE5=0\nIDS_CMYK_VALUE10=1\n", kLang);
+    Env env("[STR_COROR]\nIDS_CMYK_VALUE0=-1\nIDS_CMYK_VALUE1=\nIDS_CMYK_VALUE5=0\nIDS_CMYK_VALUE10=1\n",
+            kLang);
     PrinterSettings s = Printer();
     s.customColor = 1;
     s.cmykY = 7;
@@ -141,7 +148,8 @@ TEST(ColorPage, RunNowSendsItsOneJobAndWaitsOneSecond) {
     EXPECT_EQ(env.ctx.store.edited, before);
     // One write, and the port held around the write and the wait.
     int writes = 0;
-    for (const auto& l : env.dev->LogLines()) writes += l.find("DeviceWrite(") != std::string::npos;
+    for (const auto& l : env.dev->LogLines())
+        writes += l.find("DeviceWrite(") != std::string::npos;
     EXPECT_EQ(writes, 1);
     const auto log = env.dev->LogLines();
     ASSERT_FALSE(log.empty());
@@ -191,7 +199,8 @@ TEST(ColorPage, LoadBeforeTheWindowAndHelp) {
     EXPECT_EQ(Ctl<QComboBox>(page, 8155)->currentIndex(), 4);
     EXPECT_TRUE(Ctl<QRadioButton>(page, 8151)->isChecked());
     EXPECT_TRUE(page.Control(8155)->isEnabled());
-    for (int id : {8146, 8149, 6069}) EXPECT_EQ(RightClickHelp(page, env.ui, page.Control(id)), 137141u) << id;
+    for (int id : {8146, 8149, 6069})
+        EXPECT_EQ(RightClickHelp(page, env.ui, page.Control(id)), 137141u) << id;
     for (int id : {8150, 8151, 8152, 8153, 8154, 8155, 6071, 6072, 6073, 6074})
         EXPECT_EQ(RightClickHelp(page, env.ui, page.Control(id)), 137142u) << id;
     EXPECT_EQ(page.HelpIdFor(8060), 137141u);

@@ -18,22 +18,29 @@ using namespace settingspages;
 namespace {
 
 const char* const kLang =
-    "[CONFIG]\nIDL_EMULATION=Emulation\nIDL_POWERSAVE=Power Save\nIDC_POWERSAVE_OFF=Off\nIDC_POWERSAVE_ON=On\n"
-    "IDC_JAMRECOVERY=Jam Recovery\nIDC_AUTOCONT=Auto Continue\nIDC_ECONOMODE=Toner Save\nIDC_AUTOCLEAN=Auto Clean\n"
+    "[CONFIG]\nIDL_EMULATION=Emulation\nIDL_POWERSAVE=Power "
+    "Save\nIDC_POWERSAVE_OFF=Off\nIDC_POWERSAVE_ON=On\n"
+    "IDC_JAMRECOVERY=Jam Recovery\nIDC_AUTOCONT=Auto Continue\nIDC_ECONOMODE=Toner Save\nIDC_AUTOCLEAN=Auto "
+    "Clean\n"
     "IDC_DARKTEXT=Dark Text\nIDC_ALTITUDE=High Altitude\nIDL_DUPLEX=Duplex\nIDC_DUPLEX_NONE=None\n"
-    "IDC_DUPLEX_LONG=Long Edge\nIDC_DUPLEX_SHORT=Short Edge\nIDC_STATIC_BPS=Baud Rate\nIDL_POWERSAVE_X=Sleep after\n"
+    "IDC_DUPLEX_LONG=Long Edge\nIDC_DUPLEX_SHORT=Short Edge\nIDC_STATIC_BPS=Baud Rate\nIDL_POWERSAVE_X=Sleep "
+    "after\n"
     "IDL_DUPLEX_X=2-Sided\nIDC_JAMRECOVERY_X=Jam Recovery Mode\nFast=Fast\nFull=Full\nOff=Off\n"
     "[STR_CFG]\nIDS_EMULATION0=Auto\nIDS_EMULATION1=PCL\nIDS_EMULATION2=KS5843\nIDS_EMULATION3=KSSM\n"
     "IDS_EMULATION4=KS5895\nIDS_EMULATION5=PostScript\nIDS_EMULATION6=Epson\n"
     "IDS_ALTITUDE0=Plain\nIDS_ALTITUDE1=High\nIDS_ALTITUDE2=Higher\nIDS_ALTITUDE3=Highest\n";
 
 const char* const kTimes =
-    "[STR_CONFIG]\nIDS_POWERSAVE_VALUE0=5\nIDS_POWERSAVE_VALUE1=10\nIDS_POWERSAVE_VALUE2=15\nIDS_POWERSAVE_VALUE3=30\n"
+    "[STR_CONFIG]\nIDS_POWERSAVE_VALUE0=5\nIDS_POWERSAVE_VALUE1=10\nIDS_POWERSAVE_VALUE2=15\nIDS_POWERSAVE_"
+    "VALUE3=30\n"
     "IDS_POWERSAVE_VALUE4=45\nIDS_POWERSAVE_VALUE5=60\nIDS_POWERSAVE_VALUE6=120\nIDS_POWERSAVE_VALUE7=240\n";
 
-const std::string kStandard = std::string("[Common]\nSTRING=ORB\n[Config]\nAutoCleanDrum=1\nAltitude=1\nDarkText=1\nDuplex=1\n") + kTimes;
+const std::string kStandard =
+    std::string("[Common]\nSTRING=ORB\n[Config]\nAutoCleanDrum=1\nAltitude=1\nDarkText=1\nDuplex=1\n") +
+    kTimes;
 
-constexpr uint32_t kEpson = 0x8000000, kPs = 0x20000000, kKs5843 = 0x100000, kKssm = 0x200000, kKs5895 = 0x400000;
+constexpr uint32_t kEpson = 0x8000000, kPs = 0x20000000, kKs5843 = 0x100000, kKssm = 0x200000,
+                   kKs5895 = 0x400000;
 
 PrinterSettings Printer(uint32_t flags) {
     PrinterSettings s;
@@ -46,7 +53,7 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-}  // namespace
+} // namespace
 
 TEST(ConfigPage, NonKoreanEpsonAndPostScriptPrinter) {
     Env env(kStandard, kLang);
@@ -55,7 +62,7 @@ TEST(ConfigPage, NonKoreanEpsonAndPostScriptPrinter) {
     auto page = env.Open<CConfigTab>();
     auto* list = Ctl<QComboBox>(*page, 8091);
     EXPECT_EQ(Items(list), (QStringList{"Auto", "PCL", "Epson", "IBM", "PostScript"}));
-    EXPECT_EQ(list->currentIndex(), 4);  // PERSONALITY 10 shows PostScript
+    EXPECT_EQ(list->currentIndex(), 4); // PERSONALITY 10 shows PostScript
 
     QSignalSpy followed(page.get(), &CConfigTab::EmulationChanged);
     Choose(list, 3);
@@ -100,10 +107,13 @@ TEST(ConfigPage, EmulationRoundTripsThroughTheListForSeveralPrinters) {
         bool korean;
         uint32_t flags;
         QStringList items;
-        std::vector<int> stored;  // PERSONALITY per item
+        std::vector<int> stored; // PERSONALITY per item
     };
     const Case cases[] = {
-        {true, kKs5843 | kKssm | kKs5895 | kPs, {"Auto", "PCL", "KS5843", "KSSM", "KS5895", "PostScript"}, {0, 1, 5, 6, 7, 10}},
+        {true,
+         kKs5843 | kKssm | kKs5895 | kPs,
+         {"Auto", "PCL", "KS5843", "KSSM", "KS5895", "PostScript"},
+         {0, 1, 5, 6, 7, 10}},
         {true, kKs5843 | kKs5895 | kPs, {"Auto", "PCL", "KS5843", "KS5895", "PostScript"}, {0, 1, 5, 7, 10}},
         {true, kKs5843 | kKssm, {"Auto", "PCL", "KS5843", "KSSM"}, {0, 1, 5, 6}},
         {true, kEpson | kPs, {"Auto", "PCL", "Epson", "IBM", "PostScript"}, {0, 1, 12, 12, 10}},
@@ -205,7 +215,8 @@ TEST(ConfigPage, PowerSaveStandard) {
 
 TEST(ConfigPage, PowerSaveOnAModelWithItsOwnTimes) {
     Env env("[STR_CONFIG]\nIDS_POWERSAVE_VALUE0=15\nIDS_POWERSAVE_VALUE1=30\nIDS_POWERSAVE_VALUE2=60\n"
-            "IDS_POWERSAVE_VALUE3=90\n", kLang);
+            "IDS_POWERSAVE_VALUE3=90\n",
+            kLang);
     env.Report(Printer(0));
     auto page = env.Open<CConfigTab>();
     auto* times = Ctl<QComboBox>(*page, 8024);
@@ -236,14 +247,18 @@ TEST(ConfigPage, SwitchesShowAndHideControls) {
         EXPECT_TRUE(Ctl<QGroupBox>(*page, 6067)->isVisibleTo(page.get()));
         EXPECT_TRUE(Ctl<QRadioButton>(*page, 8144)->isEnabled());
         // The serial controls and Fast Print exist and stay hidden.
-        for (int id : {8092, 8094, 8119, 8140, 8031}) EXPECT_FALSE(page->Control(id)->isVisibleTo(page.get())) << id;
+        for (int id : {8092, 8094, 8119, 8140, 8031})
+            EXPECT_FALSE(page->Control(id)->isVisibleTo(page.get())) << id;
         EXPECT_FALSE(page->Control(8031)->isEnabled());
         EXPECT_EQ(Ctl<QGroupBox>(*page, 8140)->title(), "I/O");
-        EXPECT_EQ(Items(Ctl<QComboBox>(*page, 8092)),
-                  (QStringList{"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}));
+        EXPECT_EQ(
+            Items(Ctl<QComboBox>(*page, 8092)),
+            (QStringList{"300", "600", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}));
     }
     {
-        Env env(std::string("[Config]\nAltitude=1\nAltiPlain=1\nDuplex=1\nTonerSaveOff=1\n[STR_CONFIG]\nPOWERSAVE_OFF=1\n"), kLang);
+        Env env(std::string("[Config]\nAltitude=1\nAltiPlain=1\nDuplex=1\nTonerSaveOff=1\n[STR_CONFIG]"
+                            "\nPOWERSAVE_OFF=1\n"),
+                kLang);
         env.Report(Printer(0));
         auto page = env.Open<CConfigTab>();
         EXPECT_FALSE(Ctl<QCheckBox>(*page, 8035)->isVisibleTo(page.get()));
@@ -263,12 +278,14 @@ TEST(ConfigPage, SwitchesShowAndHideControls) {
         Env env("[Config]\nAltiPlain=1\n", kLang);
         env.Report(Printer(0x4));
         auto page = env.Open<CConfigTab>();
-        for (int id : {8135, 1188, 1189, 6067}) EXPECT_FALSE(page->Control(id)->isVisibleTo(page.get())) << id;
+        for (int id : {8135, 1188, 1189, 6067})
+            EXPECT_FALSE(page->Control(id)->isVisibleTo(page.get())) << id;
     }
 }
 
 TEST(ConfigPage, CheckBoxesWriteWhatChangedAndKeepHiddenValues) {
-    Env env(std::string("[Config]\nAutoCleanDrum=1\nAltitude=1\nDarkText=1\nTonerSaveOff=1\n") + kTimes, kLang);
+    Env env(std::string("[Config]\nAutoCleanDrum=1\nAltitude=1\nDarkText=1\nTonerSaveOff=1\n") + kTimes,
+            kLang);
     PrinterSettings s = Printer(0);
     s.economode = 1;
     s.baudRate = 5;
@@ -290,7 +307,7 @@ TEST(ConfigPage, CheckBoxesWriteWhatChangedAndKeepHiddenValues) {
     EXPECT_EQ(e.autoClean, 1);
     EXPECT_EQ(e.darkText, 1);
     EXPECT_EQ(e.altitude, 1);
-    EXPECT_EQ(e.economode, 1);  // hidden toner save keeps its value
+    EXPECT_EQ(e.economode, 1); // hidden toner save keeps its value
     EXPECT_EQ(e.baudRate, 5);
     EXPECT_EQ(e.robust, 1);
     const auto lines = SentLines(env.ctx);
@@ -347,7 +364,8 @@ TEST(ConfigPage, LoadBeforeTheWindowExistsOnlyFillsTheValues) {
     // An out-of-range duplex value checks no radio.
     env.ctx.store.edited.duplex = 7;
     page.LoadFromSettings();
-    for (int id : {8143, 8144, 8147}) EXPECT_FALSE(Ctl<QRadioButton>(page, id)->isChecked());
+    for (int id : {8143, 8144, 8147})
+        EXPECT_FALSE(Ctl<QRadioButton>(page, id)->isChecked());
 }
 
 TEST(ConfigPage, TextsAndHelp) {
@@ -369,7 +387,8 @@ TEST(ConfigPage, TextsAndHelp) {
 
 namespace {
 const std::string kKalor =
-    "[Common]\nSTRING=KALOR\n[STR_CONFIG]\nIDS_POWERSAVE_VALUE0=15\nIDS_POWERSAVE_VALUE1=30\nIDS_POWERSAVE_VALUE2=60\n"
+    "[Common]\nSTRING=KALOR\n[STR_CONFIG]\nIDS_POWERSAVE_VALUE0=15\nIDS_POWERSAVE_VALUE1=30\nIDS_POWERSAVE_"
+    "VALUE2=60\n"
     "IDS_POWERSAVE_VALUE3=120\nIDS_POWERSAVE_VALUE4=240\nIDS_POWERSAVE_VALUE5=5\nIDS_POWERSAVE_VALUE6=10\n"
     "IDS_POWERSAVE_VALUE7=45\n";
 }
@@ -380,9 +399,17 @@ TEST(ConfigPageKalor, PowerSaveMapping) {
     auto page = env.Open<CConfigTabX>();
     auto* times = Ctl<QComboBox>(*page, 8097);
     EXPECT_EQ(Items(times), (QStringList{"15", "30", "60", "120", "240", "5", "10", "45"}));
-    const std::pair<int, int> shown[] = {{3, 0}, {4, 1}, {6, 2}, {8, 4}, {5, 7}, {7, 3}, {0, 3}, {99, 3},
+    const std::pair<int, int> shown[] = {{3, 0},
+                                         {4, 1},
+                                         {6, 2},
+                                         {8, 4},
+                                         {5, 7},
+                                         {7, 3},
+                                         {0, 3},
+                                         {99, 3},
                                          // the table's items for 1 and 2 show other times
-                                         {1, 5}, {2, 6}};
+                                         {1, 5},
+                                         {2, 6}};
     for (auto [value, item] : shown) {
         env.ctx.store.edited.powerSave = static_cast<uint8_t>(value);
         page->LoadFromSettings();

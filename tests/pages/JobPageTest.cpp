@@ -14,22 +14,30 @@ using namespace settingspages;
 namespace {
 
 const char* const kLang =
-    "[JOB]\nIDL_DENSITY=Toner Density\nIDL_DENSITY_X=Print Density\nIDL_PAPERTYPE=Paper Type\nIDL_TRAY1=Tray 1\n"
+    "[JOB]\nIDL_DENSITY=Toner Density\nIDL_DENSITY_X=Print Density\nIDL_PAPERTYPE=Paper Type\nIDL_TRAY1=Tray "
+    "1\n"
     "IDL_TRAY2=Tray 2\nIDL_TRAY3=Tray 3\nIDL_RET=Image Quality\nIDL_TIMEOUT=Job Timeout\n"
-    "[STR_JOB]\nIDS_TONERDENSITY0=Light\nIDS_TONERDENSITY1=Medium\nIDS_TONERDENSITY2=Dark\nIDS_RET0=Enhanced\n"
-    "IDS_RET1=Normal\nIDS_RET2=Gray\nPrinter Default=Printer Default\nPlain Paper=Plain\nThick=Thick\nThin=Thin\n"
+    "[STR_JOB]\nIDS_TONERDENSITY0=Light\nIDS_TONERDENSITY1=Medium\nIDS_TONERDENSITY2=Dark\nIDS_RET0="
+    "Enhanced\n"
+    "IDS_RET1=Normal\nIDS_RET2=Gray\nPrinter Default=Printer Default\nPlain "
+    "Paper=Plain\nThick=Thick\nThin=Thin\n"
     "Bond=Bond\nColored=Colored\nCard Stock=Card Stock\nLabels=Labels\nTransparency=Transparency\n"
     "Envelope=Envelope\nPreprinted=Preprinted\nLetterhead=Letterhead\nCotton=Cotton\nSpecial=Special\n"
     "Recycled=Recycled\nPersonal Check=Check\n3M Decal=Decal\n";
 
-std::string AllRows() { return "[JOB]\nToner=1\nPaperType=1\nTray1=1\nTray2=1\nTray3=1\nImageQuality=1\nTimeOut=1\n"; }
+std::string AllRows() {
+    return "[JOB]\nToner=1\nPaperType=1\nTray1=1\nTray2=1\nTray3=1\nImageQuality=1\nTimeOut=1\n";
+}
 
 std::string FullSection(const char* name, const char* getName) {
-    std::string s = std::string("[") + name + "]\nOFF=1\nNormal=1\nThick=1\nThin=1\nBond=1\nColor=1\nCARD=1\nLabel=1\n"
+    std::string s = std::string("[") + name +
+                    "]\nOFF=1\nNormal=1\nThick=1\nThin=1\nBond=1\nColor=1\nCARD=1\nLabel=1\n"
                     "Ohp=1\nEnv=1\nUsed=1\nCotton=1\nRecycled=1\nCHECK=1\n3MDECAL=1\n";
-    for (int i = 0; i < 15; ++i) s += std::to_string(i) + "=" + std::to_string(i) + "\n";
+    for (int i = 0; i < 15; ++i)
+        s += std::to_string(i) + "=" + std::to_string(i) + "\n";
     s += std::string("[") + getName + "]\n";
-    for (int i = 0; i < 15; ++i) s += std::to_string(i) + "=" + std::to_string(i) + "\n";
+    for (int i = 0; i < 15; ++i)
+        s += std::to_string(i) + "=" + std::to_string(i) + "\n";
     return s;
 }
 
@@ -56,7 +64,7 @@ PrinterSettings Printer() {
     return s;
 }
 
-}  // namespace
+} // namespace
 
 TEST(JobPage, ListsAndRows) {
     Env env(Model(), kLang);
@@ -73,7 +81,8 @@ TEST(JobPage, ListsAndRows) {
     EXPECT_EQ(paper[12], "Recycled");
     EXPECT_EQ(tray1[11], "Letterhead");
     EXPECT_EQ(tray1[12], "Special");
-    EXPECT_EQ(Items(Ctl<QComboBox>(*page, 8047)), (QStringList{"Printer Default", "Plain", "Thick", "Thin", "Labels"}));
+    EXPECT_EQ(Items(Ctl<QComboBox>(*page, 8047)),
+              (QStringList{"Printer Default", "Plain", "Thick", "Thin", "Labels"}));
     // Not the OEM brand: two image quality entries.
     EXPECT_EQ(Items(Ctl<QComboBox>(*page, 8037)), (QStringList{"Enhanced", "Normal"}));
     for (int id : {6016, 8002, 6018, 8030, 6022, 8043, 6024, 8047, 6026, 8051, 6019, 8037, 6020, 8007})
@@ -87,7 +96,8 @@ TEST(JobPage, ListsAndRows) {
     auto p2 = few.Open<CJobTab>();
     for (int id : {6016, 8002, 6018, 8030, 6022, 8043, 6026, 8051, 6019, 8037})
         EXPECT_FALSE(p2->Control(id)->isVisibleTo(p2.get())) << id;
-    for (int id : {6024, 8047, 6020, 8007}) EXPECT_TRUE(p2->Control(id)->isVisibleTo(p2.get())) << id;
+    for (int id : {6024, 8047, 6020, 8007})
+        EXPECT_TRUE(p2->Control(id)->isVisibleTo(p2.get())) << id;
 }
 
 TEST(JobPage, ShorterTray2ListMapsOnlyThroughItsOwnSections) {
@@ -97,7 +107,7 @@ TEST(JobPage, ShorterTray2ListMapsOnlyThroughItsOwnSections) {
     env.Report(s);
     auto page = env.Open<CJobTab>();
     auto* tray2 = Ctl<QComboBox>(*page, 8047);
-    EXPECT_EQ(tray2->currentIndex(), 4);  // code 7 through GetTray2
+    EXPECT_EQ(tray2->currentIndex(), 4); // code 7 through GetTray2
     EXPECT_EQ(Ctl<QComboBox>(*page, 8043)->currentIndex(), 1);
     Choose(tray2, 3);
     EXPECT_EQ(env.ctx.store.edited.tray2PaperType, 3);
@@ -159,8 +169,8 @@ TEST(JobPage, ACodeTheModelCannotShowIsKept) {
                 "[Tray3]\nOFF=1\nNormal=1\n0=0\n1=1\n[GetTray3]\n0=0\n1=1\n13=6\n",
             kLang);
     PrinterSettings s = Printer();
-    s.tray2PaperType = 13;  // GetTray2 has no key 13: position 0
-    s.tray3PaperType = 13;  // GetTray3 puts it past the end of a two-entry list
+    s.tray2PaperType = 13; // GetTray2 has no key 13: position 0
+    s.tray3PaperType = 13; // GetTray3 puts it past the end of a two-entry list
     env.Report(s);
     auto page = env.Open<CJobTab>();
     EXPECT_EQ(Ctl<QComboBox>(*page, 8047)->currentIndex(), 0);
@@ -224,7 +234,7 @@ TEST(JobPage, Timeout) {
     EXPECT_EQ(env.ctx.store.edited.timeout, 15);
     edit->setText("0");
     FocusOut(edit);
-    EXPECT_EQ(env.ctx.store.edited.timeout, 0);  // no lower bound
+    EXPECT_EQ(env.ctx.store.edited.timeout, 0); // no lower bound
     edit->setText("120");
     FocusOut(edit);
     const auto lines = SentLines(env.ctx);
@@ -262,6 +272,7 @@ TEST(JobPage, LoadBeforeTheWindowAndHelp) {
                                              {8030, 139102}, {6018, 139102}, {8037, 139109}, {6019, 139109},
                                              {8043, 139115}, {6022, 139115}, {8047, 139119}, {6024, 139119},
                                              {8051, 139123}, {6026, 139123}};
-    for (auto [id, topic] : help) EXPECT_EQ(RightClickHelp(page, env.ui, page.Control(id)), topic) << id;
+    for (auto [id, topic] : help)
+        EXPECT_EQ(RightClickHelp(page, env.ui, page.Control(id)), topic) << id;
     EXPECT_EQ(page.PopupHelpAt(QPoint(page.width() - 2, page.height() - 2)), 0u);
 }

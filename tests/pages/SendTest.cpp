@@ -18,21 +18,23 @@ using namespace settingspages;
 namespace {
 
 std::string Model() {
-    std::string m =
-        "[Common]\nSTRING=ORB\nDeviceID=s\n[Config]\nDuplex=1\nAltitude=1\n"
-        "[STR_CONFIG]\nIDS_POWERSAVE_VALUE0=5\nIDS_POWERSAVE_VALUE1=10\nIDS_POWERSAVE_VALUE2=15\n"
-        "IDS_POWERSAVE_VALUE3=30\nIDS_POWERSAVE_VALUE4=45\nIDS_POWERSAVE_VALUE5=60\nIDS_POWERSAVE_VALUE6=120\n"
-        "IDS_POWERSAVE_VALUE7=240\n"
-        "[JOB]\nToner=1\nPaperType=1\nTray1=1\nTray2=1\nTray3=1\nImageQuality=1\nTimeOut=1\n"
-        "[STR_COROR]\nIDS_CMYK_VALUE0=-2\nIDS_CMYK_VALUE1=-1\nIDS_CMYK_VALUE2=0\nIDS_CMYK_VALUE3=1\nIDS_CMYK_VALUE4=2\n";
+    std::string m = "[Common]\nSTRING=ORB\nDeviceID=s\n[Config]\nDuplex=1\nAltitude=1\n"
+                    "[STR_CONFIG]\nIDS_POWERSAVE_VALUE0=5\nIDS_POWERSAVE_VALUE1=10\nIDS_POWERSAVE_VALUE2=15\n"
+                    "IDS_POWERSAVE_VALUE3=30\nIDS_POWERSAVE_VALUE4=45\nIDS_POWERSAVE_VALUE5=60\nIDS_"
+                    "POWERSAVE_VALUE6=120\n"
+                    "IDS_POWERSAVE_VALUE7=240\n"
+                    "[JOB]\nToner=1\nPaperType=1\nTray1=1\nTray2=1\nTray3=1\nImageQuality=1\nTimeOut=1\n"
+                    "[STR_COROR]\nIDS_CMYK_VALUE0=-2\nIDS_CMYK_VALUE1=-1\nIDS_CMYK_VALUE2=0\nIDS_CMYK_VALUE3="
+                    "1\nIDS_CMYK_VALUE4=2\n";
     for (const char* t : {"1", "2", "3"}) {
-        m += std::string("[Tray") + t + "]\nOFF=1\nNormal=1\nThick=1\nThin=1\nLabel=1\n0=0\n1=1\n2=2\n3=3\n4=7\n";
+        m += std::string("[Tray") + t +
+             "]\nOFF=1\nNormal=1\nThick=1\nThin=1\nLabel=1\n0=0\n1=1\n2=2\n3=3\n4=7\n";
         m += std::string("[GetTray") + t + "]\n0=0\n1=1\n2=2\n3=3\n7=4\n";
     }
     return m;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Send, ChangesOnAllThreePagesGoOutInTheUploadOrder) {
     Env env(Model());

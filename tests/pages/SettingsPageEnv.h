@@ -13,25 +13,17 @@
 #include <string>
 
 #include "FakeDev.h"
+#include "PageFixture.h"
 #include "pages/TavPage.h"
 #include "pjl/AppContext.h"
 #include "pjl/Upload.h"
 
 namespace settingspages {
 
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "settings_pages_test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: at exit Qt's own statics may already be gone, and a QApplication torn
-    // down after them crashes the test process after every test has passed.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 struct Env {
     explicit Env(const std::string& config, const std::string& lang = {}) {
-        App();
+        tavtest::QtApp();
         SetConfig(config);
         home.Write("EN.ini", lang);
         ctx.cfg.langFilePath = home.dir + "EN.ini";
@@ -48,8 +40,7 @@ struct Env {
         ctx.store.reported = s;
         ctx.store.edited = s;
     }
-    template <typename Page>
-    std::unique_ptr<Page> Open() {
+    template <typename Page> std::unique_ptr<Page> Open() {
         auto page = std::make_unique<Page>(ctx);
         page->EnsureCreated();
         return page;
@@ -61,8 +52,7 @@ struct Env {
     std::unique_ptr<tavtest::FakeDev> dev;
 };
 
-template <typename W>
-W* Ctl(const tav::TavPage& page, int id) {
+template <typename W> W* Ctl(const tav::TavPage& page, int id) {
     W* w = qobject_cast<W*>(page.Control(id));
     if (!w) ADD_FAILURE() << "no control " << id << " of that kind";
     return w;
@@ -76,14 +66,16 @@ inline void Choose(QComboBox* list, int i) {
 
 inline QStringList Items(const QComboBox* list) {
     QStringList out;
-    for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
+    for (int i = 0; i < list->count(); ++i)
+        out << list->itemText(i);
     return out;
 }
 
 // The lines Send would write now, each with its CR LF.
 inline std::vector<std::string> SentLines(tav::AppContext& ctx) {
     std::vector<std::string> lines = tav::ComposeSettingsLines(ctx);
-    for (std::string& l : lines) l += "\r\n";
+    for (std::string& l : lines)
+        l += "\r\n";
     return lines;
 }
 
@@ -102,8 +94,9 @@ inline uint32_t RightClickHelp(tav::TavPage& page, tav::RecordingUiHost& ui, QWi
     const uint32_t shown = page.PopupHelpAt(at);
     page.hide();
     for (const auto& e : ui.events)
-        if (e.kind == tav::RecordingUiHost::Kind::PopupHelp && e.ms != shown) ADD_FAILURE() << "help id disagrees";
+        if (e.kind == tav::RecordingUiHost::Kind::PopupHelp && e.ms != shown)
+            ADD_FAILURE() << "help id disagrees";
     return shown;
 }
 
-}  // namespace settingspages
+} // namespace settingspages

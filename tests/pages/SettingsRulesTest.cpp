@@ -13,7 +13,8 @@ namespace {
 
 std::vector<std::string> Names(const std::vector<EmulationItem>& items) {
     std::vector<std::string> out;
-    for (const auto& i : items) out.push_back(i.langKey.empty() ? i.fixedText : i.langKey);
+    for (const auto& i : items)
+        out.push_back(i.langKey.empty() ? i.fixedText : i.langKey);
     return out;
 }
 
@@ -29,7 +30,7 @@ struct RulesTest : ::testing::Test {
     AppContext ctx{ui};
 };
 
-}  // namespace
+} // namespace
 
 TEST(EmulationList, ItemsFollowLanguageAndCapabilityBits) {
     using V = std::vector<std::string>;
@@ -44,7 +45,8 @@ TEST(EmulationList, ItemsFollowLanguageAndCapabilityBits) {
     EXPECT_EQ(Names(EmulationItems(true, kCfgFlagEpson | kCfgFlagKssm)),
               (V{"IDS_EMULATION0", "IDS_EMULATION1", "IDS_EMULATION6", "IBM"}));
     // Korean bits on a non-Korean language give no Korean items.
-    EXPECT_EQ(Names(EmulationItems(false, kKoreanAll)), (V{"IDS_EMULATION0", "IDS_EMULATION1", "IDS_EMULATION5"}));
+    EXPECT_EQ(Names(EmulationItems(false, kKoreanAll)),
+              (V{"IDS_EMULATION0", "IDS_EMULATION1", "IDS_EMULATION5"}));
 }
 
 TEST(EmulationList, ChoosingStoresTheTableValues) {
@@ -87,7 +89,7 @@ TEST(EmulationList, StoredValuesShowTheirItem) {
     EXPECT_EQ(EmulationItemFor({12, 1}, false, epsonPs), 3);
     EXPECT_EQ(EmulationItemFor({12, 0}, false, epsonPs), 2);
     EXPECT_EQ(EmulationItemFor({1, 0}, false, epsonPs), 1);
-    EXPECT_EQ(EmulationItemFor({9, 0}, false, epsonPs), 9);  // outside the list: nothing shown
+    EXPECT_EQ(EmulationItemFor({9, 0}, false, epsonPs), 9); // outside the list: nothing shown
     EXPECT_EQ(EmulationItemFor({5, 0}, true, kKoreanAll), 2);
     EXPECT_EQ(EmulationItemFor({6, 0}, true, kKoreanAll), 3);
     EXPECT_EQ(EmulationItemFor({7, 0}, true, kKoreanAll), 4);
@@ -115,7 +117,8 @@ TEST(EmulationList, EveryItemRoundTripsForEveryBitCombination) {
 
 TEST(PowerSave, TextsAndItems) {
     const std::vector<std::string> canonical = {"5", "10", "15", "30", "45", "60", "120", "240"};
-    for (int v = 1; v <= 8; ++v) EXPECT_EQ(PowerSaveFromText(canonical[size_t(v - 1)]), v);
+    for (int v = 1; v <= 8; ++v)
+        EXPECT_EQ(PowerSaveFromText(canonical[size_t(v - 1)]), v);
     EXPECT_EQ(PowerSaveFromText("7"), 0);
     EXPECT_EQ(PowerSaveFromText("5 "), 0);
     EXPECT_EQ(StandardPowerSaveItem(1, canonical), 0);
@@ -154,8 +157,10 @@ TEST_F(RulesTest, PaperTypeListsAreGatedPerSectionWithTheirOwnTextKeys) {
     Config("[Tray1]\nOFF=1\nNormal=1\nCotton=1\nRecycled=1\n3MDECAL=1\nThick=0\n"
            "[Tray2]\nnormal=1\nLabel=1\nEnv=yes\n");
     using V = std::vector<std::string>;
-    EXPECT_EQ(PaperTypeListKeys(ctx, "Tray1", false), (V{"Printer Default", "Plain Paper", "Letterhead", "Special", "3M Decal"}));
-    EXPECT_EQ(PaperTypeListKeys(ctx, "Tray1", true), (V{"Printer Default", "Plain Paper", "Cotton", "Recycled", "3M Decal"}));
+    EXPECT_EQ(PaperTypeListKeys(ctx, "Tray1", false),
+              (V{"Printer Default", "Plain Paper", "Letterhead", "Special", "3M Decal"}));
+    EXPECT_EQ(PaperTypeListKeys(ctx, "Tray1", true),
+              (V{"Printer Default", "Plain Paper", "Cotton", "Recycled", "3M Decal"}));
     EXPECT_EQ(PaperTypeListKeys(ctx, "Tray2", false), (V{"Plain Paper", "Labels"}));
     EXPECT_TRUE(PaperTypeListKeys(ctx, "Tray3", false).empty());
 }
