@@ -356,9 +356,13 @@ const std::map<std::string, Handler>& DefaultTable() {
         {"AUTOWRAP", Enum(41, kOnOff)},
         {"AUTOCR", Enum(42, kAutoCr)},
         {"RESOLUTION",
-         [](Ctx& c, const std::string& v) {
-             return StoreEnum(c, 53, {c.model.resolution == ResolutionNames::Short ? &kResolutionShort : &kResolutionFull},
-                              v);
+         [](Ctx& c, const std::string& v) -> std::string {
+             // A model without 300 dpi refuses that word but still reports the full code, so
+             // the panel's short list (one below the code) lines up with what it reads back.
+             if (c.model.resolution == ResolutionNames::Short &&
+                 TableIndex(kResolutionShort, v) < 0)
+                 return "not a value of this model";
+             return StoreEnum(c, 53, {&kResolutionFull}, v);
          }},
         {"IMAGEQUALITY",
          [](Ctx& c, const std::string& v) -> std::string {

@@ -1,64 +1,48 @@
 #!/usr/bin/env bash
 # Screenshots of nux against the simulator, on the offscreen platform:
-#   build/screenshots/nux-normal.png   the display after Menu was pressed
-#   build/screenshots/nux-pressed.png  the Enter key held down
-# Usage: tools/screenshots-nux.sh [BUILD_DIR]   (the lead's tools/screenshots.sh may call it)
+#   <build>/screenshots/nux-normal.png   the display after Menu was pressed
+#   <build>/screenshots/nux-pressed.png  the same with the Enter key held down
+# Usage: tools/screenshots-nux.sh [BUILD_DIR]   (tools/screenshots.sh calls it last)
 set -euo pipefail
-
-build=$(cd "${1:-build}" && pwd)
-bin="$build/bin"
-out="$build/screenshots"
-profile="${NUX_PROFILE:-$bin/profiles/mono-pcl.ini}"
-for f in "$bin/nux" "$bin/tavsim" "$bin/libqvdevm.so" "$profile"; do
-  [ -e "$f" ] || { echo "screenshots-nux: missing $f (build first)" >&2; exit 1; }
+BUILD=$(cd "${1:-build}" && pwd)
+BIN=$BUILD/bin
+OUT=$BUILD/screenshots
+PROFILE=${NUX_PROFILE:-$BIN/profiles/mono-pcl.ini}
+. "$(dirname "$0")/simctl.sh"
+for f in "$BIN/nux" "$BIN/tavsim" "$BIN/libqvdevm.so" "$PROFILE"; do
+    [ -e "$f" ] || { echo "screenshots-nux: missing $f (build first)" >&2; exit 1; }
 done
-mkdir -p "$out"
+mkdir -p "$OUT"
 
-work=$(mktemp -d /tmp/nux-shots-XXXXXX)
-chmod 700 "$work"
-sim_pid=""
-cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/nuxshots.XXXXXX")
+trap 'sim_stop; rm -rf "$WORK" "${SIM_DIR:-}"' EXIT
+mkdir -m 700 "$WORK/run" "$WORK/home"
+sim_start "$BIN" "$PROFILE"
 
-# The simulator on a free loopback port; it tells which one it took.
-"$bin/tavsim" --profile "$profile" --port 0 --log "$work/sim.jsonl" >"$work/sim.out" 2>"$work/sim.err" &
-sim_pid=$!
-port=""
-for _ in $(seq 1 200); do
-  port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/sim.out")
-  [ -n "$port" ] && break
-  kill -0 "$sim_pid" 2>/dev/null || { cat "$work/sim.err" >&2; exit 1; }
-  sleep 0.05
-done
-[ -n "$port" ] || { echo "screenshots-nux: tavsim did not start" >&2; exit 1; }
+# nux takes its device from comtav.ini in its program folder: a folder of its own, with the
+# model file and the device library beside it.
+ln -s "$BIN/libqvdevm.so" "$WORK/home/libqvdevm.so"
+printf '[DEVICE]\r\nVID=0x04e8\r\nPID=0x3f0c\r\nDID=tcp://127.0.0.1:%s\r\n[DEBUG]\r\nDEBUG=0\r\n' "$SIM_PORT" \
+    >"$WORK/home/comtav.ini"
 
-# A program folder of its own: the model file and the device library beside it.
-home="$work/home"
-mkdir -p "$home" "$work/run"
-chmod 700 "$work/run"
-ln -s "$bin/libqvdevm.so" "$home/libqvdevm.so"
-printf '[DEVICE]\r\nVID=0x04e8\r\nPID=0x3f0c\r\nDID=tcp://127.0.0.1:%s\r\n[DEBUG]\r\nDEBUG=0\r\n' "$port" >"$home/comtav.ini"
-
-cat >"$work/script" <<SCRIPT
+# The test entry of nux (see src/diagpanel/NuxScript.h): it clicks, grabs and exits by itself.
+cat >"$WORK/script" <<SCRIPT
 click 1000
 print
-grab $out/nux-normal.png
+grab $OUT/nux-normal.png
 hover 1002
 press 1002
-grab $out/nux-pressed.png
+grab $OUT/nux-pressed.png
 click 1
 SCRIPT
 
 status=0
-WINTAV32_HOME="$home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen NUX_TEST_SCRIPT="$work/script" \
-  TAV_DEBUG_FILE="$work/nux.log" timeout 60 "$bin/nux" || status=$?
-# Exit ends the program with the Exit button's id.
-if [ "$status" -ne 1 ]; then
-  echo "screenshots-nux: nux ended with $status" >&2
-  cat "$work/nux.log" >&2 2>/dev/null || true
-  exit 1
+WINTAV32_HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/run" QT_QPA_PLATFORM=offscreen \
+    NUX_TEST_SCRIPT="$WORK/script" TAV_DEBUG_FILE="$WORK/nux.log" timeout 60 "$BIN/nux" >"$WORK/out" || status=$?
+# Exit ends nux with the Exit button's id, 1.
+if [ "$status" -ne 1 ] || [ ! -s "$OUT/nux-normal.png" ] || [ ! -s "$OUT/nux-pressed.png" ]; then
+    echo "screenshots-nux: nux ended with $status" >&2
+    cat "$WORK/out" "$WORK/nux.log" >&2 2>/dev/null || true
+    exit 1
 fi
-echo "wrote $out/nux-normal.png $out/nux-pressed.png"
+echo "screenshots: nux ($(tr '\n' ' ' <"$WORK/out")) -> $OUT/nux-normal.png, $OUT/nux-pressed.png"

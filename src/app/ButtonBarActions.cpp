@@ -38,6 +38,8 @@ int ButtonBarActions::Default() {
     return Run([this] { return InitializePrinter(m_ctx); }, true);
 }
 
-void ButtonBarActions::Refresh() { LoadSettingsRecord(m_ctx); }
+void ButtonBarActions::Refresh() {
+    LoadSettingsRecord(m_ctx);
+}
 
-}  // namespace tav
+} // namespace tav

@@ -8,7 +8,7 @@
 namespace tav {
 
 class ButtonBarActions {
-public:
+  public:
     // refreshPages reloads every page (RefreshPages); it is called after a good Send or Default.
     ButtonBarActions(AppContext& ctx, std::function<void()> refreshPages);
 
@@ -20,7 +20,7 @@ public:
     // Parses what ReplyBuffer holds now, without a query and without reloading the pages.
     void Refresh();
 
-private:
+  private:
     // Runs job (UploadSettings or InitializePrinter) under the idle flag, the port and the wait cursor.
     int Run(const std::function<int()>& job, bool clearCustomPaper);
 
@@ -29,4 +29,4 @@ private:
     bool m_idle = true;
 };
 
-}  // namespace tav
+} // namespace tav

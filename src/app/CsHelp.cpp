@@ -32,7 +32,7 @@ bool TopicLine(std::string_view line, uint32_t& id, bool& isTopic) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::map<uint32_t, std::string> ParseCsHelp(std::string_view text) {
     std::map<uint32_t, std::string> topics;
@@ -48,7 +48,8 @@ std::map<uint32_t, std::string> ParseCsHelp(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
     while (pos <= text.size()) {
         size_t nl = text.find('\n', pos);
-        std::string_view line = text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+        std::string_view line =
+            text.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         uint32_t id = 0;
         bool isTopic = false;
@@ -85,4 +86,4 @@ std::string CsHelpText(const std::string& helpFile, uint32_t helpId) {
     return it == topics.end() ? std::string() : it->second;
 }
 
-}  // namespace tav
+} // namespace tav

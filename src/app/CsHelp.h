@@ -21,4 +21,4 @@ std::string CsHelpPathFor(const std::string& helpFile);
 // The popup text of one topic, or "" when the file or the topic is missing.
 std::string CsHelpText(const std::string& helpFile, uint32_t helpId);
 
-}  // namespace tav
+} // namespace tav

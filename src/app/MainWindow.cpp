@@ -36,7 +36,9 @@ QuitListener::QuitListener(AppContext& ctx, QObject* parent)
     connect(m_server, &QLocalServer::newConnection, this, &QuitListener::OnQuit);
 }
 
-bool QuitListener::IsListening() const { return m_server->isListening(); }
+bool QuitListener::IsListening() const {
+    return m_server->isListening();
+}
 
 void QuitListener::OnQuit() {
     m_ctx.Debug("[TAV] quit message received\n");
@@ -47,9 +49,7 @@ void QuitListener::OnQuit() {
 }
 
 MainWindow::MainWindow(AppContext& ctx, Options options)
-    : QDialog(nullptr),
-      m_ctx(ctx),
-      m_options(std::move(options)),
+    : QDialog(nullptr), m_ctx(ctx), m_options(std::move(options)),
       m_actions(ctx, [this] { RefreshPages(); }) {
     setWindowIcon(ProgramIcon());
     if (!m_options.factory) m_options.factory = [](PageId id, AppContext& c) { return CreatePage(id, c); };
@@ -67,7 +67,7 @@ MainWindow::MainWindow(AppContext& ctx, Options options)
     QSize pageSize(0, 0);
     for (const SheetTab& tab : SheetLayout(m_ctx)) {
         TavPage* page = Page(tab.page);
-        if (!page) continue;  // that page's class is not in this build
+        if (!page) continue; // that page's class is not in this build
         pageSize = pageSize.expandedTo(page->TemplateSize());
         m_tabs.push_back(tab.page);
         m_tabKeys.push_back(tab.titleKey);
@@ -117,7 +117,8 @@ MainWindow::MainWindow(AppContext& ctx, Options options)
 
     if (m_options.firmwareUpdateOnly) {
         if (TavPage* fw = Page(PageId::FwUp))
-            QMetaObject::invokeMethod(fw, [fw] { fw->OnStartMessage(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                fw, [fw] { fw->OnStartMessage(); }, Qt::QueuedConnection);
     }
     if (m_options.listenForQuit) m_quit = new QuitListener(m_ctx, this);
 }
@@ -181,7 +182,8 @@ QWidget* MainWindow::BuildButtonBar(QWidget* parent) {
         row->addWidget(button);
         width = std::max(width, button->sizeHint().width() + 16);
     }
-    for (auto& [id, button] : m_buttons) button->setMinimumWidth(width);
+    for (auto& [id, button] : m_buttons)
+        button->setMinimumWidth(width);
     m_buttons[kIdRefresh]->setVisible(m_ctx.ConfigFlag("COMMON", "Refresh"));
     if (m_options.firmwareUpdateOnly) {
         m_buttons[kIdDefault]->hide();
@@ -207,11 +209,21 @@ int MainWindow::RefreshPages() {
     });
 }
 
-void MainWindow::OnSend() { m_actions.Send(); }
-void MainWindow::OnDefault() { m_actions.Default(); }
-void MainWindow::OnRefresh() { m_actions.Refresh(); }
-void MainWindow::OnExit() { done(0); }
-void MainWindow::OnHelp() { m_ctx.ui.OpenHelp(m_ctx.cfg.helpFilePath); }
+void MainWindow::OnSend() {
+    m_actions.Send();
+}
+void MainWindow::OnDefault() {
+    m_actions.Default();
+}
+void MainWindow::OnRefresh() {
+    m_actions.Refresh();
+}
+void MainWindow::OnExit() {
+    done(0);
+}
+void MainWindow::OnHelp() {
+    m_ctx.ui.OpenHelp(m_ctx.cfg.helpFilePath);
+}
 
 bool MainWindow::event(QEvent* e) {
     // Activation gives the window the keyboard focus, so F1 works before anything is clicked.
@@ -221,7 +233,8 @@ bool MainWindow::event(QEvent* e) {
 
 std::set<std::pair<std::string, std::string>> MainWindow::LangKeysAsked() const {
     auto all = m_keysAsked;
-    for (const auto& [id, page] : m_pages) all.insert(page->LangKeysAsked().begin(), page->LangKeysAsked().end());
+    for (const auto& [id, page] : m_pages)
+        all.insert(page->LangKeysAsked().begin(), page->LangKeysAsked().end());
     return all;
 }
 
@@ -230,11 +243,12 @@ int MainWindow::SaveScreenshots(const QString& dir) {
     int written = 0;
     for (int i = 0; i < m_sheet->count(); ++i) {
         m_sheet->setCurrentIndex(i);
-        for (int k = 0; k < 5; ++k) QApplication::processEvents();
+        for (int k = 0; k < 5; ++k)
+            QApplication::processEvents();
         const QString name = QString::fromStdString(m_tabKeys[static_cast<size_t>(i)]).toLower();
         if (grab().save(dir + "/" + name + ".png")) ++written;
     }
     return written;
 }
 
-}  // namespace tav
+} // namespace tav

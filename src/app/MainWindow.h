@@ -34,11 +34,11 @@ inline constexpr int kMenuHelp = 7005;
 // device libraries and ends at once with status 0.
 class QuitListener : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit QuitListener(AppContext& ctx, QObject* parent = nullptr);
     bool IsListening() const;
 
-private:
+  private:
     void OnQuit();
     AppContext& m_ctx;
     QLocalServer* m_server;
@@ -46,12 +46,12 @@ private:
 
 class MainWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     using PageFactory = std::function<std::unique_ptr<TavPage>(PageId, AppContext&)>;
     struct Options {
         bool firmwareUpdateOnly = false;
         bool listenForQuit = true;
-        PageFactory factory;  // empty: the pages this build has
+        PageFactory factory; // empty: the pages this build has
     };
     MainWindow(AppContext& ctx, Options options);
     ~MainWindow() override;
@@ -80,10 +80,10 @@ public:
     // Returns the number written.
     int SaveScreenshots(const QString& dir);
 
-protected:
+  protected:
     bool event(QEvent* e) override;
 
-private:
+  private:
     QString LangText(const char* section, const char* key, size_t maxChars = 255);
     void BuildMenu(QMenuBar* menu);
     QWidget* BuildButtonBar(QWidget* parent);
@@ -103,4 +103,4 @@ private:
     QuitListener* m_quit = nullptr;
 };
 
-}  // namespace tav
+} // namespace tav

@@ -18,7 +18,9 @@
 namespace tav {
 namespace {
 
-QString Q(const std::string& s) { return FromStd(s); }
+QString Q(const std::string& s) {
+    return FromStd(s);
+}
 
 bool IsUserInput(QEvent::Type t) {
     switch (t) {
@@ -43,7 +45,7 @@ bool IsUserInput(QEvent::Type t) {
 
 // Counts a modal dialog of ours, during which the cursor is the ordinary arrow again.
 class ModalScope {
-public:
+  public:
     ModalScope(int& depth, bool cursorOverridden) : m_depth(depth), m_cursor(cursorOverridden) {
         ++m_depth;
         if (m_cursor) QApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -55,18 +57,21 @@ public:
     ModalScope(const ModalScope&) = delete;
     ModalScope& operator=(const ModalScope&) = delete;
 
-private:
+  private:
     int& m_depth;
     bool m_cursor;
 };
 
-}  // namespace
+} // namespace
 
-QtUiHost::QtUiHost() { qApp->installEventFilter(this); }
+QtUiHost::QtUiHost() {
+    qApp->installEventFilter(this);
+}
 
 QtUiHost::~QtUiHost() {
     if (qApp) qApp->removeEventFilter(this);
-    while (m_cursorDepth > 0) EndWaitCursor();
+    while (m_cursorDepth > 0)
+        EndWaitCursor();
 }
 
 bool QtUiHost::eventFilter(QObject* watched, QEvent* event) {
@@ -83,16 +88,32 @@ MsgResult QtUiHost::MessageBox(const std::string& text, const std::string& capti
     box.setText(Q(text));
     box.setTextFormat(Qt::PlainText);
     switch (icon) {
-    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
     }
     switch (buttons) {
-    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     case MsgButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
@@ -103,11 +124,16 @@ MsgResult QtUiHost::MessageBox(const std::string& text, const std::string& capti
         answer = box.exec();
     }
     switch (answer) {
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
-    case QMessageBox::Cancel: return MsgResult::Cancel;
-    case QMessageBox::Ok: return MsgResult::Ok;
-    default: break;
+    case QMessageBox::Yes:
+        return MsgResult::Yes;
+    case QMessageBox::No:
+        return MsgResult::No;
+    case QMessageBox::Cancel:
+        return MsgResult::Cancel;
+    case QMessageBox::Ok:
+        return MsgResult::Ok;
+    default:
+        break;
     }
     // Closed by the window's close box: the answer that does nothing.
     if (buttons == MsgButtons::Ok) return MsgResult::Ok;
@@ -169,7 +195,9 @@ std::optional<std::string> QtUiHost::OpenFileDialog(const std::string& title, co
     return chosen.toStdString();
 }
 
-void QtUiHost::Beep() { QApplication::beep(); }
+void QtUiHost::Beep() {
+    QApplication::beep();
+}
 
 void QtUiHost::OpenHelp(const std::string& helpFile) {
     if (helpFile.empty()) return;
@@ -182,4 +210,4 @@ void QtUiHost::ShowPopupHelp(const std::string& helpFile, uint32_t helpId) {
     QWhatsThis::showText(QCursor::pos(), Q(text).toHtmlEscaped().replace('\n', "<br>"));
 }
 
-}  // namespace tav
+} // namespace tav

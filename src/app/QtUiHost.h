@@ -9,7 +9,7 @@ namespace tav {
 
 class QtUiHost : public QObject, public UiHost {
     Q_OBJECT
-public:
+  public:
     QtUiHost();
     ~QtUiHost() override;
 
@@ -31,13 +31,13 @@ public:
     // a filter without '|' is taken as Qt's form already.
     static QString QtFilter(const std::string& filter);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     int m_cursorDepth = 0;
     int m_waitDepth = 0;
-    int m_modalDepth = 0;  // a message box or file dialog of our own is up: its input is wanted
+    int m_modalDepth = 0; // a message box or file dialog of our own is up: its input is wanted
 };
 
-}  // namespace tav
+} // namespace tav

@@ -4,6 +4,8 @@
 
 namespace tav {
 
-std::string QuitMessagePath() { return RuntimeFolder() + kQuitMessageName; }
+std::string QuitMessagePath() {
+    return RuntimeFolder() + kQuitMessageName;
+}
 
-}  // namespace tav
+} // namespace tav

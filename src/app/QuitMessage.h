@@ -10,4 +10,4 @@ inline constexpr const char* kQuitMessageName = "Quorvex PanelMgr";
 // Full path of the socket.
 std::string QuitMessagePath();
 
-}  // namespace tav
+} // namespace tav

@@ -6,33 +6,51 @@ namespace tav {
 
 const std::vector<PageId>& AllPageIds() {
     static const std::vector<PageId> ids = {
-        PageId::Printing, PageId::Config, PageId::ConfigKalor, PageId::Job,    PageId::Ks5843, PageId::Ks5895,
-        PageId::Kssm,     PageId::Test,   PageId::About,       PageId::Pcl,    PageId::PostS3, PageId::PostS4,
-        PageId::Epson,    PageId::Download, PageId::Color,     PageId::FwUp,   PageId::Fmu,    PageId::Check,
+        PageId::Printing, PageId::Config,   PageId::ConfigKalor, PageId::Job,  PageId::Ks5843, PageId::Ks5895,
+        PageId::Kssm,     PageId::Test,     PageId::About,       PageId::Pcl,  PageId::PostS3, PageId::PostS4,
+        PageId::Epson,    PageId::Download, PageId::Color,       PageId::FwUp, PageId::Fmu,    PageId::Check,
     };
     return ids;
 }
 
 const char* PageClassName(PageId id) {
     switch (id) {
-    case PageId::Printing: return "CPrintingTab";
-    case PageId::Config: return "CConfigTab";
-    case PageId::ConfigKalor: return "CConfigTabX";
-    case PageId::Job: return "CJobTab";
-    case PageId::Ks5843: return "CKs5843Tab";
-    case PageId::Ks5895: return "CKs5895Tab";
-    case PageId::Kssm: return "CKssmTab";
-    case PageId::Test: return "CTestTab";
-    case PageId::About: return "CAboutTab";
-    case PageId::Pcl: return "CPclTab";
-    case PageId::PostS3: return "CPostS3";
-    case PageId::PostS4: return "CPostS4";
-    case PageId::Epson: return "CEpsonTab";
-    case PageId::Download: return "CDownload";
-    case PageId::Color: return "CColorTab";
-    case PageId::FwUp: return "CFwUp";
-    case PageId::Fmu: return "CFMUTab";
-    case PageId::Check: return "CCheck";
+    case PageId::Printing:
+        return "CPrintingTab";
+    case PageId::Config:
+        return "CConfigTab";
+    case PageId::ConfigKalor:
+        return "CConfigTabX";
+    case PageId::Job:
+        return "CJobTab";
+    case PageId::Ks5843:
+        return "CKs5843Tab";
+    case PageId::Ks5895:
+        return "CKs5895Tab";
+    case PageId::Kssm:
+        return "CKssmTab";
+    case PageId::Test:
+        return "CTestTab";
+    case PageId::About:
+        return "CAboutTab";
+    case PageId::Pcl:
+        return "CPclTab";
+    case PageId::PostS3:
+        return "CPostS3";
+    case PageId::PostS4:
+        return "CPostS4";
+    case PageId::Epson:
+        return "CEpsonTab";
+    case PageId::Download:
+        return "CDownload";
+    case PageId::Color:
+        return "CColorTab";
+    case PageId::FwUp:
+        return "CFwUp";
+    case PageId::Fmu:
+        return "CFMUTab";
+    case PageId::Check:
+        return "CCheck";
     }
     return "?";
 }
@@ -106,4 +124,4 @@ MainGeometry ComputeMainGeometry(int w, int h, int captionHeight, int menuHeight
     return g;
 }
 
-}  // namespace tav
+} // namespace tav

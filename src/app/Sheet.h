@@ -12,8 +12,8 @@ namespace tav {
 // One id per page class; every one of them is created with the main window.
 enum class PageId {
     Printing,
-    Config,       // the standard Config page
-    ConfigKalor,  // the OEM brand's Config page
+    Config,      // the standard Config page
+    ConfigKalor, // the OEM brand's Config page
     Job,
     Ks5843,
     Ks5895,
@@ -46,7 +46,7 @@ inline constexpr uint32_t kFlagPostScript = 0x20000000;
 
 struct SheetTab {
     PageId page;
-    std::string titleKey;  // key in the language file's [TITLE]
+    std::string titleKey; // key in the language file's [TITLE]
 };
 
 // The sheet's tabs, in order, from the configuration, EditedSettings' FeatureFlags and
@@ -55,7 +55,7 @@ std::vector<SheetTab> SheetLayout(const AppContext& ctx);
 
 struct RefreshStep {
     PageId page;
-    bool load;  // false: the port is still taken and given back, but the page is left alone
+    bool load; // false: the port is still taken and given back, but the page is left alone
 };
 
 // The twelve steps of RefreshPages.
@@ -80,4 +80,4 @@ struct MainGeometry {
 };
 MainGeometry ComputeMainGeometry(int sheetWidth, int sheetHeight, int captionHeight, int menuHeight);
 
-}  // namespace tav
+} // namespace tav

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLocalSocket>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -24,7 +25,7 @@ int BroadcastQuit(int argc, char** argv) {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     std::string device;
@@ -39,6 +40,11 @@ int main(int argc, char** argv) {
     tav::Application* appPtr = nullptr;
     hooks.loadSettingsRecord = [](tav::AppContext& ctx) { tav::LoadSettingsRecord(ctx); };
     hooks.runMainWindow = [&appPtr](tav::AppContext& ctx) {
+        // One line on what start-up found, for anyone reading the debug output of a field problem.
+        char flags[16];
+        std::snprintf(flags, sizeof flags, "0x%08X", static_cast<unsigned>(ctx.store.edited.featureFlags));
+        ctx.Debug("[TAV] start-up done: language " + ctx.cfg.langCode + ", device " + ctx.DeviceName() +
+                  ", capabilities " + flags + "\n");
         tav::MainWindow::Options options;
         options.firmwareUpdateOnly = appPtr->FirmwareUpdateOnly();
         tav::MainWindow window(ctx, options);

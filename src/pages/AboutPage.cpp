@@ -50,4 +50,4 @@ void CAboutTab::OnInitDialog() {
     column->addStretch(1);
 }
 
-}  // namespace tav
+} // namespace tav

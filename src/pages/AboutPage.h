@@ -6,11 +6,11 @@ namespace tav {
 
 class CAboutTab : public TavPage {
     Q_OBJECT
-public:
+  public:
     explicit CAboutTab(AppContext& ctx, QWidget* parent = nullptr);
 
-protected:
+  protected:
     void OnInitDialog() override;
 };
 
-}  // namespace tav
+} // namespace tav

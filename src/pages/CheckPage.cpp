@@ -23,8 +23,13 @@ const std::array<CCheck::RowSpec, CCheck::RowCount>& CCheck::Rows() {
 }
 
 CCheck::CCheck(AppContext& ctx, QWidget* parent) : TavPage(ctx, 156, parent) {
-    SetHelpTable({{1194, 132266}, {1176, 132248}, {1177, 132249}, {1179, 132251},
-                  {1178, 132251}, {1180, 132251}, {1181, 132251}});
+    SetHelpTable({{1194, 132266},
+                  {1176, 132248},
+                  {1177, 132249},
+                  {1179, 132251},
+                  {1178, 132251},
+                  {1180, 132251},
+                  {1181, 132251}});
 }
 
 void CCheck::OnInitDialog() {
@@ -81,4 +86,4 @@ void CCheck::ReadReport() {
     }
 }
 
-}  // namespace tav
+} // namespace tav

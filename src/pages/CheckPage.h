@@ -12,7 +12,7 @@ namespace tav {
 
 class CCheck : public TavPage {
     Q_OBJECT
-public:
+  public:
     explicit CCheck(AppContext& ctx, QWidget* parent = nullptr);
 
     enum Row { Imaging, Belt, Fuser, Pickup, MpTray, Tray1, Tray2, RowCount };
@@ -30,13 +30,13 @@ public:
     // The value text of a row (what the page holds, whether or not the row is shown).
     const std::string& Value(Row row) const { return m_values[row]; }
 
-protected:
+  protected:
     void OnInitDialog() override;
 
-private:
+  private:
     void ReadReport();
     std::array<std::string, RowCount> m_values;
     std::array<QLineEdit*, RowCount> m_edits{};
 };
 
-}  // namespace tav
+} // namespace tav

@@ -10,4 +10,4 @@ namespace tav {
 // nullptr for a page whose class this build does not have.
 std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx);
 
-}  // namespace tav
+} // namespace tav

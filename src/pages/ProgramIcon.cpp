@@ -27,7 +27,8 @@ QPixmap Draw(int size) {
     p.setBrush(Qt::white);
     p.drawRect(QRectF(16, 40, 32, 18));
     p.setPen(QPen(QColor(120, 130, 145), 1.5));
-    for (int y : {46, 50, 54}) p.drawLine(QPointF(20, y), QPointF(44, y));
+    for (int y : {46, 50, 54})
+        p.drawLine(QPointF(20, y), QPointF(44, y));
     // Status light.
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(90, 210, 120));
@@ -35,12 +36,13 @@ QPixmap Draw(int size) {
     return pm;
 }
 
-}  // namespace
+} // namespace
 
 QIcon ProgramIcon() {
     QIcon icon;
-    for (int s : {16, 24, 32, 48, 64, 128}) icon.addPixmap(Draw(s));
+    for (int s : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(Draw(s));
     return icon;
 }
 
-}  // namespace tav
+} // namespace tav

@@ -11,7 +11,8 @@ QString FromStd(const std::string& s) {
     // character rather than showing a replacement mark.
     size_t n = s.size();
     size_t lead = n;
-    while (lead > 0 && n - lead < 4 && (static_cast<unsigned char>(s[lead - 1]) & 0xC0) == 0x80) --lead;
+    while (lead > 0 && n - lead < 4 && (static_cast<unsigned char>(s[lead - 1]) & 0xC0) == 0x80)
+        --lead;
     if (lead > 0) {
         const auto c = static_cast<unsigned char>(s[lead - 1]);
         const size_t need = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
@@ -82,6 +83,8 @@ MsgResult TavPage::Message(const std::string& text, MsgIcon icon, MsgButtons but
     return m_ctx.ui.MessageBox(text, ProductTitle(), icon, buttons);
 }
 
-void TavPage::ShowPrinterError() { Message(LangTextStd("STRING", "IDS_ERRORSTRING", 63), MsgIcon::Error); }
+void TavPage::ShowPrinterError() {
+    Message(LangTextStd("STRING", "IDS_ERRORSTRING", 63), MsgIcon::Error);
+}
 
-}  // namespace tav
+} // namespace tav

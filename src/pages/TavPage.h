@@ -15,7 +15,7 @@ namespace tav {
 
 class TavPage : public QWidget {
     Q_OBJECT
-public:
+  public:
     TavPage(AppContext& ctx, int templateId, QWidget* parent = nullptr);
 
     int TemplateId() const { return m_templateId; }
@@ -45,13 +45,12 @@ public:
     // Every (section, key) this page asked the language file for.
     const std::set<std::pair<std::string, std::string>>& LangKeysAsked() const { return m_keysAsked; }
 
-protected:
+  protected:
     virtual void OnInitDialog() = 0;
 
     // Registers w as control id: the dynamic property "controlId", and no context menu of its own
     // so a right-click reaches the page.
-    template <typename W>
-    W* AddControl(int controlId, W* w) {
+    template <typename W> W* AddControl(int controlId, W* w) {
         RegisterControl(controlId, w);
         return w;
     }
@@ -70,7 +69,7 @@ protected:
 
     AppContext& m_ctx;
 
-private:
+  private:
     int m_templateId;
     bool m_created = false;
     std::vector<std::pair<int, uint32_t>> m_helpTable;
@@ -79,4 +78,4 @@ private:
 
 QString FromStd(const std::string& s);
 
-}  // namespace tav
+} // namespace tav

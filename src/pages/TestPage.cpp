@@ -11,7 +11,7 @@ namespace tav {
 namespace {
 constexpr uint32_t kFlagDuplex = 0x4;
 constexpr unsigned kPrintingWaitMs = 10000;
-}  // namespace
+} // namespace
 
 const std::array<CTestTab::ButtonSpec, 4>& CTestTab::Buttons() {
     static const std::array<ButtonSpec, 4> buttons = {{
@@ -32,7 +32,8 @@ void CTestTab::OnInitDialog() {
     const bool kalor = m_ctx.IsKalor();
     std::vector<QPushButton*> shown;
     for (const ButtonSpec& b : Buttons()) {
-        auto* button = AddControl(b.controlId, new QPushButton(LangText("TEST", kalor ? b.kalorKey : b.textKey, 63), this));
+        auto* button = AddControl(
+            b.controlId, new QPushButton(LangText("TEST", kalor ? b.kalorKey : b.textKey, 63), this));
         if (!m_ctx.ConfigFlag("TEST", b.configKey)) {
             button->hide();
             continue;
@@ -45,8 +46,10 @@ void CTestTab::OnInitDialog() {
     }
     // One width for the column, wide enough for the longest text.
     int width = 240;
-    for (QPushButton* b : shown) width = std::max(width, b->sizeHint().width() + 24);
-    for (QPushButton* b : shown) b->setFixedSize(width, std::max(b->sizeHint().height(), 30));
+    for (QPushButton* b : shown)
+        width = std::max(width, b->sizeHint().width() + 24);
+    for (QPushButton* b : shown)
+        b->setFixedSize(width, std::max(b->sizeHint().height(), 30));
     column->addStretch(1);
 }
 
@@ -67,4 +70,4 @@ int CTestTab::PrintTestPage(const char* pageName) {
     return ok;
 }
 
-}  // namespace tav
+} // namespace tav

@@ -10,23 +10,23 @@ namespace tav {
 
 class CTestTab : public TavPage {
     Q_OBJECT
-public:
+  public:
     explicit CTestTab(AppContext& ctx, QWidget* parent = nullptr);
 
     struct ButtonSpec {
         int controlId;
-        const char* configKey;  // [TEST] in the configuration file
-        const char* textKey;    // [TEST] in the language file
-        const char* kalorKey;   // the OEM brand's text key
-        const char* pageName;   // the page the printer prints
+        const char* configKey; // [TEST] in the configuration file
+        const char* textKey;   // [TEST] in the language file
+        const char* kalorKey;  // the OEM brand's text key
+        const char* pageName;  // the page the printer prints
     };
     static const std::array<ButtonSpec, 4>& Buttons();
 
     // What a click does: returns 1 when the printer took the job.
     int PrintTestPage(const char* pageName);
 
-protected:
+  protected:
     void OnInitDialog() override;
 };
 
-}  // namespace tav
+} // namespace tav

@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
-#include <sys/stat.h>
 #include <iterator>
 
 namespace tav {

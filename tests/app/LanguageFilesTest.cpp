@@ -30,7 +30,8 @@ KeySet KeysOf(const std::string& path) {
     KeySet keys;
     std::string section, line;
     auto lower = [](std::string s) {
-        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return s;
     };
     while (std::getline(in, line)) {
@@ -50,11 +51,16 @@ void Exercise(const char* lang, KeySet& asked) {
     for (int round = 0; round < 2; ++round) {
         PageEnv env(kEverything, lang);
         env.ctx->store.edited.featureFlags = 0x4;
-        if (round == 0) env.Reply(std::string("\x00\x00\x17\x02" "12\x19\x03" "345\x00\x00", 13));
+        if (round == 0)
+            env.Reply(std::string("\x00\x00\x17\x02"
+                                  "12\x19\x03"
+                                  "345\x00\x00",
+                                  13));
         MainWindow::Options o;
         o.listenForQuit = false;
         MainWindow w(*env.ctx, o);
-        for (int i = 0; i < w.Sheet()->count(); ++i) w.Sheet()->setCurrentIndex(i);
+        for (int i = 0; i < w.Sheet()->count(); ++i)
+            w.Sheet()->setCurrentIndex(i);
         if (round == 1) {
             // Failure paths: the printer cannot be written to.
             env.dev.Set("open", 0);
@@ -63,19 +69,21 @@ void Exercise(const char* lang, KeySet& asked) {
                     if (auto* b = qobject_cast<QAbstractButton*>(test->Control(id))) b->click();
             EXPECT_FALSE(env.ui.Messages().empty());
         }
-        for (const auto& m : env.ui.Messages()) EXPECT_FALSE(m.text.empty()) << lang;
+        for (const auto& m : env.ui.Messages())
+            EXPECT_FALSE(m.text.empty()) << lang;
         const std::string& file = env.ctx->cfg.langFilePath;
         const IniDocument doc = IniDocument::Load(file);
         for (const auto& [section, key] : w.LangKeysAsked()) {
             std::string value;
-            EXPECT_TRUE(doc.Find(section, key, value)) << lang << ": [" << section << "] " << key << " missing";
+            EXPECT_TRUE(doc.Find(section, key, value))
+                << lang << ": [" << section << "] " << key << " missing";
             EXPECT_FALSE(value.empty()) << lang << ": [" << section << "] " << key << " empty";
             asked.emplace(section, key);
         }
     }
 }
 
-}  // namespace
+} // namespace
 
 TEST(LanguageFilesTest, EveryKeyALandedPageAsksForIsThereInBothLanguages) {
     KeySet askedEn, askedKr;
@@ -95,8 +103,8 @@ TEST(LanguageFilesTest, StartUpAndLinkTextsAndTheSameKeysInBothFiles) {
     for (const char* file : {"lang/EN.ini", "lang/KR.ini"}) {
         const IniDocument doc = IniDocument::Load(data + file);
         const std::pair<const char*, const char*> fixed[] = {
-            {"ABOUT", "IDL_APPNAME"},      {"ABOUT", "IDL_APPNAME_C"},     {"ABOUT", "IDL_APPNAME_P"},
-            {"STRING", "IDS_NOT_SUPPORT"}, {"STRING", "IDS_NOT_RESPOND"},  {"STRING", "IDS_ERRORSTRING"},
+            {"ABOUT", "IDL_APPNAME"},      {"ABOUT", "IDL_APPNAME_C"},    {"ABOUT", "IDL_APPNAME_P"},
+            {"STRING", "IDS_NOT_SUPPORT"}, {"STRING", "IDS_NOT_RESPOND"}, {"STRING", "IDS_ERRORSTRING"},
             {"COMMON", "IDS_STRING107"},
         };
         for (auto [section, key] : fixed) {

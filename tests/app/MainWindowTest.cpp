@@ -26,7 +26,7 @@ struct Counts {
 };
 
 class CountingPage : public TavPage {
-public:
+  public:
     CountingPage(AppContext& ctx, PageId id, Counts& counts) : TavPage(ctx, 0), m_id(id), m_counts(counts) {}
     void LoadFromSettings() override {
         ++m_counts.loads[m_id];
@@ -34,13 +34,13 @@ public:
     }
     void OnStartMessage() override { ++m_counts.starts[m_id]; }
 
-protected:
+  protected:
     void OnInitDialog() override {
         ++m_counts.inits[m_id];
         AddControl(1000, new QLabel(PageClassName(m_id), this));
     }
 
-private:
+  private:
     PageId m_id;
     Counts& m_counts;
 };
@@ -61,18 +61,22 @@ const char* kEveryTab =
 
 // A settings record: the capability word (index 198) and the end mark.
 std::string Record(uint32_t flags) {
-    std::string r = "\x01\x02\x03\xc6\x04";  // a header the parser steps over, then index 198
-    for (int s = 24; s >= 0; s -= 8) r.push_back(static_cast<char>((flags >> s) & 0xFF));
+    std::string r = "\x01\x02\x03\xc6\x04"; // a header the parser steps over, then index 198
+    for (int s = 24; s >= 0; s -= 8)
+        r.push_back(static_cast<char>((flags >> s) & 0xFF));
     return r + std::string("\xff\x00", 2);
 }
 
 QStringList TabTitles(const MainWindow& w) {
     QStringList out;
-    for (int i = 0; i < w.Sheet()->count(); ++i) out << w.Sheet()->tabText(i);
+    for (int i = 0; i < w.Sheet()->count(); ++i)
+        out << w.Sheet()->tabText(i);
     return out;
 }
 
-std::string Uel() { return "\x1b%-12345X"; }
+std::string Uel() {
+    return "\x1b%-12345X";
+}
 
 // The pages RefreshPages reloads with this configuration and these capabilities.
 std::map<PageId, int> Reloaded(const AppContext& ctx) {
@@ -82,7 +86,7 @@ std::map<PageId, int> Reloaded(const AppContext& ctx) {
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(MainWindowTest, ThreeTabsTitledFromTheLanguageFile) {
     for (const char* lang : {"EN", "KR"}) {
@@ -90,7 +94,9 @@ TEST(MainWindowTest, ThreeTabsTitledFromTheLanguageFile) {
         Counts counts;
         MainWindow w(*env.ctx, Counting(counts));
         const std::string& f = env.ctx->cfg.langFilePath;
-        auto title = [&](const char* key) { return QString::fromStdString(ReadIniString(f, "TITLE", key, "")); };
+        auto title = [&](const char* key) {
+            return QString::fromStdString(ReadIniString(f, "TITLE", key, ""));
+        };
         EXPECT_EQ(TabTitles(w), (QStringList{title("PRINTING"), title("CONFIG"), title("ABOUT")})) << lang;
         EXPECT_EQ(w.Tabs(), (std::vector<PageId>{PageId::Printing, PageId::Config, PageId::About}));
         EXPECT_EQ(w.windowTitle().toStdString(), ReadIniString(f, "ABOUT", "IDL_APPNAME_P", ""));
@@ -102,7 +108,8 @@ TEST(MainWindowTest, ThreeTabsTitledFromTheLanguageFile) {
         w.Sheet()->setCurrentIndex(2);
         EXPECT_EQ(counts.inits, (std::map<PageId, int>{{PageId::Printing, 1}, {PageId::About, 1}}));
         // Every page object exists, shown or not.
-        for (PageId id : AllPageIds()) EXPECT_NE(w.Page(id), nullptr);
+        for (PageId id : AllPageIds())
+            EXPECT_NE(w.Page(id), nullptr);
         EXPECT_TRUE(counts.loads.empty());
     }
 }
@@ -120,10 +127,12 @@ TEST(MainWindowTest, KoreanWithKssmOnlyAndPostScriptVariants) {
 TEST(MainWindowTest, AbsentPageClassesLeaveNoTab) {
     PageEnv env(std::string("[Common]\nALLTAB=1\n") + kEveryTab);
     MainWindow::Options o;
-    o.listenForQuit = false;  // the pages of this build only
+    o.listenForQuit = false; // the pages of this build only
     MainWindow w(*env.ctx, o);
-    for (PageId id : w.Tabs()) EXPECT_NE(w.Page(id), nullptr) << PageClassName(id);
-    for (int i = 0; i < w.Sheet()->count(); ++i) EXPECT_NE(w.Sheet()->widget(i), nullptr);
+    for (PageId id : w.Tabs())
+        EXPECT_NE(w.Page(id), nullptr) << PageClassName(id);
+    for (int i = 0; i < w.Sheet()->count(); ++i)
+        EXPECT_NE(w.Sheet()->widget(i), nullptr);
     EXPECT_NE(std::find(w.Tabs().begin(), w.Tabs().end(), PageId::About), w.Tabs().end());
     EXPECT_NE(std::find(w.Tabs().begin(), w.Tabs().end(), PageId::Test), w.Tabs().end());
 }
@@ -153,7 +162,8 @@ TEST(MainWindowTest, ButtonBarMenuGeometryAndControlIds) {
 
     // The sheet is placed and the window sized by the geometry rule.
     const MainGeometry& g = w.Geometry();
-    EXPECT_EQ(w.Sheet()->parentWidget()->geometry(), QRect(g.sheet.x, g.sheet.y, g.sheet.width, g.sheet.height));
+    EXPECT_EQ(w.Sheet()->parentWidget()->geometry(),
+              QRect(g.sheet.x, g.sheet.y, g.sheet.width, g.sheet.height));
     EXPECT_EQ(w.Sheet()->width(), g.windowWidth - 20);
     EXPECT_EQ(w.Button(kIdSend)->parentWidget()->geometry(),
               QRect(g.buttonBar.x, g.buttonBar.y, g.buttonBar.width, g.buttonBar.height));
@@ -215,7 +225,7 @@ TEST(MainWindowTest, DefaultThroughTheButtonReloadsEveryPage) {
     EXPECT_FALSE(env.ctx->store.customPaperChanged);
     EXPECT_EQ(env.ctx->store.edited.featureFlags, 0x8000000u);
     EXPECT_EQ(counts.loads, Reloaded(*env.ctx));
-    EXPECT_EQ(counts.loads.count(PageId::Epson), 1u);  // the new capability word decides the refresh
+    EXPECT_EQ(counts.loads.count(PageId::Epson), 1u); // the new capability word decides the refresh
     EXPECT_EQ(env.ui.waitCursorDepth, 0);
     EXPECT_EQ(env.dev.Held(), 0);
 }
@@ -234,11 +244,13 @@ TEST(MainWindowTest, FailedSendShowsThePrinterErrorAndKeepsThePages) {
     w.Button(kIdSend)->click();
     ASSERT_EQ(env.ui.Messages().size(), 1u);
     EXPECT_EQ(reentered, 1);
-    EXPECT_EQ(env.ui.Messages()[0].text, ReadIniString(env.ctx->cfg.langFilePath, "STRING", "IDS_ERRORSTRING", ""));
+    EXPECT_EQ(env.ui.Messages()[0].text,
+              ReadIniString(env.ctx->cfg.langFilePath, "STRING", "IDS_ERRORSTRING", ""));
     EXPECT_EQ(env.ui.Messages()[0].icon, MsgIcon::Error);
     EXPECT_TRUE(counts.loads.empty());
     size_t jobs = 0;
-    for (const auto& line : env.dev.LogLines()) jobs += line.find("DeviceWrite") != std::string::npos;
+    for (const auto& line : env.dev.LogLines())
+        jobs += line.find("DeviceWrite") != std::string::npos;
     EXPECT_EQ(jobs, 1u);
     EXPECT_TRUE(w.Actions().Idle());
     EXPECT_EQ(env.dev.Held(), 0);
@@ -256,7 +268,8 @@ TEST(MainWindowTest, SendClickedTwiceRunsOneUpload) {
     };
     QTest::mouseClick(w.Button(kIdSend), Qt::LeftButton);
     size_t jobs = 0;
-    for (const auto& line : env.dev.LogLines()) jobs += line.find("DeviceWrite") != std::string::npos;
+    for (const auto& line : env.dev.LogLines())
+        jobs += line.find("DeviceWrite") != std::string::npos;
     EXPECT_EQ(jobs, 1u);
     EXPECT_GE(clicks, 1);
     EXPECT_EQ(counts.loads, Reloaded(*env.ctx));
@@ -275,7 +288,8 @@ TEST(MainWindowTest, BusyPortDuringTheRefreshStopsIt) {
     w.Button(kIdSend)->click();
     EXPECT_EQ(counts.loads, (std::map<PageId, int>{{PageId::Printing, 1}, {PageId::Pcl, 1}}));
     ASSERT_EQ(env.ui.Messages().size(), 1u);
-    EXPECT_EQ(env.ui.Messages()[0].text, ReadIniString(env.ctx->cfg.langFilePath, "COMMON", "IDS_STRING107", ""));
+    EXPECT_EQ(env.ui.Messages()[0].text,
+              ReadIniString(env.ctx->cfg.langFilePath, "COMMON", "IDS_STRING107", ""));
     EXPECT_EQ(env.ui.waitCursorDepth, 0);
     EXPECT_EQ(env.dev.Held(), 0);
     EXPECT_TRUE(w.Actions().Idle());
@@ -298,9 +312,10 @@ TEST(MainWindowTest, FirmwareUpdateOnlyModeShowsOnlyExitAndStartsTheFirmwarePage
     Counts counts;
     MainWindow w(*env.ctx, Counting(counts, true));
     EXPECT_TRUE(w.Button(kIdExit)->isVisibleTo(&w));
-    for (int id : {kIdSend, kIdDefault, kIdHelp}) EXPECT_FALSE(w.Button(id)->isVisibleTo(&w)) << id;
+    for (int id : {kIdSend, kIdDefault, kIdHelp})
+        EXPECT_FALSE(w.Button(id)->isVisibleTo(&w)) << id;
     EXPECT_TRUE(w.Button(kIdRefresh)->isVisibleTo(&w));
-    EXPECT_TRUE(counts.starts.empty());  // posted, not called
+    EXPECT_TRUE(counts.starts.empty()); // posted, not called
     QCoreApplication::processEvents();
     EXPECT_EQ(counts.starts, (std::map<PageId, int>{{PageId::FwUp, 1}}));
 }

@@ -29,21 +29,23 @@ void AnswerNextBox(BoxSeen& seen, QMessageBox::StandardButton press) {
             auto* box = qobject_cast<QMessageBox*>(w);
             if (!box || !box->isVisible()) continue;
             seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                    QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor};
+                    QApplication::overrideCursor() ? QApplication::overrideCursor()->shape()
+                                                   : Qt::ArrowCursor};
             box->button(press)->click();
             return;
         }
     });
 }
 
-}  // namespace
+} // namespace
 
 TEST(QtUiHostTest, MessageBoxesTakeCaptionIconAndButtons) {
     tavtest::QtApp();
     QtUiHost ui;
     BoxSeen seen;
     AnswerNextBox(seen, QMessageBox::No);
-    EXPECT_EQ(ui.MessageBox("Delete all fonts?", "Panel", MsgIcon::Question, MsgButtons::YesNo), MsgResult::No);
+    EXPECT_EQ(ui.MessageBox("Delete all fonts?", "Panel", MsgIcon::Question, MsgButtons::YesNo),
+              MsgResult::No);
     EXPECT_EQ(seen.title, "Panel");
     EXPECT_EQ(seen.text, "Delete all fonts?");
     EXPECT_EQ(seen.icon, QMessageBox::Question);
@@ -52,7 +54,8 @@ TEST(QtUiHostTest, MessageBoxesTakeCaptionIconAndButtons) {
     // Under the wait cursor the box itself shows the ordinary arrow; the wait cursor comes back.
     ui.BeginWaitCursor();
     AnswerNextBox(seen, QMessageBox::Ok);
-    EXPECT_EQ(ui.MessageBox("프린터와 통신할 수 없습니다.", "Panel", MsgIcon::Error, MsgButtons::Ok), MsgResult::Ok);
+    EXPECT_EQ(ui.MessageBox("프린터와 통신할 수 없습니다.", "Panel", MsgIcon::Error, MsgButtons::Ok),
+              MsgResult::Ok);
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_EQ(seen.text, QString::fromUtf8("프린터와 통신할 수 없습니다."));
     EXPECT_EQ(seen.cursor, Qt::ArrowCursor);
@@ -62,7 +65,8 @@ TEST(QtUiHostTest, MessageBoxesTakeCaptionIconAndButtons) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     AnswerNextBox(seen, QMessageBox::Cancel);
-    EXPECT_EQ(ui.MessageBox("Replace?", "Panel", MsgIcon::Warning, MsgButtons::YesNoCancel), MsgResult::Cancel);
+    EXPECT_EQ(ui.MessageBox("Replace?", "Panel", MsgIcon::Warning, MsgButtons::YesNoCancel),
+              MsgResult::Cancel);
     EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     EXPECT_EQ(seen.icon, QMessageBox::Warning);
 }
@@ -79,14 +83,14 @@ TEST(QtUiHostTest, AWaitKeepsTimersRunningAndDropsClicks) {
     tick.start(10);
     QTimer::singleShot(30, [&] { QTest::mouseClick(&button, Qt::LeftButton); });
     ui.Wait(200);
-    EXPECT_GT(ticks, 0);     // the event loop ran while waiting
-    EXPECT_EQ(clicks, 0);    // the click during the wait was dropped...
+    EXPECT_GT(ticks, 0);  // the event loop ran while waiting
+    EXPECT_EQ(clicks, 0); // the click during the wait was dropped...
     QApplication::processEvents();
-    EXPECT_EQ(clicks, 0);    // ...not kept for after it
+    EXPECT_EQ(clicks, 0); // ...not kept for after it
     QTest::mouseClick(&button, Qt::LeftButton);
-    EXPECT_EQ(clicks, 1);    // and input works again afterwards
+    EXPECT_EQ(clicks, 1); // and input works again afterwards
 
-    ui.BeginWaitCursor();   // an operation under the wait cursor keeps input out too
+    ui.BeginWaitCursor(); // an operation under the wait cursor keeps input out too
     QTest::mouseClick(&button, Qt::LeftButton);
     ui.EndWaitCursor();
     EXPECT_EQ(clicks, 1);

@@ -20,18 +20,20 @@ std::string TempPath(const std::string& name) {
 }
 
 class SheetTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ctx.cfg.configFilePath = TempPath("comtav.ini"); }
     void TearDown() override { std::remove(ctx.cfg.configFilePath.c_str()); }
     void Config(const std::string& text) { std::ofstream(ctx.cfg.configFilePath) << text; }
     std::vector<std::string> Titles() {
         std::vector<std::string> out;
-        for (const SheetTab& t : SheetLayout(ctx)) out.push_back(t.titleKey);
+        for (const SheetTab& t : SheetLayout(ctx))
+            out.push_back(t.titleKey);
         return out;
     }
     std::vector<PageId> Pages() {
         std::vector<PageId> out;
-        for (const SheetTab& t : SheetLayout(ctx)) out.push_back(t.page);
+        for (const SheetTab& t : SheetLayout(ctx))
+            out.push_back(t.page);
         return out;
     }
     RecordingUiHost ui;
@@ -42,11 +44,11 @@ const char* kEveryTab =
     "[TAB]\nPrinting=1\nConfig=1\nJob=1\nTest=1\nPCL=1\nColor=1\nCheck=1\nPS3=1\nFMU=1\nDOWNLOAD=1\n"
     "EPSONIBM=1\nFirmWare=1\nAbout=1\n";
 
-}  // namespace
+} // namespace
 
 TEST_F(SheetTest, ThreeTabModel) {
     Config("[TAB]\nPrinting=1\nConfig=1\nAbout=1\nJob=0\nTest=yes\n");
-    ctx.store.edited.featureFlags = 0xFFFFFFFFu;  // capabilities alone add no page
+    ctx.store.edited.featureFlags = 0xFFFFFFFFu; // capabilities alone add no page
     EXPECT_EQ(Titles(), (std::vector<std::string>{"PRINTING", "CONFIG", "ABOUT"}));
 }
 
@@ -54,9 +56,9 @@ TEST_F(SheetTest, EveryPageInOrderWhenEverythingIsOn) {
     Config(kEveryTab);
     ctx.cfg.koreanLanguage = true;
     ctx.store.edited.featureFlags = 0xFFFFFFFFu;
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"PRINTING", "CONFIG", "JOB", "TEST", "PCL", "COLOR", "CHECK",
-                                                   "KSC5843", "KSSM", "KSC5895", "PS3", "FMU", "DOWNLOAD",
-                                                   "EPSON", "FWDOWN", "ABOUT"}));
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"PRINTING", "CONFIG", "JOB", "TEST", "PCL", "COLOR",
+                                                  "CHECK", "KSC5843", "KSSM", "KSC5895", "PS3", "FMU",
+                                                  "DOWNLOAD", "EPSON", "FWDOWN", "ABOUT"}));
     EXPECT_EQ(Pages()[10], PageId::PostS3);
 }
 
@@ -72,7 +74,8 @@ TEST_F(SheetTest, AllTabWithNoCapabilities) {
     EXPECT_EQ(std::count(t.begin(), t.end(), "EPSON"), 1);
     // ALLTAB is a flag like any other: only exactly "1" counts.
     Config("[Common]\nALLTAB=1 \n");
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"KSC5843", "KSSM", "KSC5895"}));  // blanks are not part of it
+    EXPECT_EQ(Titles(),
+              (std::vector<std::string>{"KSC5843", "KSSM", "KSC5895"})); // blanks are not part of it
     Config("[Common]\nALLTAB=11\n");
     EXPECT_TRUE(Titles().empty());
 }
@@ -80,7 +83,7 @@ TEST_F(SheetTest, AllTabWithNoCapabilities) {
 TEST_F(SheetTest, KoreanPagesNeedLanguageAndTheirBit) {
     Config("[TAB]\nPrinting=1\n");
     ctx.store.edited.featureFlags = kFlagKssm;
-    EXPECT_EQ(Titles(), (std::vector<std::string>{"PRINTING"}));  // not Korean: no Korean page
+    EXPECT_EQ(Titles(), (std::vector<std::string>{"PRINTING"})); // not Korean: no Korean page
     ctx.cfg.koreanLanguage = true;
     EXPECT_EQ(Titles(), (std::vector<std::string>{"PRINTING", "KSSM"}));
     EXPECT_EQ(Pages()[1], PageId::Kssm);
@@ -96,7 +99,7 @@ TEST_F(SheetTest, PostScriptPageVariants) {
     Config("[TAB]\nPS3=1\n");
     EXPECT_EQ(Pages(), (std::vector<PageId>{PageId::PostS3}));
     Config("[TAB]\nPS3=1\nFMU=1\n[PS3]\nFONT_FORM=1\n");
-    ctx.store.edited.featureFlags = 0;  // without the bit neither page, nor the manager
+    ctx.store.edited.featureFlags = 0; // without the bit neither page, nor the manager
     EXPECT_TRUE(Pages().empty());
     ctx.store.edited.featureFlags = kFlagPostScript;
     EXPECT_EQ(Pages(), (std::vector<PageId>{PageId::PostS4, PageId::Fmu}));
@@ -115,14 +118,18 @@ namespace {
 int g_acquires = 0;
 int g_failAt = 0;
 int g_releases = 0;
-int FakeAcquire(int) { return ++g_acquires == g_failAt ? 0 : 1; }
-int FakeRelease(int) { return ++g_releases, 1; }
-}  // namespace
+int FakeAcquire(int) {
+    return ++g_acquires == g_failAt ? 0 : 1;
+}
+int FakeRelease(int) {
+    return ++g_releases, 1;
+}
+} // namespace
 
 TEST_F(SheetTest, RefreshWalksTwelveStepsAndStopsAtABusyPort) {
     Config(std::string(kEveryTab) + "[Common]\nSTRING=KALOR\n");
     ctx.store.edited.featureFlags = kFlagKssm | kFlagPostScript | kFlagEpson;
-    ctx.cfg.koreanLanguage = true;  // hides the Epson page from the refresh
+    ctx.cfg.koreanLanguage = true; // hides the Epson page from the refresh
     auto lib = std::make_shared<TableLibrary>();
     lib->Set("PortAcquire", &FakeAcquire);
     lib->Set("PortRelease", &FakeRelease);
@@ -132,10 +139,10 @@ TEST_F(SheetTest, RefreshWalksTwelveStepsAndStopsAtABusyPort) {
     g_acquires = g_releases = 0;
     g_failAt = 0;
     EXPECT_EQ(RefreshPages(ctx, [&](PageId id) { loaded.push_back(id); }), 1);
-    EXPECT_EQ(loaded, (std::vector<PageId>{PageId::Printing, PageId::Pcl, PageId::Job, PageId::Kssm,
-                                           PageId::PostS3, PageId::PostS4, PageId::Color, PageId::ConfigKalor,
-                                           PageId::Fmu}));
-    EXPECT_EQ(g_acquires, 12);  // the port is taken for every step, loaded or not
+    EXPECT_EQ(loaded,
+              (std::vector<PageId>{PageId::Printing, PageId::Pcl, PageId::Job, PageId::Kssm, PageId::PostS3,
+                                   PageId::PostS4, PageId::Color, PageId::ConfigKalor, PageId::Fmu}));
+    EXPECT_EQ(g_acquires, 12); // the port is taken for every step, loaded or not
     EXPECT_EQ(g_releases, 12);
 
     loaded.clear();
@@ -144,7 +151,7 @@ TEST_F(SheetTest, RefreshWalksTwelveStepsAndStopsAtABusyPort) {
     EXPECT_EQ(RefreshPages(ctx, [&](PageId id) { loaded.push_back(id); }), 0);
     EXPECT_EQ(loaded, (std::vector<PageId>{PageId::Printing, PageId::Pcl, PageId::Job}));
     EXPECT_EQ(g_releases, 3);
-    EXPECT_EQ(ui.Messages().size(), 1u);  // the busy message, once, from AcquirePort
+    EXPECT_EQ(ui.Messages().size(), 1u); // the busy message, once, from AcquirePort
 }
 
 TEST(MainGeometryTest, FollowsTheSheetSize) {
@@ -162,7 +169,7 @@ TEST(CsHelpTest, TopicsAndTheirText) {
         ".topic 132248\nrepeat\n.topic 7\n");
     ASSERT_EQ(topics.size(), 3u);
     EXPECT_EQ(topics[132248], "Belt.\nSecond line.");
-    EXPECT_EQ(topics[0x20001], "Hex.");  // the malformed lines after it started no topic of their own
+    EXPECT_EQ(topics[0x20001], "Hex."); // the malformed lines after it started no topic of their own
     EXPECT_EQ(topics[7], "");
     EXPECT_EQ(CsHelpPathFor("/opt/tav/help/en/wintav32.html"), "/opt/tav/help/en/cshelp.txt");
 

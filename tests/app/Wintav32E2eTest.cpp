@@ -23,16 +23,17 @@ namespace {
 namespace fs = std::filesystem;
 
 class Wintav32E2e : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         runtime = home.dir + "run";
         fs::create_directory(runtime);
         fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
         fs::copy_file(std::string(TAV_BIN) + "/langinfo.ini", home.dir + "langinfo.ini");
         fs::copy(std::string(TAV_BIN) + "/lang", home.dir + "lang", fs::copy_options::recursive);
-        home.Write("comtav.ini", "[Common]\nDeviceID=tcp://127.0.0.1:9\n[TAB]\nAbout=1\nTest=1\n[TEST]\nSelfTest=1\n");
+        home.Write("comtav.ini",
+                   "[Common]\nDeviceID=tcp://127.0.0.1:9\n[TAB]\nAbout=1\nTest=1\n[TEST]\nSelfTest=1\n");
         // The settings record the stand-in library gives to the start-up query.
-        home.Write("reply.bin", std::string("\x01\x02\x03\xc6\x04\x00\x00\x00\x04\xff\x00", 11));
+        home.Write("reads.hex", "010203c60400000004ff00\n");
         home.Write("lm.ini", "");
         home.Write("cu.ini", "");
     }
@@ -45,17 +46,23 @@ protected:
     }
     pid_t Start(const std::vector<std::string>& args, const std::string& tag) {
         std::vector<std::string> env = {
-            "WINTAV32_HOME=" + home.dir,      "XDG_RUNTIME_DIR=" + runtime,
-            "QT_QPA_PLATFORM=offscreen",      "TAV_REGISTRY_LM=" + home.dir + "lm.ini",
-            "TAV_REGISTRY_CU=" + home.dir + "cu.ini", "FAKEDEV_REPLY_FILE=" + home.dir + "reply.bin",
-            "TAV_DEBUG_FILE=" + home.dir + tag + ".debug", "HOME=" + home.dir,
+            "WINTAV32_HOME=" + home.dir,
+            "XDG_RUNTIME_DIR=" + runtime,
+            "QT_QPA_PLATFORM=offscreen",
+            "TAV_REGISTRY_LM=" + home.dir + "lm.ini",
+            "TAV_REGISTRY_CU=" + home.dir + "cu.ini",
+            "FAKEDEV_READS=" + home.dir + "reads.hex",
+            "TAV_DEBUG_FILE=" + home.dir + tag + ".debug",
+            "HOME=" + home.dir,
         };
         std::vector<std::string> argv = {TAV_WINTAV32};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> a, e;
-        for (auto& s : argv) a.push_back(s.data());
+        for (auto& s : argv)
+            a.push_back(s.data());
         a.push_back(nullptr);
-        for (auto& s : env) e.push_back(s.data());
+        for (auto& s : env)
+            e.push_back(s.data());
         e.push_back(nullptr);
         posix_spawn_file_actions_t fa;
         posix_spawn_file_actions_init(&fa);
@@ -96,7 +103,7 @@ protected:
     std::vector<pid_t> started;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(Wintav32E2e, BroadcastQuitEndsTheRunningCopyAndASecondCopyEndsSilently) {
     const std::string socket = runtime + "/Quorvex PanelMgr";
@@ -105,8 +112,8 @@ TEST_F(Wintav32E2e, BroadcastQuitEndsTheRunningCopyAndASecondCopyEndsSilently) {
 
     pid_t second = Start({}, "second");
     EXPECT_EQ(WaitExit(second, std::chrono::seconds(30)), 0);
-    EXPECT_EQ(Read("second.debug"), "");  // nothing shown, nothing traced
-    EXPECT_EQ(WaitExit(first, std::chrono::milliseconds(300)), -1);  // the first keeps running
+    EXPECT_EQ(Read("second.debug"), "");                            // nothing shown, nothing traced
+    EXPECT_EQ(WaitExit(first, std::chrono::milliseconds(300)), -1); // the first keeps running
     EXPECT_TRUE(fs::exists(socket));
 
     pid_t quit = Start({"--broadcast-quit"}, "quit");
@@ -127,12 +134,15 @@ TEST_F(Wintav32E2e, RunsAgainstTheSimulatorAndPicturesEveryTab) {
     std::vector<std::string> env = {
         "XDG_RUNTIME_DIR=" + runtime, "QT_QPA_PLATFORM=offscreen", "TAV_REGISTRY_LM=" + home.dir + "lm.ini",
         "TAV_REGISTRY_CU=" + home.dir + "cu.ini", "TAV_SCREENSHOT_DIR=" + shots, "HOME=" + home.dir,
+        "TAV_DEBUG_FILE=" + home.dir + "sim-run.debug", "QVDEVM_LOCK_DIR=" + runtime,
     };
     std::vector<std::string> argv = {TAV_WINTAV32, "--device", sim.DeviceName()};
     std::vector<char*> a, e;
-    for (auto& s : argv) a.push_back(s.data());
+    for (auto& s : argv)
+        a.push_back(s.data());
     a.push_back(nullptr);
-    for (auto& s : env) e.push_back(s.data());
+    for (auto& s : env)
+        e.push_back(s.data());
     e.push_back(nullptr);
     pid_t pid = -1;
     ASSERT_EQ(posix_spawn(&pid, TAV_WINTAV32, nullptr, nullptr, a.data(), e.data()), 0);
@@ -142,10 +152,18 @@ TEST_F(Wintav32E2e, RunsAgainstTheSimulatorAndPicturesEveryTab) {
     for (const char* tab : {"test", "check", "about"})
         EXPECT_TRUE(fs::exists(shots + "/" + tab + ".png")) << tab;
     std::vector<std::string> jobs;
-    for (const auto& j : sim.Jobs()) jobs.emplace_back(j.begin(), j.end());
+    for (const auto& j : sim.Jobs())
+        jobs.emplace_back(j.begin(), j.end());
     ASSERT_GE(jobs.size(), 2u);
-    EXPECT_NE(jobs[0].find("@PJL INFO PRINTER = ALL"), std::string::npos);
+    const std::string uel = "\x1b%-12345X";
+    EXPECT_EQ(jobs[0], uel + "@PJL\r\n@PJL INFO PRINTER = ALL\r\n" + uel);
+    EXPECT_EQ(jobs[0].size(), 49u);
+    // The record was read and parsed: the capability word decides which tabs there are, and
+    // this model's PostScript and duplex bits are what the simulator's profile reports.
+    const std::string debug = Read("sim-run.debug");
+    EXPECT_NE(debug.find("capabilities 0x200040C5"), std::string::npos) << debug;
     size_t reports = 0;
-    for (const auto& j : jobs) reports += j.find("@PJL INFO INFORMATION=ALL") != std::string::npos;
-    EXPECT_EQ(reports, 1u);  // once, at the first showing of the Check page
+    for (const auto& j : jobs)
+        reports += j.find("@PJL INFO INFORMATION=ALL") != std::string::npos;
+    EXPECT_EQ(reports, 1u); // once, at the first showing of the Check page
 }

@@ -12,7 +12,9 @@ QApplication& QtApp() {
     return *app;
 }
 
-std::string ShippedDataFolder() { return std::string(TAV_SHIPPED_DATA) + "/"; }
+std::string ShippedDataFolder() {
+    return std::string(TAV_SHIPPED_DATA) + "/";
+}
 
 PageEnv::PageEnv(const std::string& config, const std::string& lang)
     : dev((QtApp(), home.dir + "libqvdevm.so")) {
@@ -33,6 +35,8 @@ PageEnv::PageEnv(const std::string& config, const std::string& lang)
     if (!ctx->link.Bind(false, home.dir)) throw std::runtime_error("stand-in device library did not load");
 }
 
-void PageEnv::SetConfig(const std::string& config) { home.Write("comtav.ini", config); }
+void PageEnv::SetConfig(const std::string& config) {
+    home.Write("comtav.ini", config);
+}
 
-}  // namespace tavtest
+} // namespace tavtest

@@ -12,7 +12,9 @@
 #include "pjl/AppContext.h"
 
 // Readable failure output for Qt strings.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace tavtest {
 
@@ -53,4 +55,4 @@ struct PageEnv {
 // The folder the build lays the data files out in (with '/').
 std::string ShippedDataFolder();
 
-}  // namespace tavtest
+} // namespace tavtest

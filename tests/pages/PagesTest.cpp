@@ -23,7 +23,9 @@ std::string Item(unsigned type, const std::string& text) {
     return std::string(1, static_cast<char>(type)) + std::string(1, static_cast<char>(text.size())) + text;
 }
 
-std::string Job(const std::string& line) { return "\x1b%-12345X@PJL\r\n" + line + "\r\n\x1b%-12345X"; }
+std::string Job(const std::string& line) {
+    return "\x1b%-12345X@PJL\r\n" + line + "\r\n\x1b%-12345X";
+}
 
 QString Text(QWidget* w) {
     if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
@@ -32,26 +34,29 @@ QString Text(QWidget* w) {
     return {};
 }
 
-}  // namespace
+} // namespace
 
 TEST(CheckPageTest, ReportWithoutTrayRollers) {
     PageEnv env("[TAB]\nCheck=1\n");
-    env.Reply(std::string("\x00\x00", 2) + Item(1, "C2600") + Item(23, "37") + Item(25, "18250") + Item(24, "9100") +
-              Item(26, "4410") + std::string(2, '\0'));
+    env.Reply(std::string("\x00\x00", 2) + Item(1, "C2600") + Item(23, "37") + Item(25, "18250") +
+              Item(24, "9100") + Item(26, "4410") + std::string(2, '\0'));
     CCheck page(*env.ctx);
-    EXPECT_EQ(env.Written(), "");  // nothing is asked before the page is first shown
+    EXPECT_EQ(env.Written(), ""); // nothing is asked before the page is first shown
     page.EnsureCreated();
     page.show();
 
     EXPECT_EQ(env.Written(), Job("@PJL INFO INFORMATION=ALL"));
-    EXPECT_EQ(Text(page.Control(1182)), "37");     // belt
-    EXPECT_EQ(Text(page.Control(1183)), "18250");  // fuser
-    for (int id : {1185, 1186, 1187}) EXPECT_EQ(Text(page.Control(id)), "") << id;
+    EXPECT_EQ(Text(page.Control(1182)), "37");    // belt
+    EXPECT_EQ(Text(page.Control(1183)), "18250"); // fuser
+    for (int id : {1185, 1186, 1187})
+        EXPECT_EQ(Text(page.Control(id)), "") << id;
     // The two hidden rows are filled all the same.
     EXPECT_EQ(page.Value(CCheck::Imaging), "9100");
     EXPECT_EQ(page.Value(CCheck::Pickup), "4410");
-    for (int id : {1194, 1195, 1196, 1179, 1184, 1193}) EXPECT_FALSE(page.Control(id)->isVisible()) << id;
-    for (int id : {1176, 1182, 1188, 1177, 1178, 1180, 1181}) EXPECT_TRUE(page.Control(id)->isVisible()) << id;
+    for (int id : {1194, 1195, 1196, 1179, 1184, 1193})
+        EXPECT_FALSE(page.Control(id)->isVisible()) << id;
+    for (int id : {1176, 1182, 1188, 1177, 1178, 1180, 1181})
+        EXPECT_TRUE(page.Control(id)->isVisible()) << id;
     EXPECT_EQ(Text(page.Control(1176)), "Transfer belt");
     EXPECT_EQ(Text(page.Control(1188)), "%");
     EXPECT_EQ(Text(page.Control(1189)), "pages");
@@ -69,12 +74,15 @@ TEST(CheckPageTest, SilentPrinterGivesOneMessageAndAnEmptyPage) {
     CCheck page(*env.ctx);
     page.EnsureCreated();
     ASSERT_EQ(env.ui.Messages().size(), 1u);
-    EXPECT_EQ(env.ui.Messages()[0].text, ReadIniString(env.ctx->cfg.langFilePath, "STRING", "IDS_NOT_RESPOND", ""));
+    EXPECT_EQ(env.ui.Messages()[0].text,
+              ReadIniString(env.ctx->cfg.langFilePath, "STRING", "IDS_NOT_RESPOND", ""));
     EXPECT_FALSE(env.ui.Messages()[0].text.empty());
     EXPECT_EQ(env.ui.Messages()[0].caption, "Quorvex Color Remote Control Panel");
     EXPECT_EQ(env.ui.Messages()[0].icon, MsgIcon::Error);
-    for (int id : {1182, 1183, 1185, 1186, 1187}) EXPECT_EQ(Text(page.Control(id)), "") << id;
-    for (int r = 0; r < CCheck::RowCount; ++r) EXPECT_EQ(page.Value(static_cast<CCheck::Row>(r)), "");
+    for (int id : {1182, 1183, 1185, 1186, 1187})
+        EXPECT_EQ(Text(page.Control(id)), "") << id;
+    for (int r = 0; r < CCheck::RowCount; ++r)
+        EXPECT_EQ(page.Value(static_cast<CCheck::Row>(r)), "");
     EXPECT_EQ(env.ui.waitCursorDepth, 0);
     EXPECT_EQ(env.dev.Held(), 0);
 }
@@ -85,7 +93,8 @@ TEST(CheckPageTest, BusyPortLeavesTheValuesEmptyAndSendsNothing) {
     CCheck page(*env.ctx);
     page.EnsureCreated();
     ASSERT_EQ(env.ui.Messages().size(), 1u);
-    EXPECT_EQ(env.ui.Messages()[0].text, ReadIniString(env.ctx->cfg.langFilePath, "COMMON", "IDS_STRING107", ""));
+    EXPECT_EQ(env.ui.Messages()[0].text,
+              ReadIniString(env.ctx->cfg.langFilePath, "COMMON", "IDS_STRING107", ""));
     EXPECT_EQ(env.Written(), "");
     EXPECT_EQ(env.ui.waitCursorDepth, 0);
 }
@@ -98,8 +107,8 @@ TEST(CheckPageTest, RightClickShowsTheTableTopicAndNothingOnTheBackground) {
     page.show();
     env.ui.Clear();
     auto center = [&](int id) { return page.Control(id)->geometry().center(); };
-    EXPECT_EQ(page.PopupHelpAt(center(1178)), 132251u);  // table: every roller has one topic
-    EXPECT_EQ(page.PopupHelpAt(center(1182)), 0x20000u + 1182);  // not in the table
+    EXPECT_EQ(page.PopupHelpAt(center(1178)), 132251u);         // table: every roller has one topic
+    EXPECT_EQ(page.PopupHelpAt(center(1182)), 0x20000u + 1182); // not in the table
     EXPECT_EQ(page.PopupHelpAt(QPoint(page.width() - 2, page.height() - 2)), 0u);
     ASSERT_EQ(env.ui.events.size(), 2u);
     EXPECT_EQ(env.ui.events[0].kind, RecordingUiHost::Kind::PopupHelp);
@@ -113,7 +122,8 @@ TEST(TestPageTest, SelfTestOnlyPrintsTheConfigurationPageAndWaitsTenSeconds) {
     page.EnsureCreated();
     page.show();
     int visible = 0;
-    for (const auto& b : CTestTab::Buttons()) visible += page.Control(b.controlId)->isVisible();
+    for (const auto& b : CTestTab::Buttons())
+        visible += page.Control(b.controlId)->isVisible();
     EXPECT_EQ(visible, 1);
     auto* button = qobject_cast<QPushButton*>(page.Control(8054));
     ASSERT_TRUE(button);
@@ -133,9 +143,11 @@ TEST(TestPageTest, FailedWriteShowsThePrinterErrorAndDoesNotWait) {
     page.EnsureCreated();
     EXPECT_EQ(page.PrintTestPage("DEMO"), 0);
     ASSERT_EQ(env.ui.Messages().size(), 1u);
-    EXPECT_EQ(env.ui.Messages()[0].text, ReadIniString(env.ctx->cfg.langFilePath, "STRING", "IDS_ERRORSTRING", ""));
+    EXPECT_EQ(env.ui.Messages()[0].text,
+              ReadIniString(env.ctx->cfg.langFilePath, "STRING", "IDS_ERRORSTRING", ""));
     EXPECT_EQ(env.ui.Messages()[0].icon, MsgIcon::Error);
-    for (unsigned w : env.ui.Waits()) EXPECT_NE(w, 10000u);
+    for (unsigned w : env.ui.Waits())
+        EXPECT_NE(w, 10000u);
     EXPECT_EQ(env.ui.waitCursorDepth, 0);
     EXPECT_EQ(env.dev.Held(), 0);
 }
@@ -169,14 +181,16 @@ TEST(TestPageTest, KalorTakesTheOemTexts) {
         CTestTab page(*env.ctx);
         page.EnsureCreated();
         const std::string& f = env.ctx->cfg.langFilePath;
-        auto text = [&](const char* key) { return QString::fromStdString(ReadIniString(f, "TEST", key, "")); };
+        auto text = [&](const char* key) {
+            return QString::fromStdString(ReadIniString(f, "TEST", key, ""));
+        };
         EXPECT_EQ(Text(page.Control(8054)), text("IDC_CONFIGPAGE_X")) << lang;
         EXPECT_EQ(Text(page.Control(8004)), text("IDC_DEMOPAGE_X")) << lang;
         EXPECT_EQ(Text(page.Control(8066)), text("IDC_MANUMAP_X")) << lang;
         EXPECT_EQ(Text(page.Control(8009)), text("IDC_2SIDEDEMOPAGE_X")) << lang;
         EXPECT_NE(text("IDC_CONFIGPAGE_X"), text("IDC_CONFIGPAGE"));
 
-        PageEnv plain(std::string("[Common]\nSTRING=Kalor\n") + buttons, lang);  // not the brand
+        PageEnv plain(std::string("[Common]\nSTRING=Kalor\n") + buttons, lang); // not the brand
         CTestTab other(*plain.ctx);
         other.EnsureCreated();
         EXPECT_EQ(Text(other.Control(8054)), text("IDC_CONFIGPAGE")) << lang;
@@ -204,7 +218,7 @@ TEST(AboutPageTest, FieldsFromBothFilesAndNoModelLine) {
 }
 
 TEST(PageTextTest, ATextCutInsideACharacterLosesThatCharacter) {
-    const std::string two = "\xea\xb0\x80\xeb\x82\x98";  // two Hangul syllables, three bytes each
+    const std::string two = "\xea\xb0\x80\xeb\x82\x98"; // two Hangul syllables, three bytes each
     EXPECT_EQ(FromStd(two), QString::fromUtf8("\xea\xb0\x80\xeb\x82\x98"));
     EXPECT_EQ(FromStd(two.substr(0, 5)), QString::fromUtf8("\xea\xb0\x80"));
     EXPECT_EQ(FromStd(two.substr(0, 4)), QString::fromUtf8("\xea\xb0\x80"));

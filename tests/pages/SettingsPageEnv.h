@@ -23,8 +23,10 @@ inline QApplication& App() {
     static int argc = 1;
     static char name[] = "settings_pages_test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: at exit Qt's own statics may already be gone, and a QApplication torn
+    // down after them crashes the test process after every test has passed.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 struct Env {

@@ -64,7 +64,7 @@ TEST(Default, ValuesThroughTheTables) {
         {"@PJL DEFAULT SYMSET = PC8", 31, 33},
         {"@PJL DEFAULT PAPERTYPE = COTTON", 20, 11},
         {"@PJL DEFAULT ALTITUDE = HIGHEST", 87, 3},
-        {"@PJL DEFAULT RESOLUTION = 1200", 53, 1},
+        {"@PJL DEFAULT RESOLUTION = 1200", 53, 2},
         {"@PJL DEFAULT RET = GRAY+", 17, 2},
         {"@PJL DEFAULT KSC5895LPI = 60", 44, 11},
         {"@PJL DEFAULT CUSTOMCOLOR = CMYK", 152, 1},
@@ -133,7 +133,7 @@ TEST(Default, ModelSpellings) {
     Printer plain(Make());
     Lines(plain, {"@PJL DEFAULT JAMRECOVERY = ON ", "@PJL DEFAULT RESOLUTION = 600"});
     EXPECT_EQ(plain.Settings().value[14], 1u);
-    EXPECT_EQ(plain.Settings().value[53], 0u);
+    EXPECT_EQ(plain.Settings().value[53], 1u);  // the full code, whatever list the model offers
     EXPECT_FALSE(Lines(plain, {"@PJL DEFAULT RESOLUTION = 300"}).empty());
 
     Printer best(Make("[Model]\nResolution = BEST\n"));
