@@ -12,26 +12,6 @@ DeviceName Invalid(const std::string& why) {
     return name;
 }
 
-bool ParseHex16(const std::string& text, uint16_t& value) {
-    std::string digits = text;
-    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
-        digits = digits.substr(2);
-    if (digits.empty() || digits.size() > 4) return false;
-    unsigned v = 0;
-    for (char c : digits) {
-        v <<= 4;
-        if (c >= '0' && c <= '9')
-            v |= static_cast<unsigned>(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            v |= static_cast<unsigned>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F')
-            v |= static_cast<unsigned>(c - 'A' + 10);
-        else
-            return false;
-    }
-    value = static_cast<uint16_t>(v);
-    return true;
-}
 
 bool ParsePort(const std::string& text, uint16_t& port) {
     if (text.empty() || text.size() > 5) return false;
@@ -100,6 +80,27 @@ DeviceName ParseUsb(const std::string& rest) {
 }
 
 } // namespace
+
+bool ParseHex16(const std::string& text, uint16_t& value) {
+    std::string digits = text;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X'))
+        digits = digits.substr(2);
+    if (digits.empty() || digits.size() > 4) return false;
+    unsigned v = 0;
+    for (char c : digits) {
+        v <<= 4;
+        if (c >= '0' && c <= '9')
+            v |= static_cast<unsigned>(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            v |= static_cast<unsigned>(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            v |= static_cast<unsigned>(c - 'A' + 10);
+        else
+            return false;
+    }
+    value = static_cast<uint16_t>(v);
+    return true;
+}
 
 DeviceName ParseDeviceName(const std::string& text) {
     if (text.empty() || text == "s") {

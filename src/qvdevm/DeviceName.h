@@ -25,4 +25,7 @@ constexpr uint16_t kDefaultTcpPort = 9100;
 // for the first USB printer.
 DeviceName ParseDeviceName(const std::string& text);
 
+// Up to four hexadecimal digits, with or without "0x"; false for anything else.
+bool ParseHex16(const std::string& text, uint16_t& value);
+
 } // namespace qvdevm

@@ -1,6 +1,7 @@
 #include "qvdevm/UsbMatch.h"
 
 #include "qvdevm/CharDevTransport.h"
+#include "qvdevm/DeviceName.h"
 
 #include <algorithm>
 #include <dirent.h>
@@ -27,20 +28,8 @@ std::string ReadLine(const std::string& path) {
 }
 
 bool HexEquals(const std::string& text, uint16_t value) {
-    if (text.empty() || text.size() > 4) return false;
-    unsigned v = 0;
-    for (char c : text) {
-        v <<= 4;
-        if (c >= '0' && c <= '9')
-            v |= static_cast<unsigned>(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            v |= static_cast<unsigned>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F')
-            v |= static_cast<unsigned>(c - 'A' + 10);
-        else
-            return false;
-    }
-    return v == value;
+    uint16_t v = 0;
+    return ParseHex16(text, v) && v == value;
 }
 
 } // namespace
