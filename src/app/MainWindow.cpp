@@ -162,18 +162,18 @@ QWidget* MainWindow::BuildButtonBar(QWidget* parent) {
     row->setContentsMargins(0, 4, 0, 4);
     row->setSpacing(8);
     row->addStretch(1);
-    struct Spec {
+    struct ButtonDef {
         int id;
         const char* key;
         void (MainWindow::*handler)();
     };
-    const Spec specs[] = {
+    const ButtonDef defs[] = {
         {kIdRefresh, "IDC_REFRESH", &MainWindow::OnRefresh}, {kIdSend, "IDC_SEND", &MainWindow::OnSend},
         {kIdDefault, "IDC_DEFAULT", &MainWindow::OnDefault}, {kIdExit, "IDC_EXIT", &MainWindow::OnExit},
         {kIdHelp, "IDC_TAVHELP", &MainWindow::OnHelp},
     };
     int width = 96;
-    for (const Spec& s : specs) {
+    for (const ButtonDef& s : defs) {
         auto* button = new QPushButton(LangText("BASE", s.key, 31), bar);
         button->setProperty("controlId", s.id);
         button->setAutoDefault(false);
