@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 #include "platform/Ini.h"
 
@@ -10,7 +11,10 @@ using namespace tav;
 namespace {
 struct TempIni {
     explicit TempIni(const std::string& text) {
-        path = (std::filesystem::temp_directory_path() / ("initest-" + std::to_string(counter++) + ".ini")).string();
+        // CTest runs every case in a process of its own, in parallel: the pid keeps files apart.
+        path = (std::filesystem::temp_directory_path() /
+                ("initest-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".ini"))
+                   .string();
         std::ofstream(path, std::ios::binary) << text;
     }
     ~TempIni() { std::filesystem::remove(path); }
