@@ -23,7 +23,7 @@ TEST(Platform, ProgramFolderFollowsTheOverride) {
 }
 
 TEST(Platform, RegistryStandInReadsByKeyPathAndValueName) {
-    auto file = std::filesystem::temp_directory_path() / "tav-reg-test.ini";
+    auto file = std::filesystem::temp_directory_path() / ("tav-reg-test-" + std::to_string(getpid()) + ".ini");
     std::ofstream(file) << "[Software\\QVPrint\\OEM1]\nTavCntCode=KR\nEmpty=\n";
     setenv("TAV_REGISTRY_CU", file.c_str(), 1);
     std::string v;
