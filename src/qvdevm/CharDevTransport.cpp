@@ -4,7 +4,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -51,9 +50,7 @@ bool CharDevTransport::Open(std::string& why) {
             tcsetattr(fd, TCSANOW, &tio);
         }
     }
-    m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (m_wake < 0) {
-        why = std::strerror(errno);
+    if (!m_wake.Open(why)) {
         close(fd);
         return false;
     }
@@ -86,13 +83,11 @@ size_t CharDevTransport::Write(const uint8_t* data, size_t length, bool& failed)
 
 ReadResult CharDevTransport::ReadSome(uint8_t* buffer, size_t capacity, size_t& got) {
     got = 0;
-    pollfd p[2] = {{m_fd, POLLIN, 0}, {m_wake, POLLIN, 0}};
+    pollfd p[2] = {{m_fd, POLLIN, 0}, {m_wake.Fd(), POLLIN, 0}};
     int n = poll(p, 2, 500);
     if (n < 0) return errno == EINTR ? ReadResult::Nothing : ReadResult::Ended;
     if (p[1].revents & POLLIN) {
-        uint64_t v;
-        if (read(m_wake, &v, sizeof v) < 0) {
-        }
+        m_wake.Drain();
         return ReadResult::Nothing;
     }
     if (n == 0) return ReadResult::Nothing;
@@ -111,17 +106,13 @@ ReadResult CharDevTransport::ReadSome(uint8_t* buffer, size_t capacity, size_t& 
 }
 
 void CharDevTransport::Interrupt() {
-    if (m_wake >= 0) {
-        uint64_t one = 1;
-        if (write(m_wake, &one, sizeof one) < 0) {
-        }
-    }
+    m_wake.Signal();
 }
 
 void CharDevTransport::Close() {
     if (m_fd >= 0) close(m_fd);
-    if (m_wake >= 0) close(m_wake);
-    m_fd = m_wake = -1;
+    m_wake.Close();
+    m_fd = -1;
 }
 
 bool CharDevTransport::VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,

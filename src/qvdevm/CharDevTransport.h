@@ -4,6 +4,7 @@
 #pragma once
 #include "qvdevm/Settings.h"
 #include "qvdevm/Transport.h"
+#include "qvdevm/WakeFd.h"
 
 namespace qvdevm {
 
@@ -25,7 +26,7 @@ class CharDevTransport : public Transport {
     std::string m_path;
     Settings m_settings;
     int m_fd = -1;
-    int m_wake = -1;
+    WakeFd m_wake;
 };
 
 // Presence only: the node exists and is a character device.

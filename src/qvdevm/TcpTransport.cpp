@@ -10,7 +10,6 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -101,9 +100,7 @@ bool TcpTransport::Open(std::string& why) {
         timeval tv{m_settings.writeTimeoutMs / 1000, (m_settings.writeTimeoutMs % 1000) * 1000};
         setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
     }
-    m_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (m_wake < 0) {
-        why = std::strerror(errno);
+    if (!m_wake.Open(why)) {
         close(fd);
         return false;
     }
@@ -128,13 +125,11 @@ size_t TcpTransport::Write(const uint8_t* data, size_t length, bool& failed) {
 
 ReadResult TcpTransport::ReadSome(uint8_t* buffer, size_t capacity, size_t& got) {
     got = 0;
-    pollfd p[2] = {{m_fd, POLLIN, 0}, {m_wake, POLLIN, 0}};
+    pollfd p[2] = {{m_fd, POLLIN, 0}, {m_wake.Fd(), POLLIN, 0}};
     int n = poll(p, 2, -1);
     if (n < 0) return errno == EINTR ? ReadResult::Nothing : ReadResult::Ended;
     if (p[1].revents & POLLIN) {
-        uint64_t v;
-        if (read(m_wake, &v, sizeof v) < 0) {
-        }
+        m_wake.Drain();
         return ReadResult::Nothing;
     }
     if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR))) return ReadResult::Nothing;
@@ -148,11 +143,7 @@ ReadResult TcpTransport::ReadSome(uint8_t* buffer, size_t capacity, size_t& got)
 }
 
 void TcpTransport::Interrupt() {
-    if (m_wake >= 0) {
-        uint64_t one = 1;
-        if (write(m_wake, &one, sizeof one) < 0) {
-        }
-    }
+    m_wake.Signal();
 }
 
 bool TcpTransport::ShutdownOutput() {
@@ -161,8 +152,8 @@ bool TcpTransport::ShutdownOutput() {
 
 void TcpTransport::Close() {
     if (m_fd >= 0) close(m_fd);
-    if (m_wake >= 0) close(m_wake);
-    m_fd = m_wake = -1;
+    m_wake.Close();
+    m_fd = -1;
 }
 
 bool TcpTransport::VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,

@@ -2,6 +2,7 @@
 #pragma once
 #include "qvdevm/Settings.h"
 #include "qvdevm/Transport.h"
+#include "qvdevm/WakeFd.h"
 
 namespace qvdevm {
 
@@ -24,7 +25,7 @@ class TcpTransport : public Transport {
     uint16_t m_port;
     Settings m_settings;
     int m_fd = -1;
-    int m_wake = -1;
+    WakeFd m_wake;
 };
 
 // Presence only: a connect that succeeds, closed again in order. 'why' as for Open.
