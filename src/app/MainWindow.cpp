@@ -27,8 +27,9 @@ namespace tav {
 QuitListener::QuitListener(AppContext& ctx, QObject* parent)
     : QObject(parent), m_ctx(ctx), m_server(new QLocalServer(this)) {
     const QString name = QString::fromStdString(QuitMessagePath());
-    // Only the one running copy gets here (the single-instance lock is held), so a socket left
-    // behind by a copy that died is stale.
+    // The socket is this process's own; a socket of the same name can only be left by a dead
+    // process whose pid we were given again. Those of other dead copies go too.
+    RemoveStaleQuitMessages();
     QLocalServer::removeServer(name);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(name))
