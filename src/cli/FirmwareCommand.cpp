@@ -29,7 +29,7 @@ void Err(const std::string& line) {
 
 std::optional<std::string> FirmwareProgressLine(const FirmwareProgress& p, int& lastTenth) {
     const int tenth = p.percent / 10;
-    if (p.sent == 0 || tenth <= lastTenth) return std::nullopt;
+    if (tenth == 0 || tenth <= lastTenth) return std::nullopt;
     lastTenth = tenth;
     return std::to_string(tenth * 10) + " % (" + std::to_string(p.sent) + " of " + std::to_string(p.size) +
            " bytes)";
