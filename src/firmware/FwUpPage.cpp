@@ -21,16 +21,20 @@ void CFwUp::OnInitDialog() {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(16, 16, 16, 16);
     column->setSpacing(12);
+    // One column of labels, so the fields start at one edge whatever the language.
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(12);
+    grid->setColumnStretch(1, 1);
 
-    auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(AddControl(IdFileNameLabel, new QLabel(LangText("FWUP", "IDL_FILE_NAME", 63), this)));
+    grid->addWidget(AddControl(IdFileNameLabel, new QLabel(LangText("FWUP", "IDL_FILE_NAME", 63), this)), 0,
+                    0);
     m_pathEdit = AddControl(IdPath, new QLineEdit(this));
     m_pathEdit->setReadOnly(true);
-    fileRow->addWidget(m_pathEdit, 1);
+    grid->addWidget(m_pathEdit, 0, 1);
     m_browse = AddControl(IdBrowse, new QPushButton(LangText("FWUP", "IDC_BROWSE", 63), this));
     m_browse->setAutoDefault(false);
-    fileRow->addWidget(m_browse);
-    column->addLayout(fileRow);
+    grid->addWidget(m_browse, 0, 2);
 
     auto* infoBox =
         AddControl(IdFileInfoLabel, new QGroupBox(LangText("FWUP", "IDL_FILE_INFORMATION", 63), this));
@@ -40,31 +44,29 @@ void CFwUp::OnInitDialog() {
     m_info = AddControl(IdInfo, new QLabel(infoBox));
     infoGrid->addWidget(m_info, 0, 1);
     infoGrid->setColumnStretch(1, 1);
-    column->addWidget(infoBox);
+    grid->addWidget(infoBox, 1, 0, 1, 3);
 
-    auto* progressRow = new QHBoxLayout;
-    progressRow->addWidget(
-        AddControl(IdProgressLabel, new QLabel(LangText("FWUP", "IDL_PROGRESS", 63), this)));
+    grid->addWidget(AddControl(IdProgressLabel, new QLabel(LangText("FWUP", "IDL_PROGRESS", 63), this)), 2,
+                    0);
     m_progress = AddControl(IdProgress, new QProgressBar(this));
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
-    progressRow->addWidget(m_progress, 1);
+    grid->addWidget(m_progress, 2, 1);
     m_percent = AddControl(IdPercent, new QLabel("0 ", this));
     m_percent->setMinimumWidth(m_percent->fontMetrics().horizontalAdvance("100 %") + 8);
     m_percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    progressRow->addWidget(m_percent);
-    column->addLayout(progressRow);
+    grid->addWidget(m_percent, 2, 2);
 
-    auto* messageRow = new QHBoxLayout;
-    auto* messageLabel = AddControl(IdMessageLabel, new QLabel(LangText("FWUP", "IDL_MESSAGE", 63), this));
-    messageRow->addWidget(messageLabel, 0, Qt::AlignTop);
+    grid->addWidget(AddControl(IdMessageLabel, new QLabel(LangText("FWUP", "IDL_MESSAGE", 63), this)), 3, 0,
+                    Qt::AlignTop);
     m_message = AddControl(IdMessage, new QLabel(this));
     m_message->setWordWrap(true);
     m_message->setTextFormat(Qt::PlainText);
-    m_message->setMinimumHeight(m_message->fontMetrics().lineSpacing() * 2);
-    messageRow->addWidget(m_message, 1);
-    column->addLayout(messageRow);
+    m_message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_message->setMinimumHeight(m_message->fontMetrics().lineSpacing() * 3);
+    grid->addWidget(m_message, 3, 1, 1, 2);
+    column->addLayout(grid);
     column->addStretch(1);
 
     auto* buttonRow = new QHBoxLayout;
