@@ -115,8 +115,9 @@ TEST_F(FirmwareE2e, FirmwareUpdateOnlyModeSendsTheConfiguredFileByItself) {
     tavtest::SimProcess sim("color-ps", {"--program-ms", "300", "--data-quiet-ms", "1000"});
     const std::string image = Image(5 * 4096 + 321);
     home.Write("update.hd", image);
-    home.Write("comtav.ini", "[Common]\nDeviceID=" + sim.DeviceName() +
-                                 "\nAUTOFWUP=1\nFWFileName=update.hd\n[TAB]\nPrinting=1\nFirmWare=1\nAbout=1\n");
+    home.Write("comtav.ini",
+               "[Common]\nDeviceID=" + sim.DeviceName() +
+                   "\nAUTOFWUP=1\nFWFileName=update.hd\n[TAB]\nPrinting=1\nFirmWare=1\nAbout=1\n");
     const pid_t pid = Start({}, "fw");
     ASSERT_TRUE(sim.WaitForEvents(1, 60000, "firmware")) << Read("fw.debug");
 
