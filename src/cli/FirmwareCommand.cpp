@@ -104,6 +104,13 @@ int RunFirmwareCommand(const std::vector<std::string>& args, const FirmwareComma
         case FirmwareResult::EmptyFile:
             status = kExitUsage;
             break;
+        case FirmwareResult::Failed:
+        case FirmwareResult::NoBuffer:
+            // A script reads no message line: the failure and its extent go to stderr.
+            Err("the firmware update failed: " + std::to_string(outcome.written) + " of " +
+                std::to_string(outcome.size) + " bytes reached the printer");
+            status = kExitPrinter;
+            break;
         default:
             status = kExitPrinter;
             break;
