@@ -78,6 +78,11 @@ void CFwUp::OnInitDialog() {
     buttonRow->addWidget(m_update);
     column->addLayout(buttonRow);
 
+    // The texts the transfer shows, recorded with the page's own so the language checks see them.
+    for (const char* key : {"IDS_STRING102", "IDS_STRING104", "IDS_STRING105", "IDS_STRING106"})
+        LangTextStd("COMMON", key);
+    for (const char* key : {"IDS_CONFIRM", "IDS_CANNOT_OPEN", "IDS_EMPTY_FILE", "IDS_PARTIAL", "IDS_BYTES"})
+        LangTextStd("FWUP", key);
     m_browse->setVisible(!FirmwareOnly());
     SetMessageLine(LangTextStd("COMMON", "IDS_STRING100"));
     connect(m_browse, &QPushButton::clicked, this, &CFwUp::OnBrowse);
@@ -147,12 +152,6 @@ void CFwUp::ShowProgress(const FirmwareProgress& p) {
 void CFwUp::OnUpdate() {
     if (m_busy) return;
     m_busy = true;
-    // Record the texts the core shows, so the language checks see them.
-    for (const char* key : {"IDS_STRING102", "IDS_STRING104", "IDS_STRING105", "IDS_STRING106"})
-        LangTextStd("COMMON", key);
-    for (const char* key : {"IDS_CONFIRM", "IDS_CANNOT_OPEN", "IDS_EMPTY_FILE", "IDS_PARTIAL", "IDS_BYTES"})
-        LangTextStd("FWUP", key);
-
     FirmwareObserver observer;
     if (!FirmwareOnly())
         observer.confirm = [this](uint64_t size) { return ConfirmFirmwareUpdate(m_ctx, m_path, size); };

@@ -5,6 +5,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "FakeDev.h"
 #include "cli/FirmwareCommand.h"
@@ -23,7 +24,8 @@ struct Printer {
     std::vector<int> depthAtWrite;
     int depth = 0;
     int acquires = 0;
-    int refuseFromAcquire = 0; // the n-th acquire and every later one fail; 0: never
+    int refuseFromAcquire = 0;      // the n-th acquire and every later one fail; 0: never
+    std::string truncateAfterWrite; // a file cut to 100 bytes by the first write
 } g;
 
 int Open(int, int, int, int, const char*) {
@@ -41,6 +43,8 @@ int Write(const void* data, uint32_t length, uint32_t* written) {
         g.takes.pop_front();
     }
     g.received.append(static_cast<const char*>(data), static_cast<size_t>(take));
+    if (!g.truncateAfterWrite.empty())
+        std::filesystem::resize_file(std::exchange(g.truncateAfterWrite, ""), 100);
     *written = static_cast<uint32_t>(take);
     return 1;
 }
@@ -267,6 +271,19 @@ TEST_F(FirmwareTest, ABusyPortInTheMiddleFailsTheChunkWithTheBusyMessage) {
     ASSERT_GE(texts.size(), 2u);
     EXPECT_EQ(texts.front(), "Busy.");
     EXPECT_EQ(texts.back(), "Only 4096 of 8192 bytes: keep it on.");
+}
+
+TEST_F(FirmwareTest, AFileThatShrinksMeanwhileEndsTheUpdateAsFailed) {
+    const std::string path = File("fw.hd", Pattern(3 * 4096));
+    g.truncateAfterWrite = path;
+    const FirmwareOutcome out = Send(path);
+    EXPECT_EQ(out.result, FirmwareResult::Failed);
+    // What the stream had read ahead may still go out; then the missing rest ends it.
+    EXPECT_LT(out.written, 3u * 4096);
+    EXPECT_EQ(out.written, g.received.size());
+    EXPECT_EQ(messageLines, (std::vector<std::string>{"Failed."}));
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Only " + std::to_string(out.written) +
+                                                        " of 12288 bytes: keep it on."}));
 }
 
 TEST_F(FirmwareTest, TheQuestionNamesTheFileAndItsSize) {
