@@ -66,7 +66,12 @@ MainWindow::MainWindow(AppContext& ctx, Options options)
     m_sheet->setObjectName("PRTTAV32");
     m_sheet->setUsesScrollButtons(true);
     QSize pageSize(0, 0);
-    for (const SheetTab& tab : SheetLayout(m_ctx)) {
+    // In firmware-update-only mode the firmware page is the whole program: settings pages there
+    // would show values that nothing can send, and the update would run behind another tab.
+    const std::vector<SheetTab> sheetTabs = m_options.firmwareUpdateOnly
+                                             ? std::vector<SheetTab>{{PageId::FwUp, "FWDOWN"}}
+                                             : SheetLayout(m_ctx);
+    for (const SheetTab& tab : sheetTabs) {
         TavPage* page = Page(tab.page);
         if (!page) continue; // that page's class is not in this build
         pageSize = pageSize.expandedTo(page->TemplateSize());

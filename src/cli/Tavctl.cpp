@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/Startup.h"
+#include "cli/FirmwareCommand.h"
 #include "cli/SettingNames.h"
 #include "pjl/CheckInfo.h"
 #include "pjl/Pjl.h"
@@ -44,6 +45,7 @@ const char* kProgramHelp =
     "  default                         return the printer to its factory settings\n"
     "  check                           the consumables and counters report\n"
     "  test-print NAME                 print one of the printer's own pages\n"
+    "  firmware FILE --yes             send a firmware file to the printer\n"
     "\n"
     "tavctl COMMAND --help describes a command.\n"
     "Exit status: 0 done, 1 the printer exchange failed, 2 usage error.\n";
@@ -308,6 +310,7 @@ int RunTavctl(const std::vector<std::string>& args) {
     }
     const std::string command = args[i++];
     const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
+    if (command == "firmware") return RunFirmwareCommand(rest, {opt.home, opt.device, opt.yes, opt.debug});
     if (command != "query" && command != "set" && command != "default" && command != "check" &&
         command != "test-print") {
         Err("unknown command \"" + command + "\" (tavctl --help)");
