@@ -5,7 +5,7 @@
 namespace tav {
 namespace {
 constexpr unsigned kFontListWaitMs = 10000;
-}  // namespace
+} // namespace
 
 int CEmulationTab::PrintFontList(const char* printName) {
     if (!m_ctx.link.AcquirePort()) return 0;
@@ -36,4 +36,4 @@ void CEmulationTab::PromptMaxChars(int maxChars) {
     Message(text, MsgIcon::Warning);
 }
 
-}  // namespace tav
+} // namespace tav

@@ -23,4 +23,4 @@ class CEmulationTab : public TavPage {
     void PromptMaxChars(int maxChars);
 };
 
-}  // namespace tav
+} // namespace tav

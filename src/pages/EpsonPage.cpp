@@ -16,15 +16,27 @@ namespace {
 
 constexpr int kLabelChars = 63;
 constexpr int kFormLinesChars = 3;
-constexpr int kCharSetTexts = 11;  // IDS_CHAR_SET0..10 come from the language file as they are
+constexpr int kCharSetTexts = 11; // IDS_CHAR_SET0..10 come from the language file as they are
 constexpr int kSpain1 = 7;
 
-}  // namespace
+} // namespace
 
 CEpsonTab::CEpsonTab(AppContext& ctx, QWidget* parent) : CEmulationTab(ctx, 5006, parent) {
-    SetHelpTable({{6037, 139198}, {8126, 139198}, {6039, 139203}, {8131, 139203}, {6040, 139204},
-                  {8132, 139204}, {6041, 139206}, {8134, 139206}, {6042, 139205}, {8133, 139205},
-                  {8128, 139200}, {8067, 139139}, {6043, 139175}, {8103, 139175}, {6044, 139177},
+    SetHelpTable({{6037, 139198},
+                  {8126, 139198},
+                  {6039, 139203},
+                  {8131, 139203},
+                  {6040, 139204},
+                  {8132, 139204},
+                  {6041, 139206},
+                  {8134, 139206},
+                  {6042, 139205},
+                  {8133, 139205},
+                  {8128, 139200},
+                  {8067, 139139},
+                  {6043, 139175},
+                  {8103, 139175},
+                  {6044, 139177},
                   {8105, 139177}});
 }
 
@@ -67,7 +79,8 @@ void CEpsonTab::OnInitDialog() {
     row(6039, "IDL_CHAR_SET", 8131, m_charSetList);
     for (int i = 0; i < kCharSetTexts; ++i)
         item(m_charSetList, "IDS_CHAR_SET" + std::to_string(i));
-    const std::string spain1 = LangTextStd("STR_EPSON", ("IDS_CHAR_SET" + std::to_string(kSpain1)).c_str(), kLabelChars);
+    const std::string spain1 =
+        LangTextStd("STR_EPSON", ("IDS_CHAR_SET" + std::to_string(kSpain1)).c_str(), kLabelChars);
     m_charSetList->addItem(FromStd(SecondVariantText(spain1)));
     // The last set is a name the language file may translate; "Latin" where it does not.
     QString latin = LangText("STR_EPSON", "IDS_CHAR_SET12", kLabelChars);
@@ -81,7 +94,8 @@ void CEpsonTab::OnInitDialog() {
     m_pitchList = list();
     row(6041, "IDL_EPSON_PITCH", 8134, m_pitchList);
     for (int i = 0; i < kEpsonPitchCount; ++i)
-        if (i != kEpsonPitch103 || m_options.pitchAdd) item(m_pitchList, "IDS_EPSON_PITCH" + std::to_string(i));
+        if (i != kEpsonPitch103 || m_options.pitchAdd)
+            item(m_pitchList, "IDS_EPSON_PITCH" + std::to_string(i));
 
     m_lpiList = list();
     row(6042, "IDL_EPSON_LPI", 8133, m_lpiList);
@@ -103,7 +117,8 @@ void CEpsonTab::OnInitDialog() {
     m_autoWrapBox = AddControl(8128, new QCheckBox(LangText("EPSON", "IDC_AUTOWRAP", kLabelChars), this));
     grid->addWidget(m_autoWrapBox, line++, 0, 1, 2);
 
-    m_fontListButton = AddControl(8067, new QPushButton(LangText("EPSON", "IDC_FONTLIST", kLabelChars), this));
+    m_fontListButton =
+        AddControl(8067, new QPushButton(LangText("EPSON", "IDC_FONTLIST", kLabelChars), this));
     m_fontListButton->setMinimumWidth(std::max(200, m_fontListButton->sizeHint().width() + 24));
     outer->addSpacing(12);
     outer->addWidget(m_fontListButton, 0, Qt::AlignLeft);
@@ -215,4 +230,4 @@ void CEpsonTab::OnFontList() {
     PrintFontList("EPSONFONT");
 }
 
-}  // namespace tav
+} // namespace tav

@@ -64,4 +64,4 @@ class CEpsonTab : public CEmulationTab {
     QPushButton* m_fontListButton = nullptr;
 };
 
-}  // namespace tav
+} // namespace tav

@@ -50,4 +50,4 @@ std::string SecondVariantText(std::string text) {
     return text;
 }
 
-}  // namespace tav
+} // namespace tav

@@ -13,10 +13,10 @@ namespace tav {
 inline constexpr uint32_t kFlagEpsonExtended = 0x20;
 
 struct EpsonOptions {
-    bool formLine = false;   // the form-lines label and edit
-    bool topMargin = false;  // the top-margin label and list
-    bool pitchAdd = false;   // 10.3 in the pitch list
-    bool hebrew = false;     // the two Hebrew character tables
+    bool formLine = false;  // the form-lines label and edit
+    bool topMargin = false; // the top-margin label and list
+    bool pitchAdd = false;  // 10.3 in the pitch list
+    bool hebrew = false;    // the two Hebrew character tables
 };
 // Each option: its EPSONIBM switch in the configuration, or the extended-options bit.
 EpsonOptions EpsonOptionsFor(const AppContext& ctx);
@@ -42,4 +42,4 @@ std::optional<int> ParseDialogInt(const std::string& text);
 // The twelfth character set's text: the seventh's (Spain 1) with its 1 turned into 2.
 std::string SecondVariantText(std::string text);
 
-}  // namespace tav
+} // namespace tav

@@ -17,25 +17,33 @@
 namespace tav {
 namespace {
 
-constexpr int kLabelChars = 31;  // the pages' 32-byte label buffers
+constexpr int kLabelChars = 31; // the pages' 32-byte label buffers
 constexpr int kItemChars = 63;
 constexpr int kSmallEditChars = 3;
 
 // The window system's numbering of a scroll bar's actions; -1 for those it has no code for.
 int ScrollCode(int action) {
     switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: return kScrollLineUp;
-    case QAbstractSlider::SliderSingleStepAdd: return kScrollLineDown;
-    case QAbstractSlider::SliderPageStepSub: return 2;
-    case QAbstractSlider::SliderPageStepAdd: return 3;
-    case QAbstractSlider::SliderMove: return 5;
-    case QAbstractSlider::SliderToMinimum: return 6;
-    case QAbstractSlider::SliderToMaximum: return 7;
-    default: return -1;
+    case QAbstractSlider::SliderSingleStepSub:
+        return kScrollLineUp;
+    case QAbstractSlider::SliderSingleStepAdd:
+        return kScrollLineDown;
+    case QAbstractSlider::SliderPageStepSub:
+        return 2;
+    case QAbstractSlider::SliderPageStepAdd:
+        return 3;
+    case QAbstractSlider::SliderMove:
+        return 5;
+    case QAbstractSlider::SliderToMinimum:
+        return 6;
+    case QAbstractSlider::SliderToMaximum:
+        return 7;
+    default:
+        return -1;
     }
 }
 
-}  // namespace
+} // namespace
 
 CKoreanTab::CKoreanTab(AppContext& ctx, const KoreanPageSpec& spec, QWidget* parent)
     : CEmulationTab(ctx, spec.templateId, parent), m_spec(spec) {
@@ -162,8 +170,9 @@ void CKoreanTab::OnInitDialog() {
                                new QCheckBox(LangText(section, m_spec.autoWrap.textKey, kLabelChars), this));
     grid->addWidget(m_autoWrapBox, line++, 0, 1, 2);
 
-    auto* button = AddControl(m_spec.fontListButton.controlId,
-                              new QPushButton(LangText(section, m_spec.fontListButton.textKey, kLabelChars), this));
+    auto* button =
+        AddControl(m_spec.fontListButton.controlId,
+                   new QPushButton(LangText(section, m_spec.fontListButton.textKey, kLabelChars), this));
     button->setMinimumWidth(std::max(200, button->sizeHint().width() + 24));
     outer->addSpacing(12);
     outer->addWidget(button, 0, Qt::AlignLeft);
@@ -179,9 +188,12 @@ void CKoreanTab::OnInitDialog() {
 
 bool CKoreanTab::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
-        if (watched == m_zoomEdit) OnZoomKillFocus();
-        else if (m_modeEdit && watched == m_modeEdit) OnModeKillFocus();
-        else if (m_ptSizeEdit && watched == m_ptSizeEdit) OnPtSizeKillFocus();
+        if (watched == m_zoomEdit)
+            OnZoomKillFocus();
+        else if (m_modeEdit && watched == m_modeEdit)
+            OnModeKillFocus();
+        else if (m_ptSizeEdit && watched == m_ptSizeEdit)
+            OnPtSizeKillFocus();
     }
     return CEmulationTab::eventFilter(watched, event);
 }
@@ -316,4 +328,4 @@ void CKoreanTab::OnFontList() {
     PrintFontList(m_spec.fontListName);
 }
 
-}  // namespace tav
+} // namespace tav

@@ -88,4 +88,4 @@ class CKs5895Tab : public CKoreanTab {
     explicit CKs5895Tab(AppContext& ctx, QWidget* parent = nullptr) : CKoreanTab(ctx, Ks5895Spec(), parent) {}
 };
 
-}  // namespace tav
+} // namespace tav

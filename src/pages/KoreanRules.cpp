@@ -37,11 +37,15 @@ uint16_t Quarters(double value) {
     return static_cast<uint16_t>(value * 4.0 + 1e-9);
 }
 
-}  // namespace
+} // namespace
 
 const KoreanPageSpec& Ks5843Spec() {
     static const KoreanPageSpec spec = {
-        "CKs5843Tab", 5019, "KS5843", "KSFONT", 0x100000,
+        "CKs5843Tab",
+        5019,
+        "KS5843",
+        "KSFONT",
+        0x100000,
         {8036, 6045, "IDL_KSCPI", &PS::ksPitch},
         {8045, 6046, "IDL_KSLPI", &PS::ksLpi},
         KoreanLpi::Offset,
@@ -64,7 +68,11 @@ const KoreanPageSpec& Ks5843Spec() {
 
 const KoreanPageSpec& KssmSpec() {
     static const KoreanPageSpec spec = {
-        "CPsTab", 5023, "KSSM", "KSSMFONT", 0x200000,
+        "CPsTab",
+        5023,
+        "KSSM",
+        "KSSMFONT",
+        0x200000,
         {8083, 6057, "IDL_KSSMCPI", &PS::kssmPitch},
         {8085, 6058, "IDL_KSSMLPI", &PS::kssmLpi},
         KoreanLpi::Offset,
@@ -87,7 +95,11 @@ const KoreanPageSpec& KssmSpec() {
 
 const KoreanPageSpec& Ks5895Spec() {
     static const KoreanPageSpec spec = {
-        "CKs5895Tab", 5000, "KS5895", "KSC5895FONT", 0x400000,
+        "CKs5895Tab",
+        5000,
+        "KS5895",
+        "KSC5895FONT",
+        0x400000,
         {},
         {8100, 6052, "IDL_KS5895LPI", &PS::ksc5895Lpi},
         KoreanLpi::Table,
@@ -193,4 +205,4 @@ std::optional<PtSizeStep> PtSizeScroll(const std::string& text, int code) {
     return PtSizeStep{Quarters(*v), Fixed2(*v)};
 }
 
-}  // namespace tav
+} // namespace tav

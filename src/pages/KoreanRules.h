@@ -15,27 +15,27 @@ namespace tav {
 // its settings field. controlId 0: the page has no such control.
 struct KoreanControl {
     int controlId = 0;
-    int labelId = 0;  // 0: the control carries its own text
+    int labelId = 0; // 0: the control carries its own text
     const char* textKey = nullptr;
     uint8_t PrinterSettings::*field = nullptr;
 };
 
 enum class KoreanLpi {
-    Offset,  // values 5 to 10; anything else shows and stores as 6
-    Table,   // position = value, twelve entries
+    Offset, // values 5 to 10; anything else shows and stores as 6
+    Table,  // position = value, twelve entries
 };
 
 struct KoreanPageSpec {
     const char* className;
     int templateId;
-    const char* section;       // of the language file
-    const char* fontListName;  // the test print of the font list
+    const char* section;      // of the language file
+    const char* fontListName; // the test print of the font list
     uint32_t featureBit;
     KoreanControl pitch;
     KoreanControl lpi;
     KoreanLpi lpiKind;
     KoreanControl font;
-    uint16_t PrinterSettings::*font16;  // the one page whose font field is 16 bits wide
+    uint16_t PrinterSettings::*font16; // the one page whose font field is 16 bits wide
     KoreanControl autoWrap;
     KoreanControl margin;
     KoreanControl code;
@@ -46,7 +46,7 @@ struct KoreanPageSpec {
     uint16_t PrinterSettings::*ptSizeField;
     int ptSizeBar;
     KoreanControl fontListButton;
-    bool pitchTrailingBlanks;  // the KS5843 pitch list spells its first three with a blank
+    bool pitchTrailingBlanks; // the KS5843 pitch list spells its first three with a blank
 };
 
 const KoreanPageSpec& Ks5843Spec();
@@ -93,7 +93,7 @@ std::string PtSizeText(uint16_t quarters);
 double LeadingDecimal(const std::string& text);
 struct PtSizeEntry {
     uint16_t quarters = 0;
-    std::optional<std::string> text;  // the text the edit is set to, when the typed one is out of range
+    std::optional<std::string> text; // the text the edit is set to, when the typed one is out of range
 };
 // Focus loss: above 99.75 becomes "99.75", below 4 becomes "4.00"; the field is the value x 4.
 PtSizeEntry PtSizeFromText(const std::string& text);
@@ -104,4 +104,4 @@ struct PtSizeStep {
 // Up/down: steps of 0.25 with wrap-around; codes 2 to 8 keep the clamped value.
 std::optional<PtSizeStep> PtSizeScroll(const std::string& text, int code);
 
-}  // namespace tav
+} // namespace tav

@@ -82,7 +82,7 @@ bool Shown(const TavPage& page, int id) {
     return page.Control(id)->isVisibleTo(&page);
 }
 
-}  // namespace
+} // namespace
 
 TEST(EpsonPage, ListsAndTheModelSwitches) {
     Env env(kNoSwitches);
@@ -148,8 +148,8 @@ TEST(EpsonPage, PitchWithAndWithoutThe103Entry) {
     Choose(Ctl<QComboBox>(*page, 8133), 1);
     Ctl<QCheckBox>(*page, 8128)->click();
     EXPECT_EQ(env.Edited().epsonPitch, 1);
-    EXPECT_EQ(env.Changed(),
-              (std::vector<std::string>{"@PJL DEFAULT EPSONAUTOWRAP = ON \r\n", "@PJL DEFAULT EPSONLPI = 8\r\n"}));
+    EXPECT_EQ(env.Changed(), (std::vector<std::string>{"@PJL DEFAULT EPSONAUTOWRAP = ON \r\n",
+                                                       "@PJL DEFAULT EPSONLPI = 8\r\n"}));
     Choose(pitch, 0);
     EXPECT_EQ(env.Edited().epsonPitch, 0);
     // The next load forgets that pick.
@@ -223,11 +223,18 @@ TEST(EpsonPage, FontListPrintAndHelp) {
     env.dev.Set("open", 0);
     env.ui.Clear();
     button->click();
-    EXPECT_EQ(env.Messages(), (std::vector<std::string>{"The printer could not be reached. Please try again."}));
+    EXPECT_EQ(env.Messages(),
+              (std::vector<std::string>{"The printer could not be reached. Please try again."}));
     EXPECT_TRUE(env.ui.Waits().empty() || env.ui.Waits().back() != 10000u);
 
-    for (auto [id, topic] : {std::pair{8126, 139198u}, {6037, 139198u}, {8131, 139203u}, {6043, 139175u},
-                             {8103, 139175u}, {8105, 139177u}, {8128, 139200u}, {8067, 139139u}})
+    for (auto [id, topic] : {std::pair{8126, 139198u},
+                             {6037, 139198u},
+                             {8131, 139203u},
+                             {6043, 139175u},
+                             {8103, 139175u},
+                             {8105, 139177u},
+                             {8128, 139200u},
+                             {8067, 139139u}})
         EXPECT_EQ(settingspages::RightClickHelp(*page, env.ui, page->Control(id)), topic) << id;
 }
 
@@ -277,7 +284,7 @@ TEST(KoreanPages, ListsStoreAndLinesPerInchOutsideItsRange) {
     PrinterSettings s = Printer();
     s.ksLpi = 4;
     s.kssmLpi = 11;
-    s.ksc5895Lpi = 6;  // "8"
+    s.ksc5895Lpi = 6; // "8"
     env.Report(s);
     auto ks = env.Open<CKs5843Tab>();
     auto kssm = env.Open<CPsTab>();
@@ -291,7 +298,8 @@ TEST(KoreanPages, ListsStoreAndLinesPerInchOutsideItsRange) {
     EXPECT_EQ(fonts[0], QString::fromUtf8("명조"));
     EXPECT_EQ(fonts[7], QString::fromUtf8("신그래픽"));
     EXPECT_EQ(fonts[11], "OCR_B1");
-    EXPECT_EQ(Items(Ctl<QComboBox>(*kssm, 8074)), (QStringList{QString::fromUtf8("완성형"), QString::fromUtf8("조합형")}));
+    EXPECT_EQ(Items(Ctl<QComboBox>(*kssm, 8074)),
+              (QStringList{QString::fromUtf8("완성형"), QString::fromUtf8("조합형")}));
 
     // The check box alone rewrites the outside value as 6.
     Ctl<QCheckBox>(*ks, 8055)->click();
@@ -307,11 +315,11 @@ TEST(KoreanPages, ListsStoreAndLinesPerInchOutsideItsRange) {
     Choose(Ctl<QComboBox>(*ks95, 8104), 1);
     EXPECT_EQ(env.Edited().ksc5895Font, 11);
     EXPECT_EQ(env.Edited().ksc5895Lpi, 11);
-    EXPECT_EQ(env.Changed(),
-              (std::vector<std::string>{
-                  "@PJL DEFAULT KSLPI = 6\r\n", "@PJL DEFAULT AUTOWRAP = ON \r\n", "@PJL DEFAULT KSSMMARGIN = 8\r\n",
-                  "@PJL DEFAULT KSSMLPI = 10\r\n", "@PJL DEFAULT KSC5895HANGULCODE = JOHAP\r\n",
-                  "@PJL DEFAULT KSC5895FONT = OCRB\r\n", "@PJL DEFAULT KSC5895LPI = 60\r\n"}));
+    EXPECT_EQ(env.Changed(), (std::vector<std::string>{
+                                 "@PJL DEFAULT KSLPI = 6\r\n", "@PJL DEFAULT AUTOWRAP = ON \r\n",
+                                 "@PJL DEFAULT KSSMMARGIN = 8\r\n", "@PJL DEFAULT KSSMLPI = 10\r\n",
+                                 "@PJL DEFAULT KSC5895HANGULCODE = JOHAP\r\n",
+                                 "@PJL DEFAULT KSC5895FONT = OCRB\r\n", "@PJL DEFAULT KSC5895LPI = 60\r\n"}));
 }
 
 TEST(KoreanPages, PointSizeAndTheLengthPrompt) {
@@ -390,8 +398,9 @@ TEST(KoreanPages, FontListPrintsAndHelp) {
         EXPECT_EQ(env.ui.TotalWaitMs(), 11000u);
         EXPECT_EQ(env.dev.Held(), 0);
         std::vector<std::pair<int, uint32_t>> expect = {
-            {spec.lpi.controlId, 137118u},     {spec.lpi.labelId, 137118u},  {spec.font.controlId, 137119u},
-            {spec.code.labelId, 137122u},      {spec.zoom.controlId, 137123u}, {spec.zoomBar, 137123u},
+            {spec.lpi.controlId, 137118u},      {spec.lpi.labelId, 137118u},
+            {spec.font.controlId, 137119u},     {spec.code.labelId, 137122u},
+            {spec.zoom.controlId, 137123u},     {spec.zoomBar, 137123u},
             {spec.autoWrap.controlId, 139127u}, {spec.fontListButton.controlId, 139150u}};
         if (spec.pitch.controlId) expect.push_back({spec.pitch.labelId, 137117u});
         if (spec.mode.controlId) expect.push_back({spec.mode.controlId, 137120u});

@@ -57,7 +57,7 @@ TEST(KoreanRules, LinesPerInchPositions) {
             EXPECT_EQ(pos, v - 5);
             EXPECT_EQ(KsLpiValue(pos), v);
         } else {
-            EXPECT_EQ(pos, 1);  // shown as 6
+            EXPECT_EQ(pos, 1); // shown as 6
         }
     }
     EXPECT_EQ(KsLpiValue(-1), 6);
@@ -69,9 +69,9 @@ TEST(KoreanRules, ZoomAndModeEdits) {
         const char* text;
         int zoom, mode;
     };
-    for (const Case& c : {Case{"30", 50, 30}, Case{"250", 200, 99}, Case{"150", 150, 99}, Case{"100", 100, 99},
-                          Case{"0", 50, 0}, Case{"abc", 50, 0}, Case{"-5", 50, 0}, Case{" 75x", 75, 75},
-                          Case{"99999999999999", 200, 99}}) {
+    for (const Case& c : {Case{"30", 50, 30}, Case{"250", 200, 99}, Case{"150", 150, 99},
+                          Case{"100", 100, 99}, Case{"0", 50, 0}, Case{"abc", 50, 0}, Case{"-5", 50, 0},
+                          Case{" 75x", 75, 75}, Case{"99999999999999", 200, 99}}) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(ClampKsZoom(LeadingInt(c.text)), c.zoom);
         EXPECT_EQ(ClampKsMode(LeadingInt(c.text)), c.mode);
@@ -81,11 +81,11 @@ TEST(KoreanRules, ZoomAndModeEdits) {
         int code;
         std::optional<uint8_t> zoom;
     };
-    for (const Step& s : {Step{"200", kScrollLineUp, 50}, Step{"50", kScrollLineDown, 200},
-                          Step{"100", kScrollLineUp, 101}, Step{"100", kScrollLineDown, 99},
-                          Step{"30", kScrollLineUp, 51}, Step{"250", kScrollLineDown, 199},
-                          Step{"250", 5, 200}, Step{"30", kScrollEnd, 50}, Step{"100", 9, std::nullopt},
-                          Step{"100", -1, std::nullopt}}) {
+    for (const Step& s :
+         {Step{"200", kScrollLineUp, 50}, Step{"50", kScrollLineDown, 200}, Step{"100", kScrollLineUp, 101},
+          Step{"100", kScrollLineDown, 99}, Step{"30", kScrollLineUp, 51}, Step{"250", kScrollLineDown, 199},
+          Step{"250", 5, 200}, Step{"30", kScrollEnd, 50}, Step{"100", 9, std::nullopt},
+          Step{"100", -1, std::nullopt}}) {
         SCOPED_TRACE(std::string(s.text) + " code " + std::to_string(s.code));
         EXPECT_EQ(KsZoomScroll(s.text, s.code), s.zoom);
     }
@@ -100,10 +100,11 @@ TEST(KoreanRules, PointSize) {
         uint16_t quarters;
         std::optional<std::string> shown;
     };
-    for (const Case& c : {Case{"3", 16, "4.00"}, Case{"10.3", 41, std::nullopt}, Case{"10.25", 41, std::nullopt},
-                          Case{" 9.50", 38, std::nullopt}, Case{"99.75", 399, std::nullopt},
-                          Case{"99.8", 399, "99.75"}, Case{"", 16, "4.00"}, Case{"abc", 16, "4.00"},
-                          Case{"4", 16, std::nullopt}, Case{"12,5", 48, std::nullopt}}) {
+    for (const Case& c :
+         {Case{"3", 16, "4.00"}, Case{"10.3", 41, std::nullopt}, Case{"10.25", 41, std::nullopt},
+          Case{" 9.50", 38, std::nullopt}, Case{"99.75", 399, std::nullopt}, Case{"99.8", 399, "99.75"},
+          Case{"", 16, "4.00"}, Case{"abc", 16, "4.00"}, Case{"4", 16, std::nullopt},
+          Case{"12,5", 48, std::nullopt}}) {
         SCOPED_TRACE(c.text);
         const PtSizeEntry e = PtSizeFromText(c.text);
         EXPECT_EQ(e.quarters, c.quarters);
@@ -115,9 +116,10 @@ TEST(KoreanRules, PointSize) {
         uint16_t quarters;
         const char* shown;
     };
-    for (const Step& s : {Step{"99.75", kScrollLineUp, 16, "4.00"}, Step{"4.00", kScrollLineDown, 399, "99.75"},
-                          Step{"10.50", kScrollLineUp, 43, "10.75"}, Step{"10.3", kScrollLineDown, 40, "10.05"},
-                          Step{"200", 5, 399, "99.75"}, Step{"1", kScrollEnd, 16, "4.00"}}) {
+    for (const Step& s :
+         {Step{"99.75", kScrollLineUp, 16, "4.00"}, Step{"4.00", kScrollLineDown, 399, "99.75"},
+          Step{"10.50", kScrollLineUp, 43, "10.75"}, Step{"10.3", kScrollLineDown, 40, "10.05"},
+          Step{"200", 5, 399, "99.75"}, Step{"1", kScrollEnd, 16, "4.00"}}) {
         SCOPED_TRACE(std::string(s.text) + " code " + std::to_string(s.code));
         const auto step = PtSizeScroll(s.text, s.code);
         ASSERT_TRUE(step);
