@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "FakeDev.h"
@@ -43,6 +44,8 @@ std::string Text(const std::vector<uint8_t>& v) {
 struct SimEnv {
     explicit SimEnv(const std::vector<std::string>& faults = {}) {
         tavtest::QtApp();
+        // A lock folder of our own: tests of other builds on this machine hold the shared one.
+        setenv("QVDEVM_LOCK_DIR", home.dir.c_str(), 1);
         std::filesystem::remove(home.dir + "libqvdevm.so");
         std::filesystem::create_symlink(QVDEVM_PATH, home.dir + "libqvdevm.so");
         std::vector<std::string> args;
