@@ -49,21 +49,6 @@ TEST(EpsonRules, FormLinesAndTheDialogInteger) {
     EXPECT_EQ(SecondVariantText("스페인 1"), "스페인 2");
 }
 
-TEST(KoreanRules, LinesPerInchPositions) {
-    for (uint8_t v = 0; v < 20; ++v) {
-        SCOPED_TRACE(int(v));
-        const int pos = KsLpiPosition(v);
-        if (v >= 5 && v <= 10) {
-            EXPECT_EQ(pos, v - 5);
-            EXPECT_EQ(KsLpiValue(pos), v);
-        } else {
-            EXPECT_EQ(pos, 1); // shown as 6
-        }
-    }
-    EXPECT_EQ(KsLpiValue(-1), 6);
-    EXPECT_EQ(KsLpiValue(6), 6);
-}
-
 TEST(KoreanRules, ZoomAndModeEdits) {
     struct Case {
         const char* text;
