@@ -91,7 +91,7 @@ TEST(EpsonPage, ListsAndTheModelSwitches) {
     ASSERT_EQ(sets.size(), 13);
     EXPECT_EQ(sets[7], "Spain 1");
     EXPECT_EQ(sets[11], "Spain 2");
-    EXPECT_EQ(sets[12], "Latin America");
+    EXPECT_EQ(sets[12], "Latin");
     EXPECT_EQ(Items(Ctl<QComboBox>(*page, 8132)).size(), 3);
     EXPECT_EQ(Items(Ctl<QComboBox>(*page, 8134)), (QStringList{"10", "12", "17.14", "20"}));
     for (int id : {6043, 8103, 6044, 8105})
