@@ -5,7 +5,9 @@
 #include "pages/CheckPage.h"
 #include "pages/ColorPage.h"
 #include "pages/ConfigPage.h"
+#include "pages/EpsonPage.h"
 #include "pages/JobPage.h"
+#include "pages/KoreanPages.h"
 #include "pages/PrintingTab.h"
 #include "pages/TestPage.h"
 
@@ -22,6 +24,10 @@ std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx) {
     case PageId::Job: return std::make_unique<CJobTab>(ctx);
     case PageId::Color: return std::make_unique<CColorTab>(ctx);
     case PageId::FwUp: return std::make_unique<CFwUp>(ctx);
+    case PageId::Epson: return std::make_unique<CEpsonTab>(ctx);
+    case PageId::Ks5843: return std::make_unique<CKs5843Tab>(ctx);
+    case PageId::Kssm: return std::make_unique<CPsTab>(ctx);
+    case PageId::Ks5895: return std::make_unique<CKs5895Tab>(ctx);
     default: return nullptr;
     }
 }

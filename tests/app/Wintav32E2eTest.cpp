@@ -173,7 +173,7 @@ TEST_F(Wintav32E2e, RunsAgainstTheSimulatorAndPicturesEveryTab) {
     // The record was read and parsed: the capability word decides which tabs there are, and
     // this model's PostScript and duplex bits are what the simulator's profile reports.
     const std::string debug = Read("sim-run.debug");
-    EXPECT_NE(debug.find("capabilities 0x200040C5"), std::string::npos) << debug;
+    EXPECT_NE(debug.find("capabilities 0x287040C5"), std::string::npos) << debug;
     size_t reports = 0;
     for (const auto& j : jobs)
         reports += j.find("@PJL INFO INFORMATION=ALL") != std::string::npos;
