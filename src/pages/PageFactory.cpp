@@ -5,6 +5,7 @@
 #include "pages/ColorPage.h"
 #include "pages/ConfigPage.h"
 #include "pages/JobPage.h"
+#include "pages/PclTab.h"
 #include "pages/PrintingTab.h"
 #include "pages/TestPage.h"
 
@@ -20,6 +21,7 @@ std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx) {
     case PageId::ConfigKalor: return std::make_unique<CConfigTabX>(ctx);
     case PageId::Job: return std::make_unique<CJobTab>(ctx);
     case PageId::Color: return std::make_unique<CColorTab>(ctx);
+    case PageId::Pcl: return std::make_unique<CPclTab>(ctx);
     default: return nullptr;
     }
 }
