@@ -315,7 +315,15 @@ void CPrintingTab::OnInitDialog() {
     // One label column for the paper group and the rows below it.
     int labelWidth = 0;
     for (QLabel* l : m_labelColumn) labelWidth = std::max(labelWidth, l->sizeHint().width());
-    for (QLabel* l : m_labelColumn) l->setMinimumWidth(labelWidth);
+    // The edge labels take their longer millimetre texts when the custom size is shown; the
+    // column is as wide as the longest text either way, so nothing is cut and the fields of the
+    // paper group and of the rows below it share one left edge.
+    for (const QString& t : {m_shortEdgeMmText, m_longEdgeMmText}) {
+        m_shortLabel->setText(t);
+        labelWidth = std::max(labelWidth, m_shortLabel->sizeHint().width());
+    }
+    m_shortLabel->setText(m_shortEdgeText);
+    for (QLabel* l : m_labelColumn) l->setFixedWidth(labelWidth);
 
     Load(!m_loadedBeforeInit);
 }
