@@ -419,7 +419,12 @@ void CPclTab::OnTypefaceChange() {
     const int pos = m_typefacePos;
     const bool flash = pos >= sw.residentFonts;
 
-    if (pos != ed.fontNumber) {
+    // A load that found the printer's flash font keeps the field as reported (its font number),
+    // so a Send without changes carries no font lines.
+    const bool reportedFlash = m_loading && flash && ed.pclPageValue != 0 &&
+                               static_cast<size_t>(pos - sw.residentFonts) < ListedFlashFonts(ed) &&
+                               (*ed.fontList)[static_cast<size_t>(pos - sw.residentFonts)].fontNumber == ed.fontNumber;
+    if (pos != ed.fontNumber && !reportedFlash) {
         ed.fontNumber = static_cast<uint8_t>(pos);
         if (!m_loading) {
             const SizeTexts sizes = DefaultSizesFor(pos, sw);
