@@ -279,10 +279,9 @@ bool CPclTab::FlashFontsOffered() const {
 }
 
 void CPclTab::QueryFlashFonts() {
-    if (QueryFontInfo(m_ctx)) {
-        m_fontsFresh = true;
-        return;
-    }
+    // Asked once, answered or not: the load that follows does not ask again.
+    m_fontsFresh = true;
+    if (QueryFontInfo(m_ctx)) return;
     // A failed query leaves no list, so no typeface names a font the printer may not hold.
     m_ctx.store.edited.fontList = std::make_shared<const std::vector<FlashFontEntry>>();
     m_ctx.store.edited.flashFontCount = 0;
