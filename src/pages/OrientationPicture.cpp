@@ -44,4 +44,4 @@ QPixmap OrientationPicture(bool landscape, const QPalette& palette) {
     return pm;
 }
 
-}  // namespace tav
+} // namespace tav

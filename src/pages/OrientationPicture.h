@@ -8,4 +8,4 @@ namespace tav {
 
 QPixmap OrientationPicture(bool landscape, const QPalette& palette);
 
-}  // namespace tav
+} // namespace tav

@@ -9,7 +9,7 @@ std::map<const AppContext*, PaperPages>& Registry() {
     static std::map<const AppContext*, PaperPages> registry;
     return registry;
 }
-}  // namespace
+} // namespace
 
 PaperPages& PaperPagesOf(const AppContext& ctx) {
     return Registry()[&ctx];
@@ -20,4 +20,4 @@ void ForgetPaperPages(const AppContext& ctx) {
     if (it != Registry().end() && !it->second.printing && !it->second.pcl) Registry().erase(it);
 }
 
-}  // namespace tav
+} // namespace tav

@@ -18,4 +18,4 @@ PaperPages& PaperPagesOf(const AppContext& ctx);
 // Drops the context's entry once neither page is left.
 void ForgetPaperPages(const AppContext& ctx);
 
-}  // namespace tav
+} // namespace tav

@@ -20,7 +20,8 @@ constexpr size_t kMaxListFileBytes = 1 << 20;
 void CutUtf8(std::string& s, size_t n) {
     if (s.size() <= n) return;
     size_t cut = n;
-    while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+    while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80)
+        --cut;
     s.resize(cut);
 }
 
@@ -34,7 +35,7 @@ std::string Fixed2(int hundredths) {
     return std::to_string(v / 100) + (frac < 10 ? ".0" : ".") + std::to_string(frac);
 }
 
-}  // namespace
+} // namespace
 
 PclSwitches PclSwitches::From(const AppContext& ctx) {
     PclSwitches sw;
@@ -44,7 +45,8 @@ PclSwitches PclSwitches::From(const AppContext& ctx) {
     sw.arabicOff = ctx.ConfigFlag("PCL", "Arabic_OFF");
     sw.arabicFont = ctx.ConfigFlag("PCL", "ARABICFONT");
     // Before the first settings record the brand alone decides it, as the record parse does.
-    sw.residentFonts = ed.residentFontCount != 0 ? static_cast<int>(ed.residentFontCount) : (sw.kalor ? 68 : 54);
+    sw.residentFonts =
+        ed.residentFontCount != 0 ? static_cast<int>(ed.residentFontCount) : (sw.kalor ? 68 : 54);
     return sw;
 }
 
@@ -63,7 +65,8 @@ ListFile ParseListText(std::string_view text) {
         f.items.push_back(std::move(item));
     }
     // Blank lines at the end would become empty entries after the last real one.
-    while (!f.items.empty() && IsBlank(f.items.back())) f.items.pop_back();
+    while (!f.items.empty() && IsBlank(f.items.back()))
+        f.items.pop_back();
     return f;
 }
 
@@ -85,7 +88,8 @@ std::string FlashFontItem(const FlashFontEntry& font) {
 std::string FlashFontSymbolSet(const FlashFontEntry& font) {
     // The printer pads a short set name with blanks.
     std::string set(font.symbolSet, strnlen(font.symbolSet, 3));
-    while (!set.empty() && (set.back() == ' ' || set.back() == '\0')) set.pop_back();
+    while (!set.empty() && (set.back() == ' ' || set.back() == '\0'))
+        set.pop_back();
     return set;
 }
 
@@ -119,8 +123,15 @@ std::vector<std::string> ExtraSymbolSets(const PclSwitches& sw) {
     if (!sw.extraSets) return {"ISO 8859/5 Latin Cyrillic", "PC Cyrillic"};
     if (sw.arabicOff)
         return {"ISO 8859/5 Latin Cyrillic", "PC Cyrillic", "ISO 8859/7 Latin Greek", "PC-8 Latin/Greek"};
-    return {"ISO 8859/5 Latin Cyrillic", "PC Cyrillic", "ISO 8859/7 Latin Greek", "HP Arabic-8", "Windows Arabic",
-            "Code Page 864", "Farsi", "ISO 8859/6 Latin Arabic", "PC-8 Latin/Greek"};
+    return {"ISO 8859/5 Latin Cyrillic",
+            "PC Cyrillic",
+            "ISO 8859/7 Latin Greek",
+            "HP Arabic-8",
+            "Windows Arabic",
+            "Code Page 864",
+            "Farsi",
+            "ISO 8859/6 Latin Arabic",
+            "PC-8 Latin/Greek"};
 }
 
 std::vector<std::string> HebrewSymbolSets() {
@@ -130,7 +141,8 @@ std::vector<std::string> HebrewSymbolSets() {
 int SymbolSetForTypeface(int typeface, int current, bool loading) {
     // Typefaces 43..53 each carry one set.
     static constexpr std::array<int, 11> kOwnSet = {20, 21, 0, 2, 33, 34, 35, 22, 3, 4, 5};
-    if (typeface >= kSymbolFace && typeface <= kLastFixedFace) return kOwnSet[static_cast<size_t>(typeface - kSymbolFace)];
+    if (typeface >= kSymbolFace && typeface <= kLastFixedFace)
+        return kOwnSet[static_cast<size_t>(typeface - kSymbolFace)];
     return loading ? current : kPc8Position;
 }
 
@@ -179,13 +191,17 @@ PclEdit AcceptPitch(std::string_view text, int field) {
 }
 
 PclEdit AcceptPointSize(std::string_view text, int field, bool kalor) {
-    const long h = ParseFieldHundredths(text);  // the text in hundredths of a point
+    const long h = ParseFieldHundredths(text); // the text in hundredths of a point
     const long maxH = PointMax(kalor) * 25L;
     PclEdit r;
-    if (h * 4 == field * 100L) r.stored = field;
-    else if (h < 400) r.stored = kPointMin;
-    else if (h > maxH) r.stored = PointMax(kalor);
-    else r.stored = static_cast<int>(h * 4 / 100);
+    if (h * 4 == field * 100L)
+        r.stored = field;
+    else if (h < 400)
+        r.stored = kPointMin;
+    else if (h > maxH)
+        r.stored = PointMax(kalor);
+    else
+        r.stored = static_cast<int>(h * 4 / 100);
     r.text = PointSizeText(r.stored);
     return r;
 }
@@ -199,8 +215,10 @@ PclEdit AcceptLines(std::string_view text) {
 
 PclEdit StepPitch(std::string_view text, int code) {
     int h = std::clamp(ParseFieldHundredths(text), kPitchMin, kPitchMax);
-    if (code == 0) h = h + 1 > kPitchMax ? kPitchMin : h + 1;
-    else if (code == 1) h = h - 1 < kPitchMin ? kPitchMax : h - 1;
+    if (code == 0)
+        h = h + 1 > kPitchMax ? kPitchMin : h + 1;
+    else if (code == 1)
+        h = h - 1 < kPitchMin ? kPitchMax : h - 1;
     return {h, PitchText(h)};
 }
 
@@ -208,9 +226,11 @@ PclEdit StepPointSize(std::string_view text, int code, bool kalor) {
     const int minH = kPointMin * 25;
     const int maxH = PointMax(kalor) * 25;
     int h = std::clamp(ParseFieldHundredths(text), minH, maxH);
-    if (code == 0) h = h + 25 > maxH ? minH : h + 25;
-    else if (code == 1) h = h - 25 < minH ? maxH : h - 25;
-    const int quarters = (h + 12) / 25;  // to the nearest quarter point
+    if (code == 0)
+        h = h + 25 > maxH ? minH : h + 25;
+    else if (code == 1)
+        h = h - 25 < minH ? maxH : h - 25;
+    const int quarters = (h + 12) / 25; // to the nearest quarter point
     return {quarters, PointSizeText(quarters)};
 }
 
@@ -222,4 +242,4 @@ std::string PointSizeText(int quarters) {
     return Fixed2(quarters * 25);
 }
 
-}  // namespace tav
+} // namespace tav

@@ -14,23 +14,23 @@ namespace tav {
 
 // The switches of the model and the printer that the rules read.
 struct PclSwitches {
-    bool kalor = false;       // Common/STRING is KALOR
-    bool extraSets = false;   // FeatureFlags bit 0x4000: Greek and Arabic sets beside Cyrillic
-    bool arabicOff = false;   // PCL/Arabic_OFF
-    bool arabicFont = false;  // PCL/ARABICFONT
-    int residentFonts = 54;   // typefaces below this are built in; flash fonts follow
+    bool kalor = false;      // Common/STRING is KALOR
+    bool extraSets = false;  // FeatureFlags bit 0x4000: Greek and Arabic sets beside Cyrillic
+    bool arabicOff = false;  // PCL/Arabic_OFF
+    bool arabicFont = false; // PCL/ARABICFONT
+    int residentFonts = 54;  // typefaces below this are built in; flash fonts follow
 
     static PclSwitches From(const AppContext& ctx);
 };
 
 // The typefaces of the built-in list that the rules single out.
-inline constexpr int kSymbolFace = 43;      // takes the Symbol set
-inline constexpr int kDingbatFace = 44;     // takes the Wingdings set
-inline constexpr int kFirstFixedFace = 45;  // line-printer and bitmap faces 45..53
+inline constexpr int kSymbolFace = 43;     // takes the Symbol set
+inline constexpr int kDingbatFace = 44;    // takes the Wingdings set
+inline constexpr int kFirstFixedFace = 45; // line-printer and bitmap faces 45..53
 inline constexpr int kLastFixedFace = 53;
-inline constexpr int kFirstHebrewFace = 54;  // the OEM brand's Hebrew faces 54..67
-inline constexpr int kPc8Position = 33;      // the symbol set a typeface falls back to
-inline constexpr int kHebrewBase = 40;       // Hebrew 15Q, 8, 7 are symbol sets 40, 41, 42
+inline constexpr int kFirstHebrewFace = 54; // the OEM brand's Hebrew faces 54..67
+inline constexpr int kPc8Position = 33;     // the symbol set a typeface falls back to
+inline constexpr int kHebrewBase = 40;      // Hebrew 15Q, 8, 7 are symbol sets 40, 41, 42
 
 // One list file: its items in order, and whether it could be read at all.
 struct ListFile {
@@ -91,10 +91,10 @@ struct PclEdit {
     int stored = 0;
     std::string text;
 };
-inline constexpr int kPitchMin = 44;  // hundredths
+inline constexpr int kPitchMin = 44; // hundredths
 inline constexpr int kPitchMax = 9999;
-inline constexpr int kPointMin = 16;  // quarter points
-int PointMax(bool kalor);             // 399 or 3999
+inline constexpr int kPointMin = 16; // quarter points
+int PointMax(bool kalor);            // 399 or 3999
 inline constexpr int kLinesMin = 5;
 inline constexpr int kLinesMax = 128;
 
@@ -113,4 +113,4 @@ PclEdit StepPointSize(std::string_view text, int code, bool kalor);
 std::string PitchText(int hundredths);
 std::string PointSizeText(int quarters);
 
-}  // namespace tav
+} // namespace tav

@@ -56,10 +56,14 @@ enum : int {
 constexpr size_t kLabelChars = 31;
 constexpr size_t kFlashSymSetChars = 63;
 
-QString Qs(const std::string& s) { return FromStd(s); }
-std::string Ss(const QString& s) { return s.toStdString(); }
+QString Qs(const std::string& s) {
+    return FromStd(s);
+}
+std::string Ss(const QString& s) {
+    return s.toStdString();
+}
 
-}  // namespace
+} // namespace
 
 const std::vector<std::pair<int, uint32_t>>& CPclTab::HelpTopics() {
     static const std::vector<std::pair<int, uint32_t>> topics = {
@@ -112,8 +116,10 @@ void CPclTab::BuildControls() {
         b->setFixedSize(18, std::max(buddy->sizeHint().height(), 22));
         // The bar only ever reports a step; it stays in the middle so both arrows keep working.
         connect(b, &QScrollBar::actionTriggered, this, [this, id](int action) {
-            if (action == QAbstractSlider::SliderSingleStepSub) OnVScroll(id, 0);
-            else if (action == QAbstractSlider::SliderSingleStepAdd) OnVScroll(id, 1);
+            if (action == QAbstractSlider::SliderSingleStepSub)
+                OnVScroll(id, 0);
+            else if (action == QAbstractSlider::SliderSingleStepAdd)
+                OnVScroll(id, 1);
         });
         connect(b, &QScrollBar::valueChanged, this, [b] {
             QSignalBlocker block(b);
@@ -143,7 +149,7 @@ void CPclTab::BuildControls() {
     auto* linesLabel = label(kIdLinesLabel);
     m_linesEdit = edit(kIdLines);
     m_linesBar = bar(kIdLinesBar, m_linesEdit);
-    m_linesBar->hide();  // in the template, but it steps nothing
+    m_linesBar->hide(); // in the template, but it steps nothing
     m_fontListButton = AddControl(kIdFontList, new QPushButton(this));
     auto* autoCrLabel = label(kIdAutoCrLabel);
     m_autoCrList = combo(kIdAutoCr);
@@ -212,9 +218,12 @@ void CPclTab::SetTexts() {
     auto text = [this](int id, const char* section, const char* key) {
         QWidget* w = Control(id);
         const QString t = LangText(section, key, kLabelChars);
-        if (auto* l = qobject_cast<QLabel*>(w)) l->setText(t);
-        else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(t);
-        else if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(t);
+        if (auto* l = qobject_cast<QLabel*>(w))
+            l->setText(t);
+        else if (auto* g = qobject_cast<QGroupBox*>(w))
+            g->setTitle(t);
+        else if (auto* b = qobject_cast<QAbstractButton*>(w))
+            b->setText(t);
     };
     text(kIdOrientationGroup, "PRINTING", "IDL_ORIENTATION");
     text(kIdPortrait, "PRINTING", "IDC_PORTRAIT");
@@ -290,12 +299,14 @@ void CPclTab::QueryFlashFonts() {
 void CPclTab::RefreshFlashFonts() {
     if (!m_listsFilled) return;
     const PclSwitches sw = Switches();
-    while (m_typefaceList->count() > sw.residentFonts) m_typefaceList->removeItem(m_typefaceList->count() - 1);
+    while (m_typefaceList->count() > sw.residentFonts)
+        m_typefaceList->removeItem(m_typefaceList->count() - 1);
     const PrinterSettings& ed = m_ctx.store.edited;
     // The typeface field is one byte: fonts past it could never be chosen.
     const size_t room = sw.residentFonts < 256 ? static_cast<size_t>(256 - sw.residentFonts) : 0;
     const size_t n = std::min(ListedFlashFonts(ed), room);
-    for (size_t i = 0; i < n; ++i) m_typefaceList->addItem(Qs(FlashFontItem((*ed.fontList)[i])));
+    for (size_t i = 0; i < n; ++i)
+        m_typefaceList->addItem(Qs(FlashFontItem((*ed.fontList)[i])));
 }
 
 void CPclTab::SetIcon() {
@@ -373,7 +384,8 @@ void CPclTab::WriteControls() {
     m_pitchEdit->setText(Qs(m_pitchText));
     m_pointEdit->setText(Qs(m_pointText));
     m_linesEdit->setText(Qs(m_linesText));
-    for (CNumEdit* e : {m_pitchEdit, m_pointEdit, m_linesEdit}) e->setCursorPosition(0);
+    for (CNumEdit* e : {m_pitchEdit, m_pointEdit, m_linesEdit})
+        e->setCursorPosition(0);
 }
 
 void CPclTab::SetSizeControls(SizeControls enabled) {
@@ -402,8 +414,10 @@ void CPclTab::SetOrientationFromPeer(int orientation) {
 
 bool CPclTab::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut) {
-        if (watched == m_linesEdit) OnLinesKillFocus();
-        else if (watched == m_pitchEdit || watched == m_pointEdit) OnSizeOrCourier();
+        if (watched == m_linesEdit)
+            OnLinesKillFocus();
+        else if (watched == m_pitchEdit || watched == m_pointEdit)
+            OnSizeOrCourier();
     }
     return TavPage::eventFilter(watched, event);
 }
@@ -420,9 +434,10 @@ void CPclTab::OnTypefaceChange() {
 
     // A load that found the printer's flash font keeps the field as reported (its font number),
     // so a Send without changes carries no font lines.
-    const bool reportedFlash = m_loading && flash && ed.pclPageValue != 0 &&
-                               static_cast<size_t>(pos - sw.residentFonts) < ListedFlashFonts(ed) &&
-                               (*ed.fontList)[static_cast<size_t>(pos - sw.residentFonts)].fontNumber == ed.fontNumber;
+    const bool reportedFlash =
+        m_loading && flash && ed.pclPageValue != 0 &&
+        static_cast<size_t>(pos - sw.residentFonts) < ListedFlashFonts(ed) &&
+        (*ed.fontList)[static_cast<size_t>(pos - sw.residentFonts)].fontNumber == ed.fontNumber;
     if (pos != ed.fontNumber && !reportedFlash) {
         ed.fontNumber = static_cast<uint8_t>(pos);
         if (!m_loading) {
@@ -439,7 +454,8 @@ void CPclTab::OnTypefaceChange() {
         std::vector<std::string> items = m_symbolFile;
         if (TakesExtraSets(pos)) {
             m_extraSets = true;
-            for (std::string& s : ExtraSymbolSets(sw)) items.push_back(std::move(s));
+            for (std::string& s : ExtraSymbolSets(sw))
+                items.push_back(std::move(s));
         }
         SetSymbolItems(items);
         m_symbolList->setEnabled(true);
@@ -471,8 +487,10 @@ void CPclTab::OnTypefaceChange() {
     // A position the list does not hold falls back to PC-8, or, among the extra sets, to the
     // list position of the printer's number.
     if (m_symbolList->count() <= m_symSetPos) {
-        if (!m_extraSets) m_symSetPos = kPc8Position;
-        else if (sw.extraSets) m_symSetPos = ExtraSetPosition(m_symSetPos, sw.arabicOff).value_or(kPc8Position);
+        if (!m_extraSets)
+            m_symSetPos = kPc8Position;
+        else if (sw.extraSets)
+            m_symSetPos = ExtraSetPosition(m_symSetPos, sw.arabicOff).value_or(kPc8Position);
     }
     m_loading = false;
     WriteControls();
@@ -595,4 +613,4 @@ int CPclTab::PrintFontList() {
     return ok;
 }
 
-}  // namespace tav
+} // namespace tav

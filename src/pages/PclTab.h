@@ -21,7 +21,7 @@ class CNumEdit;
 
 class CPclTab : public TavPage {
     Q_OBJECT
-public:
+  public:
     explicit CPclTab(AppContext& ctx, QWidget* parent = nullptr);
     ~CPclTab() override;
 
@@ -49,11 +49,11 @@ public:
     // Page state the controls do not show.
     bool ExtraSetsShown() const { return m_extraSets; }
 
-protected:
+  protected:
     void OnInitDialog() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void BuildControls();
     void SetTexts();
     void FillLists();
@@ -90,10 +90,10 @@ private:
     int m_prevOrientation = 0;
     int m_autoCrPos = 0;
 
-    bool m_extraSets = false;   // the extra symbol sets were appended to the list
-    bool m_loading = false;     // a load's typeface change keeps the stored sizes and set
+    bool m_extraSets = false; // the extra symbol sets were appended to the list
+    bool m_loading = false;   // a load's typeface change keeps the stored sizes and set
     bool m_listsFilled = false;
-    bool m_fontsFresh = false;  // the flash font list was just asked for
+    bool m_fontsFresh = false; // the flash font list was just asked for
     std::vector<std::string> m_typefaceFile;
     std::vector<std::string> m_symbolFile;
 
@@ -114,4 +114,4 @@ private:
     QComboBox* m_autoCrList = nullptr;
 };
 
-}  // namespace tav
+} // namespace tav

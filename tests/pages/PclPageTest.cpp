@@ -44,14 +44,15 @@ std::string ShippedModel(const char* model) {
 // The list files beside the program, as an install lays them out.
 void ShipLists(PageEnv& env, bool kalor = false) {
     const std::string data = ShippedDataFolder();
-    env.home.Write("TypeFace.ini", ReadFile(data + (kalor ? "models/kalor-k2250/TypeFace.ini" : "TypeFace.ini")));
+    env.home.Write("TypeFace.ini",
+                   ReadFile(data + (kalor ? "models/kalor-k2250/TypeFace.ini" : "TypeFace.ini")));
     env.home.Write("SymbolSet.ini", ReadFile(data + "SymbolSet.ini"));
 }
 
 PrinterSettings Printer(bool kalor = false) {
     PrinterSettings s;
     s.residentFontCount = kalor ? 68 : 54;
-    s.fontNumber = 3;  // Courier Bold Italic: pitch, and the extra sets
+    s.fontNumber = 3; // Courier Bold Italic: pitch, and the extra sets
     s.symSet = 33;
     s.pitch = 1000;
     s.ptSize = 48;
@@ -86,12 +87,14 @@ std::vector<std::string> PclLines(PageEnv& env) {
 
 std::string Joined(const std::vector<std::string>& lines) {
     std::string out;
-    for (const std::string& l : lines) out += l + "\n";
+    for (const std::string& l : lines)
+        out += l + "\n";
     return out;
 }
 
 bool HasLine(const std::vector<std::string>& lines, const std::string& prefix) {
-    return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
 }
 
 // One FSFONTINFO record: number, ID, name and set, as the printer sends them.
@@ -130,12 +133,12 @@ TEST(PclPage, SizeAndLinesFieldsAreClampedThroughTheControls) {
         Type(pitch, "100");
         EXPECT_EQ(pitch->text(), "99.99");
         EXPECT_EQ(ed.pitch, 9999);
-        pitchBar->triggerAction(QAbstractSlider::SliderSingleStepSub);  // the up arrow
+        pitchBar->triggerAction(QAbstractSlider::SliderSingleStepSub); // the up arrow
         EXPECT_EQ(pitch->text(), "0.44");
         EXPECT_EQ(ed.pitch, 44);
         Type(pitch, "0.1");
         EXPECT_EQ(pitch->text(), "0.44");
-        pitchBar->triggerAction(QAbstractSlider::SliderSingleStepAdd);  // down wraps to the top
+        pitchBar->triggerAction(QAbstractSlider::SliderSingleStepAdd); // down wraps to the top
         EXPECT_EQ(pitch->text(), "99.99");
 
         // A scalable face: point size instead of pitch.
@@ -196,7 +199,8 @@ TEST(PclPage, TypefacesAndSymbolSetsFollowEachOther) {
     EXPECT_FALSE(sets->isEnabled());
     EXPECT_EQ(pitch->text(), "16.67");
     EXPECT_EQ(point->text(), "8.50");
-    for (int id : {8053, 8028, 8048, 8032}) EXPECT_FALSE(page.Control(id)->isEnabled()) << id;
+    for (int id : {8053, 8028, 8048, 8032})
+        EXPECT_FALSE(page.Control(id)->isEnabled()) << id;
     std::vector<std::string> lines = Sent(env);
     EXPECT_TRUE(HasLine(lines, "@PJL DEFAULT FONTSOURCE = RFONT"));
     EXPECT_TRUE(HasLine(lines, "@PJL DEFAULT FONTNUMBER = 47"));
@@ -318,7 +322,7 @@ TEST(PclPage, OrientationIsSharedWithThePrintingPage) {
     PageEnv env(ShippedModel("ml-2250"));
     ShipLists(env);
     PrinterSettings s = Printer();
-    s.paper = 0;  // Letter: 60 lines upright, 45 on its side
+    s.paper = 0; // Letter: 60 lines upright, 45 on its side
     s.topMargin = 10;
     s.leftMargin = 5;
     Report(env, s);
@@ -365,7 +369,7 @@ TEST(PclPage, MissingListFilesGiveTheMessageAndAUsablePage) {
     CPclTab page(*env.ctx);
     page.EnsureCreated();
     const auto messages = env.ui.Messages();
-    ASSERT_EQ(messages.size(), 2u);  // one per file
+    ASSERT_EQ(messages.size(), 2u); // one per file
     for (const auto& m : messages) {
         EXPECT_EQ(m.text, "File could not be opend.");
         EXPECT_EQ(m.caption, "Error");
@@ -380,7 +384,8 @@ TEST(PclPage, MissingListFilesGiveTheMessageAndAUsablePage) {
     // A file with odd lines: each line is one typeface, nothing breaks.
     PageEnv odd("[Common]\nSTRING=ORB\n");
     odd.home.Write("TypeFace.ini", "0=Mono\nno equals\n\n3=a=b\n" + std::string(5000, 'y') + "\n\xFF\xFE\n");
-    odd.home.Write("SymbolSet.ini", "\xEF\xBB\xBF" "0=Roman-8\r\n1=Desktop\r\n");
+    odd.home.Write("SymbolSet.ini", "\xEF\xBB\xBF"
+                                    "0=Roman-8\r\n1=Desktop\r\n");
     Report(odd, Printer());
     CPclTab oddPage(*odd.ctx);
     oddPage.EnsureCreated();
@@ -413,7 +418,8 @@ TEST(PclPage, FontListPrintWaitsForThePrinterOrShowsTheError) {
     EXPECT_EQ(page.PrintFontList(), 0);
     ASSERT_EQ(env.ui.Messages().size(), 1u);
     EXPECT_EQ(env.ui.Messages()[0].icon, MsgIcon::Error);
-    for (unsigned w : env.ui.Waits()) EXPECT_NE(w, 10000u);
+    for (unsigned w : env.ui.Waits())
+        EXPECT_NE(w, 10000u);
     EXPECT_EQ(env.dev.Held(), 0);
 }
 
@@ -430,7 +436,8 @@ TEST(PclPage, ShippedTextsAndHelp) {
             page.EnsureCreated();
             EXPECT_TRUE(env.ui.Messages().empty()) << what;
             for (const auto& [section, key] : page.LangKeysAsked())
-                EXPECT_FALSE(env.ctx->GetLangText(section, key).empty()) << what << ": [" << section << "] " << key;
+                EXPECT_FALSE(env.ctx->GetLangText(section, key).empty())
+                    << what << ": [" << section << "] " << key;
             for (QWidget* w : page.findChildren<QWidget*>()) {
                 const QVariant id = w->property("controlId");
                 if (!id.isValid()) continue;
@@ -444,7 +451,8 @@ TEST(PclPage, ShippedTextsAndHelp) {
     CPclTab page(*env.ctx);
     page.EnsureCreated();
     EXPECT_TRUE(page.Control(8001)->isVisibleTo(&page)) << "the model shows the Courier list";
-    const std::pair<int, uint32_t> clicks[] = {{8041, 139113}, {8053, 139125}, {8010, 137077}, {8138, 139210}};
+    const std::pair<int, uint32_t> clicks[] = {
+        {8041, 139113}, {8053, 139125}, {8010, 137077}, {8138, 139210}};
     for (const auto& [id, topic] : clicks)
         EXPECT_EQ(settingspages::RightClickHelp(page, env.ui, page.Control(id)), topic) << id;
     EXPECT_EQ(page.PopupHelpAt(QPoint(page.width() - 2, page.height() - 2)), 0u);

@@ -33,12 +33,13 @@ std::vector<std::string> Shipped(const std::string& name) {
 TEST(PclRules, SymbolSetNumbersAndListPositionsAgree) {
     // What each symbol-set number from 38 on is, as the extra items name it.
     const std::vector<std::pair<int, std::string>> names = {
-        {38, "ISO 8859/5"}, {39, "PC Cyrillic"}, {43, "8859/7"},    {44, "HP Arabic-8"}, {45, "Windows Arabic"},
-        {46, "864"},        {47, "Farsi"},       {48, "8859/6"}, {49, "PC-8 Latin/Greek"}};
+        {38, "ISO 8859/5"},  {39, "PC Cyrillic"},    {43, "8859/7"},
+        {44, "HP Arabic-8"}, {45, "Windows Arabic"}, {46, "864"},
+        {47, "Farsi"},       {48, "8859/6"},         {49, "PC-8 Latin/Greek"}};
     struct Case {
         const char* what;
         PclSwitches sw;
-        std::vector<int> shown;  // numbers from 38 on that the list offers
+        std::vector<int> shown; // numbers from 38 on that the list offers
     };
     const std::vector<Case> cases = {
         {"Cyrillic only", Brand(false, false), {38, 39}},
@@ -51,7 +52,8 @@ TEST(PclRules, SymbolSetNumbersAndListPositionsAgree) {
         ASSERT_EQ(extra.size(), c.shown.size());
         for (int number = 0; number < 50; ++number) {
             const int pos = SymbolSetPositionOfNumber(number, c.sw);
-            const bool shown = number < 38 || std::find(c.shown.begin(), c.shown.end(), number) != c.shown.end();
+            const bool shown =
+                number < 38 || std::find(c.shown.begin(), c.shown.end(), number) != c.shown.end();
             if (!shown) continue;
             EXPECT_EQ(SymbolSetNumberOfPosition(pos, c.sw), number) << number;
             if (number < 38) {
@@ -69,7 +71,7 @@ TEST(PclRules, SymbolSetNumbersAndListPositionsAgree) {
     // A number the extra items do not hold has no list position among them.
     EXPECT_FALSE(ExtraSetPosition(44, true).has_value());
     EXPECT_FALSE(ExtraSetPosition(40, false).has_value());
-    EXPECT_EQ(SymbolSetPositionOfNumber(43, Brand(false, true)), 40);  // GREEK
+    EXPECT_EQ(SymbolSetPositionOfNumber(43, Brand(false, true)), 40); // GREEK
 }
 
 TEST(PclRules, TypefaceDecidesSizeControlsAndStartingSizes) {
@@ -80,11 +82,13 @@ TEST(PclRules, TypefaceDecidesSizeControlsAndStartingSizes) {
         const char* pitchText;
     };
     const std::vector<Case> cases = {
-        {0, false, true, false, "10.00"},   {6, false, true, false, "10.00"},  {7, false, false, true, "10.00"},
-        {44, false, false, true, "10.00"},  {45, false, false, false, "16.67"}, {53, false, false, false, "16.67"},
-        {54, false, true, true, "10.00"},   // the standard brand's first flash font
-        {60, false, true, true, "10.00"},   {54, true, true, false, "10.00"}, {55, true, true, false, "10.00"},
-        {56, true, false, true, "10.00"},   {67, true, false, true, "10.00"}, {68, true, true, true, "10.00"},
+        {0, false, true, false, "10.00"},   {6, false, true, false, "10.00"},
+        {7, false, false, true, "10.00"},   {44, false, false, true, "10.00"},
+        {45, false, false, false, "16.67"}, {53, false, false, false, "16.67"},
+        {54, false, true, true, "10.00"}, // the standard brand's first flash font
+        {60, false, true, true, "10.00"},   {54, true, true, false, "10.00"},
+        {55, true, true, false, "10.00"},   {56, true, false, true, "10.00"},
+        {67, true, false, true, "10.00"},   {68, true, true, true, "10.00"},
     };
     for (const Case& c : cases) {
         const PclSwitches sw = Brand(c.kalor);
@@ -163,14 +167,19 @@ TEST(PclRules, UpDownBarsStepAndWrap) {
 TEST(PclRules, ListFilesWithOddLinesStillGiveOneItemPerLine) {
     const std::string longLine(1000, 'x');
     std::string accents;
-    for (int i = 0; i < 200; ++i) accents += "\xC3\xA9";  // 400 bytes of two-byte characters
-    const std::string text = "\xEF\xBB\xBF" "0=Courier\r\n" "no equals sign\n" "\n" "3=a=b\n" + longLine +
-                             "\n5=" + accents + "\n6=\xFF\xFE bytes\n\n\n";
+    for (int i = 0; i < 200; ++i)
+        accents += "\xC3\xA9"; // 400 bytes of two-byte characters
+    const std::string text = "\xEF\xBB\xBF"
+                             "0=Courier\r\n"
+                             "no equals sign\n"
+                             "\n"
+                             "3=a=b\n" +
+                             longLine + "\n5=" + accents + "\n6=\xFF\xFE bytes\n\n\n";
     const ListFile f = ParseListText(text);
     ASSERT_EQ(f.items.size(), 7u);
     EXPECT_EQ(f.items[0], "Courier");
     EXPECT_EQ(f.items[1], "no equals sign");
-    EXPECT_EQ(f.items[2], "");  // a blank line in the middle keeps the numbering
+    EXPECT_EQ(f.items[2], ""); // a blank line in the middle keeps the numbering
     EXPECT_EQ(f.items[3], "a=b");
     EXPECT_EQ(f.items[4].size(), kMaxListItem);
     EXPECT_LE(f.items[5].size(), kMaxListItem);
@@ -186,7 +195,7 @@ TEST(PclRules, FlashFontTexts) {
     FlashFontEntry f;
     f.fontId = 300;
     const std::string name = "A very long typeface name";
-    std::copy_n(name.begin(), 20, f.typeface);  // fills the field, no terminator inside it
+    std::copy_n(name.begin(), 20, f.typeface); // fills the field, no terminator inside it
     f.symbolSet[0] = '8';
     f.symbolSet[1] = 'U';
     f.symbolSet[2] = ' ';
@@ -203,8 +212,10 @@ TEST(PclRules, ShippedListsFollowThePrinterNumbering) {
     ASSERT_EQ(faces.size(), 54u);
     ASSERT_EQ(oemFaces.size(), 68u);
     ASSERT_EQ(sets.size(), 38u);
-    for (size_t i = 0; i < faces.size(); ++i) EXPECT_EQ(oemFaces[i], faces[i]) << i;
-    for (size_t i = 54; i < 68; ++i) EXPECT_NE(oemFaces[i].find("Hebrew"), std::string::npos) << i;
+    for (size_t i = 0; i < faces.size(); ++i)
+        EXPECT_EQ(oemFaces[i], faces[i]) << i;
+    for (size_t i = 54; i < 68; ++i)
+        EXPECT_NE(oemFaces[i].find("Hebrew"), std::string::npos) << i;
     // Each face with a set of its own shows that set's name, at the position the rules choose.
     for (int face = kFirstFixedFace; face <= kLastFixedFace; ++face) {
         const std::string& set = sets[static_cast<size_t>(SymbolSetForTypeface(face, 0, false))];
@@ -213,5 +224,6 @@ TEST(PclRules, ShippedListsFollowThePrinterNumbering) {
     EXPECT_EQ(sets[static_cast<size_t>(SymbolSetForTypeface(kSymbolFace, 0, false))], faces[kSymbolFace]);
     EXPECT_EQ(sets[static_cast<size_t>(SymbolSetForTypeface(kDingbatFace, 0, false))], "Wingdings");
     EXPECT_EQ(sets[kPc8Position], "PC-8");
-    for (const std::string& s : faces) EXPECT_FALSE(s.empty());
+    for (const std::string& s : faces)
+        EXPECT_FALSE(s.empty());
 }

@@ -4,10 +4,10 @@
 // breaks the typeface list.
 #include <QComboBox>
 #include <QPushButton>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <cstdlib>
 #include <sstream>
 
 #include "FakeDev.h"
@@ -47,7 +47,8 @@ struct SimEnv {
         fs::create_symlink(QVDEVM_PATH, home.dir + "libqvdevm.so");
         fs::copy(data + "lang", home.dir + "lang", fs::copy_options::recursive);
         fs::copy(data + "help", home.dir + "help", fs::copy_options::recursive);
-        for (const char* f : {"TypeFace.ini", "SymbolSet.ini"}) fs::copy_file(data + f, home.dir + f);
+        for (const char* f : {"TypeFace.ini", "SymbolSet.ini"})
+            fs::copy_file(data + f, home.dir + f);
         std::string model = ReadFile(data + "models/ml-2250/comtav.ini");
         home.Write("comtav.ini", model);
         AppConfig& cfg = ctx.cfg;
@@ -91,7 +92,9 @@ TEST(PclSim, FlashFontChosenIsSentByNumberAndReportedBack) {
     std::string job;
     ASSERT_NE(UploadSettings(env.ctx, &job), 0);
     env.ctx.link.ReleasePort();
-    EXPECT_NE(job.find("@PJL DEFAULT FONTSOURCE = FFONT\r\n@PJL DEFAULT FONTNUMBER = 9\r\n"), std::string::npos) << job;
+    EXPECT_NE(job.find("@PJL DEFAULT FONTSOURCE = FFONT\r\n@PJL DEFAULT FONTNUMBER = 9\r\n"),
+              std::string::npos)
+        << job;
     EXPECT_EQ(job.find("SYMSET"), std::string::npos);
     ASSERT_TRUE(LoadSettingsRecord(env.ctx));
     page.LoadFromSettings();
@@ -100,7 +103,8 @@ TEST(PclSim, FlashFontChosenIsSentByNumberAndReportedBack) {
 
     // The font list print reaches the printer as its FONT page.
     size_t jobs = 0;
-    for (const auto& e : sim.Events()) jobs += e.event == "job";
+    for (const auto& e : sim.Events())
+        jobs += e.event == "job";
     Ctl<QPushButton>(page, 8138)->click();
     EXPECT_TRUE(env.ui.Messages().empty());
     ASSERT_TRUE(sim.WaitForEvents(jobs + 1, 5000, "job"));
@@ -115,10 +119,10 @@ TEST(PclSim, FlashFontChosenIsSentByNumberAndReportedBack) {
 TEST(PclSim, FaultyFontListingsNeverBreakTheTypefaceList) {
     struct Case {
         const char* fault;
-        int fonts;  // what the list must hold; -1: whatever arrived whole
+        int fonts; // what the list must hold; -1: whatever arrived whole
     };
-    const Case cases[] = {{"delay=300", 5}, {"split=7", 5}, {"truncate=40", -1}, {"garbage", -1},
-                          {"drop-after=1", -1}, {"no-reply", 0}};
+    const Case cases[] = {{"delay=300", 5}, {"split=7", 5},       {"truncate=40", -1},
+                          {"garbage", -1},  {"drop-after=1", -1}, {"no-reply", 0}};
     for (const auto& [fault, fonts] : cases) {
         SCOPED_TRACE(fault);
         tavtest::SimProcess sim("mono-pcl", {"--fault", fault});
@@ -137,7 +141,8 @@ TEST(PclSim, FaultyFontListingsNeverBreakTheTypefaceList) {
         if (fonts >= 0) {
             EXPECT_EQ(faces->count(), 54 + fonts);
         }
-        for (int i = 54; i < faces->count(); ++i) EXPECT_NE(faces->itemText(i).indexOf("(ID: "), -1) << i;
+        for (int i = 54; i < faces->count(); ++i)
+            EXPECT_NE(faces->itemText(i).indexOf("(ID: "), -1) << i;
         // Still usable: a built-in face is chosen and stored.
         Choose(faces, 7);
         EXPECT_EQ(ed.fontNumber, 7);
