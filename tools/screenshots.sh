@@ -17,10 +17,10 @@ rm -rf "$OUT"
 mkdir -p "$OUT"
 
 shoot() {
-    local lang=$1 dir=$2
+    local lang=$1 dir=$2 profile=${3:-$BIN/profiles/color-ps.ini}
     # The demo model keeps its language under the current user, sub-key ORB.
     printf '[Software\\QVPrint\\ORB]\nTavCntCode=%s\n' "$lang" >"$WORK/cu.ini"
-    sim_start "$BIN" "$BIN/profiles/color-ps.ini"
+    sim_start "$BIN" "$profile"
     XDG_RUNTIME_DIR="$WORK/run" QT_QPA_PLATFORM=offscreen \
         TAV_REGISTRY_LM="$WORK/lm.ini" TAV_REGISTRY_CU="$WORK/cu.ini" \
         TAV_SCREENSHOT_DIR="$dir" timeout 120 "$BIN/wintav32" --device "tcp://127.0.0.1:$SIM_PORT"
@@ -33,6 +33,17 @@ shoot() {
 
 shoot EN "$OUT"
 shoot KR "$OUT/kr"
+
+# The Printing page once more with a custom size shown: printing-custom.png in each language.
+sed -e 's/^PAPER = .*/PAPER = 15/' -e 's/^CUSTOMWIDTH = .*/CUSTOMWIDTH = 200/' \
+    -e 's/^CUSTOMHEIGHT = .*/CUSTOMHEIGHT = 300/' "$BIN/profiles/color-ps.ini" >"$WORK/custom.ini"
+for lang in EN KR; do
+    dir=$OUT
+    [ "$lang" = KR ] && dir=$OUT/kr
+    mkdir -p "$WORK/custom-$lang"
+    shoot "$lang" "$WORK/custom-$lang" "$WORK/custom.ini"
+    cp "$WORK/custom-$lang/printing.png" "$dir/printing-custom.png"
+done
 
 if [ -x "$(dirname "$0")/screenshots-nux.sh" ]; then
     "$(dirname "$0")/screenshots-nux.sh" "$BUILD"

@@ -8,6 +8,7 @@
 #include "pages/EpsonPage.h"
 #include "pages/JobPage.h"
 #include "pages/KoreanPages.h"
+#include "pages/PclTab.h"
 #include "pages/PrintingTab.h"
 #include "pages/TestPage.h"
 
@@ -28,6 +29,7 @@ std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx) {
     case PageId::Ks5843: return std::make_unique<CKs5843Tab>(ctx);
     case PageId::Kssm: return std::make_unique<CPsTab>(ctx);
     case PageId::Ks5895: return std::make_unique<CKs5895Tab>(ctx);
+    case PageId::Pcl: return std::make_unique<CPclTab>(ctx);
     default: return nullptr;
     }
 }

@@ -7,14 +7,15 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "pages/NumEdit.h"
+#include "pages/OrientationPicture.h"
+#include "pages/PageLinks.h"
+#include "pages/PclTab.h"
 
 namespace tav {
 namespace {
@@ -58,46 +59,6 @@ constexpr uint32_t kFlagDuplexMargins = 0x4;
 QString Qs(const std::string& s) { return FromStd(s); }
 std::string Ss(const QString& s) { return s.toStdString(); }
 
-// The orientation picture: a sheet with a folded corner and lines of text, upright or on its side.
-QPixmap OrientationPicture(bool landscape, const QPalette& palette) {
-    const qreal ratio = 2.0;
-    const QSize logical(44, 44);
-    QPixmap pm(logical * ratio);
-    pm.setDevicePixelRatio(ratio);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF sheet = landscape ? QRectF(3.5, 9.5, 37, 27) : QRectF(9.5, 3.5, 27, 37);
-    const qreal fold = 8;
-    QPainterPath outline;
-    outline.moveTo(sheet.topLeft());
-    outline.lineTo(sheet.right() - fold, sheet.top());
-    outline.lineTo(sheet.right(), sheet.top() + fold);
-    outline.lineTo(sheet.bottomRight());
-    outline.lineTo(sheet.bottomLeft());
-    outline.closeSubpath();
-    p.setPen(QPen(palette.color(QPalette::WindowText), 1.2));
-    p.setBrush(palette.color(QPalette::Base));
-    p.drawPath(outline);
-    QPainterPath corner;
-    corner.moveTo(sheet.right() - fold, sheet.top());
-    corner.lineTo(sheet.right() - fold, sheet.top() + fold);
-    corner.lineTo(sheet.right(), sheet.top() + fold);
-    p.setBrush(palette.color(QPalette::Mid));
-    p.drawPath(corner);
-    // A large letter and text lines show which way is up.
-    QFont f = p.font();
-    f.setBold(true);
-    f.setPixelSize(13);
-    p.setFont(f);
-    p.setPen(palette.color(QPalette::Highlight));
-    p.drawText(QRectF(sheet.left() + 3, sheet.top() + 2, 14, 15), Qt::AlignCenter, QStringLiteral("A"));
-    p.setPen(QPen(palette.color(QPalette::Mid), 1.5));
-    for (qreal y = sheet.top() + 20; y < sheet.bottom() - 3; y += 4)
-        p.drawLine(QPointF(sheet.left() + 4, y), QPointF(sheet.right() - 4, y));
-    return pm;
-}
-
 }  // namespace
 
 const std::vector<std::pair<int, uint32_t>>& CPrintingTab::HelpTopics() {
@@ -114,6 +75,13 @@ const std::vector<std::pair<int, uint32_t>>& CPrintingTab::HelpTopics() {
 
 CPrintingTab::CPrintingTab(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5003, parent) {
     SetHelpTable(HelpTopics());
+    PaperPagesOf(m_ctx).printing = this;
+}
+
+CPrintingTab::~CPrintingTab() {
+    PaperPages& pages = PaperPagesOf(m_ctx);
+    if (pages.printing == this) pages.printing = nullptr;
+    ForgetPaperPages(m_ctx);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -347,7 +315,15 @@ void CPrintingTab::OnInitDialog() {
     // One label column for the paper group and the rows below it.
     int labelWidth = 0;
     for (QLabel* l : m_labelColumn) labelWidth = std::max(labelWidth, l->sizeHint().width());
-    for (QLabel* l : m_labelColumn) l->setMinimumWidth(labelWidth);
+    // The edge labels take their longer millimetre texts when the custom size is shown; the
+    // column is as wide as the longest text either way, so nothing is cut and the fields of the
+    // paper group and of the rows below it share one left edge.
+    for (const QString& t : {m_shortEdgeMmText, m_longEdgeMmText}) {
+        m_shortLabel->setText(t);
+        labelWidth = std::max(labelWidth, m_shortLabel->sizeHint().width());
+    }
+    m_shortLabel->setText(m_shortEdgeText);
+    for (QLabel* l : m_labelColumn) l->setFixedWidth(labelWidth);
 
     Load();
 }
@@ -399,6 +375,7 @@ void CPrintingTab::LoadFromSettings() {
 
 void CPrintingTab::Load() {
     PrinterSettings& ed = m_ctx.store.edited;
+    m_loaded = true;
     m_ctx.store.paperChanged = false;
     m_sourcePos = SourcePositionOfCode(Sources(), ed.mediaSource);
     m_prevSourcePos = m_sourcePos;
@@ -499,7 +476,7 @@ void CPrintingTab::OnKillActive() {
     ReadControls();
     if (m_ctx.store.customPaperChanged) {
         StoreCustomEdges(true, true);
-        UpdateFormLines(m_ctx, PaperState());
+        RecomputeFormLines();
     }
 }
 
@@ -600,7 +577,7 @@ void CPrintingTab::StoreCustomEdges(bool limitShort, bool limitLong) {
 void CPrintingTab::OnCustomEdgeKillFocus(bool shortEdge) {
     ReadControls();
     StoreCustomEdges(shortEdge, !shortEdge);
-    UpdateFormLines(m_ctx, PaperState());
+    RecomputeFormLines();
     m_ctx.store.customPaperChanged = true;
 }
 
@@ -614,7 +591,7 @@ void CPrintingTab::OnPaperSize() {
     ShowSizeFor(m_ctx.store.edited.customWidth, m_ctx.store.edited.customHeight);
     // The printer's stored custom size goes out with the next Send: keep it within the limits.
     if (custom) StoreCustomEdges(false, false);
-    UpdateFormLines(m_ctx, PaperState());
+    RecomputeFormLines();
     WriteControls();
     // Each margin is limited again by the new paper's maximum.
     OnMarginKillFocus(true);
@@ -629,21 +606,49 @@ void CPrintingTab::OnOrientation() {
     PrinterSettings& ed = m_ctx.store.edited;
     ed.orientation = static_cast<uint8_t>(m_orientation);
     if (m_orientation != m_lastOrientation) {
-        UpdateFormLines(m_ctx, PaperState());
-        std::swap(m_topText, m_leftText);
-        m_topEdit->setText(Qs(m_topText));
-        m_leftEdit->setText(Qs(m_leftText));
-        auto stored = [this](const std::string& text) {
-            return static_cast<uint8_t>(Inch() ? ParseFieldHundredths(text) / 10 : ParseFieldInt(text));
-        };
-        ed.leftMargin = stored(m_leftText);
-        ed.topMargin = stored(m_topText);
-        const MarginLimits limits = UpdateMarginLimits(m_ctx, PaperState());
-        m_maxTop = limits.top;
-        m_maxLeft = limits.left;
+        RecomputeFormLines();
+        ExchangeMargins();
     }
     m_lastOrientation = m_orientation;
     ReadControls();
+    if (CPclTab* pcl = PaperPagesOf(m_ctx).pcl) pcl->SetOrientationFromPeer(m_orientation);
+}
+
+void CPrintingTab::ExchangeMargins() {
+    PrinterSettings& ed = m_ctx.store.edited;
+    std::swap(m_topText, m_leftText);
+    if (m_initialised) {
+        m_topEdit->setText(Qs(m_topText));
+        m_leftEdit->setText(Qs(m_leftText));
+    }
+    auto stored = [this](const std::string& text) {
+        return static_cast<uint8_t>(Inch() ? ParseFieldHundredths(text) / 10 : ParseFieldInt(text));
+    };
+    ed.leftMargin = stored(m_leftText);
+    ed.topMargin = stored(m_topText);
+    const MarginLimits limits = UpdateMarginLimits(m_ctx, PaperState());
+    m_maxTop = limits.top;
+    m_maxLeft = limits.left;
+}
+
+int CPrintingTab::IsCustomPaper() {
+    return tav::IsCustomPaper(m_ctx, m_paperPos);
+}
+
+int CPrintingTab::RecomputeFormLines() {
+    const int lines = UpdateFormLines(m_ctx, PaperState());
+    if (CPclTab* pcl = PaperPagesOf(m_ctx).pcl) pcl->SetFormLines(lines);
+    return lines;
+}
+
+void CPrintingTab::SetOrientationFromPeer(int orientation) {
+    m_orientation = orientation == 1 ? 1 : 0;
+    m_lastOrientation = m_orientation;
+    m_ctx.store.edited.orientation = static_cast<uint8_t>(m_orientation);
+    if (!m_initialised) return;
+    m_portrait->setChecked(m_orientation == 0);
+    m_landscape->setChecked(m_orientation == 1);
+    SetIcon();
 }
 
 void CPrintingTab::OnWideA4() {
@@ -689,7 +694,7 @@ void CPrintingTab::ApplySelections() {
         SyncPaperSize(m_ctx, st, true);
     }
     ShowSizeFor(ed.customWidth, ed.customHeight);
-    UpdateFormLines(m_ctx, PaperState());
+    RecomputeFormLines();
     WriteControls();
 }
 

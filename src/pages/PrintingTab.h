@@ -27,6 +27,7 @@ class CPrintingTab : public TavPage {
     Q_OBJECT
 public:
     explicit CPrintingTab(AppContext& ctx, QWidget* parent = nullptr);
+    ~CPrintingTab() override;
 
     QSize TemplateSize() const override { return {640, 320}; }
 
@@ -44,6 +45,18 @@ public:
     bool CassetteSource() const { return m_cassetteSource; }
     double MaxTopMargin() const { return m_maxTop; }
     double MaxLeftMargin() const { return m_maxLeft; }
+
+    // What the PCL page, which shares the orientation and the form lines, asks of this page.
+    // Whether the page holds values from the store yet.
+    bool HasLoaded() const { return m_loaded; }
+    // IsCustomPaper for this page's paper list position.
+    int IsCustomPaper();
+    // FORMLINES for this page's paper and orientation; the PCL page shows them too.
+    int RecomputeFormLines();
+    // Swaps the top and left margin fields and stores both, as a change of orientation does.
+    void ExchangeMargins();
+    // An orientation chosen on the PCL page.
+    void SetOrientationFromPeer(int orientation);
 
 protected:
     void OnInitDialog() override;
@@ -104,6 +117,7 @@ private:
     double m_maxTop = 0;
     double m_maxLeft = 0;
     bool m_initialised = false;
+    bool m_loaded = false;
     bool m_customShown = false;       // the size edits are the custom size's, enabled
 
     // Controls.

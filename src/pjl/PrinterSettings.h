@@ -132,6 +132,7 @@ struct SettingsStore {
     bool customPaperChanged = false;  // CustomPaperChanged
     bool useFlashSymSet = false;      // UseFlashSymSet
     std::string flashSymSet;          // FlashSymSet, at most 63 characters
+    bool pclPageCreated = false;      // PclPageCreated: the PCL page's window exists
     std::vector<PsFormEntry> formList;  // kept beside the store; a settings load leaves it alone
 };
 
