@@ -18,7 +18,7 @@ constexpr std::array<FlashJobSpec, 9> kSpecs = {{
     {FlashJob::MacroId, nullptr, 4000, false},
     // The printer needs its time to erase whether or not it said so.
     {FlashJob::FormatFlash, "Msg_format_flash", 20000, true},
-    {FlashJob::DeletePsFormAll, "Msg_delete_font_all", 5000, false},
+    {FlashJob::DeletePsFormAll, "Msg_delete_form_all", 5000, false},
 }};
 
 } // namespace
@@ -115,6 +115,53 @@ std::optional<std::vector<uint16_t>> RefreshFlashLists(AppContext& ctx) {
     if (!ReloadSettingsKeepingEdits(ctx)) return std::nullopt;
     ctx.ui.Wait(kFlashRefreshSettleMs);
     return QueryMacroInfo(ctx);
+}
+
+int PrintPrinterList(AppContext& ctx, const char* name, bool reportFailure) {
+    if (!ctx.link.AcquirePort()) return 0;
+    int ok = 0;
+    {
+        WaitCursor cursor(ctx.ui);
+        if (SendTestPrint(ctx, name)) {
+            ctx.ui.Wait(kListPrintWaitMs);
+            ok = 1;
+        } else if (reportFailure) {
+            ctx.ShowPrinterError();
+        }
+    }
+    ctx.link.ReleasePort();
+    return ok;
+}
+
+namespace {
+std::string FixedText(const char* p, size_t max) {
+    size_t n = 0;
+    while (n < max && p[n])
+        ++n;
+    return std::string(p, n);
+}
+} // namespace
+
+std::string FontName(const FlashFontEntry& f) {
+    return FixedText(f.typeface, sizeof f.typeface);
+}
+
+std::string FontSymbolSet(const FlashFontEntry& f) {
+    std::string s = FixedText(f.symbolSet, sizeof f.symbolSet);
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
+    return s;
+}
+
+std::string FormName(const PsFormEntry& f) {
+    return FixedText(f.name, sizeof f.name);
+}
+
+std::vector<FlashFontEntry> FlashFonts(const AppContext& ctx) {
+    const PrinterSettings& ed = ctx.store.edited;
+    if (!ed.fontList) return {};
+    const size_t n = std::min<size_t>(ed.flashFontCount, ed.fontList->size());
+    return std::vector<FlashFontEntry>(ed.fontList->begin(), ed.fontList->begin() + static_cast<long>(n));
 }
 
 void RemoveFlashFont(AppContext& ctx, size_t row) {

@@ -61,9 +61,20 @@ inline uint16_t ActiveMacroId(const AppContext& ctx) {
     return ctx.store.reported.flashValue;
 }
 
+// The texts of a listing entry, up to their terminator and never past their field.
+std::string FontName(const FlashFontEntry& f);
+std::string FontSymbolSet(const FlashFontEntry& f); // trailing blanks dropped
+std::string FormName(const PsFormEntry& f);
+// The store's font list as far as its count says.
+std::vector<FlashFontEntry> FlashFonts(const AppContext& ctx);
+
 // Removes the entry at row from the store's font list (later entries move up).
 void RemoveFlashFont(AppContext& ctx, size_t row);
 void ClearFlashFonts(AppContext& ctx);
+
+// Prints one of the printer's lists: port held, wait cursor, the test print, its wait; a failure
+// shows the common error box when reportFailure. 1 when the printer took it.
+int PrintPrinterList(AppContext& ctx, const char* name, bool reportFailure);
 
 // The waits of the actions around the jobs.
 inline constexpr unsigned kFlashRefreshSettleMs = 1000;
