@@ -77,7 +77,10 @@ QColor CMacroListCtrl::RowColor(int row) const {
     return ok && m_activeMacro && id == m_activeMacro() ? kRed : kBlue;
 }
 
-CDownload::CDownload(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5007, parent) {}
+CDownload::CDownload(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5007, parent) {
+    // Each list shares the topic of its group box.
+    SetHelpTable({{8039, 139213}, {8070, 139214}});
+}
 
 void CDownload::OnInitDialog() {
     auto* outer = new QVBoxLayout(this);

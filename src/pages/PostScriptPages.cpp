@@ -46,7 +46,10 @@ QPushButton* Button(QPushButton* b) {
 
 } // namespace
 
-CPostS3::CPostS3(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5005, parent) {}
+CPostS3::CPostS3(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5005, parent) {
+    // The two radios share their group's topic.
+    SetHelpTable({{8124, 137103}, {8125, 137103}});
+}
 
 void CPostS3::OnInitDialog() {
     m_errorIndex = 0;
@@ -110,7 +113,9 @@ void CPostS3::OnFormatFlash() {
     RunFlashJob(m_ctx, FlashJob::FormatFlash);
 }
 
-CPostS4::CPostS4(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5012, parent) {}
+CPostS4::CPostS4(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5012, parent) {
+    SetHelpTable({{8124, 137103}, {8125, 137103}, {6068, 139144}});
+}
 
 void CPostS4::OnInitDialog() {
     m_errorIndex = 0;
@@ -131,7 +136,7 @@ void CPostS4::OnInitDialog() {
     m_list->setHeaderLabels(
         {LangText("PS3", "No.", 127), LangText("PS3", "Name", 127), LangText("PS3", "Size", 127)});
     m_list->headerItem()->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
-    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setStretchLastSection(true);
     m_list->setColumnWidth(0, 50);
     m_list->setColumnWidth(1, 200);
     m_list->setColumnWidth(2, 110);
