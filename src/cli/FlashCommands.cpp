@@ -60,6 +60,22 @@ void Help(const std::string& command) {
                 "exchange failed, 2 usage error.\n");
 }
 
+// Names come from the printer as bytes; anything but plain ASCII is written as an escape so a
+// garbled reply cannot upset the terminal.
+std::string Printable(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
 std::string Pad(std::string s, size_t n) {
     if (s.size() < n) s.append(n - s.size(), ' ');
     return s;
@@ -99,7 +115,7 @@ int ListFlash(AppContext& ctx) {
     Out("fonts: " + std::to_string(fonts.size()));
     for (size_t i = 0; i < fonts.size(); ++i)
         Out(Pad(std::to_string(i + 1), 4) + Pad(std::to_string(fonts[i].fontId), 7) +
-            Pad(Visible(FontName(fonts[i]), true), 22) + Visible(FontSymbolSet(fonts[i]), true));
+            Pad(Printable(FontName(fonts[i])), 22) + Printable(FontSymbolSet(fonts[i])));
     Out("macros: " + std::to_string(macros->size()));
     for (size_t i = 0; i < macros->size(); ++i)
         Out(Pad(std::to_string(i + 1), 4) + std::to_string((*macros)[i]) +
@@ -116,7 +132,7 @@ int ListForms(AppContext& ctx) {
     const auto& forms = ctx.store.formList;
     Out("forms: " + std::to_string(forms.size()));
     for (size_t i = 0; i < forms.size(); ++i)
-        Out(Pad(std::to_string(i + 1), 4) + Pad(Visible(FormName(forms[i]), true), 40) +
+        Out(Pad(std::to_string(i + 1), 4) + Pad(Printable(FormName(forms[i])), 40) +
             std::to_string(forms[i].size));
     return kExitOk;
 }

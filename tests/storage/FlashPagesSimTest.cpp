@@ -30,7 +30,8 @@ const std::string kUel = "\x1b%-12345X";
 
 // A program folder with the shipped texts, the real device library and a context on the simulator.
 struct SimEnv {
-    SimEnv(const std::string& profile, const std::vector<std::string>& faults = {}) : sim(profile, faults) {
+    SimEnv(const std::string& profile, const std::vector<std::string>& faults = {}, bool loadSettings = true)
+        : sim(profile, faults) {
         namespace fs = std::filesystem;
         tavtest::QtApp();
         const std::string data = tavtest::ShippedDataFolder();
@@ -45,7 +46,7 @@ struct SimEnv {
         ctx->cfg.langFilePath = home.dir + "lang/EN.ini";
         ctx->WireLink();
         if (!ctx->link.Bind(false, home.dir)) throw std::runtime_error("device library did not load");
-        if (!QueryPrinterSettings(*ctx) || !LoadSettingsRecord(*ctx))
+        if (loadSettings && (!QueryPrinterSettings(*ctx) || !LoadSettingsRecord(*ctx)))
             throw std::runtime_error("no settings record");
     }
     std::vector<std::string> JobsText() const {
@@ -303,6 +304,46 @@ TEST(FlashCommandsSimTest, TavctlActionsChangeWhatThePrinterLists) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(run("flash", {"list"}), 1);
     testing::internal::GetCapturedStderr();
+}
+
+TEST(FlashCommandsSimTest, FaultsEndInAnExitStatusNeverInJunk) {
+    struct Case {
+        std::vector<std::string> faults;
+        int download, list;
+        std::string listed; // a line the listing must hold, or "" to check only that it stays printable
+    };
+    const Case cases[] = {
+        {{"--fault", "delay=300"}, 0, 0, "4   300\n"},
+        {{"--fault", "split=7"}, 0, 0, "5   4096   OCR-B                 0O\n"},
+        {{"--fault", "truncate=6"}, 0, 0, "macros: 2\n"},
+        {{"--fault", "garbage"}, 0, 0, ""},
+        {{"--fault", "drop-after=1"}, 0, 1, ""},
+        {{"--fault", "refuse"}, 1, 1, ""},
+    };
+    const std::string macro = Pattern(5000);
+    TempFile macroFile(macro, "fault.mac");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.faults[1]);
+        SimEnv env("mono-pcl", c.faults, false);
+        auto run = [&](const std::vector<std::string>& args, std::string& out) {
+            std::string why;
+            auto request = cli::ParseFlashRequest("flash", args, &why);
+            testing::internal::CaptureStdout();
+            testing::internal::CaptureStderr();
+            const int status = cli::RunFlashRequest(*env.ctx, *request);
+            out = testing::internal::GetCapturedStdout();
+            testing::internal::GetCapturedStderr();
+            return status;
+        };
+        std::string out;
+        EXPECT_EQ(run({"add-macro", macroFile.path, "8"}, out), c.download);
+        EXPECT_EQ(run({"list"}, out), c.list);
+        if (!c.listed.empty()) {
+            EXPECT_NE(out.find(c.listed), std::string::npos) << out;
+        }
+        for (unsigned char ch : out)
+            EXPECT_TRUE(ch == '\n' || (ch >= 0x20 && ch < 0x7F)) << out;
+    }
 }
 
 TEST(FlashCommandsTest, UsageErrorsSendNothing) {
