@@ -214,14 +214,10 @@ void CDownload::Download(bool macro) {
     if (select.exec() == QDialog::Accepted) {
         const int id = select.Id();
         WaitCursor cursor(m_ctx.ui);
-        if (!IsPjlLineSafe(select.FilePath())) {
-            Message(LangTextStd("STRING", "IDS_SEND_UNSAFE"), MsgIcon::Warning);
-        } else {
-            SendFileWithProgress(
-                m_ctx, select.FilePath(), macro ? MacroDownloadHeader(id) : FontDownloadHeader(id),
-                macro ? std::optional<std::string>(MacroDownloadTrailer()) : std::nullopt, this);
-            m_ctx.ui.Wait(kFlashDownloadWaitMs);
-        }
+        SendFileWithProgress(m_ctx, select.FilePath(),
+                             macro ? MacroDownloadHeader(id) : FontDownloadHeader(id),
+                             macro ? std::optional<std::string>(MacroDownloadTrailer()) : std::nullopt, this);
+        m_ctx.ui.Wait(kFlashDownloadWaitMs);
         EnableActions(false);
     }
     m_ctx.link.ReleasePort();

@@ -156,6 +156,12 @@ QString CSendProgressDlg::Lang(const char* section, const char* key, size_t maxC
     return Utf8Cut(m_ctx.GetLangText(section, key, maxChars));
 }
 
+QString CSendProgressDlg::FixedText(const char* key) const {
+    // These read in English where the language file has nothing for them.
+    const QString text = Lang("SEND", key);
+    return text.isEmpty() ? QString::fromUtf8(key) : text;
+}
+
 void CSendProgressDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (m_started) return;
@@ -173,7 +179,7 @@ void CSendProgressDlg::RunTransfer() {
     m_started = true;
     SendObserver observer;
     observer.onSize = [this](uint64_t size) {
-        m_sizeText->setText(QString::number(size) + QStringLiteral(" bytes"));
+        m_sizeText->setText(QString::number(size) + QStringLiteral(" ") + FixedText("bytes"));
         Refresh();
     };
     const QString per = Lang("STRING", "IDS_SEND_PER");
@@ -184,7 +190,7 @@ void CSendProgressDlg::RunTransfer() {
         Refresh();
     };
     observer.onComplete = [this] {
-        m_statusText->setText(QStringLiteral("Writing complete."));
+        m_statusText->setText(FixedText("Writing complete."));
         Refresh();
     };
     m_result = SendFile(m_ctx, m_path, m_header,
@@ -209,7 +215,7 @@ void CSendProgressDlg::RunTransfer() {
         m_statusText->setText(Lang("STRING", "IDS_SEND_ERROR"));
         break;
     case SendStatus::TrailerShort:
-        m_statusText->setText(QStringLiteral("Error on writing to port."));
+        m_statusText->setText(FixedText("Error on writing to port."));
         break;
     }
     m_done = true;

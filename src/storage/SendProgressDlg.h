@@ -56,6 +56,7 @@ class CSendProgressDlg : public QDialog {
 
   private:
     QString Lang(const char* section, const char* key, size_t maxChars = 31) const;
+    QString FixedText(const char* key) const;
     void Refresh();
 
     AppContext& m_ctx;

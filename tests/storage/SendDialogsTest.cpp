@@ -145,3 +145,15 @@ TEST(SendProgressDlgTest, ModalRunSendsOnItsOwnAndEndsWithOk) {
     EXPECT_NE(active, nullptr);
     EXPECT_EQ(env.Written(), MacroDownloadHeader(7) + data + "\x1b&f1X" + kUel);
 }
+
+TEST(SendProgressDlgTest, KoreanTextsComeFromTheLanguageFile) {
+    PageEnv env("", "KR");
+    TempFile file(Pattern(10));
+    CSendProgressDlg dlg(*env.ctx, file.path, "H", std::nullopt);
+    dlg.show();
+    dlg.RunTransfer();
+    EXPECT_EQ(Text(dlg.Control(8095)), "10 " + Lang(env, "SEND", "bytes"));
+    EXPECT_EQ(Text(dlg.Control(8093)), Lang(env, "SEND", "Writing complete."));
+    EXPECT_NE(Lang(env, "SEND", "bytes"), "bytes");
+    EXPECT_EQ(dlg.windowTitle(), Lang(env, "SEND", "CAPTION"));
+}
