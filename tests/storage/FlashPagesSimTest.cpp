@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 
 #include "PageFixture.h"
@@ -36,6 +37,8 @@ struct SimEnv {
         tavtest::QtApp();
         const std::string data = tavtest::ShippedDataFolder();
         fs::copy(data + "lang", home.dir + "lang", fs::copy_options::recursive);
+        // The port lock of a folder of our own, so tests running side by side never share it.
+        ::setenv("XDG_RUNTIME_DIR", home.dir.c_str(), 1);
         fs::remove(home.dir + "libqvdevm.so");
         fs::create_symlink(QVDEVM_PATH, home.dir + "libqvdevm.so");
         home.Write("comtav.ini",
