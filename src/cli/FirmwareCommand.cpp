@@ -76,6 +76,7 @@ int RunFirmwareCommand(const std::vector<std::string>& args, const FirmwareComma
     const bool terminal = isatty(STDOUT_FILENO) == 1;
     int status = kExitPrinter;
     StartupHooks hooks;
+    hooks.requireLanguage = false;
     hooks.bindLibraries = [&](AppContext& ctx) {
         if (options.debug) ctx.cfg.debugMsg = 1;
         return ctx.link.Bind(ctx.cfg.twoLibraryMode, ctx.cfg.programFolder);

@@ -5,10 +5,12 @@
 #include "pages/CheckPage.h"
 #include "pages/ColorPage.h"
 #include "pages/ConfigPage.h"
+#include "pages/DownloadPage.h"
 #include "pages/EpsonPage.h"
 #include "pages/JobPage.h"
 #include "pages/KoreanPages.h"
 #include "pages/PclTab.h"
+#include "pages/PostScriptPages.h"
 #include "pages/PrintingTab.h"
 #include "pages/TestPage.h"
 
@@ -30,6 +32,9 @@ std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx) {
     case PageId::Kssm: return std::make_unique<CPsTab>(ctx);
     case PageId::Ks5895: return std::make_unique<CKs5895Tab>(ctx);
     case PageId::Pcl: return std::make_unique<CPclTab>(ctx);
+    case PageId::PostS3: return std::make_unique<CPostS3>(ctx);
+    case PageId::PostS4: return std::make_unique<CPostS4>(ctx);
+    case PageId::Download: return std::make_unique<CDownload>(ctx);
     default: return nullptr;
     }
 }

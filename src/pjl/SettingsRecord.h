@@ -11,6 +11,8 @@ namespace tav {
 unsigned RecordFieldWidth(uint8_t index);
 // Stores value into the field of that index; false when there is none.
 bool SetRecordField(PrinterSettings& s, uint8_t index, uint32_t value);
+// The value of the field of that index; false when there is none.
+bool GetRecordField(const PrinterSettings& s, uint8_t index, uint32_t& value);
 
 // Parses ReplyBuffer. Only a record that ends properly (an index of 200 or more) is taken: it
 // replaces both ReportedSettings and EditedSettings, with the resolution converted for the
