@@ -19,6 +19,7 @@ enum class StartupOutcome {
     NotReady,         // firmware-update-only mode: printer not ready
     PortBusy,         // the port cannot be acquired
     NoResponse,       // the printer did not answer the settings query
+    NoPrinterChosen,  // first run: the printer choice was cancelled
 };
 
 struct StartupHooks {
@@ -28,6 +29,9 @@ struct StartupHooks {
     std::function<void(AppContext&)> runMainWindow;
     // Binds the device libraries; the default loads them by name from the program folder.
     std::function<bool(AppContext&)> bindLibraries;
+    // First run (no printer named yet): lets the user choose and store one; false ends the
+    // program. Absent: start-up goes on with the profile's device.
+    std::function<bool(AppContext&)> choosePrinter;
 };
 
 // 1 Windows 98/Me, 2 NT 4.0, 3 2000 and later, 4 95 and anything else, 0 unknown. Here the

@@ -1,0 +1,43 @@
+// Which comtav.ini files a program reads: the user's own, which outlives upgrades, over the
+// model profile installed beside the program; and whether a printer still has to be chosen.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "pjl/AppContext.h"
+
+namespace tav {
+
+// Where a model choice is remembered in the user's file (a section the profiles never have).
+inline constexpr const char* kProfileSection = "Profile";
+inline constexpr const char* kProfileModelKey = "Model";
+
+// The user's comtav.ini: $WINTAV32_HOME/comtav.ini when that is set (a portable or test home
+// keeps everything in one folder), else $XDG_CONFIG_HOME (or ~/.config)/wintav32/comtav.ini.
+std::string UserConfigFile();
+
+// The shipped profiles: every programFolder/models/NAME/comtav.ini, by name.
+std::vector<std::string> ShippedModels(const std::string& programFolder);
+// programFolder/models/NAME/comtav.ini, or "" when NAME is not one of them (or not a plain name).
+std::string ModelProfilePath(const std::string& programFolder, const std::string& name);
+
+// Fills cfg.configFilePath and cfg.userConfigFilePath from cfg.programFolder and cfg.model. The
+// profile is the named model's; with no name, the model the user's file remembers; else the
+// program folder's comtav.ini. A userConfigFilePath set beforehand is kept. Returns "" or, when
+// a remembered model is no longer shipped, a line for the debug output.
+std::string ResolveConfigFiles(AppConfig& cfg);
+
+// True when nothing names a printer yet: no device given on the command line, no DeviceID in
+// the user's file, and neither offline debug mode nor firmware-update-only mode (which names
+// its device in the profile).
+bool NeedsPrinterChoice(const AppContext& ctx);
+
+// Stores the chosen device (and the model in use, if one was named) in the user's file.
+bool SavePrinterChoice(AppContext& ctx, const std::string& deviceName, std::string* error);
+
+// Whether a typed network address can be stored as the printer. It may be given bare ("host",
+// "host:port", an IPv6 address) or as tcp:// or socket://; *normalised gets the name to store.
+enum class DeviceNameProblem { None, Empty, TooLong, Invalid };
+DeviceNameProblem CheckNetworkAddress(const std::string& typed, std::string* normalised);
+
+} // namespace tav
