@@ -1,5 +1,5 @@
 // Which comtav.ini files a program reads: the user's own, which outlives upgrades, over the
-// model profile installed beside the program; and whether a printer still has to be chosen.
+// model profile installed beside the program.
 #pragma once
 #include <string>
 #include <vector>
@@ -26,18 +26,5 @@ std::string ModelProfilePath(const std::string& programFolder, const std::string
 // program folder's comtav.ini. A userConfigFilePath set beforehand is kept. Returns "" or, when
 // a remembered model is no longer shipped, a line for the debug output.
 std::string ResolveConfigFiles(AppConfig& cfg);
-
-// True when nothing names a printer yet: no device given on the command line, no DeviceID in
-// the user's file, and neither offline debug mode nor firmware-update-only mode (which names
-// its device in the profile).
-bool NeedsPrinterChoice(const AppContext& ctx);
-
-// Stores the chosen device (and the model in use, if one was named) in the user's file.
-bool SavePrinterChoice(AppContext& ctx, const std::string& deviceName, std::string* error);
-
-// Whether a typed network address can be stored as the printer. It may be given bare ("host",
-// "host:port", an IPv6 address) or as tcp:// or socket://; *normalised gets the name to store.
-enum class DeviceNameProblem { None, Empty, TooLong, Invalid };
-DeviceNameProblem CheckNetworkAddress(const std::string& typed, std::string* normalised);
 
 } // namespace tav

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "app/ConfigFiles.h"
+#include "app/PrinterChoice.h"
 #include "pjl/Pjl.h"
 #include "platform/Ini.h"
 
