@@ -47,14 +47,15 @@ set(CPACK_PACKAGE_NAME wintav32)
 set(CPACK_PACKAGE_VENDOR "Quorvex")
 set(CPACK_PACKAGE_CONTACT "Quorvex printer tools <tools@quorvex.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Remote control panel for PJL laser printers")
-set(CPACK_PACKAGE_DESCRIPTION "Reads and changes a laser printer's stored default settings, prints its test\n\
- and list pages, manages its fonts, macros and forms and updates its firmware,\n\
- over USB or the network. Includes the engine diagnostic panel (nux), the\n\
- command-line twin (tavctl), the device library and a printer simulator (tavsim).")
+set(CPACK_PACKAGE_DESCRIPTION "Reads and changes a laser printer's stored default settings, prints its test \
+and list pages, manages its fonts, macros and forms and updates its firmware, \
+over USB or the network. Includes the engine diagnostic panel (nux), the \
+command-line twin (tavctl), the device library and a printer simulator (tavsim).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
 # The help opens in the desktop's browser.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/data/debian/postinst)
