@@ -87,8 +87,9 @@ bool WriteIniString(const std::string& path, std::string_view section, std::stri
             continue;
         }
         if (!inSection) continue;
-        if (t.empty() || t[0] == ';') continue;
-        lastOfSection = i;
+        if (t.empty()) continue;
+        lastOfSection = i;  // a comment within the section belongs to it
+        if (t[0] == ';') continue;
         const size_t eq = t.find('=');
         if (eq != std::string::npos && SameName(Trim(std::string_view(t).substr(0, eq)), key)) {
             lines[i] = entry;
