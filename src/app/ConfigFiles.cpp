@@ -30,14 +30,19 @@ std::string UserConfigFile() {
         if (folder.back() != '/') folder += '/';
         return folder + "comtav.ini";
     }
+    // Only absolute folders count, as the XDG rules say.
     std::string base;
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/')
+    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x == '/') {
         base = x;
-    else if (const char* h = std::getenv("HOME"); h && *h)
-        base = std::string(h) + "/.config";
-    else
+    } else if (const char* h = std::getenv("HOME"); h && *h == '/') {
+        base = h;
+        if (base.back() != '/') base += '/';
+        base += ".config";
+    } else {
         return {}; // nowhere that is the user's own
-    return base + "/wintav32/comtav.ini";
+    }
+    if (base.back() != '/') base += '/';
+    return base + "wintav32/comtav.ini";
 }
 
 std::vector<std::string> ShippedModels(const std::string& programFolder) {
