@@ -2,6 +2,7 @@
 // ends; "--device NAME" talks to NAME instead of the configured device; "--model NAME" reads the
 // shipped profile models/NAME/comtav.ini.
 #include <QApplication>
+#include <QDir>
 #include <QLocalSocket>
 #include <QTimer>
 #include <cstdio>
@@ -56,6 +57,15 @@ int main(int argc, char** argv) {
     hooks.choosePrinter = [](tav::AppContext& ctx) {
         tav::ChoosePrinterDialog dialog(ctx);
         dialog.setWindowIcon(tav::ProgramIcon());
+        // Its picture, then Cancel: the documentation shows the first run too.
+        if (const char* dir = std::getenv("TAV_SCREENSHOT_DIR"); dir && *dir) {
+            const QString target = QString::fromLocal8Bit(dir);
+            QTimer::singleShot(0, &dialog, [&dialog, target] {
+                QDir().mkpath(target);
+                dialog.grab().save(target + "/choose-printer.png");
+                dialog.reject();
+            });
+        }
         return dialog.exec() == QDialog::Accepted;
     };
     hooks.runMainWindow = [&appPtr](tav::AppContext& ctx) {
