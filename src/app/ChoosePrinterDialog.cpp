@@ -37,7 +37,7 @@ ChoosePrinterDialog::ChoosePrinterDialog(AppContext& ctx, Finder find, QWidget* 
 
     layout->addWidget(new QLabel(Text("IDC_NET_LABEL")));
     m_address = Add(kAddress, new QLineEdit);
-    m_address->setMaxLength(64);
+    m_address->setMaxLength(1024); // longer than any stored name, so a long one is explained, not cut
     layout->addWidget(m_address);
 
     auto* buttons = new QHBoxLayout;
@@ -95,12 +95,11 @@ std::string ChoosePrinterDialog::Chosen(bool explain) {
     const QString typed = m_address->text();
     if (!typed.trimmed().isEmpty()) {
         std::string name;
-        const DeviceNameProblem problem = CheckNetworkAddress(typed.toStdString(), &name);
-        if (problem == DeviceNameProblem::None) return name;
+        const AddressProblem problem = CheckNetworkAddress(typed.toStdString(), &name);
+        if (problem == AddressProblem::None) return name;
         if (explain)
-            m_ctx.Message(m_ctx.GetLangText(kSection, problem == DeviceNameProblem::TooLong
-                                                          ? "IDS_TOO_LONG"
-                                                          : "IDS_BAD_ADDRESS"),
+            m_ctx.Message(m_ctx.GetLangText(kSection, problem == AddressProblem::TooLong ? "IDS_TOO_LONG"
+                                                                                         : "IDS_BAD_ADDRESS"),
                           MsgIcon::Error);
         return {};
     }

@@ -31,14 +31,14 @@ bool SavePrinterChoice(AppContext& ctx, const std::string& deviceName, std::stri
     return true;
 }
 
-DeviceNameProblem CheckNetworkAddress(const std::string& typed, std::string* normalised) {
+AddressProblem CheckNetworkAddress(const std::string& typed, std::string* normalised) {
     size_t b = 0, e = typed.size();
     while (b < e && (typed[b] == ' ' || typed[b] == '\t'))
         ++b;
     while (e > b && (typed[e - 1] == ' ' || typed[e - 1] == '\t'))
         --e;
     std::string t = typed.substr(b, e - b);
-    if (t.empty()) return DeviceNameProblem::Empty;
+    if (t.empty()) return AddressProblem::Empty;
     std::string scheme = "tcp://";
     for (const char* s : {"tcp://", "socket://"})
         if (t.rfind(s, 0) == 0) {
@@ -52,33 +52,33 @@ DeviceNameProblem CheckNetworkAddress(const std::string& typed, std::string* nor
     const size_t close = t.find(']');
     const size_t colon = t.find(':', close == std::string::npos ? 0 : close);
     if (t.front() == '[') {
-        if (close == std::string::npos) return DeviceNameProblem::Invalid;
+        if (close == std::string::npos) return AddressProblem::Invalid;
         host = t.substr(1, close - 1);
         if (close + 1 < t.size()) {
-            if (t[close + 1] != ':') return DeviceNameProblem::Invalid;
+            if (t[close + 1] != ':') return AddressProblem::Invalid;
             port = t.substr(close + 2);
-            if (port.empty()) return DeviceNameProblem::Invalid;
+            if (port.empty()) return AddressProblem::Invalid;
         }
     } else if (colon != std::string::npos) {
         host = t.substr(0, colon);
         port = t.substr(colon + 1);
-        if (port.empty()) return DeviceNameProblem::Invalid;
+        if (port.empty()) return AddressProblem::Invalid;
     }
-    if (host.empty()) return DeviceNameProblem::Invalid;
+    if (host.empty()) return AddressProblem::Invalid;
     for (unsigned char c : host)
         if (c <= ' ' || c >= 0x7F || c == '/' || c == '@' || c == '?' || c == '#' || c == '[' || c == ']')
-            return DeviceNameProblem::Invalid;
+            return AddressProblem::Invalid;
     if (!port.empty()) {
         if (port.size() > 5 ||
             !std::all_of(port.begin(), port.end(), [](unsigned char c) { return std::isdigit(c); }))
-            return DeviceNameProblem::Invalid;
+            return AddressProblem::Invalid;
         const long n = std::strtol(port.c_str(), nullptr, 10);
-        if (n < 1 || n > 65535) return DeviceNameProblem::Invalid;
+        if (n < 1 || n > 65535) return AddressProblem::Invalid;
     }
     const std::string name = scheme + t;
-    if (name.size() > kDeviceIdChars) return DeviceNameProblem::TooLong;
+    if (name.size() > kDeviceIdChars) return AddressProblem::TooLong;
     if (normalised) *normalised = name;
-    return DeviceNameProblem::None;
+    return AddressProblem::None;
 }
 
 int TestPrinterChoice(AppContext& ctx, const std::string& deviceName) {

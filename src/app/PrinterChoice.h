@@ -4,11 +4,12 @@
 #include <string>
 
 #include "pjl/AppContext.h"
+#include "qvdevm/qvdevm.h"
 
 namespace tav {
 
-// The DeviceID buffer holds 31 characters.
-inline constexpr size_t kDeviceIdChars = 31;
+// The longest device name the device library takes, and so the longest that is stored.
+inline constexpr size_t kDeviceIdChars = QVDEVM_DEVICE_NAME_MAX;
 
 // True when nothing names a printer yet: no device given on the command line, no DeviceID in
 // the user's file, and neither offline debug mode nor firmware-update-only mode (which names
@@ -20,8 +21,8 @@ bool SavePrinterChoice(AppContext& ctx, const std::string& deviceName, std::stri
 
 // Whether a typed network address can be stored as the printer. It may be given bare ("host",
 // "host:port", an IPv6 address) or as tcp:// or socket://; *normalised gets the name to store.
-enum class DeviceNameProblem { None, Empty, TooLong, Invalid };
-DeviceNameProblem CheckNetworkAddress(const std::string& typed, std::string* normalised);
+enum class AddressProblem { None, Empty, TooLong, Invalid };
+AddressProblem CheckNetworkAddress(const std::string& typed, std::string* normalised);
 
 // Runs the settings query against deviceName, holding the port, with the wait cursor; the
 // configured device is untouched. Non-zero when the printer answered.

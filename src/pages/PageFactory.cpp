@@ -1,5 +1,6 @@
 #include "pages/PageFactory.h"
 
+#include "firmware/FwUpPage.h"
 #include "pages/AboutPage.h"
 #include "pages/CheckPage.h"
 #include "pages/ColorPage.h"
@@ -20,6 +21,7 @@ std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx) {
     case PageId::ConfigKalor: return std::make_unique<CConfigTabX>(ctx);
     case PageId::Job: return std::make_unique<CJobTab>(ctx);
     case PageId::Color: return std::make_unique<CColorTab>(ctx);
+    case PageId::FwUp: return std::make_unique<CFwUp>(ctx);
     default: return nullptr;
     }
 }

@@ -17,8 +17,8 @@ struct UsbPrinter {
     std::string usblpNode;    // "/dev/usb/lpN" when the kernel printer driver serves it, else ""
 
     // The device name the device library takes: usb:VID:PID:SERIAL, without the serial when
-    // there is none or the whole name would not fit maxChars (the configuration's DeviceID).
-    std::string DeviceName(size_t maxChars = 31) const;
+    // there is none or the whole name would not fit maxChars (what the device library takes).
+    std::string DeviceName(size_t maxChars) const;
     // What a person recognises: "maker product (serial)", or the ids when the printer names nothing.
     std::string Label() const;
 };

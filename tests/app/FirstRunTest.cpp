@@ -121,8 +121,7 @@ TEST_F(FirstRunTest, AKeyInTheUsersFileWinsOverTheProfileKeyByKey) {
     ASSERT_EQ(Run(), StartupOutcome::Ran);
     const AppContext& ctx = app->Context();
     EXPECT_EQ(ctx.DeviceName(), "tcp://printer:9101");
-    EXPECT_EQ(ctx.ConfigInt("Common", "TIMER", 99), 99)
-        << "the user's empty value, not the profile's 7";
+    EXPECT_EQ(ctx.ConfigInt("Common", "TIMER", 99), 99) << "the user's empty value, not the profile's 7";
     EXPECT_TRUE(ctx.ConfigFlag("TAB", "PCL"));
     EXPECT_TRUE(ctx.ConfigFlag("TAB", "About")) << "what the user's file lacks comes from the profile";
     EXPECT_EQ(ctx.Config("Common", "STRING", "ORB", 6), "ORB");
@@ -216,31 +215,36 @@ TEST_F(FirstRunTest, TheChosenPrinterIsTestedSavedAndUsedAtOnceAndNextTime) {
 TEST_F(FirstRunTest, ANetworkAddressIsCheckedAndWrittenAsADeviceName) {
     struct Case {
         const char* typed;
-        DeviceNameProblem problem;
+        AddressProblem problem;
         const char* stored;
     } cases[] = {
-        {"192.0.2.10", DeviceNameProblem::None, "tcp://192.0.2.10"},
-        {"  printer.local:9101 ", DeviceNameProblem::None, "tcp://printer.local:9101"},
-        {"socket://192.0.2.10:9100", DeviceNameProblem::None, "socket://192.0.2.10:9100"},
-        {"tcp://host/", DeviceNameProblem::None, "tcp://host"},
-        {"fd00::12", DeviceNameProblem::None, "tcp://[fd00::12]"},
-        {"[fd00::12]:9100", DeviceNameProblem::None, "tcp://[fd00::12]:9100"},
-        {"", DeviceNameProblem::Empty, ""},
-        {"   ", DeviceNameProblem::Empty, ""},
-        {"host:", DeviceNameProblem::Invalid, ""},
-        {"host:0", DeviceNameProblem::Invalid, ""},
-        {"host:65536", DeviceNameProblem::Invalid, ""},
-        {"host:91a", DeviceNameProblem::Invalid, ""},
-        {"user@host", DeviceNameProblem::Invalid, ""},
-        {"host/path", DeviceNameProblem::Invalid, ""},
-        {"two words", DeviceNameProblem::Invalid, ""},
-        {"[fd00::12", DeviceNameProblem::Invalid, ""},
-        {"tcp://", DeviceNameProblem::Invalid, ""},
-        {"a-very-long-printer-name.example.org", DeviceNameProblem::TooLong, ""},
+        {"192.0.2.10", AddressProblem::None, "tcp://192.0.2.10"},
+        {"  printer.local:9101 ", AddressProblem::None, "tcp://printer.local:9101"},
+        {"socket://192.0.2.10:9100", AddressProblem::None, "socket://192.0.2.10:9100"},
+        {"tcp://host/", AddressProblem::None, "tcp://host"},
+        {"fd00::12", AddressProblem::None, "tcp://[fd00::12]"},
+        {"[fd00::12]:9100", AddressProblem::None, "tcp://[fd00::12]:9100"},
+        {"", AddressProblem::Empty, ""},
+        {"   ", AddressProblem::Empty, ""},
+        {"host:", AddressProblem::Invalid, ""},
+        {"host:0", AddressProblem::Invalid, ""},
+        {"host:65536", AddressProblem::Invalid, ""},
+        {"host:91a", AddressProblem::Invalid, ""},
+        {"user@host", AddressProblem::Invalid, ""},
+        {"host/path", AddressProblem::Invalid, ""},
+        {"two words", AddressProblem::Invalid, ""},
+        {"[fd00::12", AddressProblem::Invalid, ""},
+        {"tcp://", AddressProblem::Invalid, ""},
+        {"a-printer-name-with-a-domain-of-its-own.example.org:9100", AddressProblem::None,
+         "tcp://a-printer-name-with-a-domain-of-its-own.example.org:9100"},
     };
     for (const Case& c : cases) {
         std::string stored;
         EXPECT_EQ(CheckNetworkAddress(c.typed, &stored), c.problem) << c.typed;
         EXPECT_EQ(stored, c.stored) << c.typed;
     }
+    // The longest name the device library takes is stored; one character more is refused.
+    const std::string longest(kDeviceIdChars - 6, 'h');
+    EXPECT_EQ(CheckNetworkAddress(longest, nullptr), AddressProblem::None);
+    EXPECT_EQ(CheckNetworkAddress(longest + "h", nullptr), AddressProblem::TooLong);
 }

@@ -66,13 +66,13 @@ TEST(UsbPrinters, FindsPrinterClassDevicesWithTheirNamesAndNodes) {
     const std::vector<UsbPrinter> found = sys.Find();
     ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].busPath, "1-1");
-    EXPECT_EQ(found[0].DeviceName(), "usb:04f9:2042:B2C-77");
+    EXPECT_EQ(found[0].DeviceName(31), "usb:04f9:2042:B2C-77");
     EXPECT_EQ(found[0].Label(), "Quorvex CLP-3550PS (B2C-77)");
     EXPECT_EQ(found[0].usblpNode, (sys.root / "dev/lp0").string());
-    EXPECT_EQ(found[1].DeviceName(), "usb:1a2b:00c3");
+    EXPECT_EQ(found[1].DeviceName(31), "usb:1a2b:00c3");
     EXPECT_EQ(found[1].Label(), "1a2b:00c3");
     EXPECT_EQ(found[1].usblpNode, "");
-    EXPECT_EQ(found[2].DeviceName(), "usb:04f9:2043") << "a ':' in the serial would split the name";
+    EXPECT_EQ(found[2].DeviceName(31), "usb:04f9:2043") << "a ':' in the serial would split the name";
     EXPECT_EQ(found[2].manufacturer, "Quorvex[31m") << "control characters never reach a label";
     EXPECT_EQ(found[2].usblpNode, (sys.root / "dev/lp1").string());
 }
@@ -82,9 +82,9 @@ TEST(UsbPrinters, ADeviceNameNeverOutgrowsTheConfiguredLength) {
     p.vendorId = 0x04f9;
     p.productId = 0x2042;
     p.serial = "0123456789ABCDEFG"; // 14 + 17 = 31 characters: fits
-    EXPECT_EQ(p.DeviceName(), "usb:04f9:2042:0123456789ABCDEFG");
+    EXPECT_EQ(p.DeviceName(31), "usb:04f9:2042:0123456789ABCDEFG");
     p.serial += "H";
-    EXPECT_EQ(p.DeviceName(), "usb:04f9:2042");
+    EXPECT_EQ(p.DeviceName(31), "usb:04f9:2042");
     EXPECT_EQ(p.DeviceName(64), "usb:04f9:2042:0123456789ABCDEFGH");
     EXPECT_TRUE(FindUsbPrinters("/nonexistent", "/nonexistent").empty());
 }
