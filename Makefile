@@ -2,9 +2,9 @@
 BUILD   ?= build
 CMAKE_FLAGS ?=
 JOBS    ?= $(shell nproc)
-DEB_PKGS = qt6-base-dev libusb-1.0-0-dev libgtest-dev libgmock-dev cmake ninja-build clang xvfb pkg-config g++ fonts-nanum
+DEB_PKGS = qt6-base-dev libusb-1.0-0-dev libgtest-dev libgmock-dev cmake ninja-build clang xvfb pkg-config g++ fonts-nanum desktop-file-utils dpkg-dev file
 
-.PHONY: all deps configure build test demo screenshots bench fuzz format clean
+.PHONY: all deps configure build test demo screenshots bench fuzz format clean package
 
 all: build
 
@@ -29,6 +29,10 @@ build: deps configure
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# The Debian package, in $(BUILD)/: wintav32_<version>_<arch>.deb.
+package: build
+	cmake --build $(BUILD) --target package
 
 demo: build
 	@if [ -x tools/demo.sh ]; then tools/demo.sh $(BUILD); else echo "demo: not yet"; fi

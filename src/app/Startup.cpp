@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/ConfigFiles.h"
+#include "app/PrinterChoice.h"
 #include "pjl/Pjl.h"
 #include "platform/Ini.h"
 #include "qvdevm/qvdevm.h"
@@ -96,7 +98,8 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
     // 1. Configuration path and the two integer switches.
     cfg.programFolder = programFolder.empty() ? ProgramFolder() : programFolder;
     if (cfg.programFolder.back() != '/') cfg.programFolder += '/';
-    cfg.configFilePath = cfg.programFolder + "comtav.ini";
+    const std::string configNote = ResolveConfigFiles(cfg);
+    if (!configNote.empty()) ctx.Debug(configNote);
     cfg.debugMsg = ctx.ConfigInt("Common", "DebugMsg", 0);
     cfg.usb = ctx.ConfigInt("Common", "USB", 0);
 
@@ -128,6 +131,10 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
     // 10. One copy at a time, named after the product title.
     m_instance = std::make_unique<SingleInstance>(ctx.ProductTitle());
     if (m_instance->AlreadyExists()) return StartupOutcome::AlreadyRunning;
+
+    // First run: no printer named anywhere yet. The user picks one, or the program ends.
+    if (m_hooks.choosePrinter && NeedsPrinterChoice(ctx) && !m_hooks.choosePrinter(ctx))
+        return StartupOutcome::NoPrinterChosen;
 
     // 11. Firmware-update-only mode checks the printer before anything else.
     m_firmwareOnly = ctx.ConfigFlag("COMMON", "AUTOFWUP");

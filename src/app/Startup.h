@@ -21,6 +21,7 @@ enum class StartupOutcome {
     NoResponse,       // the printer did not answer the settings query
     BadDeviceName,    // the device name is longer than the device library takes
     LanguageMissing,  // neither the chosen nor the English language file can be read
+    NoPrinterChosen,  // first run: the printer choice was cancelled
 };
 
 // The message for a device name past QVDEVM_DEVICE_NAME_MAX, or "" when the name is fine.
@@ -38,6 +39,9 @@ struct StartupHooks {
     bool requireLanguage = true;
     // Binds the device libraries; the default loads them by name from the program folder.
     std::function<bool(AppContext&)> bindLibraries;
+    // First run (no printer named yet): lets the user choose and store one; false ends the
+    // program. Absent: start-up goes on with the profile's device.
+    std::function<bool(AppContext&)> choosePrinter;
 };
 
 // 1 Windows 98/Me, 2 NT 4.0, 3 2000 and later, 4 95 and anything else, 0 unknown. Here the

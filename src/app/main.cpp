@@ -1,6 +1,8 @@
 // wintav32: the control panel. "--broadcast-quit" sends the quit message to a running copy and
-// ends; "--device NAME" talks to NAME instead of the configured device.
+// ends; "--device NAME" talks to NAME instead of the configured device; "--model NAME" reads the
+// shipped profile models/NAME/comtav.ini.
 #include <QApplication>
+#include <QDir>
 #include <QLocalSocket>
 #include <QTimer>
 #include <cstdio>
@@ -8,11 +10,15 @@
 #include <cstring>
 #include <string>
 
+#include "app/ChoosePrinterDialog.h"
+#include "app/ConfigFiles.h"
 #include "app/MainWindow.h"
 #include "app/QtUiHost.h"
 #include "app/QuitMessage.h"
 #include "app/Startup.h"
+#include "pages/ProgramIcon.h"
 #include "pjl/SettingsRecord.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -31,10 +37,19 @@ int BroadcastQuit(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string device;
+    std::string device, model;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--broadcast-quit") == 0) return BroadcastQuit(argc, argv);
         if (std::strcmp(argv[i], "--device") == 0 && i + 1 < argc) device = argv[++i];
+        if (std::strcmp(argv[i], "--model") == 0 && i + 1 < argc) model = argv[++i];
+    }
+    if (!model.empty() && tav::ModelProfilePath(tav::ProgramFolder(), model).empty()) {
+        std::string names;
+        for (const std::string& m : tav::ShippedModels(tav::ProgramFolder()))
+            names += (names.empty() ? "" : ", ") + m;
+        std::fprintf(stderr, "wintav32: no model \"%s\" is installed (installed: %s)\n", model.c_str(),
+                     names.empty() ? "none" : names.c_str());
+        return 2;
     }
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName("wintav32");
@@ -42,6 +57,20 @@ int main(int argc, char** argv) {
     tav::StartupHooks hooks;
     tav::Application* appPtr = nullptr;
     hooks.loadSettingsRecord = [](tav::AppContext& ctx) { return tav::LoadSettingsRecord(ctx); };
+    hooks.choosePrinter = [](tav::AppContext& ctx) {
+        tav::ChoosePrinterDialog dialog(ctx);
+        dialog.setWindowIcon(tav::ProgramIcon());
+        // Its picture, then Cancel: the documentation shows the first run too.
+        if (const char* dir = std::getenv("TAV_SCREENSHOT_DIR"); dir && *dir) {
+            const QString target = QString::fromLocal8Bit(dir);
+            QTimer::singleShot(0, &dialog, [&dialog, target] {
+                QDir().mkpath(target);
+                dialog.grab().save(target + "/choose-printer.png");
+                dialog.reject();
+            });
+        }
+        return dialog.exec() == QDialog::Accepted;
+    };
     hooks.runMainWindow = [&appPtr](tav::AppContext& ctx) {
         // One line on what start-up found, for anyone reading the debug output of a field problem.
         char flags[16];
@@ -64,6 +93,7 @@ int main(int argc, char** argv) {
     tav::Application app(ui, hooks);
     appPtr = &app;
     app.Context().cfg.deviceOverride = device;
+    app.Context().cfg.model = model;
     const tav::StartupOutcome outcome = app.InitInstance();
     app.ExitInstance();
     // Broken installs and configurations end with a status a script or a launcher can see; every

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "app/ConfigFiles.h"
 #include "app/Startup.h"
 #include "cli/FirmwareCommand.h"
 #include "cli/FlashCommands.h"
@@ -21,6 +22,7 @@ namespace {
 struct Options {
     std::string home;
     std::string device;
+    std::string model;
     bool yes = false;
     bool debug = false;
 };
@@ -35,6 +37,8 @@ const char* kProgramHelp =
     "Options, before the command:\n"
     "  --home DIR     program folder holding comtav.ini, langinfo.ini, the language file\n"
     "                 and the device library (default: $WINTAV32_HOME, else tavctl's folder)\n"
+    "  --model NAME   use the shipped profile models/NAME/comtav.ini (tavctl --model list\n"
+    "                 names them); the user's own comtav.ini still applies over it\n"
     "  --device NAME  device name to use instead of Common/DeviceID\n"
     "  --yes          answer Yes to the program's questions (default: No)\n"
     "  --debug        as Common/DebugMsg=1: show the record and the job, write trace lines\n"
@@ -292,12 +296,12 @@ int RunTavctl(const std::vector<std::string>& args) {
             opt.yes = true;
         } else if (a == "--debug") {
             opt.debug = true;
-        } else if (a == "--home" || a == "--device") {
+        } else if (a == "--home" || a == "--device" || a == "--model") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 Err(a + " needs a value");
                 return kExitUsage;
             }
-            (a == "--home" ? opt.home : opt.device) = args[++i];
+            (a == "--home" ? opt.home : a == "--device" ? opt.device : opt.model) = args[++i];
             if (a == "--device")
                 if (const std::string problem = DeviceNameProblem(opt.device); !problem.empty()) {
                     Err(problem);
@@ -307,6 +311,20 @@ int RunTavctl(const std::vector<std::string>& args) {
             Err("unknown option " + a + " (tavctl --help)");
             return kExitUsage;
         }
+    }
+    std::string home = opt.home.empty() ? ProgramFolder() : opt.home;
+    if (home.back() != '/') home += '/';
+    if (!opt.model.empty() && (opt.model == "list" || ModelProfilePath(home, opt.model).empty())) {
+        const std::vector<std::string> models = ShippedModels(home);
+        if (opt.model == "list") {
+            for (const std::string& m : models) Out(m);
+            return kExitOk;
+        }
+        std::string names;
+        for (const std::string& m : models) names += (names.empty() ? "" : ", ") + m;
+        Err("no model \"" + Visible(opt.model, true) + "\" in " + home + "models (" +
+            (names.empty() ? "none is installed" : "installed: " + names) + ")");
+        return kExitUsage;
     }
     if (i >= args.size()) {
         Err("no command given (tavctl --help)");
@@ -322,12 +340,15 @@ int RunTavctl(const std::vector<std::string>& args) {
         return kExitUsage;
     }
 
-    std::string home = opt.home.empty() ? ProgramFolder() : opt.home;
-    if (home.back() != '/') home += '/';
     CliUiHost ui(opt.yes);
+    // A folder given with --home is a home of its own, as WINTAV32_HOME is.
+    const std::string userFile = opt.home.empty() ? std::string() : home + "comtav.ini";
     // The model switches that decide what a value means, read before anything is sent.
     AppContext probe(ui);
-    probe.cfg.configFilePath = home + "comtav.ini";
+    probe.cfg.programFolder = home;
+    probe.cfg.model = opt.model;
+    probe.cfg.userConfigFilePath = userFile;
+    ResolveConfigFiles(probe.cfg);
     const TableChoice tables = TableChoice::FromConfig(probe);
 
     for (const std::string& a : rest)
@@ -395,6 +416,8 @@ int RunTavctl(const std::vector<std::string>& args) {
     };
     Application app(ui, hooks);
     app.Context().cfg.deviceOverride = opt.device;
+    app.Context().cfg.model = opt.model;
+    app.Context().cfg.userConfigFilePath = userFile;
     const StartupOutcome outcome = app.InitInstance(home);
     switch (outcome) {
     case StartupOutcome::Ran: break;

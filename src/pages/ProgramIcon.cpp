@@ -5,10 +5,9 @@
 #include <QPixmap>
 
 namespace tav {
-namespace {
 
-QPixmap Draw(int size) {
-    QPixmap pm(size, size);
+QImage DrawProgramIcon(int size) {
+    QImage pm(size, size, QImage::Format_ARGB32_Premultiplied);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -33,15 +32,14 @@ QPixmap Draw(int size) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(90, 210, 120));
     p.drawEllipse(QPointF(50, 30), 2.6, 2.6);
+    p.end();
     return pm;
 }
-
-} // namespace
 
 QIcon ProgramIcon() {
     QIcon icon;
     for (int s : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(Draw(s));
+        icon.addPixmap(QPixmap::fromImage(DrawProgramIcon(s)));
     return icon;
 }
 

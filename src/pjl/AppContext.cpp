@@ -8,17 +8,24 @@ namespace tav {
 
 AppContext::AppContext(UiHost& host) : ui(host) { WireLink(); }
 
+const std::string& AppContext::ConfigFileFor(std::string_view section, std::string_view key) const {
+    if (cfg.userConfigFilePath.empty() || cfg.userConfigFilePath == cfg.configFilePath) return cfg.configFilePath;
+    std::string value;
+    return IniDocument::Load(cfg.userConfigFilePath).Find(section, key, value) ? cfg.userConfigFilePath
+                                                                              : cfg.configFilePath;
+}
+
 std::string AppContext::Config(std::string_view section, std::string_view key, std::string_view def,
                                size_t maxChars) const {
-    return ReadIniString(cfg.configFilePath, section, key, def, maxChars);
+    return ReadIniString(ConfigFileFor(section, key), section, key, def, maxChars);
 }
 
 int AppContext::ConfigInt(std::string_view section, std::string_view key, int def) const {
-    return GetPrivateProfileInt(section, key, def, cfg.configFilePath);
+    return GetPrivateProfileInt(section, key, def, ConfigFileFor(section, key));
 }
 
 bool AppContext::ConfigFlag(std::string_view section, std::string_view key) const {
-    return ReadIniFlag(cfg.configFilePath, section, key);
+    return ReadIniFlag(ConfigFileFor(section, key), section, key);
 }
 
 std::string AppContext::GetLangText(std::string_view section, std::string_view key, size_t maxChars) const {

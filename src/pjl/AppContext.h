@@ -34,7 +34,10 @@ public:
 
 struct AppConfig {
     std::string programFolder;   // with a trailing '/'
-    std::string configFilePath;  // ConfigFilePath
+    std::string configFilePath;  // ConfigFilePath: the model profile
+    // The user's own comtav.ini: a key it holds wins over the profile's. Empty: none.
+    std::string userConfigFilePath;
+    std::string model;           // a shipped profile's name (--model), "" for the default
     std::string langFilePath;    // LangFilePath
     std::string helpFilePath;    // HelpFilePath
     std::string langCode = "EN";
@@ -59,6 +62,8 @@ public:
     int ConfigInt(std::string_view section, std::string_view key, int def) const;
     // StrEqual(value, "1") with a 5-character buffer and the default "0".
     bool ConfigFlag(std::string_view section, std::string_view key) const;
+    // The file a configuration value comes from: the user's when it holds the key, else the profile.
+    const std::string& ConfigFileFor(std::string_view section, std::string_view key) const;
 
     // GetLangText: one value of the language file, at most 255 characters; "" when missing.
     std::string GetLangText(std::string_view section, std::string_view key, size_t maxChars = 255) const;

@@ -33,12 +33,15 @@ protected:
         regCu = home.dir + "cu.ini";
         setenv("TAV_REGISTRY_LM", regLm.c_str(), 1);
         setenv("TAV_REGISTRY_CU", regCu.c_str(), 1);
+        // The user's own comtav.ini would apply over the test's: keep it inside the test's folder.
+        setenv("XDG_CONFIG_HOME", (home.dir + "config").c_str(), 1);
         dev = std::make_unique<FakeDev>(home.dir + "libqvdevm.so");
         hooks.runMainWindow = [this](AppContext&) { ++windowRuns; };
     }
     void TearDown() override {
         unsetenv("TAV_REGISTRY_LM");
         unsetenv("TAV_REGISTRY_CU");
+        unsetenv("XDG_CONFIG_HOME");
     }
     StartupOutcome Run(const std::string& common, const std::string& extra = {}) {
         home.Write("comtav.ini", "[Common]\n" + common + "\n" + extra);
