@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "app/QuitMessage.h"
+#include "pages/DownloadPage.h"
 #include "pages/PageFactory.h"
 #include "pages/ProgramIcon.h"
 #include "pages/TavPage.h"
@@ -56,6 +57,13 @@ MainWindow::MainWindow(AppContext& ctx, Options options)
     if (!m_options.factory) m_options.factory = [](PageId id, AppContext& c) { return CreatePage(id, c); };
     for (PageId id : AllPageIds())
         if (auto page = m_options.factory(id, m_ctx)) m_pages.emplace(id, std::move(page));
+    // The PCL page shows the flash fonts as typefaces: every change the flash page makes to the
+    // font list reloads it, once its window exists.
+    if (auto* download = qobject_cast<CDownload*>(Page(PageId::Download)))
+        if (TavPage* pcl = Page(PageId::Pcl))
+            connect(download, &CDownload::FlashFontsChanged, pcl, [this, pcl] {
+                if (m_ctx.store.pclPageCreated) pcl->LoadFromSettings();
+            });
 
     auto* menu = new QMenuBar(this);
     BuildMenu(menu);

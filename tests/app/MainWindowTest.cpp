@@ -2,15 +2,19 @@
 // idle flag, RefreshPages and firmware-update-only mode, against the stand-in device library.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <cstring>
 #include <map>
+#include <memory>
 
 #include "PageFixture.h"
 #include "app/MainWindow.h"
+#include "pages/DownloadPage.h"
 #include "pages/TavPage.h"
 #include "platform/Ini.h"
 
@@ -351,4 +355,26 @@ TEST(MainWindowTest, RefreshParsesTheHeldReplyWithoutAQuery) {
     EXPECT_EQ(env.ctx->store.edited.featureFlags, 0x80u);
     EXPECT_EQ(env.Written(), "");
     EXPECT_TRUE(counts.loads.empty());
+}
+
+// A change the flash page makes to the font list reaches the PCL page's typefaces at once.
+TEST(MainWindowTest, FlashFontChangesReloadThePclPage) {
+    PageEnv env("[TAB]\nPCL=1\nDOWNLOAD=0\n");
+    MainWindow w(*env.ctx, MainWindow::Options{});
+    auto* download = qobject_cast<CDownload*>(w.Page(PageId::Download));
+    TavPage* pcl = w.Page(PageId::Pcl);
+    ASSERT_NE(download, nullptr);
+    ASSERT_NE(pcl, nullptr);
+    pcl->EnsureCreated();
+    auto* typefaces = qobject_cast<QComboBox*>(pcl->Control(8041));
+    ASSERT_NE(typefaces, nullptr);
+    const int resident = typefaces->count();
+    FlashFontEntry font{};
+    font.fontNumber = 7;
+    std::memcpy(font.typeface, "Flash Sans", 10);
+    std::memcpy(font.symbolSet, "8U", 2);
+    env.ctx->store.edited.fontList = std::make_shared<const std::vector<FlashFontEntry>>(1, font);
+    env.ctx->store.edited.flashFontCount = 1;
+    emit download->FlashFontsChanged();
+    EXPECT_EQ(typefaces->count(), resident + 1);
 }
