@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/Sheet.h"
+#include "pjl/Pjl.h"
 #include "storage/FileSend.h"
 #include "storage/FlashCore.h"
 #include "storage/SendProgressDlg.h"
@@ -303,10 +304,10 @@ void CDownload::OnDeleteAll() {
 }
 
 void CDownload::OnPrintFontList() {
-    PrintPrinterList(m_ctx, "PCLFSFONT", true);
+    PrintPrinterList(m_ctx, "PCLFSFONT", [this] { ShowPrinterError(); });
 }
 void CDownload::OnPrintMacroList() {
-    PrintPrinterList(m_ctx, "PCLMACRO", true);
+    PrintPrinterList(m_ctx, "PCLMACRO", [this] { ShowPrinterError(); });
 }
 
 void CDownload::OnMacroClicked() {

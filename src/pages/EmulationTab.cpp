@@ -3,24 +3,9 @@
 #include "pjl/Pjl.h"
 
 namespace tav {
-namespace {
-constexpr unsigned kFontListWaitMs = 10000;
-} // namespace
 
 int CEmulationTab::PrintFontList(const char* printName) {
-    if (!m_ctx.link.AcquirePort()) return 0;
-    int ok = 0;
-    {
-        WaitCursor cursor(m_ctx.ui);
-        if (SendTestPrint(m_ctx, printName)) {
-            m_ctx.ui.Wait(kFontListWaitMs);
-            ok = 1;
-        } else {
-            ShowPrinterError();
-        }
-        m_ctx.link.ReleasePort();
-    }
-    return ok;
+    return PrintPrinterList(m_ctx, printName, [this] { ShowPrinterError(); });
 }
 
 void CEmulationTab::PromptInteger() {

@@ -597,20 +597,7 @@ void CPclTab::OnOrientation() {
 }
 
 int CPclTab::PrintFontList() {
-    if (!m_ctx.link.AcquirePort()) return 0;
-    int ok = 0;
-    {
-        WaitCursor cursor(m_ctx.ui);
-        if (SendTestPrint(m_ctx, "FONT")) {
-            // The printer is busy printing the list; the user waits with it.
-            m_ctx.ui.Wait(kFontListWaitMs);
-            ok = 1;
-        } else {
-            ShowPrinterError();
-        }
-        m_ctx.link.ReleasePort();
-    }
-    return ok;
+    return PrintPrinterList(m_ctx, "FONT", [this] { ShowPrinterError(); });
 }
 
 } // namespace tav

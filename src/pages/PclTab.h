@@ -34,7 +34,6 @@ class CPclTab : public TavPage {
     static constexpr int kLandscapeIcon = 1002;
     static constexpr int kPitchBarId = 8028;
     static constexpr int kPointBarId = 8032;
-    static constexpr unsigned kFontListWaitMs = 10000;
 
     // What the Printing page tells this page: the form lines it worked out, and an orientation
     // chosen there.

@@ -98,11 +98,11 @@ void CPostS3::OnErrorRadio() {
 }
 
 void CPostS3::OnPrintFontList() {
-    PrintPrinterList(m_ctx, "PSFONT", true);
+    PrintPrinterList(m_ctx, "PSFONT", [this] { ShowPrinterError(); });
 }
 
 void CPostS3::OnPrintFlashDirectory() {
-    PrintPrinterList(m_ctx, "FLASHPSDIR", false);
+    PrintPrinterList(m_ctx, "FLASHPSDIR", nullptr);
 }
 
 void CPostS3::OnFormatFlash() {
@@ -247,11 +247,11 @@ void CPostS4::OnDeleteAll() {
 }
 
 void CPostS4::OnPrintFormList() {
-    PrintPrinterList(m_ctx, "PSFSFONT", true);
+    PrintPrinterList(m_ctx, "PSFSFONT", [this] { ShowPrinterError(); });
 }
 
 void CPostS4::OnPrintFontList() {
-    PrintPrinterList(m_ctx, "PSFONT", true);
+    PrintPrinterList(m_ctx, "PSFONT", [this] { ShowPrinterError(); });
 }
 
 } // namespace tav

@@ -10,7 +10,6 @@
 namespace tav {
 namespace {
 constexpr uint32_t kFlagDuplex = 0x4;
-constexpr unsigned kPrintingWaitMs = 10000;
 } // namespace
 
 const std::array<CTestTab::ButtonSpec, 4>& CTestTab::Buttons() {
@@ -54,20 +53,7 @@ void CTestTab::OnInitDialog() {
 }
 
 int CTestTab::PrintTestPage(const char* pageName) {
-    if (!m_ctx.link.AcquirePort()) return 0;
-    int ok = 0;
-    {
-        WaitCursor cursor(m_ctx.ui);
-        if (SendTestPrint(m_ctx, pageName)) {
-            // The printer is busy printing; the user waits with it.
-            m_ctx.ui.Wait(kPrintingWaitMs);
-            ok = 1;
-        } else {
-            ShowPrinterError();
-        }
-        m_ctx.link.ReleasePort();
-    }
-    return ok;
+    return PrintPrinterList(m_ctx, pageName, [this] { ShowPrinterError(); });
 }
 
 } // namespace tav

@@ -181,4 +181,21 @@ void HexDump(const AppContext& ctx, const uint8_t* data, size_t count) {
     for (const std::string& row : HexDumpRows(data, count)) ctx.Debug(row);
 }
 
+int PrintPrinterList(AppContext& ctx, const char* name, const std::function<void()>& onFailure) {
+    if (!ctx.link.AcquirePort()) return 0;
+    int ok = 0;
+    {
+        WaitCursor cursor(ctx.ui);
+        if (SendTestPrint(ctx, name)) {
+            // The printer is busy printing the list; the user waits with it.
+            ctx.ui.Wait(kListPrintWaitMs);
+            ok = 1;
+        } else if (onFailure) {
+            onFailure();
+        }
+        ctx.link.ReleasePort();
+    }
+    return ok;
+}
+
 }  // namespace tav

@@ -1,6 +1,7 @@
 // PJL job framing and the fixed queries that several pages share.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,13 @@ int QueryPrinterSettings(AppContext& ctx);
 int InitializePrinter(AppContext& ctx);
 // The name on success, nothing on failure.
 std::optional<std::string> SendTestPrint(AppContext& ctx, std::string_view name);
+
+// How long the printer is given to print one of its own lists.
+inline constexpr unsigned kListPrintWaitMs = 10000;
+// Prints one of the printer's own lists, as every page does it: the port held, the wait cursor,
+// the test print, then the printer's time to print it; onFailure (when given) after a failed
+// write. A busy port has been reported by the port itself. 1 when the printer took the job.
+int PrintPrinterList(AppContext& ctx, const char* name, const std::function<void()>& onFailure);
 int QueryFontInfo(AppContext& ctx);
 int QueryFormInfo(AppContext& ctx);
 void HexDump(const AppContext& ctx, const uint8_t* data, size_t count);

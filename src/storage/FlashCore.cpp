@@ -117,22 +117,6 @@ std::optional<std::vector<uint16_t>> RefreshFlashLists(AppContext& ctx) {
     return QueryMacroInfo(ctx);
 }
 
-int PrintPrinterList(AppContext& ctx, const char* name, bool reportFailure) {
-    if (!ctx.link.AcquirePort()) return 0;
-    int ok = 0;
-    {
-        WaitCursor cursor(ctx.ui);
-        if (SendTestPrint(ctx, name)) {
-            ctx.ui.Wait(kListPrintWaitMs);
-            ok = 1;
-        } else if (reportFailure) {
-            ctx.ShowPrinterError();
-        }
-    }
-    ctx.link.ReleasePort();
-    return ok;
-}
-
 namespace {
 std::string FixedText(const char* p, size_t max) {
     size_t n = 0;

@@ -72,14 +72,11 @@ std::vector<FlashFontEntry> FlashFonts(const AppContext& ctx);
 void RemoveFlashFont(AppContext& ctx, size_t row);
 void ClearFlashFonts(AppContext& ctx);
 
-// Prints one of the printer's lists: port held, wait cursor, the test print, its wait; a failure
-// shows the common error box when reportFailure. 1 when the printer took it.
-int PrintPrinterList(AppContext& ctx, const char* name, bool reportFailure);
+
 
 // The waits of the actions around the jobs.
 inline constexpr unsigned kFlashRefreshSettleMs = 1000;
 inline constexpr unsigned kMacroInfoWaitMs = 2500;
 inline constexpr unsigned kFlashDownloadWaitMs = 5000;
-inline constexpr unsigned kListPrintWaitMs = 10000;
 
 } // namespace tav
