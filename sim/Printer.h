@@ -7,6 +7,7 @@
 
 #include "Nux.h"
 #include "Profile.h"
+#include "PsFileSystem.h"
 #include "Settings.h"
 
 namespace tavsim {
@@ -45,6 +46,7 @@ public:
     const Profile& GetProfile() const { return m_profile; }
     SettingsState& Settings() { return m_settings; }
     const NuxPanel& Nux() const { return m_nux; }
+    const PsFileSystem& PsFiles() const { return m_psfs; }
 
     // Reply encoders, public so tests can check them byte for byte.
     std::vector<uint8_t> SettingsRecord() const { return EncodeRecord(m_settings); }
@@ -72,6 +74,13 @@ private:
     void FsMacroInfo(const PjlLine& l, JobResult& r);
     void NuxMode(const PjlLine& l, JobResult& r);
     void NuxButton(const PjlLine& l, JobResult& r);
+    // The PostScript file system (PsFileSystem.cpp).
+    void InquirePsFileSys(const PjlLine& l, JobResult& r);
+    void InquirePsFntInfo(const PjlLine& l, JobResult& r);
+    void InquirePsFrmInfo(const PjlLine& l, JobResult& r);
+    void InquirePsHddSize(const PjlLine& l, JobResult& r);
+    void InquirePsDimmSize(const PjlLine& l, JobResult& r);
+    void FsPsDirList(const PjlLine& l, JobResult& r);
 
     Profile m_profile;
     SettingsState m_settings;
@@ -79,6 +88,7 @@ private:
     std::vector<uint16_t> m_macros;
     std::vector<PsForm> m_forms;
     NuxPanel m_nux;
+    PsFileSystem m_psfs;
 };
 
 }  // namespace tavsim
