@@ -20,6 +20,19 @@ const std::vector<Printer::Command>& Printer::Commands() {
         {"FSMACROINFO", &Printer::FsMacroInfo},
         {"ENGINE NUX_MODE", &Printer::NuxMode},
         {"ENGINE NUX_BUTTON", &Printer::NuxButton},
+        {"FSDOWNLOADFONT", &Printer::FsDownloadFont},
+        {"FSDOWNLOADMACRO", &Printer::FsDownloadMacro},
+        {"FSDELETEFONT", &Printer::FsDeleteFont},
+        {"FSDELETEFONTALL", &Printer::FsDeleteFontAll},
+        {"FSDELETEMACRO", &Printer::FsDeleteMacro},
+        {"FSDELETEMACROALL", &Printer::FsDeleteMacroAll},
+        {"FSDELETEALL", &Printer::FsDeleteAll},
+        {"FSMACROID", &Printer::FsMacroId},
+        {"FORMAT FLASH", &Printer::FormatFlash},
+        {"FSDELETEPSFORMALL", &Printer::FsDeletePsFormAll},
+        {"SET PSFORMNAME", &Printer::SetPsFormName},
+        {"SET PSFORMSIZE", &Printer::SetPsFormSize},
+        {"FSDOWNLOADPSFORM", &Printer::FsDownloadPsForm},
         {"INQUIRE PSFILESYS", &Printer::InquirePsFileSys},
         {"INQUIRE PSFNTINFO", &Printer::InquirePsFntInfo},
         {"INQUIRE PSFRMINFO", &Printer::InquirePsFrmInfo},
@@ -84,12 +97,17 @@ JobResult Printer::RunJob(const std::vector<uint8_t>& bytes) {
     }
     // Lines that do not start with "@PJL" (download data, PostScript) are not commands.
     size_t pos = 0;
+    m_jobBody = &body;
     while (pos < body.size()) {
         size_t nl = body.find('\n', pos);
         if (nl == std::string::npos) nl = body.size();
+        m_restAt = std::min(nl + 1, body.size());
         RunLine(body.substr(pos, nl - pos), r);
-        pos = nl + 1;
+        pos = std::max(nl + 1, m_restAt);
     }
+    m_jobBody = nullptr;
+    m_psFormName.clear();
+    m_psFormSize = -1;
     return r;
 }
 

@@ -74,6 +74,22 @@ private:
     void FsMacroInfo(const PjlLine& l, JobResult& r);
     void NuxMode(const PjlLine& l, JobResult& r);
     void NuxButton(const PjlLine& l, JobResult& r);
+    // Flash fonts, macros and PostScript forms (Flash.cpp).
+    void FsDownloadFont(const PjlLine& l, JobResult& r);
+    void FsDownloadMacro(const PjlLine& l, JobResult& r);
+    void FsDeleteFont(const PjlLine& l, JobResult& r);
+    void FsDeleteFontAll(const PjlLine& l, JobResult& r);
+    void FsDeleteMacro(const PjlLine& l, JobResult& r);
+    void FsDeleteMacroAll(const PjlLine& l, JobResult& r);
+    void FsDeleteAll(const PjlLine& l, JobResult& r);
+    void FsMacroId(const PjlLine& l, JobResult& r);
+    void FormatFlash(const PjlLine& l, JobResult& r);
+    void FsDeletePsFormAll(const PjlLine& l, JobResult& r);
+    void SetPsFormName(const PjlLine& l, JobResult& r);
+    void SetPsFormSize(const PjlLine& l, JobResult& r);
+    void FsDownloadPsForm(const PjlLine& l, JobResult& r);
+    // The job's bytes after the line being run; a download takes them all, so no line in its data runs.
+    std::string TakeRestOfJob();
     // The PostScript file system (PsFileSystem.cpp).
     void InquirePsFileSys(const PjlLine& l, JobResult& r);
     void InquirePsFntInfo(const PjlLine& l, JobResult& r);
@@ -88,6 +104,10 @@ private:
     std::vector<uint16_t> m_macros;
     std::vector<PsForm> m_forms;
     NuxPanel m_nux;
+    const std::string* m_jobBody = nullptr;  // the job being run, for the downloads
+    size_t m_restAt = 0;                     // where the bytes after the current line start
+    std::string m_psFormName;                // from SET PSFORMNAME, for the next form download
+    long long m_psFormSize = -1;             // from SET PSFORMSIZE
     PsFileSystem m_psfs;
 };
 

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "app/Startup.h"
+#include "cli/FlashCommands.h"
 #include "cli/SettingNames.h"
 #include "pjl/CheckInfo.h"
 #include "pjl/Pjl.h"
@@ -45,6 +46,9 @@ const char* kProgramHelp =
     "  default                         return the printer to its factory settings\n"
     "  check                           the consumables and counters report\n"
     "  test-print NAME                 print one of the printer's own pages\n"
+    "  flash ACTION [ARGS]             PCL flash fonts and macros (tavctl flash --help)\n"
+    "  psforms ACTION [ARGS]           PostScript forms in flash (tavctl psforms --help)\n"
+    "  psflash format                  format the PostScript flash (needs --yes)\n"
     "\n"
     "tavctl COMMAND --help describes a command.\n"
     "Exit status: 0 done, 1 the printer exchange failed, 2 usage error.\n";
@@ -313,6 +317,7 @@ int RunTavctl(const std::vector<std::string>& args) {
     }
     const std::string command = args[i++];
     const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
+    if (IsFlashCommand(command)) return RunFlashCommands({opt.home, opt.device, opt.yes, opt.debug}, command, rest);
     if (command != "query" && command != "set" && command != "default" && command != "check" &&
         command != "test-print") {
         Err("unknown command \"" + command + "\" (tavctl --help)");

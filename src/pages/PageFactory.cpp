@@ -4,7 +4,9 @@
 #include "pages/CheckPage.h"
 #include "pages/ColorPage.h"
 #include "pages/ConfigPage.h"
+#include "pages/DownloadPage.h"
 #include "pages/JobPage.h"
+#include "pages/PostScriptPages.h"
 #include "pages/PrintingTab.h"
 #include "pages/TestPage.h"
 
@@ -20,6 +22,9 @@ std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx) {
     case PageId::ConfigKalor: return std::make_unique<CConfigTabX>(ctx);
     case PageId::Job: return std::make_unique<CJobTab>(ctx);
     case PageId::Color: return std::make_unique<CColorTab>(ctx);
+    case PageId::PostS3: return std::make_unique<CPostS3>(ctx);
+    case PageId::PostS4: return std::make_unique<CPostS4>(ctx);
+    case PageId::Download: return std::make_unique<CDownload>(ctx);
     default: return nullptr;
     }
 }

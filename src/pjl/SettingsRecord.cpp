@@ -64,6 +64,17 @@ bool SetRecordField(PrinterSettings& s, uint8_t index, uint32_t value) {
     return true;
 }
 
+bool GetRecordField(const PrinterSettings& s, uint8_t index, uint32_t& value) {
+    PrinterSettings copy = s;
+    Field f = FieldOf(copy, index);
+    if (f.width == 0 || !f.target) return false;
+    if (index == 46) value = s.ksc5895Font & 0xFFu;
+    else if (f.width == 1) value = *static_cast<const uint8_t*>(f.target);
+    else if (f.width == 2) value = *static_cast<const uint16_t*>(f.target);
+    else value = *static_cast<const uint32_t*>(f.target);
+    return true;
+}
+
 std::string SettingsRecordDump(const ReplyBuffer& reply) {
     std::string text;
     size_t pos = 0;

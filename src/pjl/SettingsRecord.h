@@ -11,6 +11,8 @@ namespace tav {
 unsigned RecordFieldWidth(uint8_t index);
 // Stores value into the field of that index; false when there is none.
 bool SetRecordField(PrinterSettings& s, uint8_t index, uint32_t value);
+// The value of the field of that index; false when there is none.
+bool GetRecordField(const PrinterSettings& s, uint8_t index, uint32_t& value);
 
 // Parses ReplyBuffer into ReportedSettings and, when the record ends properly, into EditedSettings.
 // Returns true when it ended properly.

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "pjl/Pjl.h"
+#include "storage/FileSend.h"
 
 namespace tav {
 namespace {
@@ -15,7 +16,6 @@ namespace {
 constexpr unsigned kQueryWaitMs = 1000;
 constexpr unsigned kSizeWaitMs = 2000;
 constexpr unsigned kRetryWaitMs = 2000;
-constexpr unsigned kChunkRetryWaitMs = 500;
 constexpr size_t kFileSysRecord = 26;
 constexpr std::string_view kFileSysQuery = "@PJL INQUIRE PSFILESYS";
 
@@ -240,7 +240,8 @@ int FmuProtocol::Download(const std::string& path, int32_t type, const std::stri
     }
     const std::string header = ReceivingProgram(m_target, type, name);
     m_log("[FMU] F-Download / %s%s/%s\n", TargetInfo(m_target).psPrefix, FolderFor(type), name.c_str());
-    return m_sender ? m_sender(path, header) : SendFileJob(m_ctx, path, header);
+    if (m_sender) return m_sender(path, header);
+    return SendFile(m_ctx, path, header, std::nullopt).status == SendStatus::Complete ? 1 : 0;
 }
 
 int FmuProtocol::DownloadFontToDevice(const std::string& path, const std::string& fontName) {
@@ -264,27 +265,6 @@ int FmuProtocol::SendStorageReport() {
     m_log("[FMU] F-OnFmuButtonReport / CMD / %.*s\n", static_cast<int>(len), m_ctx.jobBuffer.data());
     return len != 0 &&
            m_ctx.link.WritePrinter(m_ctx.jobBuffer.data(), static_cast<uint32_t>(len)) == static_cast<int>(len);
-}
-
-int FmuProtocol::SendFileJob(AppContext& ctx, const std::string& path, const std::string& header) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return 0;
-    if (ctx.link.WritePrinter(header.data(), static_cast<uint32_t>(header.size())) != static_cast<int>(header.size()))
-        return 0;
-    std::array<char, 4096> chunk;
-    while (file) {
-        file.read(chunk.data(), chunk.size());
-        const size_t n = static_cast<size_t>(file.gcount());
-        if (n == 0) break;
-        size_t done = 0;
-        for (int attempt = 0; attempt < 3 && done < n; ++attempt) {
-            if (attempt > 0) ctx.ui.Wait(kChunkRetryWaitMs);
-            const int w = ctx.link.WritePrinter(chunk.data() + done, static_cast<uint32_t>(n - done));
-            if (w > 0) done += static_cast<size_t>(w);
-        }
-        if (done < n) return 0;
-    }
-    return ctx.link.WritePrinter(UEL.data(), static_cast<uint32_t>(UEL.size())) == static_cast<int>(UEL.size());
 }
 
 }  // namespace tav

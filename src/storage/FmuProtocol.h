@@ -62,8 +62,8 @@ struct FmuSizes {
     uint64_t freeKb = 0;
 };
 
-// Sends one file as header + file bytes + trailer (the UEL when there is none); returns 1 when
-// the whole job was written.
+// Sends one file as header + file bytes + the UEL; returns 1 when the whole job was written.
+// Without one, the file goes through SendFile with no window.
 using FmuFileSender = std::function<int(const std::string& path, const std::string& header)>;
 
 class FmuProtocol {
@@ -91,9 +91,6 @@ public:
     int DeleteFileOnDevice(const std::string& name, int32_t type);
     // 1 when the report job was written whole.
     int SendStorageReport();
-
-    // Streams header, file and UEL with the link, as the progress dialog does but without one.
-    static int SendFileJob(AppContext& ctx, const std::string& path, const std::string& header);
 
 private:
     enum class Exchange { Ok, WriteShort, ReadWrong };

@@ -1,0 +1,161 @@
+#include "storage/FileSend.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <new>
+
+#include "pjl/Pjl.h"
+
+namespace tav {
+namespace {
+
+// Closes the descriptor on every path out.
+class FileHandle {
+  public:
+    explicit FileHandle(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~FileHandle() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int Fd() const { return m_fd; }
+
+  private:
+    int m_fd;
+};
+
+// A directory opens for reading but is no file to send.
+std::optional<uint64_t> RegularSize(int fd) {
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<uint64_t>(st.st_size);
+}
+
+// Reads up to n bytes, going on after a short read until the count is met or the file ends.
+size_t ReadChunk(int fd, uint8_t* buf, size_t n) {
+    size_t got = 0;
+    while (got < n) {
+        ssize_t r = ::read(fd, buf + got, n - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += static_cast<size_t>(r);
+    }
+    return got;
+}
+
+// One chunk, continued where a short write stopped, after a pause, at most three attempts.
+bool WriteWithRetries(AppContext& ctx, const uint8_t* data, size_t n) {
+    size_t done = 0;
+    for (int attempt = 0; attempt < kSendWriteAttempts; ++attempt) {
+        if (attempt > 0) ctx.ui.Wait(kSendRetryWaitMs);
+        const int w = ctx.link.WritePrinter(data + done, static_cast<uint32_t>(n - done));
+        // A library that claims more than it was given is taken at the length it was given.
+        if (w > 0) done += std::min(static_cast<size_t>(w), n - done);
+        if (done >= n) return true;
+    }
+    return false;
+}
+
+bool WriteAll(AppContext& ctx, std::string_view text) {
+    if (text.empty()) return true;
+    return ctx.link.WritePrinter(text.data(), static_cast<uint32_t>(text.size())) >=
+           static_cast<int>(text.size());
+}
+
+} // namespace
+
+std::optional<uint64_t> FileSizeForSend(const std::string& path) {
+    FileHandle file(path);
+    return RegularSize(file.Fd());
+}
+
+SendResult SendFile(AppContext& ctx, const std::string& path, std::string_view header,
+                    std::optional<std::string_view> trailer, const SendObserver& observer) {
+    SendResult result;
+    FileHandle file(path);
+    const std::optional<uint64_t> size = RegularSize(file.Fd());
+    if (!size) return result;
+    result.size = *size;
+    if (*size >= kSendSizeLimit) {
+        result.status = SendStatus::TooLarge;
+        return result;
+    }
+    if (observer.onSize) observer.onSize(*size);
+    WaitCursor cursor(ctx.ui);
+
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kSendChunkSize]());
+    if (!buffer) {
+        result.status = SendStatus::NoMemory;
+        return result;
+    }
+    if (!WriteAll(ctx, header)) {
+        result.status = SendStatus::HeaderShort;
+        return result;
+    }
+    while (result.sent < *size) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(*size - result.sent, kSendChunkSize));
+        const size_t n = ReadChunk(file.Fd(), buffer.get(), want);
+        if (n == 0) {
+            // The file shrank under us: what was promised in a size line cannot be kept.
+            result.status = SendStatus::ReadFailed;
+            return result;
+        }
+        if (!WriteWithRetries(ctx, buffer.get(), n)) {
+            result.status = SendStatus::ChunkShort;
+            return result;
+        }
+        result.sent += n;
+        const int percent =
+            static_cast<int>(static_cast<double>(result.sent) / static_cast<double>(*size) * 100.0);
+        if (observer.onChunk) observer.onChunk(result.sent, *size, percent);
+    }
+    if (!WriteAll(ctx, trailer ? *trailer : UEL)) {
+        result.status = SendStatus::TrailerShort;
+        return result;
+    }
+    result.status = SendStatus::Complete;
+    if (observer.onComplete) observer.onComplete();
+    ctx.ui.Wait(kSendSettleWaitMs);
+    return result;
+}
+
+bool IsPjlLineSafe(std::string_view text) {
+    for (unsigned char c : text)
+        if (c < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+std::optional<int> ParseDownloadId(std::string_view text) {
+    if (text.empty() || text.size() > 5) return std::nullopt;
+    int v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+std::string FontDownloadHeader(int id) {
+    return "@PJL FSDOWNLOADFONT\r\n\x1b*c" + std::to_string(id) + "D";
+}
+
+std::string MacroDownloadHeader(int id) {
+    return "@PJL FSDOWNLOADMACRO\r\n\x1b&f" + std::to_string(id) + "Y\x1b&f0X";
+}
+
+std::string MacroDownloadTrailer() {
+    return "\x1b&f1X" + std::string(UEL);
+}
+
+std::optional<std::string> FormDownloadHeader(const std::string& path, uint64_t size) {
+    if (!IsPjlLineSafe(path) || size >= kSendSizeLimit) return std::nullopt;
+    return "@PJL SET PSFORMNAME=" + path + "\n@PJL SET PSFORMSIZE=" + std::to_string(size) +
+           "\n@PJL FSDOWNLOADPSFORM\r\n";
+}
+
+} // namespace tav

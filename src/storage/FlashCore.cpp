@@ -1,0 +1,181 @@
+#include "storage/FlashCore.h"
+
+#include <array>
+
+#include "pjl/Pjl.h"
+#include "pjl/SettingsRecord.h"
+
+namespace tav {
+namespace {
+
+constexpr std::array<FlashJobSpec, 9> kSpecs = {{
+    {FlashJob::MacroInfo, nullptr, kMacroInfoWaitMs, false},
+    {FlashJob::DeleteFont, "Msg_delete_font", 15000, false},
+    {FlashJob::DeleteFontAll, "Msg_delete_font_all", 15000, false},
+    {FlashJob::DeleteMacro, "Msg_delete_macro", 15000, false},
+    {FlashJob::DeleteMacroAll, "Msg_delete_macro_all", 15000, false},
+    {FlashJob::DeleteAll, "Msg_delete_fontmacro_all", 15000, false},
+    {FlashJob::MacroId, nullptr, 4000, false},
+    // The printer needs its time to erase whether or not it said so.
+    {FlashJob::FormatFlash, "Msg_format_flash", 20000, true},
+    {FlashJob::DeletePsFormAll, "Msg_delete_form_all", 5000, false},
+}};
+
+} // namespace
+
+const FlashJobSpec& SpecOf(FlashJob job) {
+    for (const FlashJobSpec& s : kSpecs)
+        if (s.job == job) return s;
+    return kSpecs[0];
+}
+
+size_t ComposeFlashJob(JobBuffer& buffer, FlashJob job, int id) {
+    const std::string n = std::to_string(id);
+    switch (job) {
+    case FlashJob::MacroInfo:
+        return ComposeJob(buffer, {"@PJL FSMACROINFO"});
+    case FlashJob::DeleteFont:
+        return ComposeJob(buffer, {"@PJL FSDELETEFONT = " + n});
+    case FlashJob::DeleteFontAll:
+        return ComposeJob(buffer, {"@PJL FSDELETEFONTALL"});
+    case FlashJob::DeleteMacro:
+        return ComposeJob(buffer, {"@PJL FSDELETEMACRO = " + n});
+    case FlashJob::DeleteMacroAll:
+        return ComposeJob(buffer, {"@PJL FSDELETEMACROALL"});
+    case FlashJob::DeleteAll:
+        return ComposeJob(buffer, {"@PJL FSDELETEALL"});
+    case FlashJob::MacroId:
+        return ComposeJob(buffer, {"@PJL FSMACROID = " + n});
+    case FlashJob::FormatFlash:
+        return ComposeJob(buffer, {"@PJL FORMAT FLASH"});
+    case FlashJob::DeletePsFormAll: {
+        // This one command line ends in LF alone, as the printer's form store expects it.
+        const std::string text = std::string(UEL) + "@PJL\r\n@PJL FSDELETEPSFORMALL\n" + std::string(UEL);
+        if (text.size() > buffer.size()) return 0;
+        std::copy(text.begin(), text.end(), buffer.begin());
+        return text.size();
+    }
+    }
+    return 0;
+}
+
+int RunFlashJob(AppContext& ctx, FlashJob job, int id) {
+    const size_t len = ComposeFlashJob(ctx.jobBuffer, job, id);
+    const int written = len ? ctx.link.WritePrinter(ctx.jobBuffer.data(), static_cast<uint32_t>(len)) : 0;
+    const bool ok = len > 0 && written >= static_cast<int>(len);
+    const FlashJobSpec& spec = SpecOf(job);
+    if (ok || spec.waitOnFailure) ctx.ui.Wait(spec.waitMs);
+    return ok ? 1 : 0;
+}
+
+bool ConfirmFlashJob(AppContext& ctx, FlashJob job) {
+    const FlashJobSpec& spec = SpecOf(job);
+    if (!spec.questionKey) return true;
+    return ctx.Message(ctx.GetLangText("FLASH", spec.questionKey), MsgIcon::Question, MsgButtons::YesNo) ==
+           MsgResult::Yes;
+}
+
+std::optional<std::vector<uint16_t>> ParseMacroInfo(const uint8_t* reply, size_t got) {
+    if (got < 2 || got > kReplyBufferSize) return std::nullopt;
+    const size_t count = ReadBigEndian(reply, 2);
+    // A count that promises more than arrived yields only the IDs that did arrive.
+    const size_t whole = std::min(count, (got - 2) / 2);
+    std::vector<uint16_t> ids(whole);
+    for (size_t i = 0; i < whole; ++i)
+        ids[i] = static_cast<uint16_t>(ReadBigEndian(reply + 2 + 2 * i, 2));
+    return ids;
+}
+
+std::optional<std::vector<uint16_t>> QueryMacroInfo(AppContext& ctx) {
+    if (!RunFlashJob(ctx, FlashJob::MacroInfo)) return std::nullopt;
+    ctx.replyBuffer.fill(0);
+    const int got =
+        ctx.link.ReadPrinter(ctx.replyBuffer.data(), static_cast<uint32_t>(ctx.replyBuffer.size()));
+    if (got <= 0) return std::nullopt;
+    return ParseMacroInfo(ctx.replyBuffer.data(), static_cast<size_t>(got));
+}
+
+int ReloadSettingsKeepingEdits(AppContext& ctx) {
+    const PrinterSettings oldReported = ctx.store.reported;
+    const PrinterSettings oldEdited = ctx.store.edited;
+    if (!QueryPrinterSettings(ctx)) return 0;
+    const bool ended = LoadSettingsRecord(ctx);
+    if (!ended) return 1; // a record that did not end left the edits alone
+    for (unsigned i = 0; i < 256; ++i) {
+        uint32_t was = 0, edit = 0;
+        const auto index = static_cast<uint8_t>(i);
+        if (!GetRecordField(oldReported, index, was) || !GetRecordField(oldEdited, index, edit)) continue;
+        if (was != edit) SetRecordField(ctx.store.edited, index, edit);
+    }
+    return 1;
+}
+
+std::optional<std::vector<uint16_t>> RefreshFlashLists(AppContext& ctx) {
+    if (!QueryFontInfo(ctx)) return std::nullopt;
+    if (!ReloadSettingsKeepingEdits(ctx)) return std::nullopt;
+    ctx.ui.Wait(kFlashRefreshSettleMs);
+    return QueryMacroInfo(ctx);
+}
+
+int PrintPrinterList(AppContext& ctx, const char* name, bool reportFailure) {
+    if (!ctx.link.AcquirePort()) return 0;
+    int ok = 0;
+    {
+        WaitCursor cursor(ctx.ui);
+        if (SendTestPrint(ctx, name)) {
+            ctx.ui.Wait(kListPrintWaitMs);
+            ok = 1;
+        } else if (reportFailure) {
+            ctx.ShowPrinterError();
+        }
+    }
+    ctx.link.ReleasePort();
+    return ok;
+}
+
+namespace {
+std::string FixedText(const char* p, size_t max) {
+    size_t n = 0;
+    while (n < max && p[n])
+        ++n;
+    return std::string(p, n);
+}
+} // namespace
+
+std::string FontName(const FlashFontEntry& f) {
+    return FixedText(f.typeface, sizeof f.typeface);
+}
+
+std::string FontSymbolSet(const FlashFontEntry& f) {
+    std::string s = FixedText(f.symbolSet, sizeof f.symbolSet);
+    while (!s.empty() && s.back() == ' ')
+        s.pop_back();
+    return s;
+}
+
+std::string FormName(const PsFormEntry& f) {
+    return FixedText(f.name, sizeof f.name);
+}
+
+std::vector<FlashFontEntry> FlashFonts(const AppContext& ctx) {
+    const PrinterSettings& ed = ctx.store.edited;
+    if (!ed.fontList) return {};
+    const size_t n = std::min<size_t>(ed.flashFontCount, ed.fontList->size());
+    return std::vector<FlashFontEntry>(ed.fontList->begin(), ed.fontList->begin() + static_cast<long>(n));
+}
+
+void RemoveFlashFont(AppContext& ctx, size_t row) {
+    PrinterSettings& ed = ctx.store.edited;
+    auto list = std::make_shared<std::vector<FlashFontEntry>>(ed.fontList ? *ed.fontList
+                                                                          : std::vector<FlashFontEntry>{});
+    if (row < list->size()) list->erase(list->begin() + static_cast<long>(row));
+    ed.flashFontCount = static_cast<uint32_t>(list->size());
+    ed.fontList = std::move(list);
+}
+
+void ClearFlashFonts(AppContext& ctx) {
+    ctx.store.edited.flashFontCount = 0;
+    ctx.store.edited.fontList = std::make_shared<std::vector<FlashFontEntry>>();
+}
+
+} // namespace tav
