@@ -5,6 +5,7 @@
 #include "pages/ColorPage.h"
 #include "pages/ConfigPage.h"
 #include "pages/DownloadPage.h"
+#include "pages/FmuPage.h"
 #include "pages/JobPage.h"
 #include "pages/PostScriptPages.h"
 #include "pages/PrintingTab.h"
@@ -25,6 +26,7 @@ std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx) {
     case PageId::PostS3: return std::make_unique<CPostS3>(ctx);
     case PageId::PostS4: return std::make_unique<CPostS4>(ctx);
     case PageId::Download: return std::make_unique<CDownload>(ctx);
+    case PageId::Fmu: return std::make_unique<CFMUTab>(ctx);
     default: return nullptr;
     }
 }
