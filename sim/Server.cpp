@@ -14,7 +14,7 @@
 namespace tavsim {
 
 Server::Server(const ServerOptions& opt, Printer& printer, EventLog& log)
-    : m_opt(opt), m_printer(printer), m_log(log) {}
+    : m_opt(opt), m_printer(printer), m_log(log), m_firmware(opt.firmware) {}
 
 Server::~Server() {
     if (m_listenFd >= 0) close(m_listenFd);
@@ -61,6 +61,7 @@ int Server::Run(volatile std::sig_atomic_t& stop) {
         }
         pollfd p{m_listenFd, POLLIN, 0};
         int n = poll(&p, 1, 100);
+        m_firmware.Offline(m_log);  // logs the end of a programming time that passed in silence
         if (n <= 0) continue;
         sockaddr_in peer{};
         socklen_t len = sizeof peer;
@@ -99,6 +100,7 @@ void Server::Serve(int fd, const std::string& peer, volatile std::sig_atomic_t& 
             break;
         }
         if (n <= 0) {
+            m_firmware.Offline(m_log);
             if ((m_log.Seconds() - lastByte) * 1000.0 >= m_opt.dataQuietMs) {
                 framer.Quiet(segs);
                 if (!Handle(fd, segs, true, stop)) reason = "drop";
@@ -138,10 +140,18 @@ bool Server::Handle(int fd, std::vector<Segment>& segs, bool connectionOpen, vol
             ev.Int("conn", m_conn).Int("bytes", (long long)s.size).Str("sha256", s.sha256);
             ev.Hex("hex", s.bytes.data(), s.bytes.size());
             if (s.clipped) ev.Bool("clipped", true);
+            const bool offline = m_firmware.Offline(m_log);
+            if (offline) ev.Bool("offline", true);
             m_log.Write(ev);
+            if (!offline && m_firmware.IsImage(s)) m_firmware.Take(s, m_conn, m_log);
             continue;
         }
-        JobResult r = m_printer.RunJob(s.bytes);
+        // A printer that programs itself runs no job and answers nothing.
+        JobResult r;
+        if (m_firmware.Offline(m_log))
+            r.notes.push_back("offline: programming firmware");
+        else
+            r = m_printer.RunJob(s.bytes);
         Event ev("job");
         ev.Int("conn", m_conn).Int("bytes", (long long)s.size).Hex("hex", s.bytes.data(), s.bytes.size());
         if (!s.complete) ev.Bool("complete", false);

@@ -6,6 +6,7 @@
 
 #include "EventLog.h"
 #include "Faults.h"
+#include "Firmware.h"
 #include "Framer.h"
 #include "Printer.h"
 
@@ -18,6 +19,7 @@ struct ServerOptions {
     int dataQuietMs = 2000;       // a data run ends after this long without bytes
     size_t maxHex = 1 << 20;      // data bytes kept for the log's "hex"
     int splitPauseMs = 20;
+    FirmwareSpec firmware;
 };
 
 class Server {
@@ -45,6 +47,7 @@ private:
     int m_conn = 0;
     int m_jobsOnConn = 0;
     double m_lastActivity = 0;
+    FirmwareUnit m_firmware;
 };
 
 }  // namespace tavsim

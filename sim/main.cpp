@@ -19,7 +19,7 @@ void OnSignal(int) { g_stop = 1; }
 void Usage() {
     std::fprintf(stderr,
                  "usage: tavsim --profile FILE --port PORT --log FILE [--fault FAULT]... [--exit-after-idle SECONDS]\n"
-                 "              [--data-quiet-ms MS] [--max-hex BYTES] [--split-pause-ms MS]\n"
+                 "              [--data-quiet-ms MS] [--max-hex BYTES] [--split-pause-ms MS] [--program-ms MS]\n"
                  "faults: no-reply, delay=MS, split=BYTES, truncate=BYTES, garbage, drop-after=JOBS, refuse\n");
 }
 
@@ -71,6 +71,9 @@ int main(int argc, char** argv) {
         } else if (a == "--max-hex") {
             if (!ParseLong(need(), 0, 1L << 30, n)) return std::fprintf(stderr, "tavsim: bad --max-hex\n"), 2;
             opt.maxHex = size_t(n);
+        } else if (a == "--program-ms") {
+            if (!ParseLong(need(), 0, 3600000, n)) return std::fprintf(stderr, "tavsim: bad --program-ms\n"), 2;
+            opt.firmware.programMs = int(n);
         } else if (a == "--help" || a == "-h") {
             Usage();
             return 0;
@@ -88,6 +91,10 @@ int main(int argc, char** argv) {
     tavsim::Profile profile;
     std::string error;
     if (!tavsim::LoadProfile(profilePath, profile, error)) {
+        std::fprintf(stderr, "tavsim: %s\n", error.c_str());
+        return 1;
+    }
+    if (!tavsim::LoadFirmwareSpec(profile, opt.firmware, error)) {
         std::fprintf(stderr, "tavsim: %s\n", error.c_str());
         return 1;
     }

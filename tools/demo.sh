@@ -11,11 +11,6 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; t
     exit 1
 fi
 
-# The simulator, like a printer, serves one connection at a time, and each program keeps its link
-# up for a while after its last transfer. A short linger lets wintav32 and nux take turns; the
-# simulator answers at once, so no reply outlives it.
-export QVDEVM_LINGER_MS=${QVDEVM_LINGER_MS:-12000}
-
 trap sim_stop EXIT
 sim_start "$BIN" "$BIN/profiles/color-ps.ini"
 echo "tavsim: Quorvex CLP-3550PS on 127.0.0.1:$SIM_PORT (event log $SIM_LOG)"
@@ -26,7 +21,8 @@ NUX_HOME=$(mktemp -d)
 trap 'sim_stop; rm -rf "$NUX_HOME"' EXIT
 ln -s "$BIN/libqvdevm.so" "$NUX_HOME/libqvdevm.so"
 { cat "$BIN/comtav.ini"; printf '\n[DEVICE]\nDID=tcp://127.0.0.1:%s\n' "$SIM_PORT"; } > "$NUX_HOME/comtav.ini"
-echo "engine diagnostic panel, in a second terminal while this runs (it connects once wintav32"
-echo "has been idle for QVDEVM_LINGER_MS, here ${QVDEVM_LINGER_MS} ms):"
-echo "  QVDEVM_LINGER_MS=$QVDEVM_LINGER_MS WINTAV32_HOME=$NUX_HOME $BIN/nux"
+echo "engine diagnostic panel, in a second terminal while this runs (the simulator, like a"
+echo "printer, serves one connection at a time; nux gets its turn a few seconds after wintav32's"
+echo "last exchange):"
+echo "  WINTAV32_HOME=$NUX_HOME $BIN/nux"
 "$BIN/wintav32" --device "tcp://127.0.0.1:$SIM_PORT"

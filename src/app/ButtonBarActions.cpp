@@ -17,8 +17,8 @@ int ButtonBarActions::Run(const std::function<int()>& job, bool clearCustomPaper
     int ok = 0;
     {
         WaitCursor cursor(m_ctx.ui);
-        if (job() == 1) {
-            LoadSettingsRecord(m_ctx);
+        // A record cut short counts as no answer: the store keeps the last good one.
+        if (job() == 1 && LoadSettingsRecord(m_ctx)) {
             if (m_refreshPages) m_refreshPages();
             ok = 1;
         } else {
@@ -39,7 +39,7 @@ int ButtonBarActions::Default() {
 }
 
 void ButtonBarActions::Refresh() {
-    LoadSettingsRecord(m_ctx);
+    if (!LoadSettingsRecord(m_ctx)) m_ctx.ShowPrinterError();
 }
 
 } // namespace tav

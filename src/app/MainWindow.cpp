@@ -27,8 +27,9 @@ namespace tav {
 QuitListener::QuitListener(AppContext& ctx, QObject* parent)
     : QObject(parent), m_ctx(ctx), m_server(new QLocalServer(this)) {
     const QString name = QString::fromStdString(QuitMessagePath());
-    // Only the one running copy gets here (the single-instance lock is held), so a socket left
-    // behind by a copy that died is stale.
+    // The socket is this process's own; a socket of the same name can only be left by a dead
+    // process whose pid we were given again. Those of other dead copies go too.
+    RemoveStaleQuitMessages();
     QLocalServer::removeServer(name);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(name))
@@ -65,7 +66,12 @@ MainWindow::MainWindow(AppContext& ctx, Options options)
     m_sheet->setObjectName("PRTTAV32");
     m_sheet->setUsesScrollButtons(true);
     QSize pageSize(0, 0);
-    for (const SheetTab& tab : SheetLayout(m_ctx)) {
+    // In firmware-update-only mode the firmware page is the whole program: settings pages there
+    // would show values that nothing can send, and the update would run behind another tab.
+    const std::vector<SheetTab> sheetTabs = m_options.firmwareUpdateOnly
+                                             ? std::vector<SheetTab>{{PageId::FwUp, "FWDOWN"}}
+                                             : SheetLayout(m_ctx);
+    for (const SheetTab& tab : sheetTabs) {
         TavPage* page = Page(tab.page);
         if (!page) continue; // that page's class is not in this build
         pageSize = pageSize.expandedTo(page->TemplateSize());

@@ -28,7 +28,7 @@ const char* PageClassName(PageId id) {
     case PageId::Ks5895:
         return "CKs5895Tab";
     case PageId::Kssm:
-        return "CKssmTab";
+        return "CPsTab";
     case PageId::Test:
         return "CTestTab";
     case PageId::About:

@@ -1,13 +1,21 @@
 #include "app/Startup.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "pjl/Pjl.h"
 #include "platform/Ini.h"
+#include "qvdevm/qvdevm.h"
 
 namespace tav {
 
 int CheckWindowsVersion() { return 3; }
+
+std::string DeviceNameProblem(const std::string& name) {
+    if (name.size() <= QVDEVM_DEVICE_NAME_MAX) return {};
+    return "The device name is longer than " + std::to_string(QVDEVM_DEVICE_NAME_MAX) +
+           " characters; give a shorter one in Common/DeviceID or --device.";
+}
 
 Application::Application(UiHost& ui, StartupHooks hooks) : m_ctx(ui), m_hooks(std::move(hooks)) {}
 
@@ -23,7 +31,21 @@ std::string Application::RegistryLanguageCode() const {
     return code;
 }
 
-void Application::SetUpLanguage() {
+namespace {
+
+// A language file that cannot be opened, or holds nothing, would give a window without a word.
+bool LanguageFileReadable(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return false;
+    return access(path.c_str(), R_OK) == 0;
+}
+
+// Said before any language file is known, so in English, the only text there is then.
+const char* kLanguageCaption = "wintav32";
+
+} // namespace
+
+bool Application::SetUpLanguage() {
     AppConfig& cfg = m_ctx.cfg;
     cfg.langCode = RegistryLanguageCode();
     const std::string langInfo = cfg.programFolder + "langinfo.ini";
@@ -37,11 +59,35 @@ void Application::SetUpLanguage() {
     const std::string file = ReadIniString(langInfo, section, "STR_FILE", "", 31);
     cfg.helpFilePath = cfg.programFolder + help;
     cfg.langFilePath = cfg.programFolder + file;
+    if (file.empty() || !LanguageFileReadable(cfg.langFilePath)) {
+        const std::string missing = cfg.programFolder + file;
+        const std::string english = ReadIniString(langInfo, "Config", "EN", "", 31);
+        const std::string englishFile = ReadIniString(langInfo, english, "STR_FILE", "", 31);
+        const std::string englishPath = cfg.programFolder + englishFile;
+        if (englishFile.empty() || !LanguageFileReadable(englishPath)) {
+            std::string text = "The language file " + missing + " cannot be read";
+            if (englishPath != missing) text += ", and neither can the English one, " + englishPath;
+            text += ". Reinstall the program or check langinfo.ini.";
+            if (m_hooks.requireLanguage) {
+                m_ctx.ui.MessageBox(text, kLanguageCaption, MsgIcon::Error, MsgButtons::Ok);
+                return false;
+            }
+            m_ctx.ui.MessageBox(text + " Messages have no text.", kLanguageCaption, MsgIcon::Warning,
+                                MsgButtons::Ok);
+            cfg.koreanLanguage = StrEqual(cfg.langCode, "KR");
+            return true;
+        }
+        m_ctx.ui.MessageBox("The language file " + missing + " cannot be read; the English texts are used.",
+                            kLanguageCaption, MsgIcon::Warning, MsgButtons::Ok);
+        cfg.langFilePath = englishPath;
+        cfg.helpFilePath = cfg.programFolder + ReadIniString(langInfo, english, "PHELP.CHM", "", 31);
+    }
     // A help file installed read-only must still be replaceable by an update.
     struct stat st;
     if (!help.empty() && stat(cfg.helpFilePath.c_str(), &st) == 0 && S_ISREG(st.st_mode))
         chmod(cfg.helpFilePath.c_str(), st.st_mode | S_IWUSR);
     cfg.koreanLanguage = StrEqual(cfg.langCode, "KR");
+    return true;
 }
 
 StartupOutcome Application::InitInstance(const std::string& programFolder) {
@@ -65,7 +111,13 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
     cfg.readDelay = static_cast<uint16_t>(ctx.ConfigInt("Common", "TIMER", 0));
 
     // 4 to 8. Language.
-    SetUpLanguage();
+    if (!SetUpLanguage()) return StartupOutcome::LanguageMissing;
+
+    // A name cut to fit would reach another host or port: refused before anything is sent.
+    if (const std::string problem = DeviceNameProblem(ctx.DeviceName()); !problem.empty()) {
+        ctx.Message(problem, MsgIcon::Error);
+        return StartupOutcome::BadDeviceName;
+    }
 
     // 9. USB on the old platform is refused.
     if (CheckWindowsVersion() == 2 && cfg.usb != 0) {
@@ -110,12 +162,12 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
             WaitCursor cursor(ctx.ui);
             answered = QueryPrinterSettings(ctx);
         }
+        if (answered && m_hooks.loadSettingsRecord) answered = m_hooks.loadSettingsRecord(ctx);
         if (!answered) {
             ctx.Message(ctx.GetLangText("STRING", "IDS_NOT_RESPOND"), MsgIcon::Error);
             ctx.link.ReleasePort();
             return StartupOutcome::NoResponse;
         }
-        if (m_hooks.loadSettingsRecord) m_hooks.loadSettingsRecord(ctx);
     }
 
     // 15. The main window; the port is free while it runs.

@@ -19,13 +19,23 @@ enum class StartupOutcome {
     NotReady,         // firmware-update-only mode: printer not ready
     PortBusy,         // the port cannot be acquired
     NoResponse,       // the printer did not answer the settings query
+    BadDeviceName,    // the device name is longer than the device library takes
+    LanguageMissing,  // neither the chosen nor the English language file can be read
 };
 
+// The message for a device name past QVDEVM_DEVICE_NAME_MAX, or "" when the name is fine.
+std::string DeviceNameProblem(const std::string& name);
+
 struct StartupHooks {
-    // Step 14: parses the reply into the settings store. Absent: the reply stays in ReplyBuffer.
-    std::function<void(AppContext&)> loadSettingsRecord;
+    // Parses the reply into the settings store; false when the record was cut short or garbled,
+    // which start-up treats as a printer that does not answer. Absent: the reply stays in
+    // ReplyBuffer.
+    std::function<bool(AppContext&)> loadSettingsRecord;
     // Step 15: builds and runs the main window modally; returns when it closes.
     std::function<void(AppContext&)> runMainWindow;
+    // False for a front end without a window: with no language file at all it says so and goes
+    // on without texts instead of ending.
+    bool requireLanguage = true;
     // Binds the device libraries; the default loads them by name from the program folder.
     std::function<bool(AppContext&)> bindLibraries;
 };
@@ -46,7 +56,8 @@ public:
     bool FirmwareUpdateOnly() const { return m_firmwareOnly; }
 
 private:
-    void SetUpLanguage();
+    // False when no language file can be read (the user has been told).
+    bool SetUpLanguage();
     std::string RegistryLanguageCode() const;
 
     AppContext m_ctx;

@@ -18,10 +18,13 @@ namespace {
 
 int BroadcastQuit(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    QLocalSocket socket;
-    socket.connectToServer(QString::fromStdString(tav::QuitMessagePath()));
-    // Nobody listening is not an error: there was nothing to end.
-    if (socket.waitForConnected(2000)) socket.disconnectFromServer();
+    // Every copy that listens, whatever its title; nobody listening is not an error: there was
+    // nothing to end.
+    for (const std::string& path : tav::QuitMessagePaths()) {
+        QLocalSocket socket;
+        socket.connectToServer(QString::fromStdString(path));
+        if (socket.waitForConnected(2000)) socket.disconnectFromServer();
+    }
     return 0;
 }
 
@@ -38,7 +41,7 @@ int main(int argc, char** argv) {
     tav::QtUiHost ui;
     tav::StartupHooks hooks;
     tav::Application* appPtr = nullptr;
-    hooks.loadSettingsRecord = [](tav::AppContext& ctx) { tav::LoadSettingsRecord(ctx); };
+    hooks.loadSettingsRecord = [](tav::AppContext& ctx) { return tav::LoadSettingsRecord(ctx); };
     hooks.runMainWindow = [&appPtr](tav::AppContext& ctx) {
         // One line on what start-up found, for anyone reading the debug output of a field problem.
         char flags[16];
@@ -61,7 +64,9 @@ int main(int argc, char** argv) {
     tav::Application app(ui, hooks);
     appPtr = &app;
     app.Context().cfg.deviceOverride = device;
-    app.InitInstance();
+    const tav::StartupOutcome outcome = app.InitInstance();
     app.ExitInstance();
-    return 0;
+    // Broken installs and configurations end with a status a script or a launcher can see; every
+    // other end is the program's ordinary, quiet one.
+    return outcome == tav::StartupOutcome::LanguageMissing || outcome == tav::StartupOutcome::BadDeviceName ? 1 : 0;
 }

@@ -8,10 +8,10 @@
 #include "app/Startup.h"
 #include "cli/FlashCommands.h"
 #include "cli/PsfsCommands.h"
+#include "cli/FirmwareCommand.h"
 #include "cli/SettingNames.h"
 #include "pjl/CheckInfo.h"
 #include "pjl/Pjl.h"
-#include "pjl/Resolution.h"
 #include "pjl/SettingsRecord.h"
 #include "pjl/Upload.h"
 #include "platform/Platform.h"
@@ -51,6 +51,7 @@ const char* kProgramHelp =
     "  psforms ACTION [ARGS]           PostScript forms in flash (tavctl psforms --help)\n"
     "  psflash format                  format the PostScript flash (needs --yes)\n"
     "  psfs ACTION [ARGS]              PostScript fonts and forms in memory or on disk (tavctl psfs --help)\n"
+    "  firmware FILE --yes             send a firmware file to the printer\n"
     "\n"
     "tavctl COMMAND --help describes a command.\n"
     "Exit status: 0 done, 1 the printer exchange failed, 2 usage error.\n";
@@ -73,7 +74,7 @@ void CommandHelp(const std::string& command, const TableChoice& tables) {
         std::fputs("Usage: tavctl [OPTIONS] query [--raw]\n"
                    "Prints the settings the printer reports, one NAME=value a line, in record order.\n"
                    "Names are the PJL variables that set sends; values are the stored numbers\n"
-                   "(RESOLUTION as the printer's code). FEATUREFLAGS is printed as 0x and 8 hex digits.\n"
+                   "(RESOLUTION as its position in the list set shows). FEATUREFLAGS is printed as 0x and 8 hex digits.\n"
                    "  --raw  also print the hex dump of the printer's reply\n\n",
                    stdout);
         std::fputs(kOwnNamesHelp, stdout);
@@ -83,7 +84,7 @@ void CommandHelp(const std::string& command, const TableChoice& tables) {
                    "(and RESOLUTION, which every send carries), reads the settings back and prints\n"
                    "those that changed. VALUE is a keyword of the field's list (case does not matter)\n"
                    "or the stored number; #N is always the stored number. RESOLUTION takes a keyword\n"
-                   "or a position of the list below, not the code that query shows. Setting PAPER\n"
+                   "or a position of the list below, as query shows it. Setting PAPER\n"
                    "sends the paper size; setting CUSTOMWIDTH or CUSTOMHEIGHT sends the custom size.\n"
                    "A name or value that is not known is refused and nothing is sent.\n"
                    "  --show-job  also print the job as sent, ESC, CR and LF written as \\e, \\r, \\n\n\n"
@@ -141,13 +142,6 @@ void PrintRawReply(const ReplyBuffer& reply) {
     }
 }
 
-// A settings load as wintav32 does it after a query, Send or Default: the record, then the
-// Printing page's reading of the resolution. A record that never reached EditedSettings is not
-// converted again.
-void LoadSettings(AppContext& ctx) {
-    if (LoadSettingsRecord(ctx)) ConvertLoadedResolution(ctx);
-}
-
 int Query(AppContext& ctx, bool raw) {
     for (const std::string& line : SettingLines(ctx.store.reported)) Out(line);
     if (raw) PrintRawReply(ctx.replyBuffer);
@@ -177,8 +171,7 @@ int Set(AppContext& ctx, const std::vector<Assignment>& edits, bool showJob) {
     int ok;
     {
         WaitCursor cursor(ctx.ui);
-        ok = UploadSettings(ctx, &job);
-        if (ok) LoadSettings(ctx);
+        ok = UploadSettings(ctx, &job) && LoadSettingsRecord(ctx);
     }
     if (!ok) ctx.ShowPrinterError();
     ctx.link.ReleasePort();
@@ -200,8 +193,7 @@ int Default(AppContext& ctx) {
     int ok;
     {
         WaitCursor cursor(ctx.ui);
-        ok = InitializePrinter(ctx);
-        if (ok) LoadSettings(ctx);
+        ok = InitializePrinter(ctx) && LoadSettingsRecord(ctx);
     }
     if (!ok) ctx.ShowPrinterError();
     ctx.link.ReleasePort();
@@ -308,6 +300,11 @@ int RunTavctl(const std::vector<std::string>& args) {
                 return kExitUsage;
             }
             (a == "--home" ? opt.home : opt.device) = args[++i];
+            if (a == "--device")
+                if (const std::string problem = DeviceNameProblem(opt.device); !problem.empty()) {
+                    Err(problem);
+                    return kExitUsage;
+                }
         } else {
             Err("unknown option " + a + " (tavctl --help)");
             return kExitUsage;
@@ -321,6 +318,7 @@ int RunTavctl(const std::vector<std::string>& args) {
     const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
     if (IsFlashCommand(command)) return RunFlashCommands({opt.home, opt.device, opt.yes, opt.debug}, command, rest);
     if (command == "psfs") return RunPsfsCommand({opt.home, opt.device, opt.yes, opt.debug}, rest);
+    if (command == "firmware") return RunFirmwareCommand(rest, {opt.home, opt.device, opt.yes, opt.debug});
     if (command != "query" && command != "set" && command != "default" && command != "check" &&
         command != "test-print") {
         Err("unknown command \"" + command + "\" (tavctl --help)");
@@ -379,12 +377,13 @@ int RunTavctl(const std::vector<std::string>& args) {
 
     int status = kExitPrinter;
     StartupHooks hooks;
+    hooks.requireLanguage = false;
     hooks.bindLibraries = [&](AppContext& ctx) {
         // Start-up has just read Common/DebugMsg; the option counts as that key set to 1.
         if (opt.debug) ctx.cfg.debugMsg = 1;
         return ctx.link.Bind(ctx.cfg.twoLibraryMode, ctx.cfg.programFolder);
     };
-    hooks.loadSettingsRecord = [](AppContext& ctx) { LoadSettings(ctx); };
+    hooks.loadSettingsRecord = [](AppContext& ctx) { return LoadSettingsRecord(ctx); };
     hooks.runMainWindow = [&](AppContext& ctx) {
         if (command == "query")
             status = Query(ctx, raw);
@@ -408,6 +407,8 @@ int RunTavctl(const std::vector<std::string>& args) {
             home + " or the system's library path)");
         break;
     case StartupOutcome::AlreadyRunning: Err("another copy of the program is running"); break;
+    case StartupOutcome::BadDeviceName:
+    case StartupOutcome::LanguageMissing: app.ExitInstance(); return kExitUsage;  // start-up has said why
     default: break;  // start-up has shown its own message
     }
     app.ExitInstance();

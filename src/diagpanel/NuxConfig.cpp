@@ -2,6 +2,7 @@
 
 #include "diagpanel/NuxProtocol.h"
 #include "platform/Ini.h"
+#include "qvdevm/qvdevm.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -30,7 +31,9 @@ NuxConfig ReadNuxConfig(const std::string& programFolder) {
         static_cast<std::uint16_t>(ParsePrefixedHex(tav::ReadIniString(path, "DEVICE", "VID", "", kMax)));
     config.pid =
         static_cast<std::uint16_t>(ParsePrefixedHex(tav::ReadIniString(path, "DEVICE", "PID", "", kMax)));
-    config.deviceId = tav::ReadIniString(path, "DEVICE", "DID", "", kMax);
+    // The device name may be as long as the library takes; one more character tells a name
+    // that is too long from one that just fits.
+    config.deviceId = tav::ReadIniString(path, "DEVICE", "DID", "", QVDEVM_DEVICE_NAME_MAX + 1);
     config.debug = tav::GetPrivateProfileInt("DEBUG", "DEBUG", 0, path);
     return config;
 }

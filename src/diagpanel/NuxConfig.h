@@ -10,7 +10,7 @@ inline constexpr const char* kConfigFileName = "comtav.ini";
 struct NuxConfig {
     std::uint16_t vid = 0; // only traced
     std::uint16_t pid = 0; // only traced
-    std::string deviceId;  // at most 31 characters, passed to every open
+    std::string deviceId;  // passed to every open; longer than QVDEVM_DEVICE_NAME_MAX is refused
     int debug = 0;
 };
 

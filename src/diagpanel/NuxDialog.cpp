@@ -8,6 +8,7 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
@@ -106,6 +107,13 @@ bool NuxDialog::Initialize() {
 
     const NuxConfig config = ReadNuxConfig(m_options.programFolder);
     Trace(FormatConfigTrace(config));
+    if (config.deviceId.size() > QVDEVM_DEVICE_NAME_MAX) {
+        // Cut to fit, the name would reach another host or port.
+        m_options.ui->MessageBox("The device name [DEVICE] DID is longer than " +
+                                     std::to_string(QVDEVM_DEVICE_NAME_MAX) + " characters.",
+                                 kErrorCaption, tav::MsgIcon::Error, tav::MsgButtons::Ok);
+        return false;
+    }
     m_device = std::make_unique<NuxDevice>(*m_options.library, config.deviceId, m_options.debug);
     m_panel = std::make_unique<NuxPanel>(config, *m_device, *m_options.ui, m_options.debug);
 
@@ -138,6 +146,11 @@ void NuxDialog::BuildControls() {
     QFont lineFont(QStringLiteral("Arial"));
     lineFont.setPixelSize(18);
     lineFont.setWeight(QFont::Bold);
+    // The font that stands in for Arial may be wider: the widest line the printer can send (16
+    // of its widest characters) must still fit the field, so the size comes down until it does.
+    const QString widest(static_cast<qsizetype>(kLineLength), QLatin1Char('W'));
+    while (lineFont.pixelSize() > 8 && QFontMetrics(lineFont).horizontalAdvance(widest) > kLine1Rect.width())
+        lineFont.setPixelSize(lineFont.pixelSize() - 1);
     m_line1 = StaticControl(this, kIdDisplayLine1, kLine1Rect, m_displayBrush);
     m_line2 = StaticControl(this, kIdDisplayLine2, kLine2Rect, m_displayBrush);
     m_line1->setFont(lineFont);

@@ -93,7 +93,7 @@ int Link::ReadPrinter(void* buffer, uint32_t capacity) {
 }
 
 bool Link::IsPrinterConnected(const std::string& deviceName) {
-    Debug(deviceName);
+    Debug(deviceName + "\n");
     auto check = Entry<DeviceCheckFn>(m_primary.get(), "DeviceCheck");
     return check && check(deviceName.c_str(), 0, 0, 1) != 0;
 }

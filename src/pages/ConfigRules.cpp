@@ -1,5 +1,6 @@
 #include "pages/ConfigRules.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tav {
@@ -104,9 +105,13 @@ int EmulationItemFor(EmulationValue value, bool koreanLanguage, uint32_t flags) 
         case 10:
         case 14:
             return 5 - Clear(flags, kCfgFlagKs5895) - Clear(flags, kCfgFlagKssm);
-        case 12:
-            return 6 - Clear(flags, kCfgFlagPostScript) - Clear(flags, kCfgFlagKs5895) -
-                   Clear(flags, kCfgFlagKssm);
+        case 12: {
+            // The Korean list has no Epson entry: its count runs one past the list's end. The
+            // nearest entry, the last, shows instead; the field keeps 12 until the user picks.
+            const int item = 6 - Clear(flags, kCfgFlagPostScript) - Clear(flags, kCfgFlagKs5895) -
+                             Clear(flags, kCfgFlagKssm);
+            return std::min(item, static_cast<int>(EmulationItems(koreanLanguage, flags).size()) - 1);
+        }
         default:
             return p;
         }

@@ -1,5 +1,6 @@
 #include "pages/PageFactory.h"
 
+#include "firmware/FwUpPage.h"
 #include "pages/AboutPage.h"
 #include "pages/CheckPage.h"
 #include "pages/ColorPage.h"
@@ -8,6 +9,8 @@
 #include "pages/FmuPage.h"
 #include "pages/JobPage.h"
 #include "pages/PostScriptPages.h"
+#include "pages/EpsonPage.h"
+#include "pages/KoreanPages.h"
 #include "pages/PrintingTab.h"
 #include "pages/TestPage.h"
 
@@ -27,6 +30,11 @@ std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx) {
     case PageId::PostS4: return std::make_unique<CPostS4>(ctx);
     case PageId::Download: return std::make_unique<CDownload>(ctx);
     case PageId::Fmu: return std::make_unique<CFMUTab>(ctx);
+    case PageId::FwUp: return std::make_unique<CFwUp>(ctx);
+    case PageId::Epson: return std::make_unique<CEpsonTab>(ctx);
+    case PageId::Ks5843: return std::make_unique<CKs5843Tab>(ctx);
+    case PageId::Kssm: return std::make_unique<CPsTab>(ctx);
+    case PageId::Ks5895: return std::make_unique<CKs5895Tab>(ctx);
     default: return nullptr;
     }
 }

@@ -349,7 +349,7 @@ void CPrintingTab::OnInitDialog() {
     for (QLabel* l : m_labelColumn) labelWidth = std::max(labelWidth, l->sizeHint().width());
     for (QLabel* l : m_labelColumn) l->setMinimumWidth(labelWidth);
 
-    Load(!m_loadedBeforeInit);
+    Load();
 }
 
 void CPrintingTab::FillSourceList() {
@@ -394,11 +394,10 @@ void CPrintingTab::SetIcon() {
 // Loading and data exchange.
 
 void CPrintingTab::LoadFromSettings() {
-    if (!m_initialised) m_loadedBeforeInit = true;
-    Load(true);
+    Load();
 }
 
-void CPrintingTab::Load(bool convertQuality) {
+void CPrintingTab::Load() {
     PrinterSettings& ed = m_ctx.store.edited;
     m_ctx.store.paperChanged = false;
     m_sourcePos = SourcePositionOfCode(Sources(), ed.mediaSource);
@@ -414,9 +413,8 @@ void CPrintingTab::Load(bool convertQuality) {
     // Anything but landscape shows as portrait; the store keeps what the printer said.
     m_orientation = ed.orientation == 1 ? 1 : 0;
     m_lastOrientation = m_orientation;
-    // The field is converted once per settings read: a page first shown after a refresh keeps
-    // the position that refresh worked out.
-    if (convertQuality) m_qualityPos = LoadQualityPosition(ResolutionRules::FromConfig(m_ctx), ed);
+    // The settings load has already converted the field for the upload.
+    m_qualityPos = QualityPosition(ResolutionRules::FromConfig(m_ctx), ed);
     m_copiesText = std::to_string(ed.copies);
 
     const MarginLimits limits = UpdateMarginLimits(m_ctx, PaperState());

@@ -66,7 +66,7 @@ private:
     void ReadControls();
     void WriteControls();
 
-    void Load(bool convertQuality);
+    void Load();
     void BuildControls();
     void FillPaperList();
     void FillSourceList();
@@ -105,7 +105,6 @@ private:
     double m_maxLeft = 0;
     bool m_initialised = false;
     bool m_customShown = false;       // the size edits are the custom size's, enabled
-    bool m_loadedBeforeInit = false;  // a refresh already converted the resolution field
 
     // Controls.
     QGroupBox* m_paperGroup = nullptr;

@@ -1,6 +1,7 @@
 #include "pjl/AppContext.h"
 
 #include "platform/Ini.h"
+#include "qvdevm/qvdevm.h"
 #include "platform/Platform.h"
 
 namespace tav {
@@ -45,7 +46,9 @@ void AppContext::Debug(const std::string& text) const { DebugOut(text); }
 
 std::string AppContext::DeviceName() const {
     if (!cfg.deviceOverride.empty()) return cfg.deviceOverride;
-    return Config("Common", "DeviceID", "s", 31);
+    // One character past the limit is read, so a name that is too long is seen as such and
+    // refused at start-up instead of being cut into another host or port.
+    return Config("Common", "DeviceID", "s", QVDEVM_DEVICE_NAME_MAX + 1);
 }
 
 void AppContext::WireLink() {

@@ -77,7 +77,8 @@ public:
     void DebugIfEnabled(const std::string& text) const {
         if (cfg.debugMsg) Debug(text);
     }
-    // The device name for data transfers: the override, else Common/DeviceID (32 characters, "s").
+    // The device name for data transfers: the override, else Common/DeviceID (default "s"); up to
+    // QVDEVM_DEVICE_NAME_MAX characters, one more when it is too long.
     std::string DeviceName() const;
 
     // Binds the link's callbacks to this context.

@@ -126,9 +126,9 @@ int QueryFormInfo(AppContext& ctx) {
     // above 64 is refused and the previous count kept.
     const bool empty = (count & 0x80000000u) != 0 || count == 0;
     if (!empty && count > 64) return 0;
-    ctx.store.edited.formCount = empty ? 0 : count;
     std::vector<PsFormEntry> forms(empty ? 0 : count);
     if (empty) {
+        ctx.store.edited.formCount = 0;
         ctx.store.formList = std::move(forms);
         return 1;
     }
@@ -141,12 +141,18 @@ int QueryFormInfo(AppContext& ctx) {
         const uint32_t size = ReadBigEndian(reply.data() + pos + 4, 4);
         if (recLen < 4) break;
         const size_t nameLen = recLen - 4;
-        // A name that would not fit its field, or that runs past the reply, ends the listing.
-        if (nameLen > sizeof(PsFormEntry::name) - 1 || pos + 8 + nameLen > end) break;
+        // A name that would not fit its field (64 bytes fill it), or that runs past the reply,
+        // ends the listing.
+        if (nameLen > sizeof(PsFormEntry::name) || pos + 8 + nameLen > end) break;
         std::memcpy(forms[filled].name, reply.data() + pos + 8, nameLen);
         forms[filled].size = size;
         pos += static_cast<size_t>(recLen) + 4;
     }
+    // Only the records that arrived whole: a listing cut short must not leave empty entries.
+    if (filled < count)
+        ctx.Debug("FSPSFORMINFO took " + std::to_string(filled) + " of " + std::to_string(count) + " forms\n");
+    forms.resize(filled);
+    ctx.store.edited.formCount = static_cast<uint32_t>(filled);
     ctx.store.formList = std::move(forms);
     return 1;
 }

@@ -1,6 +1,7 @@
 // The printer's stored defaults, one field per index of its binary settings record.
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,8 +20,9 @@ static_assert(sizeof(FlashFontEntry) == 30);
 
 // One PostScript form (68 bytes).
 struct PsFormEntry {
-    char name[64] = {};
+    char name[64] = {}; // a name of 64 bytes fills it with no terminator: read it with Name()
     uint32_t size = 0;
+    std::string Name() const { return std::string(name, strnlen(name, sizeof name)); }
 };
 static_assert(sizeof(PsFormEntry) == 68);
 

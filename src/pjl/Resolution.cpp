@@ -15,28 +15,26 @@ KeywordTable ResolutionRules::UploadTable() const {
     return keywords::kResolutionShort;
 }
 
-int LoadQualityPosition(const ResolutionRules& rules, PrinterSettings& edited) {
-    switch (rules.List()) {
-    case QualityList::Draft1200:
-        return edited.resolution == 1 && edited.economode == 1 ? 3 : edited.resolution;
-    case QualityList::Best1200: return edited.resolution;
-    case QualityList::Short: break;
+void ConvertLoadedResolution(const ResolutionRules& rules, PrinterSettings& loaded) {
+    // In the OEM variant 300 dpi is the list's first entry, and the best-quality list is sent
+    // through the full table, so there the codes already are positions; taking one off would
+    // send 300 for a printer at 600. A printer that reports 0 has no entry below a list that
+    // starts at 600; taking one off would leave 255, which no list shows and no table sends.
+    if (rules.HoldsShortPosition() && loaded.resolution > 0) --loaded.resolution;
+}
+
+int QualityPosition(const ResolutionRules& rules, const PrinterSettings& edited) {
+    if (rules.List() == QualityList::Draft1200) {
+        // Toner save at 600 dpi is what the printer calls draft; the entry is the list's last.
+        const unsigned at600 = rules.kalor ? 1 : 0;
+        const int draft = rules.kalor ? 3 : 2;
+        if (edited.resolution == at600 && edited.economode == 1) return draft;
     }
-    // In the OEM variant 300 dpi is the list's first entry, so positions already are the
-    // printer's codes; taking one off there would send 300 for a printer at 600.
-    if (rules.kalor) return edited.resolution;
-    // A printer that reports 0 has no entry below the list's first; taking one off would leave
-    // 255, which no list shows and no table sends. It shows, and sends, the first entry.
-    if (edited.resolution > 0) --edited.resolution;
     return edited.resolution;
 }
 
-int ConvertLoadedResolution(AppContext& ctx) {
-    return LoadQualityPosition(ResolutionRules::FromConfig(ctx), ctx.store.edited);
-}
-
 void ApplyQualityPosition(const ResolutionRules& rules, PrinterSettings& edited, int position) {
-    if (rules.List() == QualityList::Draft1200) edited.economode = position == 3 ? 1 : 0;
+    if (rules.List() == QualityList::Draft1200) edited.economode = position == (rules.kalor ? 3 : 2) ? 1 : 0;
     edited.resolution = static_cast<uint8_t>(position);
 }
 

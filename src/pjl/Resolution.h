@@ -26,20 +26,20 @@ struct ResolutionRules {
     QualityList List() const {
         return draft1200 ? QualityList::Draft1200 : best1200 ? QualityList::Best1200 : QualityList::Short;
     }
-    // The field holds a list position one below the printer's code once the page has loaded it.
-    bool HoldsShortPosition() const { return !kalor && List() == QualityList::Short; }
+    // The standard brand's lists (but the best-quality one) start at 600 dpi, so the field holds
+    // one below the printer's code once loaded, which is what the short table spells.
+    bool HoldsShortPosition() const { return !kalor && List() != QualityList::Best1200; }
     // The table the RESOLUTION line spells the field with (the best-quality special cases aside).
     KeywordTable UploadTable() const;
 };
 
-// What the Printing page does with the field when it loads from EditedSettings: returns the list
-// position, converting the field in place where the short list holds positions. An unchanged
-// resolution then goes back to the printer as it reported it; a reported 0, below the short
-// list, stays 0 and so is its first entry.
-int LoadQualityPosition(const ResolutionRules& rules, PrinterSettings& edited);
-// The same for the context's EditedSettings, with the rules of its configuration file; for front
-// ends that have no Printing page to do it after each settings load.
-int ConvertLoadedResolution(AppContext& ctx);
+// Turns the printer's code in a freshly loaded record into what the upload spells, so an
+// unchanged resolution goes back to the printer as it reported it, whichever front end sends.
+// A reported 0, below a list that starts at 600, stays 0 and so is its first entry.
+void ConvertLoadedResolution(const ResolutionRules& rules, PrinterSettings& loaded);
+// The quality list position that shows a converted field (the draft entry for 600 dpi with toner
+// save on the draft list).
+int QualityPosition(const ResolutionRules& rules, const PrinterSettings& edited);
 // What the page stores when the user picks a position.
 void ApplyQualityPosition(const ResolutionRules& rules, PrinterSettings& edited, int position);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "pjl/Pjl.h"
+#include "pjl/Resolution.h"
 
 namespace tav {
 namespace {
@@ -102,14 +103,14 @@ bool LoadSettingsRecord(AppContext& ctx) {
     if (ctx.cfg.debugMsg) {
         ctx.ui.MessageBox(SettingsRecordDump(reply), "Printer data", MsgIcon::None, MsgButtons::Ok);
     }
-    PrinterSettings& rep = ctx.store.reported;
     const PrinterSettings& ed = ctx.store.edited;
-    PrinterSettings fresh;
-    fresh.fontList = ed.fontList;
-    fresh.flashFontCount = ed.flashFontCount;
-    fresh.formCount = ed.formCount;
-    fresh.residentFontCount = ctx.IsKalor() ? 68 : 54;
-    rep = fresh;
+    // Parsed aside: a record cut short or garbled must not leave the store half new, half old,
+    // or the next Send would reset every field the record did not reach.
+    PrinterSettings rep;
+    rep.fontList = ed.fontList;
+    rep.flashFontCount = ed.flashFontCount;
+    rep.formCount = ed.formCount;
+    rep.residentFontCount = ctx.IsKalor() ? 68 : 54;
 
     size_t pos = reply[0] != 0 ? 3 : 0;
     bool ended = false;
@@ -127,8 +128,16 @@ bool LoadSettingsRecord(AppContext& ctx) {
             break;
         }
     }
-    if (ended) ctx.store.edited = rep;
-    return ended;
+    if (!ended) {
+        ctx.Debug("[TAV] settings record does not end properly; the store keeps the last good one\n");
+        return false;
+    }
+    // Once here, so every front end (with or without a Printing page) holds the field as the
+    // upload spells it; both instances alike, so they stay equal after every load.
+    ConvertLoadedResolution(ResolutionRules::FromConfig(ctx), rep);
+    ctx.store.reported = rep;
+    ctx.store.edited = rep;
+    return true;
 }
 
 }  // namespace tav

@@ -14,8 +14,10 @@ bool SetRecordField(PrinterSettings& s, uint8_t index, uint32_t value);
 // The value of the field of that index; false when there is none.
 bool GetRecordField(const PrinterSettings& s, uint8_t index, uint32_t& value);
 
-// Parses ReplyBuffer into ReportedSettings and, when the record ends properly, into EditedSettings.
-// Returns true when it ended properly.
+// Parses ReplyBuffer. Only a record that ends properly (an index of 200 or more) is taken: it
+// replaces both ReportedSettings and EditedSettings, with the resolution converted for the
+// upload in both (ConvertLoadedResolution). Anything else leaves both exactly as they were and returns
+// false: the caller treats it as a failed exchange.
 bool LoadSettingsRecord(AppContext& ctx);
 
 // The "Printer data" text of the debug dump.

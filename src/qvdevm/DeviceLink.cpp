@@ -2,6 +2,8 @@
 
 #include "qvdevm/Debug.h"
 
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace qvdevm {
@@ -98,8 +100,27 @@ void DeviceLink::DropLocked(const char* reason) {
     m_buffer.MarkEnded();
 }
 
+namespace {
+
+bool StartsWithUel(const uint8_t* data, size_t length) {
+    static const char kUel[] = "\x1b%-12345X";
+    const size_t n = sizeof kUel - 1;
+    return length >= n && std::memcmp(data, kUel, n) == 0;
+}
+
+} // namespace
+
 size_t DeviceLink::Write(const uint8_t* data, size_t length) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    // Nothing frames a reply, so whatever is still unread when a new job begins belongs to an
+    // earlier exchange (a reply that came late or in pieces, or status the printer sent
+    // unasked); left there it would be read as this job's answer. A write that continues a
+    // stream (the next chunk of a file) leaves the buffer alone.
+    const bool newJob = (data && StartsWithUel(data, length)) || m_readSinceWrite.exchange(false);
+    if (newJob) {
+        if (const size_t stale = m_buffer.Discard())
+            DebugLine(m_name + ": discarded " + std::to_string(stale) + " unread bytes of an earlier exchange");
+    }
     if (!m_up || m_readerEnded) {
         std::string why;
         if (!BringUpLocked(why)) return 0;
@@ -111,6 +132,7 @@ size_t DeviceLink::Write(const uint8_t* data, size_t length) {
 }
 
 uint32_t DeviceLink::Read(uint8_t* buffer, uint32_t capacity) {
+    m_readSinceWrite = true;
     return m_buffer.Read(buffer, capacity, m_settings.readTimeoutMs, m_settings.quietMs);
 }
 

@@ -32,7 +32,12 @@ class DeviceLink {
     Clock::time_point LastUse() const;
     bool Usable() const; // up, or holding unread bytes
 
+    // Writes the bytes, bringing the link up first if it is down; returns the count written. A
+    // write that begins a new job (it starts with the UEL, or it is the first after a read)
+    // first discards the unread bytes of earlier exchanges, with a debug line.
     size_t Write(const uint8_t* data, size_t length);
+    // Buffered bytes at once; otherwise waits for the first byte, then collects until capacity
+    // is filled or the line goes quiet. Never more than capacity.
     uint32_t Read(uint8_t* buffer, uint32_t capacity);
     bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
                       uint32_t& returned);
@@ -61,6 +66,7 @@ class DeviceLink {
     std::condition_variable m_endChanged;
     std::atomic<int> m_attached{0};
     std::atomic<Clock::rep> m_lastUse{0};
+    std::atomic<bool> m_readSinceWrite{false}; // the next write begins a new exchange
     LinkBuffer m_buffer;
 };
 

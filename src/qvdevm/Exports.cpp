@@ -10,6 +10,8 @@
 #include "qvdevm/UsbTransport.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <mutex>
 #include <pthread.h>
 
@@ -55,6 +57,10 @@ Registry& Links() {
 extern "C" {
 
 QVDEVM_API int DeviceOpen(int, int, int, int, const char* deviceName) {
+    if (deviceName && strnlen(deviceName, QVDEVM_DEVICE_NAME_MAX + 1) > QVDEVM_DEVICE_NAME_MAX) {
+        DebugLine("device name longer than " + std::to_string(QVDEVM_DEVICE_NAME_MAX) + " characters refused");
+        return 0;
+    }
     return Links().Open(deviceName ? deviceName : "") ? 1 : 0;
 }
 
@@ -109,6 +115,7 @@ QVDEVM_API int GetDeviceIoControl(uint32_t code, const void* in, uint32_t inLeng
 }
 
 QVDEVM_API int DeviceCheck(const char* deviceName, int, int, int) {
+    if (deviceName && strnlen(deviceName, QVDEVM_DEVICE_NAME_MAX + 1) > QVDEVM_DEVICE_NAME_MAX) return 0;
     const std::string text = deviceName ? deviceName : "";
     if (std::shared_ptr<DeviceLink> link = Links().Existing(text); link && link->Usable()) return 1;
     const DeviceName name = ParseDeviceName(text);

@@ -45,6 +45,15 @@ void LinkBuffer::Cancel() {
     m_changed.notify_all();
 }
 
+size_t LinkBuffer::Discard() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const size_t n = SizeLocked();
+    m_data.clear();
+    m_head = 0;
+    m_changed.notify_all(); // room for a blocked producer
+    return n;
+}
+
 bool LinkBuffer::Ended() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_ended;

@@ -24,6 +24,9 @@ class LinkBuffer {
     // Wakes a blocked producer for good (the link is being torn down).
     void Cancel();
 
+    // Drops every unread byte; returns how many there were.
+    size_t Discard();
+
     bool Ended() const;
     size_t Size() const;
     uint64_t Produced() const; // bytes ever appended

@@ -108,10 +108,12 @@ void Registry::Detach(const std::shared_ptr<DeviceLink>& link) {
         link->CloseForReal();
         return;
     }
-    m_deadlines[link.get()] = link->LastUse() + std::chrono::milliseconds(lingerMs);
-    // The reaper sleeps until the earliest deadline it knows; it finds later ones when it
-    // wakes, so only an idle reaper needs waking (keeps the per-transfer cost to no syscall).
-    if (m_reaperIdle) WakeReaperLocked();
+    const auto deadline = link->LastUse() + std::chrono::milliseconds(lingerMs);
+    m_deadlines[link.get()] = deadline;
+    // The reaper sleeps until the earliest deadline it knows and finds later ones when it wakes,
+    // so only a deadline before that one needs a wake-up (no syscall on most transfers). The
+    // linger is read at every close, so a deadline may well come before the one it waits for.
+    if (m_reaperIdle || deadline < m_reaperUntil) WakeReaperLocked();
 }
 
 void Registry::WakeReaperLocked() {
@@ -162,6 +164,7 @@ void Registry::ReaperLoop() {
             lock.lock();
             continue;
         }
+        m_reaperUntil = next;
         if (next == DeviceLink::Clock::time_point::max()) {
             m_reaperIdle = true;
             m_wake.wait(lock);
@@ -169,6 +172,7 @@ void Registry::ReaperLoop() {
         } else {
             m_wake.wait_until(lock, next);
         }
+        m_reaperUntil = DeviceLink::Clock::time_point::max();
     }
 }
 

@@ -46,6 +46,8 @@ class Registry {
     std::thread m_reaper;
     std::condition_variable m_wake;
     bool m_reaperIdle = false;
+    // The deadline the reaper sleeps until; max while it is awake or idle.
+    DeviceLink::Clock::time_point m_reaperUntil = DeviceLink::Clock::time_point::max();
     bool m_quit = false;
 };
 

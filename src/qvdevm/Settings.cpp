@@ -20,9 +20,11 @@ int EnvInt(const char* name, int fallback) {
 }
 
 int LingerMs() {
-    // The programs wait up to 40 s between a job and the read of its reply; the link has to
-    // outlive that wait or the reply is lost with the connection.
-    return EnvInt("QVDEVM_LINGER_MS", 60000);
+    // Just longer than the longest gap one operation leaves between its transfers (a 2.5 s
+    // wait before a read, a 2 s retry, a 1 s chunk retry), so a reply is never lost with the
+    // connection; and short, because a network printer serves one connection at a time and
+    // every other program is locked out while the link lingers.
+    return EnvInt("QVDEVM_LINGER_MS", 3000);
 }
 
 Settings Settings::FromEnvironment() {

@@ -13,6 +13,10 @@ extern "C" {
 #define QVDEVM_API
 #endif
 
+// The longest device name the library takes (a host name and port fit with room to spare); the
+// programs read their configured names up to this length and refuse longer ones.
+#define QVDEVM_DEVICE_NAME_MAX 255
+
 // Port token the programs pass to every port call.
 #define QVDEVM_PORT_TOKEN 128
 // Vendor status request of the USB printer class (bRequest, wValue hi/lo in the input bytes).

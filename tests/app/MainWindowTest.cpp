@@ -256,6 +256,27 @@ TEST(MainWindowTest, FailedSendShowsThePrinterErrorAndKeepsThePages) {
     EXPECT_EQ(env.dev.Held(), 0);
 }
 
+// A read-back cut short is a failed exchange: the printer error, the store as it was, no reload.
+TEST(MainWindowTest, ACutShortRecordAfterSendIsAFailure) {
+    PageEnv env(kEveryTab);
+    env.ctx->store.edited.copies = env.ctx->store.reported.copies + 1;
+    const PrinterSettings reported = env.ctx->store.reported, edited = env.ctx->store.edited;
+    Counts counts;
+    MainWindow w(*env.ctx, Counting(counts));
+    std::string cut = Record(0x20000000);
+    cut.resize(cut.size() / 2);
+    env.Reply(cut);
+    w.Button(kIdSend)->click();
+    ASSERT_EQ(env.ui.Messages().size(), 1u);
+    EXPECT_EQ(env.ui.Messages()[0].text,
+              ReadIniString(env.ctx->cfg.langFilePath, "STRING", "IDS_ERRORSTRING", ""));
+    EXPECT_EQ(env.ctx->store.reported, reported);
+    EXPECT_EQ(env.ctx->store.edited, edited);
+    EXPECT_TRUE(counts.loads.empty());
+    EXPECT_EQ(env.dev.Held(), 0);
+    EXPECT_TRUE(w.Actions().Idle());
+}
+
 TEST(MainWindowTest, SendClickedTwiceRunsOneUpload) {
     PageEnv env(kEveryTab);
     Counts counts;

@@ -8,6 +8,7 @@
 
 #include "FakeDev.h"
 #include "app/Startup.h"
+#include "qvdevm/qvdevm.h"
 
 using namespace tav;
 using tavtest::FakeDev;
@@ -92,15 +93,80 @@ TEST_F(StartupTest, UnlistedLanguageFallsBackToEnglishAndAnEmptyFileNameReadsNot
     EXPECT_EQ(app->Context().ProductTitle(), title + " P");
     app.reset();
 
-    // A language section without a file name points at the program folder itself: no texts,
-    // and no failure either.
-    home.Write("langinfo.ini", "[Config]\nEN=English\n[English]\nSTR_FILE=\n");
-    home.Write("lm.ini", "");
-    EXPECT_EQ(Run("Debug=1"), StartupOutcome::Ran);
-    EXPECT_EQ(app->Context().cfg.langFilePath, home.dir);
-    EXPECT_EQ(app->Context().ProductTitle(), "");
-    ASSERT_EQ(ui.Messages().size(), 2u);
-    EXPECT_EQ(ui.Messages()[1].caption, "");
+}
+
+// A language file that is missing, empty or has no name gives a blank window: the user hears
+// which file, gets the English texts, or, without those too, the program ends.
+TEST_F(StartupTest, AnUnreadableLanguageFileFallsBackToEnglishOrEnds) {
+    struct Row {
+        const char* langInfo;
+        const char* krFile;  // written as KR.ini when not null
+        bool englishToo;     // EN.ini removed as well
+        StartupOutcome outcome;
+        const char* said;
+    };
+    const std::string kr = "[Config]\nEN=English\nKR=Korean\n[English]\nPHELP.CHM=help_en.html\nSTR_FILE=EN.ini\n"
+                           "[Korean]\nPHELP.CHM=help_kr.html\nSTR_FILE=";
+    const std::string korean = kr + "KR.ini\n", unnamed = kr + "\n";
+    const Row rows[] = {
+        {korean.c_str(), nullptr, false, StartupOutcome::Ran, "KR.ini cannot be read; the English texts are used."},
+        {korean.c_str(), "", false, StartupOutcome::Ran, "KR.ini cannot be read; the English texts are used."},
+        {unnamed.c_str(), nullptr, false, StartupOutcome::Ran, "cannot be read; the English texts are used."},
+        {korean.c_str(), nullptr, true, StartupOutcome::LanguageMissing, "and neither can the English one"},
+    };
+    home.Write("lm.ini", "[Software\\QVPrint]\nZkCntCode=KR\n");
+    const std::string english = home.dir + "EN.ini";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.langInfo) + (row.krFile ? " empty KR.ini" : "") + (row.englishToo ? " no EN" : ""));
+        ui = RecordingUiHost();
+        home.Write("langinfo.ini", row.langInfo);
+        std::filesystem::remove(home.dir + "KR.ini");
+        if (row.krFile) home.Write("KR.ini", row.krFile);
+        if (row.englishToo) std::filesystem::rename(english, english + ".away");
+        EXPECT_EQ(Run("Debug=1"), row.outcome);
+        ASSERT_FALSE(ui.Messages().empty());
+        EXPECT_NE(ui.Messages()[0].text.find(row.said), std::string::npos) << ui.Messages()[0].text;
+        if (row.outcome == StartupOutcome::Ran) {
+            EXPECT_EQ(app->Context().cfg.langFilePath, english);
+            EXPECT_EQ(app->Context().ProductTitle(), title + " P");
+            EXPECT_EQ(windowRuns, 1);
+        } else {
+            EXPECT_EQ(windowRuns, 0);
+            std::filesystem::rename(english + ".away", english);
+        }
+        windowRuns = 0;
+        app.reset();
+    }
+}
+
+// A record cut short takes the path of a printer that does not answer, never a window of zeros.
+TEST_F(StartupTest, ACutShortRecordIsAPrinterThatDoesNotAnswer) {
+    hooks.loadSettingsRecord = [](AppContext&) { return false; };
+    dev->QueueRead(std::string("\x00\x01\x05\x02", 4));
+    EXPECT_EQ(Run("DeviceID=tcp://127.0.0.1:9"), StartupOutcome::NoResponse);
+    EXPECT_EQ(windowRuns, 0);
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_EQ(ui.Messages()[0].text, "No answer.");
+    EXPECT_EQ(dev->Held(), 0);
+}
+
+// A device name is taken up to the library's limit and refused past it, never cut into another
+// host or port.
+TEST_F(StartupTest, DeviceNamesUpToTheLimitAndNoLonger) {
+    const std::string longHost = "tcp://printer.office.example:9100";
+    EXPECT_EQ(Run("Debug=1\nDeviceID=" + longHost), StartupOutcome::Ran);
+    EXPECT_EQ(app->Context().DeviceName(), longHost);
+    app.reset();
+    const std::string atLimit = "tcp://" + std::string(QVDEVM_DEVICE_NAME_MAX - 6, 'h');
+    EXPECT_EQ(Run("Debug=1\nDeviceID=" + atLimit), StartupOutcome::Ran);
+    EXPECT_EQ(app->Context().DeviceName(), atLimit);
+    app.reset();
+    ui = RecordingUiHost();
+    EXPECT_EQ(Run("DeviceID=" + atLimit + "h"), StartupOutcome::BadDeviceName);
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_NE(ui.Messages()[0].text.find("longer than 255 characters"), std::string::npos);
+    EXPECT_EQ(windowRuns, 2);
+    EXPECT_TRUE(dev->Written().empty());
 }
 
 TEST_F(StartupTest, OfflineDebugModeAsksNoPrinter) {
@@ -119,6 +185,7 @@ TEST_F(StartupTest, QueriesThePrinterAndLoadsTheRecord) {
         ++loads;
         EXPECT_EQ(ctx.replyBuffer[0], 0x00);
         EXPECT_EQ(ctx.replyBuffer[2], 0x05);
+        return true;
     };
     dev->QueueRead(std::string("\x00\x01\x05\xff\x00", 5));
     EXPECT_EQ(Run("DeviceID=tcp://127.0.0.1:9\nTIMER=25"), StartupOutcome::Ran);

@@ -44,9 +44,9 @@ class Wintav32E2e : public ::testing::Test {
                 waitpid(p, nullptr, 0);
             }
     }
-    pid_t Start(const std::vector<std::string>& args, const std::string& tag) {
+    pid_t Start(const std::vector<std::string>& args, const std::string& tag, const std::string& homeDir = {}) {
         std::vector<std::string> env = {
-            "WINTAV32_HOME=" + home.dir,
+            "WINTAV32_HOME=" + (homeDir.empty() ? home.dir : homeDir),
             "XDG_RUNTIME_DIR=" + runtime,
             "QT_QPA_PLATFORM=offscreen",
             "TAV_REGISTRY_LM=" + home.dir + "lm.ini",
@@ -106,8 +106,8 @@ class Wintav32E2e : public ::testing::Test {
 } // namespace
 
 TEST_F(Wintav32E2e, BroadcastQuitEndsTheRunningCopyAndASecondCopyEndsSilently) {
-    const std::string socket = runtime + "/Quorvex PanelMgr";
     pid_t first = Start({}, "first");
+    const std::string socket = runtime + "/Quorvex PanelMgr." + std::to_string(first);
     ASSERT_TRUE(WaitFor(socket, std::chrono::seconds(30))) << Read("first.stderr") << Read("first.debug");
 
     pid_t second = Start({}, "second");
@@ -116,9 +116,21 @@ TEST_F(Wintav32E2e, BroadcastQuitEndsTheRunningCopyAndASecondCopyEndsSilently) {
     EXPECT_EQ(WaitExit(first, std::chrono::milliseconds(300)), -1); // the first keeps running
     EXPECT_TRUE(fs::exists(socket));
 
+    // A copy under another title (another model's profile) runs beside it, and takes nothing
+    // of the first copy's quit message; the broadcast ends both.
+    tavtest::FakeHome other;
+    fs::copy_file(home.dir + "langinfo.ini", other.dir + "langinfo.ini");
+    fs::copy(home.dir + "lang", other.dir + "lang", fs::copy_options::recursive);
+    other.Write("comtav.ini", "[Common]\nDeviceID=tcp://127.0.0.1:9\nAPPNAME=0\n[TAB]\nAbout=1\n");
+    pid_t third = Start({}, "third", other.dir);
+    ASSERT_TRUE(WaitFor(runtime + "/Quorvex PanelMgr." + std::to_string(third), std::chrono::seconds(30)))
+        << Read("third.stderr") << Read("third.debug");
+    EXPECT_TRUE(fs::exists(socket));
+
     pid_t quit = Start({"--broadcast-quit"}, "quit");
     EXPECT_EQ(WaitExit(quit, std::chrono::seconds(30)), 0);
     EXPECT_EQ(WaitExit(first, std::chrono::seconds(30)), 0);
+    EXPECT_EQ(WaitExit(third, std::chrono::seconds(30)), 0);
     EXPECT_NE(Read("first.debug").find("[TAV] quit message received"), std::string::npos);
 
     // With nobody listening the broadcast is a no-op that still succeeds.
@@ -161,9 +173,36 @@ TEST_F(Wintav32E2e, RunsAgainstTheSimulatorAndPicturesEveryTab) {
     // The record was read and parsed: the capability word decides which tabs there are, and
     // this model's PostScript and duplex bits are what the simulator's profile reports.
     const std::string debug = Read("sim-run.debug");
-    EXPECT_NE(debug.find("capabilities 0x200040C5"), std::string::npos) << debug;
+    EXPECT_NE(debug.find("capabilities 0x287040C5"), std::string::npos) << debug;
     size_t reports = 0;
     for (const auto& j : jobs)
         reports += j.find("@PJL INFO INFORMATION=ALL") != std::string::npos;
     EXPECT_EQ(reports, 1u); // once, at the first showing of the Check page
+}
+
+// A network printer serves one connection at a time: the link must be given up a few seconds
+// after start-up's settings exchange, while the window stays open, so other programs get their
+// turn.
+TEST_F(Wintav32E2e, TheConnectionClosesSoonAfterTheExchangeWhileTheWindowStaysOpen) {
+    tavtest::SimProcess sim("color-ps");
+    home.Write("comtav.ini", "[Common]\nDeviceID=" + sim.DeviceName() + "\n[TAB]\nAbout=1\n");
+    // The folder holds a link to the stand-in library; the real one takes its place (never
+    // through the link, which would overwrite the stand-in itself).
+    fs::remove(home.dir + "libqvdevm.so");
+    fs::create_symlink(std::string(TAV_BIN) + "/libqvdevm.so", home.dir + "libqvdevm.so");
+    const pid_t pid = Start({}, "linger");
+    ASSERT_TRUE(sim.WaitForEvents(1, 30000, "reply")) << Read("linger.stderr");
+    ASSERT_TRUE(sim.WaitForEvents(1, 10000, "close")) << "the link still holds the printer";
+    double replied = 0, closed = 0;
+    for (const auto& e : sim.Events()) {
+        if (e.event == "reply" && replied == 0) replied = e.t;
+        if (e.event == "close" && closed == 0) closed = e.t;
+    }
+    // The program reads the record 2 s after the printer sent it; within 5 s of that read.
+    EXPECT_LT(closed - replied, 2.0 + 5.0);
+    EXPECT_EQ(WaitExit(pid, std::chrono::milliseconds(100)), -1); // the window is still open
+
+    const pid_t quit = Start({"--broadcast-quit"}, "quit");
+    EXPECT_EQ(WaitExit(quit, std::chrono::seconds(30)), 0);
+    EXPECT_EQ(WaitExit(pid, std::chrono::seconds(30)), 0);
 }

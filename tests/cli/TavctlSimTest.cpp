@@ -3,6 +3,8 @@
 // back leaves nothing to send but the resolution.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 
 #include "FakeDev.h"
@@ -39,6 +41,9 @@ protected:
         // The real device library under its own name, in a program folder of our own.
         std::filesystem::remove(home.dir + "libqvdevm.so");
         std::filesystem::create_symlink(QVDEVM_PATH, home.dir + "libqvdevm.so");
+        // The in-process cases take the port lock themselves: in a folder of their own, so no
+        // other test running beside them finds the port busy.
+        setenv("QVDEVM_LOCK_DIR", home.dir.c_str(), 1);
         home.Write("profile.ini", kProfile);
         sim = std::make_unique<tavtest::SimProcess>(home.dir + "profile.ini");
         home.Write("comtav.ini", "[Common]\nDeviceID=" + sim->DeviceName() + "\n[TAB]\nPrinting=1\n");
@@ -92,7 +97,7 @@ TEST_F(TavctlSimTest, SetSendsExactlyTheRulesJobAndASecondSendOnlyTheResolution)
     r = Run({"query"});
     ASSERT_EQ(r.status, 0) << r.err;
     for (const char* line : {"PAPER=1\n", "COPIES=3\n", "DUPLEX=2\n", "POWERSAVE=4\n", "AUTOCONT=1\n",
-                             "PITCH=1200\n", "RESOLUTION=1\n"})
+                             "PITCH=1200\n", "RESOLUTION=0\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
 }
 
@@ -104,8 +109,7 @@ TEST_F(TavctlSimTest, TheRecordReadBackMakesBothInstancesEqual) {
     ASSERT_TRUE(ctx.link.AcquirePort());
     ASSERT_EQ(tav::QueryPrinterSettings(ctx), 1);
     ASSERT_TRUE(tav::LoadSettingsRecord(ctx));
-    EXPECT_EQ(ctx.store.reported.resolution, 1);
-    EXPECT_EQ(tav::ConvertLoadedResolution(ctx), 0);
+    EXPECT_EQ(ctx.store.reported.resolution, 0); // the printer's 600, as the short list holds it
 
     ctx.store.edited.economode = 1;
     ctx.store.edited.copies = 7;
@@ -120,9 +124,22 @@ TEST_F(TavctlSimTest, TheRecordReadBackMakesBothInstancesEqual) {
     EXPECT_EQ(ctx.store.reported.duplex, 1);
     EXPECT_EQ(ctx.store.reported.economode, 1);
 
-    tav::ConvertLoadedResolution(ctx);
     ASSERT_EQ(tav::UploadSettings(ctx, &job), 1);
     EXPECT_EQ(job, Job({"@PJL DEFAULT RESOLUTION = 600"}));
     ctx.link.ReleasePort();
     EXPECT_EQ(Text(sim->Jobs().back()), job);
+}
+
+// A settings record cut short is a failed exchange: exit 1 with the message, and nothing but the
+// query goes out (before, the half-read record made the next Send reset unrelated fields).
+TEST_F(TavctlSimTest, ACutShortRecordFailsAndSendsNothing) {
+    tavtest::SimProcess cut(home.dir + "profile.ini", {"--fault", "truncate=60"});
+    home.Write("comtav.ini", "[Common]\nDeviceID=" + cut.DeviceName() + "\n[TAB]\nPrinting=1\n");
+    const ProgramResult r = Run({"set", "COPIES=2"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Quorvex Panel: The printer does not respond.\n");
+    ASSERT_TRUE(cut.WaitForEvents(1, 5000, "reply"));
+    const auto jobs = cut.Jobs();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(Text(jobs[0]), kUel + "@PJL\r\n@PJL INFO PRINTER = ALL\r\n" + kUel);
 }

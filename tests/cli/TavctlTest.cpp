@@ -197,7 +197,7 @@ TEST_F(TavctlTest, QueryListsTheReportedSettings) {
     EXPECT_EQ(lines[2], "COPIES=3");
     auto has = [&](const std::string& l) { return std::find(lines.begin(), lines.end(), l) != lines.end(); };
     EXPECT_TRUE(has("AUTOCONT=1"));
-    EXPECT_TRUE(has("RESOLUTION=1"));  // the printer's own code, whatever the page makes of it
+    EXPECT_TRUE(has("RESOLUTION=0"));  // the printer's 600, as set takes it back
     EXPECT_TRUE(has("FEATUREFLAGS=0x20000080"));
     EXPECT_EQ(Written(), kQueryJob);
 
@@ -275,6 +275,11 @@ TEST_F(TavctlTest, DeviceOptionOverridesTheConfiguredName) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(DeviceLog().find("DeviceOpen(2,4,0,0,tcp://127.0.0.1:9)"), std::string::npos) << DeviceLog();
     EXPECT_EQ(DeviceLog().find("DeviceOpen(2,4,0,0,s)"), std::string::npos);
+
+    // A name past the library's limit is refused whole, before anything is opened.
+    const ProgramResult tooLong = Run({"--device", "tcp://" + std::string(250, 'h'), "query"});
+    EXPECT_EQ(tooLong.status, 2);
+    EXPECT_NE(tooLong.err.find("longer than 255 characters"), std::string::npos) << tooLong.err;
 }
 
 TEST_F(TavctlTest, DefaultAndCheck) {
@@ -312,12 +317,14 @@ TEST_F(TavctlTest, TestPrintSendsTheNamedPage) {
 }
 
 TEST_F(TavctlTest, AProgramFolderWithoutLanguageFilesStillWorks) {
-    // No langinfo.ini: the language file path is the folder itself, which must read as empty.
+    // No langinfo.ini: said once, and the messages go out without their texts.
     std::remove((home.dir + "langinfo.ini").c_str());
     Script({});
     ProgramResult r = Run({"query"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "tavctl: (the language file has no text for this message)\n");
+    EXPECT_EQ(r.err, "wintav32: The language file " + home.dir +
+                         " cannot be read. Reinstall the program or check langinfo.ini. Messages have no text.\n"
+                         "tavctl: (the language file has no text for this message)\n");
     Script({Record({})});
     r = Run({"query"});
     EXPECT_EQ(r.status, 0) << r.err;

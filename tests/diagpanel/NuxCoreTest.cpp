@@ -289,15 +289,15 @@ TEST(NuxConfig, ReadsItsSectionsAndTracesThem) {
     EXPECT_EQ(none.debug, 0);
 
     std::ofstream(file) << "[device]\nVid=0x04E8\npid = 3f0c\n"
-                        << "DID=tcp://127.0.0.1:9100/a-name-longer-than-thirty-one\n"
+                        << "DID=tcp://printer.office.example:9100\n"
                         << "[Debug]\ndebug=2\n";
     chmod(file.c_str(), 0444);
     NuxConfig c = ReadNuxConfig(dir);
     EXPECT_EQ(c.vid, 0x04e8);
     EXPECT_EQ(c.pid, 0x0c); // "3f0c" has no prefix: "3f" is skipped
-    EXPECT_EQ(c.deviceId, std::string("tcp://127.0.0.1:9100/a-name-longer-than-thirty-one").substr(0, 31));
+    EXPECT_EQ(c.deviceId, "tcp://printer.office.example:9100"); // past 31 characters, kept whole
     EXPECT_EQ(c.debug, 2);
-    EXPECT_EQ(FormatConfigTrace(c), "[NUX] vid : 4e8, pid : c, Did : tcp://127.0.0.1:9100/a-name-lon");
+    EXPECT_EQ(FormatConfigTrace(c), "[NUX] vid : 4e8, pid : c, Did : tcp://printer.office.example:9100");
     struct stat st;
     ASSERT_EQ(stat(file.c_str(), &st), 0);
     EXPECT_TRUE(st.st_mode & S_IWUSR); // the read-only flag is gone

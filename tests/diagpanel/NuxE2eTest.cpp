@@ -197,3 +197,44 @@ TEST_F(NuxE2e, DebugSwitchAsksBeforeEveryJob) {
               std::string::npos);
     EXPECT_NE(log.find("0000: 01 "), std::string::npos) << log; // the hex dump of the reply
 }
+
+// A reply that comes too late, or whose tail comes after the read has ended, must never be
+// shown as the display of the next key. The test lets the second key go only once the first
+// key's whole reply has left the printer.
+TEST_F(NuxE2e, ALateOrSplitReplyNeverAnswersTheNextKey) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> faults;
+        size_t received; // bytes of each reply that reach the key's own read
+    };
+    const Row rows[] = {
+        {"delay", {"--fault", "delay=2500"}, 0},
+        {"split", {"--fault", "split=8", "--split-pause-ms", "600"}, 8},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SimProcess sim("mono-pcl", row.faults);
+        Configure(sim);
+        const std::string cue = dir + row.name + ".cue";
+        WriteScript(row.name, "click 1000\nprint\nwait-for " + cue + "\nclick 1003\nprint\nclick 1\n");
+        NuxProcess nux(NUX_PROGRAM, Env(row.name, std::string(row.name) + ".log"));
+        nux.Start();
+        ASSERT_TRUE(sim.WaitForEvents(1, 20000, "reply")) << nux.Out(); // logged once all of it is out
+        std::ofstream(cue) << "";
+        const NuxExit r = nux.Wait();
+        ASSERT_TRUE(r.exited) << r.err;
+        ASSERT_TRUE(sim.WaitForEvents(2, 20000, "reply"));
+        const auto replies = Of(sim.Events(), "reply");
+        ASSERT_EQ(replies.size(), 2u);
+        std::string expected;
+        for (const auto& reply : replies) {
+            if (row.received == 0) {
+                expected += "box NUX Mode: Error sending command to the printer\nline1=\nline2=\n";
+            } else {
+                const std::vector<uint8_t> head(reply.bytes.begin(), reply.bytes.begin() + row.received);
+                expected += "line1=" + LineOf(head, 1) + "\nline2=\n";
+            }
+        }
+        EXPECT_EQ(r.out, expected);
+    }
+}

@@ -1,6 +1,10 @@
 // The link through a real shared object that logs each call: the exact call sequences.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
 #include <filesystem>
 #include <memory>
 
@@ -106,7 +110,13 @@ TEST_F(LinkTest, NestedHoldIsCountedByTheLibrary) {
 
 TEST_F(LinkTest, PresenceAndStatusQueries) {
     BindOne();
+    const std::string debugFile = home.dir + "debug.txt";
+    setenv("TAV_DEBUG_FILE", debugFile.c_str(), 1);
     EXPECT_TRUE(ctx.link.IsPrinterConnected("usb:04b8:0001"));
+    unsetenv("TAV_DEBUG_FILE");
+    std::ifstream debug(debugFile);
+    std::string traced((std::istreambuf_iterator<char>(debug)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(traced, "usb:04b8:0001\n"); // a line of its own in the log
     EXPECT_EQ(dev->LogLines().back(), "qvdevm DeviceCheck(usb:04b8:0001,0,0,1)");
     dev->Reset();
     EXPECT_TRUE(ctx.link.IsPrinterReady());

@@ -154,6 +154,22 @@ TEST(ConfigPage, KoreanPostScriptChoiceIsNotSwallowedByTheKs5843Value) {
     EXPECT_EQ(list->currentIndex(), 5);
 }
 
+// A Korean printer set to Epson: its list has no Epson entry, so the nearest (the last) shows
+// and the stored value stays until the user picks.
+TEST(ConfigPage, KoreanListShowsTheNearestEntryForEpson) {
+    Env env(kStandard, kLang);
+    env.ctx.cfg.koreanLanguage = true;
+    env.Report(Printer(kKs5843 | kPs));
+    env.ctx.store.reported.personality = env.ctx.store.edited.personality = 12;
+    auto page = env.Open<CConfigTab>();
+    auto* list = Ctl<QComboBox>(*page, 8091);
+    EXPECT_EQ(list->currentIndex(), list->count() - 1);
+    Ctl<QCheckBox>(*page, 8026)->click();
+    EXPECT_EQ(env.ctx.store.edited.personality, 12);
+    Choose(list, list->count() - 1);
+    EXPECT_EQ(env.ctx.store.edited.personality, 10);
+}
+
 TEST(ConfigPage, AValueOutsideTheListShowsNothingAndIsKept) {
     Env env(kStandard, kLang);
     env.Report(Printer(kPs));

@@ -67,11 +67,12 @@ protected:
         ctx.cfg.langFilePath = home.dir + "EN.ini";
         ctx.cfg.helpFilePath = home.dir + "wintav32.html";
         Model("");
-        // The printer at 600 dpi (its code 1), A4 from the automatic source, 1 copy.
+        // The printer at 600 dpi as a settings load leaves it for the short list (its code 1, one
+        // taken off), A4 from the automatic source, 1 copy.
         PrinterSettings& r = ctx.store.reported;
         r.paper = 2;
         r.copies = 1;
-        r.resolution = 1;
+        r.resolution = 0;
         r.customWidth = 100;
         r.customHeight = 200;
         r.featureFlags = 0x4;
@@ -282,6 +283,7 @@ TEST_F(PrintingPage, ThreeQualityListsLoadAndApply) {
     // Draft: toner saving at 600 shows as draft; picking draft or leaving it sets ECONOMODE.
     Model("1200_DRAFT=1\n", "KALOR");
     ctx.store.edited = ctx.store.reported;
+    ctx.store.edited.resolution = 1; // the OEM lists hold the printer's codes: 600
     ctx.store.edited.economode = 1;
     Open();
     EXPECT_EQ(Entries(kQuality), (std::vector<QString>{"300 dpi", "600 dpi", "1200 dpi class", "Draft"}));
@@ -303,13 +305,18 @@ TEST_F(PrintingPage, ThreeQualityListsLoadAndApply) {
     Pick(kQuality, 0);
     EXPECT_EQ(ctx.store.edited.resolution, 0);
 
-    // A position the list lacks (toner saving on a list without 300 dpi) shows the first entry.
+    // The standard brand's draft list starts at 600: a printer at 600 shows 600, and with toner
+    // saving the draft entry; an unchanged Send gives back 600.
     Model("1200_DRAFT=1\n");
     ctx.store.edited = ctx.store.reported;
-    ctx.store.edited.economode = 1;
     Open();
     EXPECT_EQ(Entries(kQuality), (std::vector<QString>{"600 dpi", "1200 dpi", "Draft"}));
     EXPECT_EQ(List(kQuality)->currentIndex(), 0);
+    EXPECT_NE(Send().find("@PJL DEFAULT RESOLUTION = 600\r\n"), std::string::npos);
+    ctx.store.edited = ctx.store.reported;
+    ctx.store.edited.economode = 1;
+    Open();
+    EXPECT_EQ(List(kQuality)->currentIndex(), 2);
 }
 
 TEST_F(PrintingPage, OrientationSwapsTheMarginsOnScreenAndInTheStore) {
@@ -590,12 +597,13 @@ TEST_F(PrintingPage, WideA4AndLoadingNeverRunAHandler) {
     EXPECT_EQ(ctx.store.edited.wideA4, 0);
 }
 
-TEST_F(PrintingPage, ARefreshBeforeTheFirstShowConvertsTheResolutionOnce) {
+// The settings load converts the field; the page, however often it loads, only shows it.
+TEST_F(PrintingPage, LoadingBeforeAndAfterTheFirstShowLeavesTheResolutionAlone) {
     page = std::make_unique<CPrintingTab>(ctx);
-    ctx.store.edited.resolution = 2;  // the printer's 1200
+    ctx.store.edited.resolution = 1;  // 1200 on the short list
     page->LoadFromSettings();
-    EXPECT_EQ(ctx.store.edited.resolution, 1);
     page->EnsureCreated();
+    page->LoadFromSettings();
     EXPECT_EQ(ctx.store.edited.resolution, 1);
     EXPECT_EQ(List(kQuality)->currentIndex(), 1);
 }

@@ -180,21 +180,44 @@ TEST_F(QueriesTest, SixtyFiveFormsFailAndKeepThePreviousCount) {
     EXPECT_EQ(ctx.store.edited.formCount, 3u);
 }
 
-TEST_F(QueriesTest, AFormNameThatDoesNotFitEndsTheListing) {
+// Names fill the 64-byte field at most; a longer one ends the listing, and only the forms that
+// arrived whole are kept, with the count to match.
+TEST_F(QueriesTest, FormNamesUpToTheirFieldAndOnlyWholeRecords) {
     std::vector<uint8_t> r;
-    Put32(r, 3);
+    Put32(r, 4);
     Put32(r, 4 + 2);
     Put32(r, 10);
     r.push_back('A');
     r.push_back('4');
+    Put32(r, 4 + 64);  // fills the field exactly
+    Put32(r, 30);
+    r.insert(r.end(), 64, 'y');
     Put32(r, 4 + 80);  // 80-byte name: cannot fit the field
     Put32(r, 20);
     r.insert(r.end(), 80, 'x');
     dev->QueueRead(r);
     EXPECT_EQ(QueryFormInfo(ctx), 1);
-    EXPECT_STREQ(ctx.store.formList[0].name, "A4");
-    EXPECT_STREQ(ctx.store.formList[1].name, "");
-    EXPECT_STREQ(ctx.store.formList[2].name, "");
+    ASSERT_EQ(ctx.store.formList.size(), 2u);
+    EXPECT_EQ(ctx.store.edited.formCount, 2u);
+    EXPECT_EQ(ctx.store.formList[0].Name(), "A4");
+    EXPECT_EQ(ctx.store.formList[1].Name(), std::string(64, 'y'));
+    EXPECT_EQ(ctx.store.formList[1].size, 30u);
+
+    // A listing cut short inside its second record.
+    std::vector<uint8_t> cut;
+    Put32(cut, 3);
+    Put32(cut, 4 + 5);
+    Put32(cut, 7);
+    for (char c : std::string("Memo1")) cut.push_back(static_cast<uint8_t>(c));
+    Put32(cut, 4 + 5);
+    Put32(cut, 8);
+    cut.push_back('M');
+    dev->QueueRead(cut);
+    EXPECT_EQ(QueryFormInfo(ctx), 1);
+    ASSERT_EQ(ctx.store.formList.size(), 1u);
+    EXPECT_EQ(ctx.store.edited.formCount, 1u);
+    EXPECT_EQ(ctx.store.formList[0].Name(), "Memo1");
+
     // A negative count is an empty list, not a huge one.
     std::vector<uint8_t> neg;
     Put32(neg, 0xFFFFFFFFu);

@@ -50,12 +50,21 @@ TEST_F(RecordTest, WidthComesFromTheIndexAndUnknownIndicesUseTheirLength) {
     EXPECT_EQ(ctx.store.reported.ksc5895AutoWrap, 9);
 }
 
-TEST_F(RecordTest, ARecordWithoutItsEndLeavesEditedAlone) {
-    ctx.store.edited.copies = 42;
-    Reply({0x00, 0x01, 0x04, 0x02, 0x02, 0x00, 0x07});
-    EXPECT_FALSE(LoadSettingsRecord(ctx));
-    EXPECT_EQ(ctx.store.reported.copies, 7);
-    EXPECT_EQ(ctx.store.edited.copies, 42);
+// A record cut short or garbled is no record: both instances stay exactly as the last good one
+// left them, so the next Send cannot reset the fields it did not reach.
+TEST_F(RecordTest, ARecordWithoutItsEndLeavesBothInstancesAlone) {
+    Reply({0x00, 0x01, 0x04, 0x02, 0x02, 0x00, 0x05, 0x04, 0x01, 0x06, 0xFF, 0x00});
+    ASSERT_TRUE(LoadSettingsRecord(ctx));
+    ctx.store.edited.copies = 42; // an edit not sent yet
+    const PrinterSettings reported = ctx.store.reported, edited = ctx.store.edited;
+    for (auto cut : {std::initializer_list<uint8_t>{0x00, 0x01, 0x04, 0x02, 0x02, 0x00, 0x07},
+                     std::initializer_list<uint8_t>{0x00, 0x01, 0x04, 0x02, 0x02}, // ends inside a value
+                     std::initializer_list<uint8_t>{0x00, 0x7A, 0xFE, 0x13, 0x99}}) {  // garbage
+        Reply(cut);
+        EXPECT_FALSE(LoadSettingsRecord(ctx));
+        EXPECT_EQ(ctx.store.reported, reported);
+        EXPECT_EQ(ctx.store.edited, edited);
+    }
 }
 
 TEST_F(RecordTest, ListsAndCountsSurviveAndResidentCountFollowsTheBrand) {

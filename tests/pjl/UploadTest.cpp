@@ -252,37 +252,56 @@ TEST_F(UploadTest, ResolutionRules) {
     EXPECT_EQ(LinesFor([](PrinterSettings& s) { s.resolution = 0; }), (Lines{d + "RESOLUTION = 300"}));
 }
 
-TEST_F(UploadTest, QualityPositionOnLoad) {
-    ResolutionRules standard;
-    PrinterSettings s;
-    s.resolution = 1;  // the printer's 600
-    EXPECT_EQ(LoadQualityPosition(standard, s), 0);
-    EXPECT_EQ(s.resolution, 0);
-    ApplyQualityPosition(standard, s, 1);
-    EXPECT_EQ(s.resolution, 1);
-
-    ResolutionRules kalor;
-    kalor.kalor = true;
-    s.resolution = 1;
-    EXPECT_EQ(LoadQualityPosition(kalor, s), 1);
-    EXPECT_EQ(s.resolution, 1);
-
-    ResolutionRules draft;
-    draft.draft1200 = true;
-    draft.best1200 = true;  // the page tests the draft switch first
-    s.resolution = 1, s.economode = 1;
-    EXPECT_EQ(LoadQualityPosition(draft, s), 3);
-    ApplyQualityPosition(draft, s, 2);
-    EXPECT_EQ(s.resolution, 2);
-    EXPECT_EQ(s.economode, 0);
-    ApplyQualityPosition(draft, s, 3);
-    EXPECT_EQ(s.economode, 1);
-
-    ResolutionRules best;
-    best.best1200 = true;
-    s.resolution = 2;
-    EXPECT_EQ(LoadQualityPosition(best, s), 2);
-    EXPECT_EQ(s.resolution, 2);
+// Every front end loads the record the same way, with or without a Printing page: for each brand
+// and quality switch, an unchanged Send gives the printer back the resolution it reported, and the
+// quality list shows the entry of that resolution.
+TEST_F(UploadTest, AnUnchangedSendReturnsTheReportedResolutionOnEveryQualityList) {
+    struct Row {
+        const char* config;
+        uint8_t code, economode; // as the printer reports them (300, 600, 1200, draft = 0..3)
+        int position;            // the quality list entry shown
+        Lines sent;              // the resolution lines of an unchanged Send
+    };
+    const std::string r = "@PJL DEFAULT RESOLUTION = ", iq = "@PJL DEFAULT IMAGEQUALITY = ";
+    const char* standard = "";
+    const char* draft = "[Printing]\n1200_DRAFT=1\n";
+    const char* best = "[Printing]\n1200_BEST=1\n";
+    const char* kalor = "[Common]\nSTRING=KALOR\n";
+    const char* kalorDraft = "[Common]\nSTRING=KALOR\n[Printing]\n1200_DRAFT=1\n";
+    const char* kalorBest = "[Common]\nSTRING=KALOR\n[Printing]\n1200_BEST=1\n";
+    const Row rows[] = {
+        // standard brand, list 600 / 1200
+        {standard, 1, 0, 0, {r + "600"}}, {standard, 2, 0, 1, {r + "1200"}}, {standard, 0, 0, 0, {r + "600"}},
+        // list 600 / 1200 / draft; 600 with toner save shows as draft
+        {draft, 1, 0, 0, {r + "600"}}, {draft, 2, 0, 1, {r + "1200"}}, {draft, 3, 0, 2, {r + "DRAFT"}},
+        {draft, 1, 1, 2, {r + "600"}},
+        // list 600 draft / 1200 normal / 1200 best
+        {best, 0, 0, 0, {r + "600", iq + "0"}}, {best, 1, 0, 1, {r + "600", iq + "1"}},
+        {best, 2, 0, 2, {r + "1200"}},
+        // the OEM brand's lists start at 300
+        {kalor, 0, 0, 0, {r + "300"}}, {kalor, 1, 0, 1, {r + "600"}}, {kalor, 2, 0, 2, {r + "1200"}},
+        {kalorDraft, 1, 0, 1, {r + "600"}}, {kalorDraft, 3, 0, 3, {r + "DRAFT"}}, {kalorDraft, 1, 1, 3, {r + "600"}},
+        {kalorBest, 1, 0, 1, {r + "600"}}, {kalorBest, 2, 0, 2, {r + "1200"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.config) + " code " + std::to_string(row.code) + " economode " +
+                     std::to_string(row.economode));
+        Config(row.config);
+        ctx.replyBuffer.fill(0);
+        const std::vector<uint8_t> record = {0x00, 0x01, 0x02, 13, 1, row.economode, 53, 1, row.code, 0xFF, 0x00};
+        std::copy(record.begin(), record.end(), ctx.replyBuffer.begin());
+        ASSERT_TRUE(LoadSettingsRecord(ctx));
+        EXPECT_EQ(ctx.store.edited, ctx.store.reported);
+        const ResolutionRules rules = ResolutionRules::FromConfig(ctx);
+        EXPECT_EQ(QualityPosition(rules, ctx.store.edited), row.position);
+        EXPECT_EQ(ComposeSettingsLines(ctx), row.sent);
+        // Picking the entry shown stores the same field again.
+        PrinterSettings picked = ctx.store.reported;
+        ApplyQualityPosition(rules, picked, row.position);
+        if (row.economode == 0) {
+            EXPECT_EQ(picked.resolution, ctx.store.reported.resolution);
+        }
+    }
 }
 
 TEST_F(UploadTest, AValueOutsideItsTableLosesOnlyItsOwnLine) {
@@ -315,12 +334,11 @@ TEST_F(UploadTest, AValueOutsideItsTableLosesOnlyItsOwnLine) {
     // carries it, never the 255 a plain decrement would leave.
     ctx.store.paperChanged = false;
     ctx.store.reported.resolution = 0;
+    ConvertLoadedResolution(ResolutionRules{}, ctx.store.reported);
     ctx.store.edited = ctx.store.reported;
-    EXPECT_EQ(LoadQualityPosition(ResolutionRules{}, ctx.store.edited), 0);
+    EXPECT_EQ(QualityPosition(ResolutionRules{}, ctx.store.edited), 0);
     EXPECT_EQ(ctx.store.edited.resolution, 0);
     EXPECT_EQ(ComposeSettingsLines(ctx), Lines{kRes600});
-    // Loading again (every refresh does) leaves it there.
-    EXPECT_EQ(LoadQualityPosition(ResolutionRules{}, ctx.store.edited), 0);
 }
 
 TEST_F(UploadTest, FlashSymbolSetGoesOutOnlyAsOneWord) {
@@ -434,8 +452,7 @@ TEST_F(UploadTest, RoundTripMakesBothInstancesEqualAndTheSecondSendCarriesOnlyRe
     const std::vector<uint8_t> before = {0x00, 0x01, 0x02, 53, 1, 1, 12, 1, 0, 0xFF, 0x00};
     std::copy(before.begin(), before.end(), ctx.replyBuffer.begin());
     ASSERT_TRUE(LoadSettingsRecord(ctx));
-    const ResolutionRules rules = ResolutionRules::FromConfig(ctx);
-    EXPECT_EQ(LoadQualityPosition(rules, ctx.store.edited), 0);
+    EXPECT_EQ(ctx.store.edited.resolution, 0); // the short list's 600
     ctx.store.edited.autoCont = 1;
 
     const std::vector<uint8_t> after = {0x00, 0x01, 0x02, 53, 1, 1, 12, 1, 1, 0xFF, 0x00};
@@ -445,7 +462,6 @@ TEST_F(UploadTest, RoundTripMakesBothInstancesEqualAndTheSecondSendCarriesOnlyRe
     ASSERT_TRUE(LoadSettingsRecord(ctx));
     EXPECT_EQ(ctx.store.edited, ctx.store.reported);
     EXPECT_EQ(ctx.store.reported.autoCont, 1);
-    LoadQualityPosition(rules, ctx.store.edited);
 
     dev->Reset();
     dev->QueueRead(after);

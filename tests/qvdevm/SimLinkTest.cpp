@@ -103,3 +103,45 @@ TEST(SimLink, PrinterWithCoverOpenIsNotReady) {
     EXPECT_EQ(out[2], 0);
     std::filesystem::remove(profile);
 }
+
+// Nothing frames a reply: one that comes after its read gave up must not answer the next job.
+// Here each settings record comes later than the read and its retry wait (2 x 300 ms), and the
+// second job's read would otherwise get the first record at once.
+TEST(SimLink, ALateReplyIsDroppedWhenTheNextJobBegins) {
+    ScopedEnv readTimeout("QVDEVM_READ_TIMEOUT_MS", "300"); // taken when the link is made
+    tavtest::SimProcess sim("mono-pcl", {"--fault", "delay=1000"});
+    const Api& api = Lib();
+    const std::string query = kUel + "@PJL\r\n@PJL INFO PRINTER = ALL\r\n" + kUel;
+    ASSERT_EQ(WritePrinter(api, sim.DeviceName(), query), query.size());
+    EXPECT_EQ(ReadPrinter(api, sim.DeviceName()), "");
+    ASSERT_TRUE(sim.WaitForEvents(1, 5000, "reply")); // the late record has gone out
+
+    std::string err;
+    {
+        ScopedEnv debug("QVDEVM_DEBUG", "1");
+        err = CaptureStderr([&] { ASSERT_EQ(WritePrinter(api, sim.DeviceName(), query), query.size()); });
+    }
+    EXPECT_NE(err.find("unread bytes of an earlier exchange"), std::string::npos) << err;
+    EXPECT_EQ(ReadPrinter(api, sim.DeviceName()), "");
+    ASSERT_TRUE(sim.WaitForEvents(2, 5000, "reply"));
+    // A read after a read is not a new job: the second record, whole, and nothing of the first.
+    const auto replies = sim.Events();
+    std::vector<uint8_t> second;
+    for (const auto& e : replies)
+        if (e.event == "reply") second = e.bytes;
+    EXPECT_EQ(ReadPrinter(api, sim.DeviceName()), std::string(second.begin(), second.end()));
+}
+
+// The linger is read at every close: a link given back with a short one closes in time even
+// while the timer waits for a far longer deadline of another link.
+TEST(SimLink, AShortLingerIsKeptWhileALongOneRuns) {
+    tavtest::SimProcess slow("mono-pcl"), quick("mono-pcl");
+    {
+        ScopedEnv linger("QVDEVM_LINGER_MS", "600000");
+        ASSERT_EQ(WritePrinter(Lib(), slow.DeviceName(), kStatusJob), kStatusJob.size());
+    }
+    ScopedEnv linger("QVDEVM_LINGER_MS", "200");
+    ASSERT_EQ(WritePrinter(Lib(), quick.DeviceName(), kStatusJob), kStatusJob.size());
+    EXPECT_TRUE(quick.WaitForEvents(1, 5000, "close"));
+    EXPECT_EQ(Count(slow.Events(), "close"), 0u);
+}
