@@ -65,10 +65,6 @@ std::string Pad(std::string s, size_t n) {
     return s;
 }
 
-void LoadSettings(AppContext& ctx) {
-    if (LoadSettingsRecord(ctx)) ConvertLoadedResolution(ctx);
-}
-
 // Holds the port for one action, as the page does around its button.
 class PortHold {
   public:
@@ -185,7 +181,7 @@ int MacroOn(AppContext& ctx, int id) {
     if (int s = Job(ctx, FlashJob::MacroId, id, true); s != kExitOk) return s;
     PortHold port(ctx);
     if (!port.Held() || !QueryPrinterSettings(ctx)) return Fail(ctx);
-    LoadSettings(ctx);
+    LoadSettingsRecord(ctx);
     if (ActiveMacroId(ctx) != id) {
         Err("the printer did not make macro " + std::to_string(id) + " active");
         return kExitPrinter;
@@ -294,7 +290,7 @@ int RunFlashCommands(const FlashLaunch& launch, const std::string& command,
         if (launch.debug) ctx.cfg.debugMsg = 1;
         return ctx.link.Bind(ctx.cfg.twoLibraryMode, ctx.cfg.programFolder);
     };
-    hooks.loadSettingsRecord = [](AppContext& ctx) { LoadSettings(ctx); };
+    hooks.loadSettingsRecord = [](AppContext& ctx) { return LoadSettingsRecord(ctx); };
     hooks.runMainWindow = [&](AppContext& ctx) { status = RunFlashRequest(ctx, *request); };
     Application app(ui, hooks);
     app.Context().cfg.deviceOverride = launch.device;

@@ -45,10 +45,6 @@ struct Request {
     bool yes = false;
 };
 
-void LoadSettings(AppContext& ctx) {
-    if (LoadSettingsRecord(ctx)) ConvertLoadedResolution(ctx);
-}
-
 class PortHold {
 public:
     explicit PortHold(AppContext& ctx) : m_ctx(ctx), m_held(ctx.link.AcquirePort() != 0) {}
@@ -247,7 +243,7 @@ int RunPsfsCommand(const FlashLaunch& launch, const std::vector<std::string>& ar
         if (launch.debug) ctx.cfg.debugMsg = 1;
         return ctx.link.Bind(ctx.cfg.twoLibraryMode, ctx.cfg.programFolder);
     };
-    hooks.loadSettingsRecord = [](AppContext& ctx) { LoadSettings(ctx); };
+    hooks.loadSettingsRecord = [](AppContext& ctx) { return LoadSettingsRecord(ctx); };
     hooks.runMainWindow = [&](AppContext& ctx) { status = Run(ctx, rq); };
     Application app(ui, hooks);
     app.Context().cfg.deviceOverride = launch.device;
