@@ -169,3 +169,39 @@ TEST_F(FmuSim, TwentyEntriesStopBrowse) {
     EXPECT_EQ(ui().events[0].kind, RecordingUiHost::Kind::Message);
     EXPECT_EQ(ui().events[0].text, ctx().GetLangText("FMU", "IDS_LIMIT_FILE"));
 }
+
+TEST_F(FmuSim, PrinterFaultsShowTheErrorAndKeepTheListTrue) {
+    struct Case {
+        std::vector<std::string> args;
+        bool managerOn;  // CheckSystem read the storage
+        size_t entries;  // what the list shows after the first refresh
+        bool errorBox;   // a failed exchange shows the printer box; a reply that is not the echo does not
+    } cases[] = {
+        {{"--fault", "split=7", "--split-pause-ms", "20"}, true, 2, false},
+        {{"--fault", "truncate=20"}, false, 0, true},
+        {{"--fault", "garbage"}, false, 0, false},
+    };
+    for (const Case& c : cases) {
+        env.reset();
+        page.reset();
+        sim.reset();
+        const std::string profile = Profile("", "");
+        env = std::make_unique<tavtest::PageEnv>("[Common]\nDebugMsg=0\n");
+        env->home.Write("profile.ini", profile);
+        sim = std::make_unique<tavtest::SimProcess>(env->home.dir + "profile.ini", c.args);
+        auto lib = std::shared_ptr<DlLibrary>(DlLibrary::Load("libqvdevm.so", tavtest::ShippedDataFolder()));
+        ASSERT_TRUE(lib);
+        ctx().link.Bind(lib, lib);
+        ctx().cfg.deviceOverride = sim->DeviceName();
+        ctx().WireLink();
+        page = std::make_unique<CFMUTab>(ctx());
+        page->OnSetActive();
+        EXPECT_EQ(page->Control(1161)->isEnabled(), c.managerOn) << c.args[1];
+        EXPECT_TRUE(page->Control(8057)->isEnabled()) << c.args[1];
+        EXPECT_EQ(page->Entries().size(), 0u) << c.args[1];  // memory holds nothing
+        page->OnFmuRadioHdd();
+        if (c.managerOn) page->OnFmuButtonRefresh();
+        EXPECT_EQ(page->Entries().size(), c.entries) << c.args[1];
+        EXPECT_EQ(!ui().Messages().empty(), c.errorBox) << c.args[1];
+    }
+}
