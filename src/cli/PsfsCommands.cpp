@@ -64,6 +64,7 @@ bool Offers(int system, bool disk) { return disk ? (system == 2 || system == 3) 
 bool CheckTarget(FmuProtocol& fmu, bool disk) {
     const int system = fmu.CheckSystem();
     if (Offers(system, disk)) return true;
+    if (fmu.LastExchangeFailed()) return false;  // the printer box has said so
     Err(std::string("the printer has no PostScript file system ") + (disk ? "on a hard disk" : "in memory"));
     return false;
 }
@@ -88,6 +89,7 @@ int Run(AppContext& ctx, const Request& rq) {
 
     if (rq.action == "info") {
         const int system = fmu.CheckSystem();
+        if (fmu.LastExchangeFailed()) return kExitPrinter;
         static const char* const kNames[] = {"none", "memory", "disk", "both"};
         Out(kNames[system >= 0 && system <= 3 ? system : 0]);
         return kExitOk;

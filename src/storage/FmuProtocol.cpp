@@ -138,10 +138,13 @@ FmuProtocol::Exchange FmuProtocol::ReadRecord(unsigned waitMs, uint8_t* record, 
 FmuProtocol::Exchange FmuProtocol::Query(std::string_view line, unsigned waitMs, uint8_t* record, size_t length) {
     const size_t len = ComposeJob(m_ctx.jobBuffer, {line});
     m_log("[FMU] F-Query / W-CMD / %.*s\n", static_cast<int>(line.size()), line.data());
+    m_exchangeFailed = true;
     if (len == 0 || m_ctx.link.WritePrinter(m_ctx.jobBuffer.data(), static_cast<uint32_t>(len)) < static_cast<int>(len))
         return Exchange::WriteShort;
     std::memset(record, 0, length);
-    return ReadRecord(waitMs, record, length);
+    const Exchange e = ReadRecord(waitMs, record, length);
+    m_exchangeFailed = e != Exchange::Ok;
+    return e;
 }
 
 int FmuProtocol::CheckSystem() {

@@ -76,6 +76,9 @@ public:
 
     // 0 none, 1 memory only, 2 hard disk only, 3 both.
     int CheckSystem();
+    // True when the last query's job was written short or its reply never came whole, as opposed
+    // to a reply that said no.
+    bool LastExchangeFailed() const { return m_exchangeFailed; }
     // Append the target's fonts (forms) to list; 1 on success.
     int LoadFontListFromDevice(std::vector<FmuFileEntry>& list);
     int LoadFormListFromDevice(std::vector<FmuFileEntry>& list);
@@ -103,6 +106,7 @@ private:
     FmuLog& m_log;
     int m_target = FMU_SELECTED_TARGET_DIMM;
     FmuFileSender m_sender;
+    bool m_exchangeFailed = false;
 };
 
 }  // namespace tav
