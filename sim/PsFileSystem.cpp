@@ -10,7 +10,9 @@
 namespace tavsim {
 namespace {
 
-std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+std::vector<uint8_t> Bytes(const std::string& s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 // A number right-aligned in a field of width characters.
 std::string Field(unsigned long long v, int width) {
@@ -19,7 +21,9 @@ std::string Field(unsigned long long v, int width) {
     return buf;
 }
 
-uint64_t KbFor(uint64_t bytes) { return (bytes + 1023) / 1024; }
+uint64_t KbFor(uint64_t bytes) {
+    return (bytes + 1023) / 1024;
+}
 
 // One PostScript string literal starting at s[pos] == '('; pos ends after its ')'.
 bool ReadPsString(const std::string& s, size_t& pos, std::string& out) {
@@ -32,15 +36,26 @@ bool ReadPsString(const std::string& s, size_t& pos, std::string& out) {
             if (pos >= s.size()) return false;
             char e = s[pos++];
             switch (e) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
             case '\r':
                 if (pos < s.size() && s[pos] == '\n') ++pos;
                 break;
-            case '\n': break;
+            case '\n':
+                break;
             default:
                 if (e >= '0' && e <= '7') {
                     int v = e - '0';
@@ -48,7 +63,7 @@ bool ReadPsString(const std::string& s, size_t& pos, std::string& out) {
                         v = v * 8 + (s[pos++] - '0');
                     out += static_cast<char>(v & 0xFF);
                 } else {
-                    out += e;  // \\, \(, \) and any other character stand for themselves
+                    out += e; // \\, \(, \) and any other character stand for themselves
                 }
             }
         } else if (c == '(') {
@@ -64,14 +79,16 @@ bool ReadPsString(const std::string& s, size_t& pos, std::string& out) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
 void PsFileSystem::Load(const IniFile& ini, std::vector<std::string>& warnings) {
     const std::string type = ini.Get("PSFileSystem", "Type", "0");
     m_type = (type.size() == 1 && type[0] >= '0' && type[0] <= '3') ? type[0] - '0' : 0;
     m_vol[1].present = m_type == 1 || m_type == 3;
     m_vol[0].present = m_type == 2 || m_type == 3;
-    auto num = [&](const char* key) { return std::strtoull(ini.Get("PSFileSystem", key, "0").c_str(), nullptr, 10); };
+    auto num = [&](const char* key) {
+        return std::strtoull(ini.Get("PSFileSystem", key, "0").c_str(), nullptr, 10);
+    };
     m_vol[1].totalKb = num("DimmTotalKB");
     m_vol[1].freeKb = num("DimmFreeKB");
     m_vol[0].totalKb = num("HddTotalKB");
@@ -80,7 +97,8 @@ void PsFileSystem::Load(const IniFile& ini, std::vector<std::string>& warnings) 
         for (const std::string& item : SplitList(ini.Get("PSFileSystem", key))) {
             const size_t blank = item.rfind(' ');
             const std::string path = Trim(item.substr(0, blank == std::string::npos ? item.size() : blank));
-            const uint64_t size = blank == std::string::npos ? 0 : std::strtoull(item.c_str() + blank + 1, nullptr, 10);
+            const uint64_t size =
+                blank == std::string::npos ? 0 : std::strtoull(item.c_str() + blank + 1, nullptr, 10);
             int v;
             std::string folder, name;
             if (!SplitPath(path, v, folder, name) || !m_vol[v].present) {
@@ -93,7 +111,8 @@ void PsFileSystem::Load(const IniFile& ini, std::vector<std::string>& warnings) 
     }
 }
 
-bool PsFileSystem::SplitPath(const std::string& path, int& volume, std::string& folder, std::string& name) const {
+bool PsFileSystem::SplitPath(const std::string& path, int& volume, std::string& folder,
+                             std::string& name) const {
     if (path.rfind("%disk0%", 0) == 0)
         volume = 0;
     else if (path.rfind("%disk1%", 0) == 0)
@@ -119,7 +138,8 @@ std::string PsFileSystem::Listing(int volume, const std::string& folder, const s
         text += ". TYPE=DIR\r\n.. TYPE=DIR\r\n";
         auto it = v.folders.find(folder);
         if (it != v.folders.end())
-            for (const File& f : it->second) text += f.name + " TYPE=FILE SIZE=" + std::to_string(f.size) + "\r\n";
+            for (const File& f : it->second)
+                text += f.name + " TYPE=FILE SIZE=" + std::to_string(f.size) + "\r\n";
     } else {
         text += "FILEERROR=3\r\n";
     }
@@ -142,7 +162,8 @@ std::vector<uint8_t> PsFileSystem::InfoReply(const std::string& query, const std
         auto it = v.folders.find(folder);
         if (v.present && it != v.folders.end()) count += it->second.size();
     }
-    return Bytes("@PJL " + query + "\r\nNUM: " + Field(count, 15) + " " + Field(ListingSize(folder), 15) + "\r\n");
+    return Bytes("@PJL " + query + "\r\nNUM: " + Field(count, 15) + " " + Field(ListingSize(folder), 15) +
+                 "\r\n");
 }
 
 std::vector<uint8_t> PsFileSystem::SizeReply(int volume) const {
@@ -194,7 +215,8 @@ bool PsFileSystem::Delete(const std::string& path, std::string& why) {
 void PsFileSystem::RunPostScript(const std::string& body, std::vector<std::string>& notes) {
     size_t pos = body.find("%!PS");
     pos = body.find_first_of("\r\n", pos);
-    while (pos < body.size() && std::isspace(static_cast<unsigned char>(body[pos]))) ++pos;
+    while (pos < body.size() && std::isspace(static_cast<unsigned char>(body[pos])))
+        ++pos;
     std::string path;
     if (pos == std::string::npos || !ReadPsString(body, pos, path)) {
         notes.push_back("PostScript: no file name string");
@@ -203,15 +225,16 @@ void PsFileSystem::RunPostScript(const std::string& body, std::vector<std::strin
     const std::string rest = body.substr(pos);
     std::string why;
     size_t p = 0;
-    while (p < rest.size() && std::isspace(static_cast<unsigned char>(rest[p]))) ++p;
+    while (p < rest.size() && std::isspace(static_cast<unsigned char>(rest[p])))
+        ++p;
     if (rest.compare(p, 10, "deletefile") == 0) {
         notes.push_back(Delete(path, why) ? "deleted " + path : "deletefile: " + why);
         return;
     }
     static const std::string kLoopEnd = "} bind loop";
     const size_t loop = rest.find(kLoopEnd);
-    if (rest.compare(p, 37, "dup { deletefile } stopped { pop } if") != 0 || rest.find("(w) file") == std::string::npos ||
-        loop == std::string::npos) {
+    if (rest.compare(p, 37, "dup { deletefile } stopped { pop } if") != 0 ||
+        rest.find("(w) file") == std::string::npos || loop == std::string::npos) {
         notes.push_back("PostScript: program not understood");
         return;
     }
@@ -220,10 +243,11 @@ void PsFileSystem::RunPostScript(const std::string& body, std::vector<std::strin
     if (data < rest.size() && rest[data] == '\r') ++data;
     if (data < rest.size() && rest[data] == '\n') ++data;
     const uint64_t size = rest.size() - data;
-    notes.push_back(Store(path, size, why) ? "stored " + path + " (" + std::to_string(size) + " bytes)" : why);
+    notes.push_back(Store(path, size, why) ? "stored " + path + " (" + std::to_string(size) + " bytes)"
+                                           : why);
 }
 
-}  // namespace tavsim
+} // namespace tavsim
 
 // The printer's commands that reach the file system.
 namespace tavsim {
@@ -247,4 +271,4 @@ void Printer::FsPsDirList(const PjlLine& l, JobResult& r) {
     r.replies.push_back({"FSPSDIRLIST", m_psfs.DirList(l.ValueText())});
 }
 
-}  // namespace tavsim
+} // namespace tavsim

@@ -12,7 +12,7 @@
 namespace tavsim {
 
 class PsFileSystem {
-public:
+  public:
     struct File {
         std::string name;
         uint64_t size = 0;
@@ -21,7 +21,7 @@ public:
         bool present = false;
         uint64_t totalKb = 0;
         uint64_t freeKb = 0;
-        std::map<std::string, std::vector<File>> folders;  // "fonts", "forms"
+        std::map<std::string, std::vector<File>> folders; // "fonts", "forms"
     };
 
     // From the [PSFileSystem] section: Type (0 none, 1 memory, 2 hard disk, 3 both), the sizes
@@ -39,7 +39,7 @@ public:
     const Volume& Vol(int v) const { return m_vol[v ? 1 : 0]; }
     int Type() const { return m_type; }
 
-private:
+  private:
     std::string Listing(int volume, const std::string& folder, const std::string& echo) const;
     size_t ListingSize(const std::string& folder) const;
     bool Store(const std::string& path, uint64_t size, std::string& why);
@@ -51,4 +51,4 @@ private:
     Volume m_vol[2];
 };
 
-}  // namespace tavsim
+} // namespace tavsim

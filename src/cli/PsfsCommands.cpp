@@ -18,15 +18,20 @@
 namespace tav::cli {
 namespace {
 
-void Out(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
-void Err(const std::string& line) { std::fprintf(stderr, "tavctl: %s\n", line.c_str()); }
+void Out(const std::string& line) {
+    std::fprintf(stdout, "%s\n", line.c_str());
+}
+void Err(const std::string& line) {
+    std::fprintf(stderr, "tavctl: %s\n", line.c_str());
+}
 
 const char* kHelp =
     "Usage: tavctl [OPTIONS] psfs ACTION [ARGS]\n"
     "The fonts and forms kept in the printer's PostScript file system, in its memory or,\n"
     "with --disk, on its hard disk.\n"
     "  info                              which storage the printer offers: memory, disk, both or none\n"
-    "  ls [--disk] [--fonts|--forms]     the stored fonts and forms, one \"font NAME\" or \"form NAME\" a line\n"
+    "  ls [--disk] [--fonts|--forms]     the stored fonts and forms, one \"font NAME\" or \"form NAME\" a "
+    "line\n"
     "  df [--disk]                       total, used and available space in kilobytes\n"
     "  put FILE... [--disk] [--font|--form]\n"
     "                                    store files; without --font or --form a valid Type 1 font goes\n"
@@ -35,36 +40,39 @@ const char* kHelp =
     "  rm NAME... [--disk] [--font|--form] --yes\n"
     "                                    delete stored files (all of that name without --font or --form)\n"
     "  report                            print the printer's storage report\n"
-    "Exit status: 0 done, 1 the printer exchange failed or a file was not stored or deleted, 2 usage error.\n";
+    "Exit status: 0 done, 1 the printer exchange failed or a file was not stored or deleted, 2 usage "
+    "error.\n";
 
 struct Request {
     std::string action;
     std::vector<std::string> names;
     bool disk = false;
-    int filter = 0;  // 0 all, 1 fonts, 2 forms
+    int filter = 0; // 0 all, 1 fonts, 2 forms
     bool yes = false;
 };
 
 class PortHold {
-public:
+  public:
     explicit PortHold(AppContext& ctx) : m_ctx(ctx), m_held(ctx.link.AcquirePort() != 0) {}
     ~PortHold() {
         if (m_held) m_ctx.link.ReleasePort();
     }
     bool Held() const { return m_held; }
 
-private:
+  private:
     AppContext& m_ctx;
     bool m_held;
 };
 
-bool Offers(int system, bool disk) { return disk ? (system == 2 || system == 3) : (system == 1 || system == 3); }
+bool Offers(int system, bool disk) {
+    return disk ? (system == 2 || system == 3) : (system == 1 || system == 3);
+}
 
 // The printer must offer the target before anything is asked of it.
 bool CheckTarget(FmuProtocol& fmu, bool disk) {
     const int system = fmu.CheckSystem();
     if (Offers(system, disk)) return true;
-    if (fmu.LastExchangeFailed()) return false;  // the printer box has said so
+    if (fmu.LastExchangeFailed()) return false; // the printer box has said so
     Err(std::string("the printer has no PostScript file system ") + (disk ? "on a hard disk" : "in memory"));
     return false;
 }
@@ -99,7 +107,7 @@ int Run(AppContext& ctx, const Request& rq) {
             ctx.ShowPrinterError();
             return kExitPrinter;
         }
-        ctx.ui.Wait(10000);  // the printer is busy printing
+        ctx.ui.Wait(10000); // the printer is busy printing
         return kExitOk;
     }
     if (!CheckTarget(fmu, rq.disk)) return kExitPrinter;
@@ -116,13 +124,14 @@ int Run(AppContext& ctx, const Request& rq) {
         std::vector<FmuFileEntry> entries;
         if (!LoadEntries(ctx, fmu, entries)) return kExitPrinter;
         for (const FmuFileEntry& e : entries)
-            if (Passes(rq.filter, e.type)) Out(std::string(e.type == FMU_DATA_FONT ? "font " : "form ") + Visible(e.name, true));
+            if (Passes(rq.filter, e.type))
+                Out(std::string(e.type == FMU_DATA_FONT ? "font " : "form ") + Visible(e.name, true));
         return kExitOk;
     }
     if (rq.action == "put") {
         int status = kExitOk;
         for (const std::string& path : rq.names) {
-            struct stat st{};
+            struct stat st {};
             if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
                 Err("cannot read " + Visible(path, true));
                 status = kExitPrinter;
@@ -162,8 +171,8 @@ int Run(AppContext& ctx, const Request& rq) {
     // rm: the names as the printer lists them.
     std::vector<FmuFileEntry> entries;
     if (!LoadEntries(ctx, fmu, entries)) return kExitPrinter;
-    if (!rq.yes && ctx.Message(ctx.GetLangText("FLASH", "Msg_delete_all"), MsgIcon::Question, MsgButtons::YesNo) !=
-                       MsgResult::Yes)
+    if (!rq.yes && ctx.Message(ctx.GetLangText("FLASH", "Msg_delete_all"), MsgIcon::Question,
+                               MsgButtons::YesNo) != MsgResult::Yes)
         return kExitUsage;
     int status = kExitOk;
     for (const std::string& name : rq.names) {
@@ -176,18 +185,22 @@ int Run(AppContext& ctx, const Request& rq) {
                 status = kExitPrinter;
                 continue;
             }
-            Out(std::string("deleted ") + (e.type == FMU_DATA_FONT ? "font " : "form ") + Visible(e.name, true));
+            Out(std::string("deleted ") + (e.type == FMU_DATA_FONT ? "font " : "form ") +
+                Visible(e.name, true));
         }
         if (!found) {
-            Err("no " + std::string(rq.filter == 1 ? "font" : rq.filter == 2 ? "form" : "file") + " named " +
-                Visible(name, true) + " on the printer");
+            Err("no " +
+                std::string(rq.filter == 1   ? "font"
+                            : rq.filter == 2 ? "form"
+                                             : "file") +
+                " named " + Visible(name, true) + " on the printer");
             status = kExitPrinter;
         }
     }
     return status;
 }
 
-}  // namespace
+} // namespace
 
 int RunPsfsCommand(const FlashLaunch& launch, const std::vector<std::string>& args) {
     Request rq;
@@ -258,4 +271,4 @@ int RunPsfsCommand(const FlashLaunch& launch, const std::vector<std::string>& ar
     return outcome == StartupOutcome::Ran ? status : kExitPrinter;
 }
 
-}  // namespace tav::cli
+} // namespace tav::cli

@@ -10,4 +10,4 @@ namespace tav::cli {
 // args: what follows "psfs".
 int RunPsfsCommand(const FlashLaunch& launch, const std::vector<std::string>& args);
 
-}  // namespace tav::cli
+} // namespace tav::cli

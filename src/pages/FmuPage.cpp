@@ -35,10 +35,11 @@ constexpr int kErrorBox = 6031, kBrowse = 8052, kFontList = 8057, kReset = 8061;
 constexpr int kErrorOff = 8124, kErrorOn = 8125;
 
 // Switched on and off together; the error-print radios and the font-list button stay usable.
-constexpr int kManagerControls[] = {kRadioAll,   kRadioFont,  kRadioForm, kResourceBox, kRadioMemory, kRadioHdd,
-                                    kStorageBox, kPendingList, kDownload, kFileList,    kTotalLabel,  kUsedLabel,
-                                    kAvailableLabel, kDelete,  kTotalValue, kUsedValue, kAvailableValue, kReport,
-                                    kRefresh,    kListBox,    kBrowse,    kReset};
+constexpr int kManagerControls[] = {kRadioAll,   kRadioFont,      kRadioForm,      kResourceBox, kRadioMemory,
+                                    kRadioHdd,   kStorageBox,     kPendingList,    kDownload,    kFileList,
+                                    kTotalLabel, kUsedLabel,      kAvailableLabel, kDelete,      kTotalValue,
+                                    kUsedValue,  kAvailableValue, kReport,         kRefresh,     kListBox,
+                                    kBrowse,     kReset};
 
 const char* const kFilterKeys[] = {"IDC_FMU_RADIO_ALL", "IDC_FMU_RADIO_FONT", "IDC_FMU_RADIO_FORM"};
 const char* const kTargetKeys[] = {"IDC_FMU_RADIO_MEMORY", "IDC_FMU_RADIO_HDD"};
@@ -59,24 +60,26 @@ bool Passes(int filter, int32_t type) {
 } // namespace
 
 CFMUTab::CFMUTab(AppContext& ctx, QWidget* parent) : TavPage(ctx, 152, parent), m_proto(ctx, m_log) {
-    SetHelpTable({{kRadioAll, 132224},      {kRadioFont, 132225},    {kRadioForm, 132226},
-                  {kRadioMemory, 132228},   {kRadioHdd, 132229},     {kReset, 139133},
-                  {kDownload, 132233},      {kDelete, 132238},       {kReport, 132243},
-                  {kRefresh, 132245},       {kTotalLabel, 132235},   {kTotalValue, 132235},
-                  {kUsedLabel, 132236},     {kUsedValue, 132236},    {kAvailableLabel, 132237},
-                  {kAvailableValue, 132237}, {kErrorOff, 137103},    {kErrorOn, 137103},
-                  {kErrorBox, 137103},      {kFontList, 139129},     {kResourceBox, 132227},
-                  {kStorageBox, 132230},    {kBrowse, 139124},       {kFileList, 132234},
-                  {kListBox, 132234},       {kSizeBox, 132244},      {kPendingList, 132232}});
+    SetHelpTable(
+        {{kRadioAll, 132224},    {kRadioFont, 132225},  {kRadioForm, 132226},      {kRadioMemory, 132228},
+         {kRadioHdd, 132229},    {kReset, 139133},      {kDownload, 132233},       {kDelete, 132238},
+         {kReport, 132243},      {kRefresh, 132245},    {kTotalLabel, 132235},     {kTotalValue, 132235},
+         {kUsedLabel, 132236},   {kUsedValue, 132236},  {kAvailableLabel, 132237}, {kAvailableValue, 132237},
+         {kErrorOff, 137103},    {kErrorOn, 137103},    {kErrorBox, 137103},       {kFontList, 139129},
+         {kResourceBox, 132227}, {kStorageBox, 132230}, {kBrowse, 139124},         {kFileList, 132234},
+         {kListBox, 132234},     {kSizeBox, 132244},    {kPendingList, 132232}});
     m_sender = [this](const std::string& path, const std::string& header) {
         CSendProgressDlg dlg(m_ctx, path, header, std::nullopt, this);
         dlg.exec();
         return dlg.Result().status == SendStatus::Complete ? 1 : 0;
     };
-    m_proto.SetSender([this](const std::string& path, const std::string& header) { return m_sender(path, header); });
+    m_proto.SetSender(
+        [this](const std::string& path, const std::string& header) { return m_sender(path, header); });
 }
 
-CFMUTab::~CFMUTab() { OnFmuButtonReset(); }
+CFMUTab::~CFMUTab() {
+    OnFmuButtonReset();
+}
 
 void CFMUTab::OnInitDialog() {
     m_errorPrint = 0;
@@ -108,7 +111,8 @@ void CFMUTab::OnInitDialog() {
     m_pending->setFixedHeight(26);
     left->addWidget(m_pending);
     auto* sendRow = new QHBoxLayout;
-    for (int id : {kBrowse, kReset, kDownload}) sendRow->addWidget(AddControl(id, new QPushButton(this)));
+    for (int id : {kBrowse, kReset, kDownload})
+        sendRow->addWidget(AddControl(id, new QPushButton(this)));
     left->addLayout(sendRow);
     auto* errorBox = radioBox(kErrorBox, {kErrorOff, kErrorOn}, m_errorGroup, false);
     left->addWidget(errorBox);
@@ -134,9 +138,9 @@ void CFMUTab::OnInitDialog() {
     sizes->setContentsMargins(8, 4, 8, 4);
     sizes->setVerticalSpacing(2);
     int row = 0;
-    for (auto [labelId, valueId, slot] : {std::tuple{kTotalLabel, kTotalValue, &m_total},
-                                          std::tuple{kUsedLabel, kUsedValue, &m_used},
-                                          std::tuple{kAvailableLabel, kAvailableValue, &m_available}}) {
+    for (auto [labelId, valueId, slot] :
+         {std::tuple{kTotalLabel, kTotalValue, &m_total}, std::tuple{kUsedLabel, kUsedValue, &m_used},
+          std::tuple{kAvailableLabel, kAvailableValue, &m_available}}) {
         sizes->addWidget(AddControl(labelId, new QLabel(m_sizeBox)), row, 0);
         *slot = AddControl(valueId, new QLabel("0", m_sizeBox));
         (*slot)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -146,7 +150,8 @@ void CFMUTab::OnInitDialog() {
     sizes->setColumnStretch(1, 1);
     right->addWidget(m_sizeBox);
     auto* listRow = new QHBoxLayout;
-    for (int id : {kDelete, kReport, kRefresh}) listRow->addWidget(AddControl(id, new QPushButton(this)));
+    for (int id : {kDelete, kReport, kRefresh})
+        listRow->addWidget(AddControl(id, new QPushButton(this)));
     right->addLayout(listRow);
 
     outer->addLayout(left, 0, 0);
@@ -175,9 +180,12 @@ void CFMUTab::LoadUIString() {
     auto set = [this](int id, const char* section, const char* key) {
         QWidget* w = Control(id);
         const QString text = LangText(section, key, 127);
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(text);
-        else if (auto* g = qobject_cast<QGroupBox*>(w)) g->setTitle(text);
-        else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(text);
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            b->setText(text);
+        else if (auto* g = qobject_cast<QGroupBox*>(w))
+            g->setTitle(text);
+        else if (auto* l = qobject_cast<QLabel*>(w))
+            l->setText(text);
     };
     set(kResourceBox, "FMU", "IDL_RESOURCE_TYPE");
     set(kRadioAll, "FMU", "IDC_FMU_RADIO_ALL");
@@ -285,7 +293,8 @@ void CFMUTab::RefreshListCtrl() {
         item->setData(0, Qt::UserRole, e.type);
         item->setData(0, Qt::UserRole + 1, QByteArray::fromStdString(e.name));
     }
-    if (m_list->topLevelItemCount() > 0) m_list->scrollToItem(m_list->topLevelItem(m_list->topLevelItemCount() - 1));
+    if (m_list->topLevelItemCount() > 0)
+        m_list->scrollToItem(m_list->topLevelItem(m_list->topLevelItemCount() - 1));
 }
 
 void CFMUTab::AddItemToListCtrl(const std::string& name, int32_t type) {
@@ -313,7 +322,8 @@ void CFMUTab::OnFmuButtonRefresh() {
     {
         WaitCursor cursor(m_ctx.ui);
         m_rFontInfo.clear();
-        const bool ok = m_proto.LoadFontListFromDevice(m_rFontInfo) && m_proto.LoadFormListFromDevice(m_rFontInfo);
+        const bool ok =
+            m_proto.LoadFontListFromDevice(m_rFontInfo) && m_proto.LoadFormListFromDevice(m_rFontInfo);
         if (!ok) ShowPrinterError();
         RefreshListCtrl();
         UpdateMemoryStatus();
@@ -342,16 +352,18 @@ int CFMUTab::UpdateMemoryStatus() {
 
 void CFMUTab::OnFmuButtonFiledialog() {
     if (m_rFontInfo.size() >= kFmuEntryLimit) {
-        m_log("[FMU] F-OnFmuButtonFiledialog / Limit!! m_rFontInfo = %d\n", static_cast<int>(m_rFontInfo.size()));
+        m_log("[FMU] F-OnFmuButtonFiledialog / Limit!! m_rFontInfo = %d\n",
+              static_cast<int>(m_rFontInfo.size()));
         Message(LangTextStd("FMU", "IDS_LIMIT_FILE"), MsgIcon::Error);
         return;
     }
-    const std::optional<std::string> path =
-        m_ctx.ui.OpenFileDialog(LangTextStd("FMU", "IDC_FMU_BUTTON_FILEDIALOG", 127), "*.*|*.*|*.pfa|*.pfa|*.pfb|*.pfb||", "");
+    const std::optional<std::string> path = m_ctx.ui.OpenFileDialog(
+        LangTextStd("FMU", "IDC_FMU_BUTTON_FILEDIALOG", 127), "*.*|*.*|*.pfa|*.pfa|*.pfb|*.pfb||", "");
     if (!path || path->empty()) return;
     OnFmuButtonReset();
     const size_t slash = path->find_last_of('/');
-    auto* item = new QListWidgetItem(FromStd(slash == std::string::npos ? *path : path->substr(slash + 1)), m_pending);
+    auto* item =
+        new QListWidgetItem(FromStd(slash == std::string::npos ? *path : path->substr(slash + 1)), m_pending);
     item->setData(Qt::UserRole, QByteArray::fromStdString(*path));
 }
 
@@ -389,11 +401,12 @@ std::string CFMUTab::Format(const std::string& text, const std::vector<std::stri
 }
 
 bool CFMUTab::DownloadOne(const std::string& path, const std::string& entryText, int& downloaded, int count) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         const uint64_t freeKb = m_proto.GetSysAvailableMemory();
         if (freeKb == 0 || freeKb * 1024 <= static_cast<uint64_t>(st.st_size)) {
-            Message(Format(LangTextStd("STRING", "IDS_SEND_NOTMEM"), {std::to_string(downloaded)}), MsgIcon::Error);
+            Message(Format(LangTextStd("STRING", "IDS_SEND_NOTMEM"), {std::to_string(downloaded)}),
+                    MsgIcon::Error);
             return false;
         }
     } else {
@@ -417,13 +430,16 @@ bool CFMUTab::DownloadOne(const std::string& path, const std::string& entryText,
     const int32_t type = font ? FMU_DATA_FONT : FMU_DATA_FORM;
     const std::string& name = font ? fontName : entryText;
     for (;;) {
-        const int ok = font ? m_proto.DownloadFontToDevice(sendPath, name)
-                            : m_proto.DownloadFormToDevice(m_nDataType == FMU_SELECTED_DATA_FORM ? path : sendPath, name);
+        const int ok =
+            font
+                ? m_proto.DownloadFontToDevice(sendPath, name)
+                : m_proto.DownloadFormToDevice(m_nDataType == FMU_SELECTED_DATA_FORM ? path : sendPath, name);
         if (ok) break;
         m_log(font ? "[FMU] F-OnFmuButtonDownload / Font Download Error\n"
                    : "[FMU] F-OnFmuButtonDownload / Form Download Error\n");
-        const MsgResult answer = Message(LangTextStd("FMU", font ? "IDS_FAIL_FONTDOWNLOAD" : "IDS_FAIL_FORMDOWNLOAD"),
-                                         MsgIcon::Error, all ? MsgButtons::YesNoCancel : MsgButtons::YesNo);
+        const MsgResult answer =
+            Message(LangTextStd("FMU", font ? "IDS_FAIL_FONTDOWNLOAD" : "IDS_FAIL_FORMDOWNLOAD"),
+                    MsgIcon::Error, all ? MsgButtons::YesNoCancel : MsgButtons::YesNo);
         if (answer == MsgResult::Yes) continue;
         return answer != MsgResult::Cancel;
     }
@@ -450,7 +466,8 @@ void CFMUTab::OnFmuButtonDownload() {
         m_log("[FMU] F-OnFmuButtonDownload / nCount = %d\n", count);
         int downloaded = 0;
         bool go = true;
-        for (size_t i = 0; go && i < pending.size(); ++i) go = DownloadOne(pending[i].first, pending[i].second, downloaded, count);
+        for (size_t i = 0; go && i < pending.size(); ++i)
+            go = DownloadOne(pending[i].first, pending[i].second, downloaded, count);
         if (go) UpdateMemoryStatus();
     }
     OnFmuButtonReset();
@@ -466,7 +483,8 @@ void CFMUTab::OnFmuButtonDelete() {
         m_ctx.link.ReleasePort();
         return;
     }
-    if (Message(LangTextStd("FLASH", "Msg_delete_all"), MsgIcon::Question, MsgButtons::YesNo) != MsgResult::Yes) {
+    if (Message(LangTextStd("FLASH", "Msg_delete_all"), MsgIcon::Question, MsgButtons::YesNo) !=
+        MsgResult::Yes) {
         m_ctx.link.ReleasePort();
         return;
     }
@@ -492,8 +510,9 @@ void CFMUTab::OnFmuButtonDelete() {
             for (;;) {
                 if (m_proto.DeleteFileOnDevice(e.name, e.type)) {
                     ++deleted;
-                    const std::string text = Format(LangTextStd("FMU", "IDS_DELETE_COUNT"),
-                                                    {e.name, std::to_string(deleted), std::to_string(noted.size())});
+                    const std::string text =
+                        Format(LangTextStd("FMU", "IDS_DELETE_COUNT"),
+                               {e.name, std::to_string(deleted), std::to_string(noted.size())});
                     m_log("[FMU] F-OnFmuButtonDelete / strText = %s\n", text.c_str());
                     DeleteItemFromListCtrl(e.name, e.type);
                     for (int round = 0; round < kDeleteWaitRounds; ++round) {
@@ -504,7 +523,8 @@ void CFMUTab::OnFmuButtonDelete() {
                 }
                 ShowPrinterError();
                 const MsgResult answer =
-                    Message(LangTextStd("FMU", e.type == FMU_DATA_FONT ? "IDS_FAIL_FONTDELETE" : "IDS_FAIL_FORMDELETE"),
+                    Message(LangTextStd("FMU", e.type == FMU_DATA_FONT ? "IDS_FAIL_FONTDELETE"
+                                                                       : "IDS_FAIL_FORMDELETE"),
                             MsgIcon::Error, MsgButtons::YesNoCancel);
                 if (answer == MsgResult::Yes) continue;
                 stop = answer == MsgResult::Cancel;

@@ -28,4 +28,4 @@ void FmuLog::operator()(const char* format, ...) const {
     DebugOut(line);
 }
 
-}  // namespace tav
+} // namespace tav

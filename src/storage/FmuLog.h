@@ -7,7 +7,7 @@
 namespace tav {
 
 class FmuLog {
-public:
+  public:
     // Reads LogFMU under SOFTWARE\Quorvex\TAV of the local-machine root: any non-zero value turns
     // the log on, zero off; a missing key or value leaves the switch as it was.
     void ReadSwitch();
@@ -17,8 +17,8 @@ public:
     // Writes one line (at most 1024 characters, no line end added) to the debug output when on.
     void operator()(const char* format, ...) const __attribute__((format(printf, 2, 3)));
 
-private:
+  private:
     uint32_t m_switch = 0;
 };
 
-}  // namespace tav
+} // namespace tav

@@ -34,15 +34,20 @@ std::string RecordText(const uint8_t* record, size_t length) {
     return std::string(record, end);
 }
 
-}  // namespace
+} // namespace
 
-const FmuTargetInfo& TargetInfo(int target) { return kTargets[target == FMU_SELECTED_TARGET_HDD ? 1 : 0]; }
+const FmuTargetInfo& TargetInfo(int target) {
+    return kTargets[target == FMU_SELECTED_TARGET_HDD ? 1 : 0];
+}
 
-const char* FolderFor(int32_t type) { return type == FMU_DATA_FORM ? "forms" : "fonts"; }
+const char* FolderFor(int32_t type) {
+    return type == FMU_DATA_FORM ? "forms" : "fonts";
+}
 
 int64_t ParseFieldNumber(const uint8_t* field, size_t length) {
     size_t i = 0;
-    while (i < length && (field[i] == ' ' || field[i] == '\t')) ++i;
+    while (i < length && (field[i] == ' ' || field[i] == '\t'))
+        ++i;
     bool negative = false;
     if (i < length && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
     int64_t value = 0;
@@ -135,11 +140,13 @@ FmuProtocol::Exchange FmuProtocol::ReadRecord(unsigned waitMs, uint8_t* record, 
     return have == length ? Exchange::Ok : Exchange::ReadWrong;
 }
 
-FmuProtocol::Exchange FmuProtocol::Query(std::string_view line, unsigned waitMs, uint8_t* record, size_t length) {
+FmuProtocol::Exchange FmuProtocol::Query(std::string_view line, unsigned waitMs, uint8_t* record,
+                                         size_t length) {
     const size_t len = ComposeJob(m_ctx.jobBuffer, {line});
     m_log("[FMU] F-Query / W-CMD / %.*s\n", static_cast<int>(line.size()), line.data());
     m_exchangeFailed = true;
-    if (len == 0 || m_ctx.link.WritePrinter(m_ctx.jobBuffer.data(), static_cast<uint32_t>(len)) < static_cast<int>(len))
+    if (len == 0 ||
+        m_ctx.link.WritePrinter(m_ctx.jobBuffer.data(), static_cast<uint32_t>(len)) < static_cast<int>(len))
         return Exchange::WriteShort;
     std::memset(record, 0, length);
     const Exchange e = ReadRecord(waitMs, record, length);
@@ -157,10 +164,15 @@ int FmuProtocol::CheckSystem() {
     m_log("[FMU] F-CheckSystem / szReadBuffer = %s\n", RecordText(record, kFileSysRecord).c_str());
     if (!Echoes(record, kFileSysQuery)) return 0;
     switch (record[24]) {
-    case '1': return 1;
-    case '2': m_log("[FMU] F-CheckSystem / FMU_SUPPORT_HDD\n"); return 2;
-    case '3': return 3;
-    default: return 0;
+    case '1':
+        return 1;
+    case '2':
+        m_log("[FMU] F-CheckSystem / FMU_SUPPORT_HDD\n");
+        return 2;
+    case '3':
+        return 3;
+    default:
+        return 0;
     }
 }
 
@@ -169,10 +181,11 @@ int FmuProtocol::LoadList(std::vector<FmuFileEntry>& list, int32_t type) {
     const char* op = fonts ? "LoadFontListFromDevice" : "LoadFormListFromDevice";
     const FmuTargetInfo& t = TargetInfo(m_target);
     std::vector<uint8_t> record(t.infoRecord + 1, 0);
-    const Exchange e = Query(fonts ? "@PJL INQUIRE PSFNTINFO" : "@PJL INQUIRE PSFRMINFO", kQueryWaitMs, record.data(),
-                             t.infoRecord);
+    const Exchange e = Query(fonts ? "@PJL INQUIRE PSFNTINFO" : "@PJL INQUIRE PSFRMINFO", kQueryWaitMs,
+                             record.data(), t.infoRecord);
     if (e != Exchange::Ok) {
-        if (e == Exchange::ReadWrong && !fonts && m_target == FMU_SELECTED_TARGET_HDD) m_ctx.ShowPrinterError();
+        if (e == Exchange::ReadWrong && !fonts && m_target == FMU_SELECTED_TARGET_HDD)
+            m_ctx.ShowPrinterError();
         return 0;
     }
     const auto count = static_cast<int32_t>(
@@ -189,7 +202,8 @@ int FmuProtocol::LoadList(std::vector<FmuFileEntry>& list, int32_t type) {
     const std::string listing =
         std::string("@PJL FSPSDIRLIST NAME=\"") + t.pjlRoot + "/" + FolderFor(type) + "\"";
     const size_t len = ComposeJob(m_ctx.jobBuffer, {listing});
-    if (len == 0 || m_ctx.link.WritePrinter(m_ctx.jobBuffer.data(), static_cast<uint32_t>(len)) < static_cast<int>(len))
+    if (len == 0 ||
+        m_ctx.link.WritePrinter(m_ctx.jobBuffer.data(), static_cast<uint32_t>(len)) < static_cast<int>(len))
         return 0;
     std::vector<uint8_t> buffer(static_cast<size_t>(size), 0);
     if (ReadRecord(kQueryWaitMs, buffer.data(), buffer.size()) != Exchange::Ok) return 0;
@@ -204,9 +218,13 @@ int FmuProtocol::LoadList(std::vector<FmuFileEntry>& list, int32_t type) {
     return 1;
 }
 
-int FmuProtocol::LoadFontListFromDevice(std::vector<FmuFileEntry>& list) { return LoadList(list, FMU_DATA_FONT); }
+int FmuProtocol::LoadFontListFromDevice(std::vector<FmuFileEntry>& list) {
+    return LoadList(list, FMU_DATA_FONT);
+}
 
-int FmuProtocol::LoadFormListFromDevice(std::vector<FmuFileEntry>& list) { return LoadList(list, FMU_DATA_FORM); }
+int FmuProtocol::LoadFormListFromDevice(std::vector<FmuFileEntry>& list) {
+    return LoadList(list, FMU_DATA_FORM);
+}
 
 bool FmuProtocol::QuerySizes(FmuSizes& sizes, bool showError) {
     const FmuTargetInfo& t = TargetInfo(m_target);
@@ -221,8 +239,10 @@ bool FmuProtocol::QuerySizes(FmuSizes& sizes, bool showError) {
     const int64_t free = ParseFieldNumber(&record[t.sizeOffset + kFmuNumberField], kFmuNumberField);
     sizes.totalKb = total > 0 ? static_cast<uint64_t>(total) : 0;
     sizes.freeKb = free > 0 ? static_cast<uint64_t>(free) : 0;
-    m_log("[FMU] F-GetSysAvailableMemory / u64TotalSize = %llu\n", static_cast<unsigned long long>(sizes.totalKb));
-    m_log("[FMU] F-GetSysAvailableMemory / u64AvailableSize = %llu\n", static_cast<unsigned long long>(sizes.freeKb));
+    m_log("[FMU] F-GetSysAvailableMemory / u64TotalSize = %llu\n",
+          static_cast<unsigned long long>(sizes.totalKb));
+    m_log("[FMU] F-GetSysAvailableMemory / u64AvailableSize = %llu\n",
+          static_cast<unsigned long long>(sizes.freeKb));
     return true;
 }
 
@@ -266,8 +286,8 @@ int FmuProtocol::DeleteFileOnDevice(const std::string& name, int32_t type) {
 int FmuProtocol::SendStorageReport() {
     const size_t len = ComposeJob(m_ctx.jobBuffer, {"@PJL TEST PRINT = PSFSFONT"});
     m_log("[FMU] F-OnFmuButtonReport / CMD / %.*s\n", static_cast<int>(len), m_ctx.jobBuffer.data());
-    return len != 0 &&
-           m_ctx.link.WritePrinter(m_ctx.jobBuffer.data(), static_cast<uint32_t>(len)) == static_cast<int>(len);
+    return len != 0 && m_ctx.link.WritePrinter(m_ctx.jobBuffer.data(), static_cast<uint32_t>(len)) ==
+                           static_cast<int>(len);
 }
 
-}  // namespace tav
+} // namespace tav

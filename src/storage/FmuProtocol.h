@@ -28,13 +28,13 @@ struct FmuTargetInfo {
     const char* pjlRoot;
     const char* psPrefix;
     const char* sizeQuery;
-    size_t sizeRecord;   // bytes of the size reply
-    size_t sizeOffset;   // where its total field starts (free follows)
-    size_t infoRecord;   // bytes of the file count reply
-    size_t infoOffset;   // where its count field starts (the listing size follows)
+    size_t sizeRecord; // bytes of the size reply
+    size_t sizeOffset; // where its total field starts (free follows)
+    size_t infoRecord; // bytes of the file count reply
+    size_t infoOffset; // where its count field starts (the listing size follows)
 };
 const FmuTargetInfo& TargetInfo(int target);
-const char* FolderFor(int32_t type);  // "fonts" or "forms"
+const char* FolderFor(int32_t type); // "fonts" or "forms"
 
 inline constexpr size_t kFmuNumberField = 16;
 inline constexpr int32_t kMinListingBytes = 45;
@@ -67,7 +67,7 @@ struct FmuSizes {
 using FmuFileSender = std::function<int(const std::string& path, const std::string& header)>;
 
 class FmuProtocol {
-public:
+  public:
     FmuProtocol(AppContext& ctx, FmuLog& log) : m_ctx(ctx), m_log(log) {}
 
     void SetTarget(int target) { m_target = target == FMU_SELECTED_TARGET_HDD ? 1 : 0; }
@@ -95,7 +95,7 @@ public:
     // 1 when the report job was written whole.
     int SendStorageReport();
 
-private:
+  private:
     enum class Exchange { Ok, WriteShort, ReadWrong };
     Exchange Query(std::string_view line, unsigned waitMs, uint8_t* record, size_t length);
     Exchange ReadRecord(unsigned waitMs, uint8_t* record, size_t length);
@@ -109,4 +109,4 @@ private:
     bool m_exchangeFailed = false;
 };
 
-}  // namespace tav
+} // namespace tav

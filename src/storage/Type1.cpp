@@ -19,7 +19,7 @@ namespace tav {
 namespace {
 
 class FdCloser {
-public:
+  public:
     explicit FdCloser(int fd) : m_fd(fd) {}
     ~FdCloser() {
         if (m_fd >= 0) ::close(m_fd);
@@ -28,13 +28,13 @@ public:
     FdCloser& operator=(const FdCloser&) = delete;
     int Get() const { return m_fd; }
 
-private:
+  private:
     int m_fd;
 };
 
 // Buffered input of a whole file: the conversion reads byte by byte.
 class Input {
-public:
+  public:
     explicit Input(int fd) : m_fd(fd) {}
     // false at the end of the input or on a read error.
     bool Byte(uint8_t& b) {
@@ -49,10 +49,11 @@ public:
     }
     uint64_t Consumed() const { return m_consumed - (m_len - m_pos); }
 
-private:
+  private:
     bool Fill() {
         ssize_t n;
-        do n = ::read(m_fd, m_buf, sizeof m_buf);
+        do
+            n = ::read(m_fd, m_buf, sizeof m_buf);
         while (n < 0 && errno == EINTR);
         if (n <= 0) return false;
         m_len = static_cast<size_t>(n);
@@ -69,7 +70,7 @@ private:
 
 // Output in text mode: every line break is stored as CR LF.
 class Output {
-public:
+  public:
     explicit Output(int fd) : m_fd(fd) {}
     void Put(char c) {
         if (c == '\n') Raw('\r');
@@ -89,7 +90,7 @@ public:
     }
     bool Ok() const { return m_ok; }
 
-private:
+  private:
     void Raw(char c) {
         if (m_len == sizeof m_buf) Flush();
         m_buf[m_len++] = c;
@@ -118,12 +119,12 @@ bool SegmentLength(Input& in, uint64_t fileSize, int32_t& length) {
     return length >= 0 && static_cast<uint64_t>(length) <= fileSize - in.Consumed();
 }
 
-}  // namespace
+} // namespace
 
 int ConvertPfbToPfa(const char* sourcePath, char* outPath, size_t outCapacity, const FmuLog* log) {
     FdCloser source(::open(sourcePath, O_RDONLY | O_CLOEXEC));
     if (source.Get() < 0) return 0;
-    struct stat st{};
+    struct stat st {};
     if (::fstat(source.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
     const uint64_t fileSize = static_cast<uint64_t>(st.st_size);
 
@@ -142,7 +143,7 @@ int ConvertPfbToPfa(const char* sourcePath, char* outPath, size_t outCapacity, c
     Output out(output.Get());
     static constexpr char kHex[] = "0123456789abcdef";
     bool lastText = true;
-    unsigned digits = 0;  // hexadecimal digits on the current line; each conversion starts afresh
+    unsigned digits = 0; // hexadecimal digits on the current line; each conversion starts afresh
     uint8_t b;
     bool more = in.Byte(b);
     while (more) {
@@ -193,7 +194,7 @@ int ValidateFont(const char* path, char* fontName, size_t fontNameCapacity, cons
         fmu("ValidateFont / Open Error/ %.1024s\n", std::strerror(errno));
         return 0;
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         fmu("[FMU] ValidateFont / Read Error\n");
         return 0;
@@ -231,8 +232,10 @@ int ValidateFont(const char* path, char* fontName, size_t fontNameCapacity, cons
     const size_t d = text.find("def", start);
     std::string_view name = d == std::string_view::npos ? std::string_view() : text.substr(start, d - start);
     auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    while (!name.empty() && blank(name.front())) name.remove_prefix(1);
-    while (!name.empty() && blank(name.back())) name.remove_suffix(1);
+    while (!name.empty() && blank(name.front()))
+        name.remove_prefix(1);
+    while (!name.empty() && blank(name.back()))
+        name.remove_suffix(1);
     if (name.empty() || name.front() != '/' || fontNameCapacity == 0) return 0;
     name.remove_prefix(1);
     const size_t n = std::min(name.size(), fontNameCapacity - 1);
@@ -241,4 +244,4 @@ int ValidateFont(const char* path, char* fontName, size_t fontNameCapacity, cons
     return 1;
 }
 
-}  // namespace tav
+} // namespace tav

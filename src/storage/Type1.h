@@ -23,4 +23,4 @@ int ConvertPfbToPfa(const char* sourcePath, char* outPath, size_t outCapacity, c
 // fontNameCapacity - 1 characters); 0 for anything else, including files over kMaxFontFileBytes.
 int ValidateFont(const char* path, char* fontName, size_t fontNameCapacity, const FmuLog* log = nullptr);
 
-}  // namespace tav
+} // namespace tav

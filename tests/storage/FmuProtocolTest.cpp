@@ -30,7 +30,8 @@ std::string InfoRecord(const std::string& query, bool disk, long long count, lon
 
 std::string Listing(const std::vector<std::string>& lines, size_t size) {
     std::string l;
-    for (const std::string& line : lines) l += line + "\n";
+    for (const std::string& line : lines)
+        l += line + "\n";
     l += "\f";
     l.resize(size, ' ');
     return l;
@@ -46,7 +47,7 @@ struct FmuFixture : ::testing::Test {
     FmuProtocol fmu{ctx, log};
 };
 
-}  // namespace
+} // namespace
 
 TEST(FmuHelpers, NumbersNamesAndListings) {
     EXPECT_EQ(FormatThousands(0), "0");
@@ -55,7 +56,9 @@ TEST(FmuHelpers, NumbersNamesAndListings) {
     EXPECT_EQ(FormatThousands(1234567), "1,234,567");
     EXPECT_EQ(FormatThousands(18446744073709551615ull), "18,446,744,073,709,551,615");
 
-    auto num = [](const std::string& s) { return ParseFieldNumber(reinterpret_cast<const uint8_t*>(s.data()), s.size()); };
+    auto num = [](const std::string& s) {
+        return ParseFieldNumber(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+    };
     EXPECT_EQ(num("   1234\f"), 1234);
     EXPECT_EQ(num("12 34"), 12);
     EXPECT_EQ(num("  -20481"), -20481);
@@ -91,10 +94,14 @@ TEST(FmuHelpers, ProgramsNameTheFileInTheTargetsFolder) {
     EXPECT_EQ(DeleteProgram(FMU_SELECTED_TARGET_DIMM, FMU_DATA_FORM, "a) pop (b"),
               kUel + "\r\n%!PS\r\n(%disk1%forms/a\\) pop \\(b) deletefile\r\n" + kUel);
     const std::string rx = ReceivingProgram(FMU_SELECTED_TARGET_HDD, FMU_DATA_FONT, "Courier");
-    EXPECT_EQ(rx.rfind(kUel + "\r\n%!PS\r\n(%disk0%fonts/Courier)\r\ndup { deletefile } stopped { pop } if\r\n"
-                              "(w) file /fd exch def\r\n", 0), 0u);
+    EXPECT_EQ(rx.rfind(kUel +
+                           "\r\n%!PS\r\n(%disk0%fonts/Courier)\r\ndup { deletefile } stopped { pop } if\r\n"
+                           "(w) file /fd exch def\r\n",
+                       0),
+              0u);
     EXPECT_EQ(rx.substr(rx.size() - 13), "} bind loop\r\n");
-    EXPECT_EQ(ReceivingProgram(FMU_SELECTED_TARGET_DIMM, FMU_DATA_FORM, "My(Form)").find("(%disk1%forms/My\\(Form\\))"),
+    EXPECT_EQ(ReceivingProgram(FMU_SELECTED_TARGET_DIMM, FMU_DATA_FORM, "My(Form)")
+                  .find("(%disk1%forms/My\\(Form\\))"),
               kUel.size() + 8);
 }
 
@@ -104,8 +111,13 @@ TEST_F(FmuFixture, CheckSystemReadsTheStorageByte) {
         std::string reply;
         int result;
     } cases[] = {
-        {echo + "1\f", 1}, {echo + "2\f", 2}, {echo + "3\f", 3},      {echo + "0\f", 0},
-        {echo + "9\f", 0}, {echo + "x\f", 0}, {"@PJL INQUIRE PSFILESYX\r\n3\f", 0},
+        {echo + "1\f", 1},
+        {echo + "2\f", 2},
+        {echo + "3\f", 3},
+        {echo + "0\f", 0},
+        {echo + "9\f", 0},
+        {echo + "x\f", 0},
+        {"@PJL INQUIRE PSFILESYX\r\n3\f", 0},
     };
     for (const Case& c : cases) {
         dev.reads = {c.reply};
@@ -144,7 +156,8 @@ TEST_F(FmuFixture, ListingSizesOutsideTheirLimitsFailWithoutReading) {
         dev.taken.clear();
         std::vector<FmuFileEntry> list;
         dev.reads = {InfoRecord("INQUIRE PSFNTINFO", false, 1, c.size)};
-        if (c.size > 0) dev.reads.push_back(Listing({"Courier TYPE=FILE SIZE=1"}, static_cast<size_t>(c.size)));
+        if (c.size > 0)
+            dev.reads.push_back(Listing({"Courier TYPE=FILE SIZE=1"}, static_cast<size_t>(c.size)));
         EXPECT_EQ(fmu.LoadFontListFromDevice(list), c.result) << c.size;
         EXPECT_EQ(dev.taken.find("FSPSDIRLIST") != std::string::npos, c.listingAsked) << c.size;
         EXPECT_EQ(list.size(), static_cast<size_t>(c.result)) << c.size;
@@ -156,11 +169,14 @@ TEST_F(FmuFixture, ListingSizesOutsideTheirLimitsFailWithoutReading) {
 TEST_F(FmuFixture, ListsAppendToWhatIsThereAndAZeroCountAddsNothing) {
     fmu.SetTarget(FMU_SELECTED_TARGET_HDD);
     std::vector<FmuFileEntry> list = {{"Old", FMU_DATA_FONT}};
-    dev.reads = {InfoRecord("INQUIRE PSFRMINFO", true, 2, 100),
-                 Listing({"@PJL FSPSDIRLIST", "Invoice TYPE=FILE SIZE=48213", "Letter TYPE=FILE SIZE=1"}, 100)};
+    dev.reads = {
+        InfoRecord("INQUIRE PSFRMINFO", true, 2, 100),
+        Listing({"@PJL FSPSDIRLIST", "Invoice TYPE=FILE SIZE=48213", "Letter TYPE=FILE SIZE=1"}, 100)};
     ASSERT_EQ(fmu.LoadFormListFromDevice(list), 1);
-    EXPECT_EQ(list, (std::vector<FmuFileEntry>{{"Old", FMU_DATA_FONT}, {"Invoice", FMU_DATA_FORM}, {"Letter", FMU_DATA_FORM}}));
-    EXPECT_NE(dev.taken.find(kUel + "@PJL\r\n@PJL FSPSDIRLIST NAME=\"0:/RESOURCE/forms\"\r\n" + kUel), std::string::npos);
+    EXPECT_EQ(list, (std::vector<FmuFileEntry>{
+                        {"Old", FMU_DATA_FONT}, {"Invoice", FMU_DATA_FORM}, {"Letter", FMU_DATA_FORM}}));
+    EXPECT_NE(dev.taken.find(kUel + "@PJL\r\n@PJL FSPSDIRLIST NAME=\"0:/RESOURCE/forms\"\r\n" + kUel),
+              std::string::npos);
 
     dev.reads = {InfoRecord("INQUIRE PSFRMINFO", true, 0, 100), Listing({"Ghost TYPE=FILE SIZE=1"}, 100)};
     ASSERT_EQ(fmu.LoadFormListFromDevice(list), 1);
@@ -202,7 +218,8 @@ TEST_F(FmuFixture, DownloadAndDeleteReportWhatReachedThePrinter) {
     TempFile form("form body", "form.ps");
     fmu.SetTarget(FMU_SELECTED_TARGET_HDD);
     ASSERT_EQ(fmu.DownloadFormToDevice(form.path, "Invoice"), 1);
-    EXPECT_EQ(dev.taken, ReceivingProgram(FMU_SELECTED_TARGET_HDD, FMU_DATA_FORM, "Invoice") + "form body" + kUel);
+    EXPECT_EQ(dev.taken,
+              ReceivingProgram(FMU_SELECTED_TARGET_HDD, FMU_DATA_FORM, "Invoice") + "form body" + kUel);
     EXPECT_EQ(fmu.DownloadFontToDevice("/nonexistent/font.pfa", "X"), 0);
 
     dev.taken.clear();

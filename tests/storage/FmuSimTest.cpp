@@ -59,7 +59,8 @@ struct FmuSim : ::testing::Test {
     std::vector<std::string> Rows() const {
         std::vector<std::string> rows;
         auto* list = static_cast<QTreeWidget*>(page->Control(1162));
-        for (int i = 0; i < list->topLevelItemCount(); ++i) rows.push_back(list->topLevelItem(i)->text(0).toStdString());
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            rows.push_back(list->topLevelItem(i)->text(0).toStdString());
         return rows;
     }
     std::string Value(int id) const { return static_cast<QLabel*>(page->Control(id))->text().toStdString(); }
@@ -71,7 +72,7 @@ struct FmuSim : ::testing::Test {
 
 using Entries = std::vector<FmuFileEntry>;
 
-}  // namespace
+} // namespace
 
 TEST_F(FmuSim, FontsAndFormsOnEachTargetAreStoredListedAndDeleted) {
     Start(Profile("", "%disk0%forms/Invoice 48213"));
@@ -96,7 +97,8 @@ TEST_F(FmuSim, FontsAndFormsOnEachTargetAreStoredListedAndDeleted) {
     // Hard disk: a font with the font filter, a form whose name holds parentheses with the form filter.
     page->OnFmuRadioHdd();
     page->OnFmuButtonRefresh();
-    EXPECT_EQ(page->Entries(), (Entries{{"Courier", FMU_DATA_FONT}, {"Optima", FMU_DATA_FONT}, {"Invoice", FMU_DATA_FORM}}));
+    EXPECT_EQ(page->Entries(),
+              (Entries{{"Courier", FMU_DATA_FONT}, {"Optima", FMU_DATA_FONT}, {"Invoice", FMU_DATA_FORM}}));
     page->OnFmuRadioFont();
     Download(File("serif.pfa", tavtest::MakePfa("Serif-Book", 200)));
     page->OnFmuRadioForm();
@@ -121,16 +123,19 @@ TEST_F(FmuSim, FontsAndFormsOnEachTargetAreStoredListedAndDeleted) {
 
     // Three selected rows (Optima, Invoice, the name with parentheses) are deleted, nothing else.
     auto* list = static_cast<QTreeWidget*>(page->Control(1162));
-    for (int row : {1, 3, 4}) list->topLevelItem(row)->setSelected(true);
+    for (int row : {1, 3, 4})
+        list->topLevelItem(row)->setSelected(true);
     ui().answers = {MsgResult::Yes};
     ui().Clear();
     page->OnFmuButtonDelete();
     size_t steps = 0;
-    for (unsigned w : ui().Waits()) steps += w == 100;
+    for (unsigned w : ui().Waits())
+        steps += w == 100;
     EXPECT_EQ(steps, 3u * 80u);
-    EXPECT_EQ(ui().Messages().size(), 1u);  // the question only
+    EXPECT_EQ(ui().Messages().size(), 1u); // the question only
     page->OnFmuButtonRefresh();
-    EXPECT_EQ(page->Entries(), (Entries{{"Courier", FMU_DATA_FONT}, {"Serif-Book", FMU_DATA_FONT},
+    EXPECT_EQ(page->Entries(), (Entries{{"Courier", FMU_DATA_FONT},
+                                        {"Serif-Book", FMU_DATA_FONT},
                                         {"pfa-as-form.pfa", FMU_DATA_FORM}}));
     // Optima (60 KB), Invoice (48 KB) and the small form (1 KB) are free again.
     EXPECT_EQ(Value(1170), "19,402,218");
@@ -149,9 +154,10 @@ TEST_F(FmuSim, FontsAndFormsOnEachTargetAreStoredListedAndDeleted) {
 
 TEST_F(FmuSim, TwentyEntriesStopBrowse) {
     std::string forms;
-    for (int i = 0; i < 16; ++i) forms += (i ? ", " : "") + std::string("%disk0%forms/F") + std::to_string(i) + " 100";
+    for (int i = 0; i < 16; ++i)
+        forms += (i ? ", " : "") + std::string("%disk0%forms/F") + std::to_string(i) + " 100";
     Start(Profile(", %disk0%fonts/Garamond 100", forms));
-    page->OnSetActive();  // starts on the memory target
+    page->OnSetActive(); // starts on the memory target
     page->OnFmuRadioHdd();
     page->OnFmuButtonRefresh();
     ASSERT_EQ(page->Entries().size(), 19u);
@@ -173,9 +179,9 @@ TEST_F(FmuSim, TwentyEntriesStopBrowse) {
 TEST_F(FmuSim, PrinterFaultsShowTheErrorAndKeepTheListTrue) {
     struct Case {
         std::vector<std::string> args;
-        bool managerOn;  // CheckSystem read the storage
-        size_t entries;  // what the list shows after the first refresh
-        bool errorBox;   // a failed exchange shows the printer box; a reply that is not the echo does not
+        bool managerOn; // CheckSystem read the storage
+        size_t entries; // what the list shows after the first refresh
+        bool errorBox;  // a failed exchange shows the printer box; a reply that is not the echo does not
     } cases[] = {
         {{"--fault", "split=7", "--split-pause-ms", "20"}, true, 2, false},
         {{"--fault", "truncate=20"}, false, 0, true},
@@ -198,7 +204,7 @@ TEST_F(FmuSim, PrinterFaultsShowTheErrorAndKeepTheListTrue) {
         page->OnSetActive();
         EXPECT_EQ(page->Control(1161)->isEnabled(), c.managerOn) << c.args[1];
         EXPECT_TRUE(page->Control(8057)->isEnabled()) << c.args[1];
-        EXPECT_EQ(page->Entries().size(), 0u) << c.args[1];  // memory holds nothing
+        EXPECT_EQ(page->Entries().size(), 0u) << c.args[1]; // memory holds nothing
         page->OnFmuRadioHdd();
         if (c.managerOn) page->OnFmuButtonRefresh();
         EXPECT_EQ(page->Entries().size(), c.entries) << c.args[1];

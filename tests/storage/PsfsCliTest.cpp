@@ -14,13 +14,15 @@ struct PsfsCli : ::testing::Test {
     void SetUp() override {
         std::filesystem::remove(home.dir + "libqvdevm.so");
         std::filesystem::create_symlink(QVDEVM_PATH, home.dir + "libqvdevm.so");
-        home.Write("profile.ini", "[Model]\nName = M\n[PSFileSystem]\nType = 2\nHddTotalKB = 1000000\n"
-                                  "HddFreeKB = 250000\nFonts = %disk0%fonts/Courier 40960, %disk0%fonts/Odd(Name) 2048\n"
-                                  "Forms = %disk0%forms/Invoice 48213\n");
+        home.Write("profile.ini",
+                   "[Model]\nName = M\n[PSFileSystem]\nType = 2\nHddTotalKB = 1000000\n"
+                   "HddFreeKB = 250000\nFonts = %disk0%fonts/Courier 40960, %disk0%fonts/Odd(Name) 2048\n"
+                   "Forms = %disk0%forms/Invoice 48213\n");
         sim = std::make_unique<tavtest::SimProcess>(home.dir + "profile.ini");
         home.Write("comtav.ini", "[Common]\nDeviceID=" + sim->DeviceName() + "\n[TAB]\nPrinting=1\n");
         home.Write("langinfo.ini", "[Config]\nEN=English\n[English]\nSTR_FILE=lang.ini\n");
-        home.Write("lang.ini", "[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\nIDS_ERRORSTRING=Printer error.\n");
+        home.Write("lang.ini",
+                   "[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\nIDS_ERRORSTRING=Printer error.\n");
     }
     tavtest::ProgramResult Run(const std::vector<std::string>& args) {
         return tavtest::RunProgram(TAVCTL_PATH, args,
@@ -35,7 +37,7 @@ struct PsfsCli : ::testing::Test {
     std::unique_ptr<tavtest::SimProcess> sim;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(PsfsCli, InfoSizesListingAndDelete) {
     auto info = Run({"psfs", "info"});
@@ -52,7 +54,7 @@ TEST_F(PsfsCli, InfoSizesListingAndDelete) {
     EXPECT_EQ(df.out, "Total: 1,000,000 KB\nUsed: 750,000 KB\nAvailable: 250,000 KB\n");
 
     auto rm = Run({"psfs", "rm", "Odd(Name)", "Invoice", "--disk", "--font", "--yes"});
-    EXPECT_EQ(rm.status, 1);  // Invoice is a form, not a font
+    EXPECT_EQ(rm.status, 1); // Invoice is a form, not a font
     EXPECT_EQ(rm.out, "deleted font Odd(Name)\n");
     EXPECT_NE(rm.err.find("no font named Invoice"), std::string::npos) << rm.err;
 

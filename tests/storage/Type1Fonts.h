@@ -8,7 +8,7 @@
 namespace tavtest {
 
 struct PfbSegment {
-    uint8_t type;  // 1 text, 2 binary, 3 end
+    uint8_t type; // 1 text, 2 binary, 3 end
     std::string data;
 };
 
@@ -33,7 +33,8 @@ inline std::string Pfb(const std::vector<PfbSegment>& segments) {
         out += static_cast<char>(s.type);
         if (s.type == 3) continue;
         const auto n = static_cast<uint32_t>(s.data.size());
-        for (int i = 0; i < 4; ++i) out += static_cast<char>((n >> (8 * i)) & 0xFF);
+        for (int i = 0; i < 4; ++i)
+            out += static_cast<char>((n >> (8 * i)) & 0xFF);
         out += s.data;
     }
     return out;
@@ -45,8 +46,9 @@ inline std::string MakePfb(const std::string& name, size_t bodyBytes = 100) {
     const size_t start = pfa.find("eexec\r") + 6;
     const size_t end = pfa.find('\r', start);
     std::string binary;
-    for (size_t i = start; i + 1 < end; i += 2) binary += static_cast<char>(std::stoi(pfa.substr(i, 2), nullptr, 16));
+    for (size_t i = start; i + 1 < end; i += 2)
+        binary += static_cast<char>(std::stoi(pfa.substr(i, 2), nullptr, 16));
     return Pfb({{1, pfa.substr(0, start)}, {2, binary}, {1, pfa.substr(end + 1)}, {3, ""}});
 }
 
-}  // namespace tavtest
+} // namespace tavtest

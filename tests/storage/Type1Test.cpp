@@ -27,8 +27,8 @@ std::string ReadAll(const std::string& path) {
 
 struct Converted {
     int result;
-    std::string out;   // the path handed back
-    std::string text;  // the file written, when the result is 1
+    std::string out;  // the path handed back
+    std::string text; // the file written, when the result is 1
 };
 
 Converted Convert(const std::string& bytes) {
@@ -51,7 +51,8 @@ std::string Hex(size_t n, size_t from = 0) {
 
 std::string Bytes(size_t n) {
     std::string s;
-    for (size_t i = 0; i < n; ++i) s += static_cast<char>(i & 0xFF);
+    for (size_t i = 0; i < n; ++i)
+        s += static_cast<char>(i & 0xFF);
     return s;
 }
 
@@ -68,7 +69,7 @@ Validated Validate(const std::string& text, size_t capacity = 260) {
     return v;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Type1Convert, SegmentsBecomeTheTextForm) {
     // Text: CR and LF each become CR LF, so CR LF becomes two line breaks.
@@ -129,7 +130,7 @@ TEST(Type1Convert, RefusesWhatIsNotAWholeSegmentedFont) {
 
 TEST(Type1Convert, NeverWritesThroughALinkPlantedAsTheTemporaryFile) {
     const std::string folder = PrivateTempFolder();
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(folder.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     TempFile victim("untouched", "victim.txt");
@@ -161,7 +162,8 @@ TEST(Type1Validate, FindsTheNameOrRefuses) {
         {"a string instead of a name", head + "/FontName (Times-Roman) def", 0, ""},
         {"no /FontName", head + "/FullName (X) def", 0, ""},
         {"no %!PS-AdobeFont", "%!PS\n/FontName /X def", 0, ""},
-        {"a zero byte before the markers", std::string("\x80\x01\x00\x00", 4) + head + "/FontName /X def", 0, ""},
+        {"a zero byte before the markers", std::string("\x80\x01\x00\x00", 4) + head + "/FontName /X def", 0,
+         ""},
         {"markers after the first zero byte", head + std::string(1, '\0') + "/FontName /X def", 0, ""},
     };
     for (const Case& c : cases) {
