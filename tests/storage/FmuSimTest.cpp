@@ -3,6 +3,7 @@
 // limit of 20 entries. Waits are recorded, never slept.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QTreeWidget>
 #include <filesystem>
@@ -210,4 +211,64 @@ TEST_F(FmuSim, PrinterFaultsShowTheErrorAndKeepTheListTrue) {
         EXPECT_EQ(page->Entries().size(), c.entries) << c.args[1];
         EXPECT_EQ(!ui().Messages().empty(), c.errorBox) << c.args[1];
     }
+}
+
+TEST_F(FmuSim, DiskOnlyPrinterDuplicatesReportAndErrorPrint) {
+    std::string profile = Profile("", "%disk0%forms/Invoice 48213");
+    profile.replace(profile.find("Type = 3"), 8, "Type = 2");
+    Start(profile);
+    page->OnSetActive();
+    page->OnSetActive();
+    auto* list = static_cast<QTreeWidget*>(page->Control(1162));
+    EXPECT_EQ(list->columnCount(), 1);
+    EXPECT_FALSE(page->Control(1156)->isEnabled());
+    EXPECT_TRUE(page->Control(1157)->isEnabled());
+    EXPECT_EQ(page->TargetType(), FMU_SELECTED_TARGET_HDD);
+    EXPECT_EQ(page->Entries(),
+              (Entries{{"Courier", FMU_DATA_FONT}, {"Optima", FMU_DATA_FONT}, {"Invoice", FMU_DATA_FORM}}));
+    size_t checks = 0;
+    for (const auto& job : sim->Jobs())
+        checks += std::string(job.begin(), job.end()).find("INQUIRE PSFILESYS") != std::string::npos;
+    EXPECT_EQ(checks, 2u);
+
+    // A font of a name already listed as a font adds no row; a form of that name is its own row.
+    Download(File("courier.pfa", tavtest::MakePfa("Courier", 20)));
+    EXPECT_EQ(page->Entries().size(), 3u);
+    page->OnFmuRadioForm();
+    Download(File("Courier", "%!PS\n"));
+    EXPECT_EQ(page->Entries().back(), (FmuFileEntry{"Courier", FMU_DATA_FORM}));
+    EXPECT_EQ(page->Entries().size(), 4u);
+
+    // A file that is not a font, with the font filter: refused before anything is sent.
+    page->OnFmuRadioFont();
+    const size_t jobs = sim->Jobs().size();
+    ui().Clear();
+    ui().files.push_back(File("notes.txt", "plain text"));
+    page->OnFmuButtonFiledialog();
+    page->OnFmuButtonDownload();
+    ASSERT_EQ(ui().Messages().size(), 1u);
+    EXPECT_NE(ui().Messages()[0].text.find(ctx().ProductTitle()), std::string::npos)
+        << ui().Messages()[0].text;
+    size_t sent = 0;
+    for (const auto& job : sim->Jobs())
+        sent += std::string(job.begin(), job.end()).find("%!PS") != std::string::npos;
+    EXPECT_EQ(sent, 2u);                 // the two downloads above, nothing for the refused file
+    EXPECT_GT(sim->Jobs().size(), jobs); // the free-space query went out
+
+    // Report and the font list print and wait ten seconds each.
+    ui().Clear();
+    const size_t before = sim->Jobs().size(); // the last exchange was answered, so all are logged
+    page->OnFmuButtonReport();
+    page->OnPs3Fontlist();
+    EXPECT_EQ(ui().Waits(), (std::vector<unsigned>{10000, 1000, 10000}));
+    ASSERT_TRUE(sim->WaitForEvents(before + 2, 5000, "job"));
+    const auto last = sim->Jobs();
+    EXPECT_NE(std::string(last[before].begin(), last[before].end()).find("TEST PRINT = PSFSFONT"),
+              std::string::npos);
+    EXPECT_NE(std::string(last[before + 1].begin(), last[before + 1].end()).find("TEST PRINT = PSFONT"),
+              std::string::npos);
+
+    // The error-print radios write the setting that Send sends.
+    static_cast<QAbstractButton*>(page->Control(8125))->click();
+    EXPECT_EQ(ctx().store.edited.prtPsErrs, 1);
 }
