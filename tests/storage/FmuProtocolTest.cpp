@@ -2,7 +2,11 @@
 // the jobs byte for byte, and the helpers the page and tavctl show numbers and names with.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 
 #include "ScriptedDevice.h"
 #include "storage/FmuProtocol.h"
@@ -233,4 +237,32 @@ TEST_F(FmuFixture, DownloadAndDeleteReportWhatReachedThePrinter) {
     dev.taken.clear();
     EXPECT_EQ(fmu.SendStorageReport(), 1);
     EXPECT_EQ(dev.taken, kUel + "@PJL\r\n@PJL TEST PRINT = PSFSFONT\r\n" + kUel);
+}
+
+TEST(FmuLogSwitch, RegistryValueTurnsTheTraceOnAndOff) {
+    const std::string reg = "/tmp/tavfmu-reg-" + std::to_string(::getpid()) + ".ini";
+    const std::string out = "/tmp/tavfmu-log-" + std::to_string(::getpid()) + ".txt";
+    ::setenv("TAV_REGISTRY_LM", reg.c_str(), 1);
+    ::setenv("TAV_DEBUG_FILE", out.c_str(), 1);
+    auto write = [&](const std::string& text) { std::ofstream(reg) << text; };
+    auto logged = [&] {
+        std::ifstream in(out);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    FmuLog log;
+    log("[FMU] before %d\n", 1);
+    write("[SOFTWARE\\Quorvex\\TAV]\nLogFMU=0x1\n");
+    log.ReadSwitch();
+    EXPECT_TRUE(log.On());
+    log("[FMU] F-Test / name = %s\n", "%s%n"); // outside text is an argument, never the format
+    write("[SOFTWARE\\Quorvex\\TAV]\nOther=1\n");
+    log.ReadSwitch();
+    EXPECT_TRUE(log.On()); // a missing value leaves the switch as it was
+    write("[SOFTWARE\\Quorvex\\TAV]\nLogFMU=0\n");
+    log.ReadSwitch();
+    EXPECT_FALSE(log.On());
+    log("[FMU] after\n");
+    EXPECT_EQ(logged(), "[FMU] F-Test / name = %s%n\n");
+    std::remove(reg.c_str());
+    std::remove(out.c_str());
 }
