@@ -40,6 +40,7 @@ const char* kHelp =
     "  rm NAME... [--disk] [--font|--form] --yes\n"
     "                                    delete stored files (all of that name without --font or --form)\n"
     "  report                            print the printer's storage report\n"
+    "Each stored file is given 30 seconds for the printer to take it, as the page does.\n"
     "Exit status: 0 done, 1 the printer exchange failed or a file was not stored or deleted, 2 usage "
     "error.\n";
 
