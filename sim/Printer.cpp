@@ -33,6 +33,12 @@ const std::vector<Printer::Command>& Printer::Commands() {
         {"SET PSFORMNAME", &Printer::SetPsFormName},
         {"SET PSFORMSIZE", &Printer::SetPsFormSize},
         {"FSDOWNLOADPSFORM", &Printer::FsDownloadPsForm},
+        {"INQUIRE PSFILESYS", &Printer::InquirePsFileSys},
+        {"INQUIRE PSFNTINFO", &Printer::InquirePsFntInfo},
+        {"INQUIRE PSFRMINFO", &Printer::InquirePsFrmInfo},
+        {"INQUIRE PSHDDSIZE", &Printer::InquirePsHddSize},
+        {"INQUIRE PSDIMMSIZE", &Printer::InquirePsDimmSize},
+        {"FSPSDIRLIST", &Printer::FsPsDirList},
     };
     return table;
 }
@@ -72,7 +78,10 @@ Printer::Printer(const Profile& profile)
       m_fonts(profile.fonts),
       m_macros(profile.macros),
       m_forms(profile.forms),
-      m_nux(profile.nux) {}
+      m_nux(profile.nux) {
+    std::vector<std::string> ignored;  // the profile loader has already had its say
+    m_psfs.Load(profile.ini, ignored);
+}
 
 JobResult Printer::RunJob(const std::vector<uint8_t>& bytes) {
     JobResult r;
@@ -81,6 +90,11 @@ JobResult Printer::RunJob(const std::vector<uint8_t>& bytes) {
     if (body.compare(0, kUelLen, uel) == 0) body.erase(0, kUelLen);
     if (body.size() >= kUelLen && body.compare(body.size() - kUelLen, kUelLen, uel) == 0)
         body.erase(body.size() - kUelLen);
+    // A PostScript job (the font and form manager's programs) is no PJL.
+    if (size_t ps = body.find_first_not_of("\r\n"); ps != std::string::npos && body.compare(ps, 4, "%!PS") == 0) {
+        m_psfs.RunPostScript(body, r.notes);
+        return r;
+    }
     // Lines that do not start with "@PJL" (download data, PostScript) are not commands.
     size_t pos = 0;
     m_jobBody = &body;

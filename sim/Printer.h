@@ -7,6 +7,7 @@
 
 #include "Nux.h"
 #include "Profile.h"
+#include "PsFileSystem.h"
 #include "Settings.h"
 
 namespace tavsim {
@@ -45,6 +46,7 @@ public:
     const Profile& GetProfile() const { return m_profile; }
     SettingsState& Settings() { return m_settings; }
     const NuxPanel& Nux() const { return m_nux; }
+    const PsFileSystem& PsFiles() const { return m_psfs; }
 
     // Reply encoders, public so tests can check them byte for byte.
     std::vector<uint8_t> SettingsRecord() const { return EncodeRecord(m_settings); }
@@ -88,6 +90,13 @@ private:
     void FsDownloadPsForm(const PjlLine& l, JobResult& r);
     // The job's bytes after the line being run; a download takes them all, so no line in its data runs.
     std::string TakeRestOfJob();
+    // The PostScript file system (PsFileSystem.cpp).
+    void InquirePsFileSys(const PjlLine& l, JobResult& r);
+    void InquirePsFntInfo(const PjlLine& l, JobResult& r);
+    void InquirePsFrmInfo(const PjlLine& l, JobResult& r);
+    void InquirePsHddSize(const PjlLine& l, JobResult& r);
+    void InquirePsDimmSize(const PjlLine& l, JobResult& r);
+    void FsPsDirList(const PjlLine& l, JobResult& r);
 
     Profile m_profile;
     SettingsState m_settings;
@@ -99,6 +108,7 @@ private:
     size_t m_restAt = 0;                     // where the bytes after the current line start
     std::string m_psFormName;                // from SET PSFORMNAME, for the next form download
     long long m_psFormSize = -1;             // from SET PSFORMSIZE
+    PsFileSystem m_psfs;
 };
 
 }  // namespace tavsim

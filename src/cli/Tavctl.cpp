@@ -9,6 +9,7 @@
 #include "app/Startup.h"
 #include "cli/FirmwareCommand.h"
 #include "cli/FlashCommands.h"
+#include "cli/PsfsCommands.h"
 #include "cli/SettingNames.h"
 #include "pjl/CheckInfo.h"
 #include "pjl/Pjl.h"
@@ -54,6 +55,7 @@ const char* kProgramHelp =
     "  flash ACTION [ARGS]             PCL flash fonts and macros (tavctl flash --help)\n"
     "  psforms ACTION [ARGS]           PostScript forms in flash (tavctl psforms --help)\n"
     "  psflash format                  format the PostScript flash (needs --yes)\n"
+    "  psfs ACTION [ARGS]              PostScript fonts and forms in memory or on disk (tavctl psfs --help)\n"
     "\n"
     "tavctl COMMAND --help describes a command.\n"
     "Exit status: 0 done, 1 the printer exchange failed, 2 usage error.\n";
@@ -334,6 +336,7 @@ int RunTavctl(const std::vector<std::string>& args) {
     const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
     if (command == "firmware") return RunFirmwareCommand(rest, {opt.home, opt.device, opt.yes, opt.debug});
     if (IsFlashCommand(command)) return RunFlashCommands({opt.home, opt.device, opt.yes, opt.debug}, command, rest);
+    if (command == "psfs") return RunPsfsCommand({opt.home, opt.device, opt.yes, opt.debug}, rest);
     if (command != "query" && command != "set" && command != "default" && command != "check" &&
         command != "test-print") {
         Err("unknown command \"" + command + "\" (tavctl --help)");

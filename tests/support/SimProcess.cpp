@@ -19,6 +19,28 @@
 namespace tavtest {
 namespace {
 
+// The device library's port lock is machine-wide by design; tests that run side by side (ctest
+// -j) would find each other's printer port busy. Each test process that talks to a simulator
+// gets a lock folder of its own, which the programs it starts inherit; a test that sets
+// QVDEVM_LOCK_DIR itself keeps its own.
+struct PrivatePortLock {
+    PrivatePortLock() {
+        if (const char* set = std::getenv("QVDEVM_LOCK_DIR"); set && *set) return;
+        char tmpl[] = "/tmp/tavlock-XXXXXX";
+        if (!mkdtemp(tmpl)) return;
+        folder = tmpl;
+        owner = getpid();
+        setenv("QVDEVM_LOCK_DIR", tmpl, 1);
+    }
+    ~PrivatePortLock() {
+        std::error_code ec;
+        // A forked child that exits must not take the folder from its parent.
+        if (!folder.empty() && getpid() == owner) std::filesystem::remove_all(folder, ec);
+    }
+    std::string folder;
+    pid_t owner = 0;
+} const kPrivatePortLock;
+
 // Finds the value that starts after "key": at the top level of a flat JSON object.
 size_t FindValue(const std::string& line, const std::string& key) {
     std::string pat = "\"" + key + "\":";

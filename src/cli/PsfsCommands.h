@@ -1,0 +1,13 @@
+// tavctl's psfs commands: the PostScript font and form manager page without a window.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "cli/FlashCommands.h"
+
+namespace tav::cli {
+
+// args: what follows "psfs".
+int RunPsfsCommand(const FlashLaunch& launch, const std::vector<std::string>& args);
+
+} // namespace tav::cli
