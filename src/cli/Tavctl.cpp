@@ -46,12 +46,12 @@ const char* kProgramHelp =
     "  --help         this text, or after a command that command's\n"
     "\n"
     "Commands:\n"
-    "  query [--raw] [--numeric]       the printer's settings, one NAME=value a line\n"
+    "  query [--raw] [--numeric] [--json]  the printer's settings, one NAME=value a line\n"
     "  set NAME=VALUE...               change settings and send what differs\n"
     "  backup FILE                     write the printer's settings to FILE\n"
     "  restore FILE                    send the settings of FILE that differ\n"
     "  default                         return the printer to its factory settings\n"
-    "  check                           the consumables and counters report\n"
+    "  check [--json]                  the consumables and counters report\n"
     "  test-print NAME                 print one of the printer's own pages\n"
     "  firmware FILE --yes             send a firmware file to the printer\n"
     "\n"
@@ -79,14 +79,15 @@ const char* kOwnNamesHelp =
 
 void CommandHelp(const std::string& command, const TableChoice& tables, const AppContext& probe) {
     if (command == "query") {
-        std::fputs("Usage: tavctl [OPTIONS] query [--raw] [--numeric]\n"
+        std::fputs("Usage: tavctl [OPTIONS] query [--raw] [--numeric] [--json]\n"
                    "Prints the settings the printer reports, one NAME=value a line, in record order.\n"
                    "Names are the PJL variables that set sends; a value is the keyword where the field\n"
                    "has a list (tavctl set --help), #N for a stored number the list does not spell, else\n"
                    "the number. The output fed back to set changes nothing. FEATUREFLAGS is printed as\n"
                    "0x and 8 hex digits.\n"
                    "  --raw      also print the hex dump of the printer's reply\n"
-                   "  --numeric  print the stored numbers, keywords left aside\n",
+                   "  --numeric  print the stored numbers, keywords left aside\n"
+                   "  --json     print one JSON object, NAME: value (numbers as numbers)\n",
                    stdout);
         std::fputs(kCommonOptions, stdout);
         std::fputs("\n", stdout);
@@ -131,10 +132,11 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                    stdout);
         std::fputs(kCommonOptions, stdout);
     } else if (command == "check") {
-        std::fputs("Usage: tavctl [OPTIONS] check\n"
+        std::fputs("Usage: tavctl [OPTIONS] check [--json]\n"
                    "Asks for the consumables and counters report and prints each item it filled as\n"
                    "ITEMn=text, n being the item type (23 transfer belt, 24 imaging unit, 25 fuser,\n"
-                   "26 pickup roller, 48 multi-purpose tray, 49 tray 1, 50 tray 2 pickup roller).\n",
+                   "26 pickup roller, 48 multi-purpose tray, 49 tray 1, 50 tray 2 pickup roller).\n"
+                   "  --json  print one JSON object, ITEMn: text\n",
                    stdout);
         std::fputs(kCommonOptions, stdout);
     } else if (command == "test-print") {
@@ -179,8 +181,44 @@ void PrintRawReply(const ReplyBuffer& reply) {
     }
 }
 
-int Query(AppContext& ctx, bool raw, bool numeric) {
-    for (const std::string& line : SettingLines(ctx.store.reported, TableChoice::FromConfig(ctx), numeric)) Out(line);
+// A JSON string: quotes, backslashes and control characters escaped, other bytes as they are.
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\u%04x", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+// One JSON object of NAME=value lines: a value of digits only is a number, anything else a string.
+void OutJson(const std::vector<std::string>& lines) {
+    std::string text = "{";
+    for (const std::string& line : lines) {
+        const size_t eq = line.find('=');
+        const std::string name = line.substr(0, eq), value = line.substr(eq + 1);
+        const bool number = !value.empty() && value.size() < 11 &&
+                            value.find_first_not_of("0123456789") == std::string::npos;
+        text += (text.size() > 1 ? ", " : "") + JsonString(name) + ": " + (number ? value : JsonString(value));
+    }
+    Out(text + "}");
+}
+
+int Query(AppContext& ctx, bool raw, bool numeric, bool json) {
+    const std::vector<std::string> lines = SettingLines(ctx.store.reported, TableChoice::FromConfig(ctx), numeric);
+    if (json) {
+        OutJson(lines);
+        return kExitOk;
+    }
+    for (const std::string& line : lines) Out(line);
     if (raw) PrintRawReply(ctx.replyBuffer);
     return kExitOk;
 }
@@ -356,7 +394,7 @@ int Default(AppContext& ctx) {
     return kExitOk;
 }
 
-int Check(AppContext& ctx) {
+int Check(AppContext& ctx, bool json) {
     if (!ctx.link.AcquirePort()) return kExitPrinter;
     int ok;
     {
@@ -367,10 +405,23 @@ int Check(AppContext& ctx) {
     }
     if (!ok) return kExitPrinter;
     ParseCheckInfo(ctx);
+    std::vector<std::string> lines;
     for (unsigned type = 0; type < 256; ++type) {
         const int slot = CheckInfoSlot(type);
         if (slot < 0 || ctx.checkInfo[static_cast<size_t>(slot)].empty()) continue;
-        Out("ITEM" + std::to_string(type) + "=" + Visible(ctx.checkInfo[static_cast<size_t>(slot)], true));
+        // The JSON strings carry the printer's text with JSON's own escapes; the lines, terminal-safe.
+        const std::string& text = ctx.checkInfo[static_cast<size_t>(slot)];
+        lines.push_back("ITEM" + std::to_string(type) + "=" + (json ? text : Visible(text, true)));
+    }
+    if (json) {
+        std::string out = "{";
+        for (const std::string& line : lines) {
+            const size_t eq = line.find('=');
+            out += (out.size() > 1 ? ", " : "") + JsonString(line.substr(0, eq)) + ": " + JsonString(line.substr(eq + 1));
+        }
+        Out(out + "}");
+    } else {
+        for (const std::string& line : lines) Out(line);
     }
     return kExitOk;
 }
@@ -521,7 +572,7 @@ int RunTavctl(const std::vector<std::string>& args) {
         return kExitOk;
     }
 
-    bool raw = false, numeric = false;
+    bool raw = false, numeric = false, json = false;
     const bool showJob = opt.showJob;
     std::vector<Assignment> edits;
     std::vector<ReadOnlyValue> fixed;
@@ -533,6 +584,8 @@ int RunTavctl(const std::vector<std::string>& args) {
             raw = true;
         } else if (command == "query" && a == "--numeric") {
             numeric = true;
+        } else if ((command == "query" || command == "check") && a == "--json") {
+            json = true;
         } else if (command == "set" && a.rfind("--", 0) != 0) {
             const size_t eq = a.find('=');
             if (const SettingName* f = eq == std::string::npos ? nullptr : FindSetting(Upper(a.substr(0, eq)));
@@ -594,7 +647,7 @@ int RunTavctl(const std::vector<std::string>& args) {
     hooks.loadSettingsRecord = [](AppContext& ctx) { return LoadSettingsRecord(ctx); };
     hooks.runMainWindow = [&](AppContext& ctx) {
         if (command == "query")
-            status = Query(ctx, raw, numeric);
+            status = Query(ctx, raw && !json, numeric, json);
         else if (command == "set" || command == "restore")
             status = Set(ctx, edits, fixed, showJob, ui);
         else if (command == "backup")
@@ -602,7 +655,7 @@ int RunTavctl(const std::vector<std::string>& args) {
         else if (command == "default")
             status = Default(ctx);
         else if (command == "check")
-            status = Check(ctx);
+            status = Check(ctx, json);
         else
             status = TestPrint(ctx, pageName);
     };

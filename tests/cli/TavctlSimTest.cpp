@@ -179,6 +179,10 @@ TEST_F(TavctlSimTest, QueryFedBackToSetChangesNothingOnEveryModel) {
         ASSERT_EQ(numeric.status, 0);
         EXPECT_NE(numeric.out.find("\nRESOLUTION=" ), std::string::npos);
         EXPECT_NE(numeric.out, before.out);
+        const ProgramResult json = Run({"query", "--json"});
+        ASSERT_EQ(json.status, 0);
+        EXPECT_EQ(json.out.rfind("{\"PAPER\": \"", 0), 0u) << json.out;
+        EXPECT_NE(json.out.find(", \"COPIES\": 1, "), std::string::npos) << json.out;
     }
 }
 

@@ -333,6 +333,10 @@ TEST_F(TavctlTest, DefaultAndCheck) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL INFO INFORMATION=ALL\r\n" + kUel);
     EXPECT_EQ(r.out, "ITEM23=123\nITEM25=9\\e99\nITEM48=7\n");
+    Script({Record({}), report});
+    r = Run({"check", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "{\"ITEM23\": \"123\", \"ITEM25\": \"9\\u001b99\", \"ITEM48\": \"7\"}\n");
 
     home.Write("written.bin", "");
     Script({Record({})});
