@@ -21,12 +21,13 @@ _tavctl() {
         esac
     done
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W "query set default check test-print backup restore firmware $options" -- "$cur"))
+        COMPREPLY=($(compgen -W "query set default check test-print backup restore firmware devices $options" -- "$cur"))
         return
     fi
     case $command in
         query) COMPREPLY=($(compgen -W "--raw --numeric --json $options" -- "$cur")) ;;
         check) COMPREPLY=($(compgen -W "--json $options" -- "$cur")) ;;
+        devices) COMPREPLY=($(compgen -W "--probe --json --help" -- "$cur")) ;;
         backup|restore|firmware) COMPREPLY=($(compgen -f -- "$cur")) ;;
         test-print) COMPREPLY=($(compgen -W "CONFIG DEMO MENUMAP DUPLEXDEMO" -- "$cur")) ;;
         set)

@@ -28,7 +28,7 @@ SettingRange ScaledRange(uint32_t lo, uint32_t hi, double scale, int decimals, c
                 Scaled(hi, scale, decimals) + " " + unit + ")"};
 }
 
-}  // namespace
+} // namespace
 
 std::optional<SettingRange> RangeOf(const SettingName& f, const PrinterSettings& ed, const AppContext& ctx) {
     const std::string_view n = f.name;
@@ -45,8 +45,9 @@ std::optional<SettingRange> RangeOf(const SettingName& f, const PrinterSettings&
                     : ScaledRange(0, DuplexMarginMax(false), 0.1, 1, "mm");
     if (n == "CUSTOMWIDTH" || n == "CUSTOMHEIGHT") {
         const CustomSizeLimits l = ReadCustomSizeLimits(ctx);
-        return n == "CUSTOMWIDTH" ? Plain(static_cast<uint32_t>(l.shortMin), static_cast<uint32_t>(l.shortMax), " mm")
-                                  : Plain(static_cast<uint32_t>(l.longMin), static_cast<uint32_t>(l.longMax), " mm");
+        return n == "CUSTOMWIDTH"
+                   ? Plain(static_cast<uint32_t>(l.shortMin), static_cast<uint32_t>(l.shortMax), " mm")
+                   : Plain(static_cast<uint32_t>(l.longMin), static_cast<uint32_t>(l.longMax), " mm");
     }
     if (n == "DENSITY") return Plain(0, kDensityLevels - 1);
     if (n == "PITCH") return ScaledRange(kPclPitchMin, kPclPitchMax, 0.01, 2, "characters per inch");
@@ -55,10 +56,11 @@ std::optional<SettingRange> RangeOf(const SettingName& f, const PrinterSettings&
     return std::nullopt;
 }
 
-std::string LimitProblem(const SettingName& f, uint32_t value, const PrinterSettings& ed, const AppContext& ctx) {
+std::string LimitProblem(const SettingName& f, uint32_t value, const PrinterSettings& ed,
+                         const AppContext& ctx) {
     const auto range = RangeOf(f, ed, ctx);
     if (!range || (value >= range->min && value <= range->max)) return "";
     return std::string(f.name) + " takes " + range->shown + ", not " + std::to_string(value);
 }
 
-}  // namespace tav::cli
+} // namespace tav::cli

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "app/Startup.h"
+#include "cli/DevicesCommand.h"
 #include "cli/FirmwareCommand.h"
 #include "cli/SettingLimits.h"
 #include "cli/SettingNames.h"
@@ -54,6 +55,7 @@ const char* kProgramHelp =
     "  check [--json]                  the consumables and counters report\n"
     "  test-print NAME                 print one of the printer's own pages\n"
     "  firmware FILE --yes             send a firmware file to the printer\n"
+    "  devices [--probe HOST...] [--json]  the printers this computer can reach\n"
     "\n"
     "tavctl COMMAND --help describes a command.\n"
     "Exit status: 0 everything was applied; 1 the printer exchange failed, or the port or the\n"
@@ -539,6 +541,7 @@ int RunTavctl(const std::vector<std::string>& args) {
         if (help) rest.push_back("--help");
         return RunFirmwareCommand(rest, {opt.home, opt.device, opt.yes, opt.debug});
     }
+    if (command == "devices") return RunDevicesCommand(help ? std::vector<std::string>{"--help"} : rest);
     bool known = false;
     for (const char* c : kSettingsCommands) known = known || command == c;
     if (!known) {

@@ -8,6 +8,8 @@ namespace tav {
 inline constexpr uint16_t kPclPitchMin = 44, kPclPitchMax = 9999;
 // Point size in quarter points: 4.00 to 999.75, or 99.75 on the KALOR variant.
 inline constexpr uint16_t kPclPtSizeMin = 16;
-inline constexpr uint16_t PclPtSizeMax(bool kalor) { return kalor ? 399 : 3999; }
+inline constexpr uint16_t PclPtSizeMax(bool kalor) {
+    return kalor ? 399 : 3999;
+}
 
-}  // namespace tav
+} // namespace tav

@@ -223,3 +223,10 @@ TEST_F(TavctlSimTest, BackupChangeOnThePrinterRestore) {
     EXPECT_NE(r.err.find("FEATUREFLAGS is read only (the printer reports 0x"), std::string::npos) << r.err;
     EXPECT_EQ(sim->Jobs().size(), jobsBefore + 2);  // the start-up queries of the second run only
 }
+
+TEST_F(TavctlSimTest, DevicesProbeListsAPrinterThatAnswers) {
+    const std::string name = sim->DeviceName();  // tcp://127.0.0.1:PORT
+    const ProgramResult r = Run({"devices", "--probe", name.substr(6)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(name + "\tnetwork\t-\t\n"), std::string::npos) << r.out;
+}

@@ -88,7 +88,8 @@ protected:
                                     {"TAV_DEBUG_FILE", home.dir + "debug.txt"},
                                     {"FAKEDEV_READS", home.dir + "reads.txt"},
                                     {"FAKEDEV_LOG", home.dir + "device.log"},
-                                    {"FAKEDEV_WRITTEN", home.dir + "written.bin"}},
+                                    {"FAKEDEV_WRITTEN", home.dir + "written.bin"},
+                                    {"TAV_SYSFS_ROOT", home.dir + "sys"}},
                                    home.dir);
     }
     std::string Written() const { return ReadFileText(home.dir + "written.bin"); }
@@ -365,4 +366,38 @@ TEST_F(TavctlTest, AProgramFolderWithoutLanguageFilesStillWorks) {
     r = Run({"query"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("FEATUREFLAGS=0x20000080\n"), std::string::npos);
+}
+
+// devices reads sysfs only: printer-class interfaces with their usblp node and IEEE 1284 ID,
+// other interfaces left out, a serial that could not be typed back left out of the name.
+TEST_F(TavctlTest, DevicesListsThePrinterInterfacesOfSysfs) {
+    const std::string usb = "sys/bus/usb/devices/";
+    std::filesystem::create_directories(home.dir + usb + "1-1:1.0/usbmisc/lp0");
+    std::filesystem::create_directories(home.dir + usb + "1-1:1.1");
+    std::filesystem::create_directories(home.dir + usb + "2-1:1.0");
+    std::filesystem::create_directories(home.dir + usb + "1-1");
+    std::filesystem::create_directories(home.dir + usb + "2-1");
+    home.Write(usb + "1-1/idVendor", "04e8\n");
+    home.Write(usb + "1-1/idProduct", "3301\n");
+    home.Write(usb + "1-1/serial", "ABC123\n");
+    home.Write(usb + "1-1:1.0/bInterfaceClass", "07\n");
+    home.Write(usb + "1-1:1.0/bInterfaceSubClass", "01\n");
+    home.Write(usb + "1-1:1.0/ieee1284_id", "MFG:Quorvex;MDL:ML-2250;CMD:PJL;\n");
+    home.Write(usb + "1-1:1.1/bInterfaceClass", "03\n");
+    home.Write(usb + "1-1:1.1/bInterfaceSubClass", "01\n");
+    home.Write(usb + "2-1/idVendor", "1234\n");
+    home.Write(usb + "2-1/idProduct", "abcd\n");
+    home.Write(usb + "2-1/serial", "A B\n");
+    home.Write(usb + "2-1/manufacturer", "Quorvex\n");
+    home.Write(usb + "2-1/product", "CL-\x1b" "500\n");
+    home.Write(usb + "2-1:1.0/bInterfaceClass", "07\n");
+    home.Write(usb + "2-1:1.0/bInterfaceSubClass", "01\n");
+    ProgramResult r = Run({"devices", "--probe", "127.0.0.1:1"});  // a closed loopback port
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "usb:04e8:3301:ABC123\tusblp\t/dev/usb/lp0\tMFG:Quorvex;MDL:ML-2250;CMD:PJL;\n"
+                     "usb:1234:abcd\tusb\t-\tMFG:Quorvex;MDL:CL-?500;\n");
+    r = Run({"devices", "--json"});
+    EXPECT_EQ(r.out.rfind("[{\"name\": \"usb:04e8:3301:ABC123\", \"kind\": \"usblp\", ", 0), 0u) << r.out;
+    EXPECT_EQ(Run({"devices", "--probe"}).status, 2);
+    EXPECT_TRUE(DeviceLog().empty());
 }
