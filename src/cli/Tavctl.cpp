@@ -13,6 +13,7 @@
 #include "cli/FirmwareCommand.h"
 #include "cli/SettingLimits.h"
 #include "cli/SettingNames.h"
+#include "pages/TestPrints.h"
 #include "pjl/CheckInfo.h"
 #include "pjl/Pjl.h"
 #include "pjl/SettingsRecord.h"
@@ -143,8 +144,9 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
         std::fputs(kCommonOptions, stdout);
     } else if (command == "test-print") {
         std::fputs("Usage: tavctl [OPTIONS] test-print NAME\n"
-                   "Prints one of the printer's own pages, e.g. CONFIG, DEMO, MENUMAP, DUPLEXDEMO,\n"
-                   "then waits 10 seconds as the printer prints. NAME is letters, digits and '_'.\n",
+                   "Prints one of the printer's own pages that the model's configuration lists ([TEST]:\n"
+                   "SelfTest CONFIG, Demo DEMO, MenuMAP MENUMAP, 2SideDemo DUPLEXDEMO), then waits\n"
+                   "10 seconds as the printer prints.\n",
                    stdout);
         std::fputs(kCommonOptions, stdout);
     } else if (command == "backup") {
@@ -623,6 +625,20 @@ int RunTavctl(const std::vector<std::string>& args) {
     if (command == "test-print" && pageName.empty()) {
         Err("test-print needs a page name (tavctl test-print --help)");
         return kExitUsage;
+    }
+    if (command == "test-print") {
+        // Only a page the model's configuration offers, as the Test page shows only those.
+        std::string offered;
+        bool listed = false;
+        for (const TestPrintSpec& t : kTestPrints)
+            if (IsTestPrintOffered(probe, t)) {
+                listed = listed || pageName == t.pageName;
+                offered += std::string(offered.empty() ? "" : ", ") + t.pageName;
+            }
+        if (!listed) {
+            Err(pageName + " is not a page this model lists (" + (offered.empty() ? "none" : offered) + ")");
+            return kExitUsage;
+        }
     }
     if ((command == "backup" || command == "restore") && file.empty()) {
         Err(command + " needs a file (tavctl " + command + " --help)");

@@ -347,8 +347,16 @@ TEST_F(TavctlTest, DefaultAndCheck) {
 }
 
 TEST_F(TavctlTest, TestPrintSendsTheNamedPage) {
+    // A page the model's configuration does not list is refused before anything is opened.
+    ProgramResult r = Run({"test-print", "CONFIG"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tavctl: CONFIG is not a page this model lists (none)\n");
+    EXPECT_TRUE(DeviceLog().empty());
+
+    home.Write("comtav.ini", "[Common]\nDeviceID=s\n[TAB]\nPrinting=1\n[TEST]\nSelfTest=1\nMenuMAP=1\n");
+    EXPECT_EQ(Run({"test-print", "DEMO"}).err, "tavctl: DEMO is not a page this model lists (CONFIG, MENUMAP)\n");
     Script({Record({})});
-    const ProgramResult r = Run({"test-print", "CONFIG"});
+    r = Run({"test-print", "CONFIG"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL TEST PRINT = CONFIG\r\n" + kUel);
 }
