@@ -154,16 +154,32 @@ std::optional<uint32_t> ParseNumber(std::string_view s) {
     return static_cast<uint32_t>(v);
 }
 
-std::string Line(const SettingName& f, const PrinterSettings& s) {
-    const uint32_t v = f.get(s);
+// The index whose keyword is spelled as the one at index (a table may repeat a spelling).
+size_t FirstSpelling(KeywordTable table, size_t index) {
+    for (size_t i = 0; i < index; ++i)
+        if (Trimmed(table[i]) == Trimmed(table[index])) return i;
+    return index;
+}
+
+}  // namespace
+
+std::string ValueText(const SettingName& f, uint32_t v, const TableChoice& tables, bool numeric) {
     if (f.index == 198) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(v));
-        return std::string(f.name) + "=" + hex;
+        return hex;
     }
-    return std::string(f.name) + "=" + std::to_string(v);
+    if (!f.table || numeric) return std::to_string(v);
+    const KeywordTable table = f.table(tables);
+    // A value the table does not spell, or spells as an earlier entry, keeps its stored number.
+    if (v >= table.size() || FirstSpelling(table, v) != v || Trimmed(table[v]).empty()) return "#" + std::to_string(v);
+    return std::string(Trimmed(table[v]));
 }
 
+namespace {
+std::string Line(const SettingName& f, const PrinterSettings& s, const TableChoice& tables, bool numeric) {
+    return std::string(f.name) + "=" + ValueText(f, f.get(s), tables, numeric);
+}
 }  // namespace
 
 TableChoice TableChoice::FromConfig(const AppContext& ctx) {
@@ -198,16 +214,20 @@ std::optional<Assignment> ParseAssignment(std::string_view text, const TableChoi
     if (!f->set) return fail(std::string(f->name) + " is read only");
     if (value.empty()) return fail(std::string(f->name) + " needs a value");
 
+    // One spelling per field, the one query prints: a keyword where the field has a table (a
+    // number that is also a keyword is that keyword), else the number; #N is the stored number.
     std::optional<uint32_t> number;
     if (value[0] == '#') {
         number = ParseNumber(value.substr(1));
+    } else if (f->table) {
+        const KeywordTable table = f->table(tables);
+        const std::string word = Upper(value);
+        for (size_t i = 0; i < table.size(); ++i)
+            if (!Trimmed(table[i]).empty() && Trimmed(table[i]) == word) return Assignment{f, static_cast<uint32_t>(i)};
+        if (ParseNumber(value))
+            return fail("\"" + std::string(value) + "\" is not a keyword of " + std::string(f->name) + " (#" +
+                        std::string(value) + " sets the stored number; tavctl set --help lists the keywords)");
     } else {
-        if (f->table) {
-            const KeywordTable table = f->table(tables);
-            const std::string word = Upper(value);
-            for (size_t i = 0; i < table.size(); ++i)
-                if (Trimmed(table[i]) == word) return Assignment{f, static_cast<uint32_t>(i)};
-        }
         number = ParseNumber(value);
     }
     if (!number) return fail("\"" + std::string(value) + "\" is not a value of " + std::string(f->name));
@@ -221,16 +241,17 @@ std::optional<Assignment> ParseAssignment(std::string_view text, const TableChoi
     return Assignment{f, *number};
 }
 
-std::vector<std::string> SettingLines(const PrinterSettings& s) {
+std::vector<std::string> SettingLines(const PrinterSettings& s, const TableChoice& tables, bool numeric) {
     std::vector<std::string> lines;
-    for (const SettingName& f : kNames) lines.push_back(Line(f, s));
+    for (const SettingName& f : kNames) lines.push_back(Line(f, s, tables, numeric));
     return lines;
 }
 
-std::vector<std::string> ChangedLines(const PrinterSettings& before, const PrinterSettings& after) {
+std::vector<std::string> ChangedLines(const PrinterSettings& before, const PrinterSettings& after,
+                                      const TableChoice& tables, bool numeric) {
     std::vector<std::string> lines;
     for (const SettingName& f : kNames)
-        if (f.get(before) != f.get(after)) lines.push_back(Line(f, after));
+        if (f.get(before) != f.get(after)) lines.push_back(Line(f, after, tables, numeric));
     return lines;
 }
 

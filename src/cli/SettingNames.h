@@ -41,13 +41,19 @@ struct Assignment {
     uint32_t value = 0;
 };
 // The value, or nothing with why in *error. VALUE is a keyword of the field's table (case does not
-// matter; a trailing space of the table is not typed), else a number; "#N" is always the number.
+// matter; a trailing space of the table is not typed), or the number of a field without a table;
+// "#N" is always the stored number. The pages' ranges are checked apart (SettingLimits.h).
 std::optional<Assignment> ParseAssignment(std::string_view text, const TableChoice& tables,
                                           uint32_t residentFontCount, std::string* error);
 
-// "NAME=value" for every field, in record order; FEATUREFLAGS as 0x followed by eight hex digits.
-std::vector<std::string> SettingLines(const PrinterSettings& s);
+// A value as query prints it and set reads it back: the keyword where the field has a table (#N
+// for a number the table does not spell), else the number; numeric: always the stored number.
+// FEATUREFLAGS is 0x followed by eight hex digits.
+std::string ValueText(const SettingName& field, uint32_t value, const TableChoice& tables, bool numeric);
+// "NAME=value" for every field, in record order.
+std::vector<std::string> SettingLines(const PrinterSettings& s, const TableChoice& tables, bool numeric);
 // The lines of the fields whose values differ between the two.
-std::vector<std::string> ChangedLines(const PrinterSettings& before, const PrinterSettings& after);
+std::vector<std::string> ChangedLines(const PrinterSettings& before, const PrinterSettings& after,
+                                      const TableChoice& tables, bool numeric);
 
 }  // namespace tav::cli

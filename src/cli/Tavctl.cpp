@@ -2,15 +2,21 @@
 
 #include <cctype>
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 
 #include "app/ConfigFiles.h"
 #include "app/Startup.h"
+#include "cli/DevicesCommand.h"
 #include "cli/FirmwareCommand.h"
 #include "cli/FlashCommands.h"
 #include "cli/PsfsCommands.h"
+#include "cli/SettingLimits.h"
 #include "cli/SettingNames.h"
+#include "pages/TestPrints.h"
 #include "pjl/CheckInfo.h"
 #include "pjl/Pjl.h"
 #include "pjl/SettingsRecord.h"
@@ -26,6 +32,7 @@ struct Options {
     std::string model;
     bool yes = false;
     bool debug = false;
+    bool showJob = false;
 };
 
 void Out(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
@@ -35,7 +42,7 @@ const char* kProgramHelp =
     "Usage: tavctl [OPTIONS] COMMAND [ARGS]\n"
     "Reads and changes the printer's stored defaults as wintav32 does, without a window.\n"
     "\n"
-    "Options, before the command:\n"
+    "Options, before or after the command:\n"
     "  --home DIR     program folder holding comtav.ini, langinfo.ini, the language file\n"
     "                 and the device library (default: $WINTAV32_HOME, else tavctl's folder)\n"
     "  --model NAME   use the shipped profile models/NAME/comtav.ini (tavctl --model list\n"
@@ -43,22 +50,32 @@ const char* kProgramHelp =
     "  --device NAME  device name to use instead of Common/DeviceID\n"
     "  --yes          answer Yes to the program's questions (default: No)\n"
     "  --debug        as Common/DebugMsg=1: show the record and the job, write trace lines\n"
-    "  --help         this text\n"
+    "  --show-job     print the job set and restore send, ESC, CR and LF as \\e, \\r, \\n\n"
+    "  --help         this text, or after a command that command's\n"
     "\n"
     "Commands:\n"
-    "  query [--raw]                   the printer's settings, one NAME=value a line\n"
-    "  set NAME=VALUE... [--show-job]  change settings and send what differs\n"
+    "  query [--raw] [--numeric] [--json]  the printer's settings, one NAME=value a line\n"
+    "  set NAME=VALUE...               change settings and send what differs\n"
+    "  backup FILE                     write the printer's settings to FILE\n"
+    "  restore FILE                    send the settings of FILE that differ\n"
     "  default                         return the printer to its factory settings\n"
-    "  check                           the consumables and counters report\n"
+    "  check [--json]                  the consumables and counters report\n"
     "  test-print NAME                 print one of the printer's own pages\n"
     "  firmware FILE --yes             send a firmware file to the printer\n"
     "  flash ACTION [ARGS]             PCL flash fonts and macros (tavctl flash --help)\n"
     "  psforms ACTION [ARGS]           PostScript forms in flash (tavctl psforms --help)\n"
     "  psflash format                  format the PostScript flash (needs --yes)\n"
     "  psfs ACTION [ARGS]              PostScript fonts and forms in memory or on disk (tavctl psfs --help)\n"
+    "  devices [--probe HOST...] [--json]  the printers this computer can reach\n"
     "\n"
     "tavctl COMMAND --help describes a command.\n"
-    "Exit status: 0 done, 1 the printer exchange failed, 2 usage error.\n";
+    "Exit status: 0 everything was applied; 1 the printer exchange failed, or the port or the\n"
+    "program is busy; 2 usage error, unknown name, bad value, missing program folder or\n"
+    "comtav.ini, or a question answered No (nothing sent); 3 the printer answered but did not\n"
+    "take some values (named on standard error).\n";
+
+const char* kCommonOptions =
+    "\nOptions (before or after the command): --home DIR, --device NAME, --yes, --debug\n";
 
 const char* kOwnNamesHelp =
     "Fields the printer reports but that are not sent under a PJL name of their own:\n"
@@ -73,27 +90,34 @@ const char* kOwnNamesHelp =
     "  INDEXn         record fields kept but not used (9, 10, 15, 16, 22, 25-29, 52,\n"
     "                 190-194, 199), read only\n";
 
-void CommandHelp(const std::string& command, const TableChoice& tables) {
+void CommandHelp(const std::string& command, const TableChoice& tables, const AppContext& probe) {
     if (command == "query") {
-        std::fputs("Usage: tavctl [OPTIONS] query [--raw]\n"
+        std::fputs("Usage: tavctl [OPTIONS] query [--raw] [--numeric] [--json]\n"
                    "Prints the settings the printer reports, one NAME=value a line, in record order.\n"
-                   "Names are the PJL variables that set sends; values are the stored numbers\n"
-                   "(RESOLUTION as its position in the list set shows). FEATUREFLAGS is printed as 0x and 8 hex digits.\n"
-                   "  --raw  also print the hex dump of the printer's reply\n\n",
+                   "Names are the PJL variables that set sends; a value is the keyword where the field\n"
+                   "has a list (tavctl set --help), #N for a stored number the list does not spell, else\n"
+                   "the number. The output fed back to set changes nothing. FEATUREFLAGS is printed as\n"
+                   "0x and 8 hex digits.\n"
+                   "  --raw      also print the hex dump of the printer's reply\n"
+                   "  --numeric  print the stored numbers, keywords left aside\n"
+                   "  --json     print one JSON object, NAME: value (numbers as numbers)\n",
                    stdout);
+        std::fputs(kCommonOptions, stdout);
+        std::fputs("\n", stdout);
         std::fputs(kOwnNamesHelp, stdout);
     } else if (command == "set") {
         std::fputs("Usage: tavctl [OPTIONS] set NAME=VALUE... [--show-job]\n"
                    "Changes the settings, sends every field that now differs from the printer's report\n"
                    "(and RESOLUTION, which every send carries), reads the settings back and prints\n"
-                   "those that changed. VALUE is a keyword of the field's list (case does not matter)\n"
-                   "or the stored number; #N is always the stored number. RESOLUTION takes a keyword\n"
-                   "or a position of the list below, as query shows it. Setting PAPER\n"
-                   "sends the paper size; setting CUSTOMWIDTH or CUSTOMHEIGHT sends the custom size.\n"
-                   "A name or value that is not known is refused and nothing is sent.\n"
-                   "  --show-job  also print the job as sent, ESC, CR and LF written as \\e, \\r, \\n\n\n"
-                   "Settings and their keywords (position 0 first):\n",
+                   "those that changed. VALUE is written as query prints it: a keyword of the field's\n"
+                   "list (case does not matter) where it has one, else a number; #N sets the stored\n"
+                   "number N. A PAPER or custom size that differs sends the paper line.\n"
+                   "A name or value that is not known, or a number outside the range the pages allow,\n"
+                   "is refused (exit 2) and nothing is sent.\n"
+                   "  --show-job  also print the job as sent, ESC, CR and LF written as \\e, \\r, \\n\n",
                    stdout);
+        std::fputs(kCommonOptions, stdout);
+        std::fputs("\nSettings and their keywords (position 0 first):\n", stdout);
         for (const SettingName& f : SettingNames()) {
             if (!f.set) continue;
             std::string line = "  " + std::string(f.name);
@@ -104,6 +128,10 @@ void CommandHelp(const std::string& command, const TableChoice& tables) {
                     line += " " + std::string(w);
                 }
                 if (f.extra) line += " (and " + std::to_string(f.table(tables).size()) + ": EPSON or IBM by EPSONIBM)";
+            } else if (const auto range = RangeOf(f, PrinterSettings{}, probe)) {
+                line += ": " + range->shown;
+                if (f.name.find("MARGIN") != std::string_view::npos && f.name.find("DUP") == std::string_view::npos)
+                    line += " for the paper and unit set (this is A4, portrait, mm)";
             } else {
                 line += ": a number of " + std::to_string(8 * f.width) + " bits";
             }
@@ -115,17 +143,38 @@ void CommandHelp(const std::string& command, const TableChoice& tables) {
         std::fputs("Usage: tavctl [OPTIONS] default\n"
                    "Returns the printer to its factory settings and prints the settings that changed.\n",
                    stdout);
+        std::fputs(kCommonOptions, stdout);
     } else if (command == "check") {
-        std::fputs("Usage: tavctl [OPTIONS] check\n"
+        std::fputs("Usage: tavctl [OPTIONS] check [--json]\n"
                    "Asks for the consumables and counters report and prints each item it filled as\n"
                    "ITEMn=text, n being the item type (23 transfer belt, 24 imaging unit, 25 fuser,\n"
-                   "26 pickup roller, 48 multi-purpose tray, 49 tray 1, 50 tray 2 pickup roller).\n",
+                   "26 pickup roller, 48 multi-purpose tray, 49 tray 1, 50 tray 2 pickup roller).\n"
+                   "  --json  print one JSON object, ITEMn: text\n",
                    stdout);
+        std::fputs(kCommonOptions, stdout);
     } else if (command == "test-print") {
         std::fputs("Usage: tavctl [OPTIONS] test-print NAME\n"
-                   "Prints one of the printer's own pages, e.g. CONFIG, DEMO, MENUMAP, DUPLEXDEMO,\n"
-                   "then waits 10 seconds as the printer prints. NAME is letters, digits and '_'.\n",
+                   "Prints one of the printer's own pages that the model's configuration lists ([TEST]:\n"
+                   "SelfTest CONFIG, Demo DEMO, MenuMAP MENUMAP, 2SideDemo DUPLEXDEMO), then waits\n"
+                   "10 seconds as the printer prints.\n",
                    stdout);
+        std::fputs(kCommonOptions, stdout);
+    } else if (command == "backup") {
+        std::fputs("Usage: tavctl [OPTIONS] backup FILE\n"
+                   "Writes the printer's stored defaults to FILE as an INI file: one NAME = value a line\n"
+                   "under [Settings], spelled as query prints them, the model and the date in a comment.\n"
+                   "Read-only fields are left out.\n",
+                   stdout);
+        std::fputs(kCommonOptions, stdout);
+    } else if (command == "restore") {
+        std::fputs("Usage: tavctl [OPTIONS] restore FILE [--show-job]\n"
+                   "Sends the settings of a backup FILE that differ from the printer's, as one Send, once\n"
+                   "every value has been checked as set checks it (a bad value: exit 2, nothing sent).\n"
+                   "Names this model does not have, and keywords its lists do not hold, are skipped\n"
+                   "and named on standard error.\n"
+                   "  --show-job  also print the job as sent\n",
+                   stdout);
+        std::fputs(kCommonOptions, stdout);
     }
 }
 
@@ -146,48 +195,200 @@ void PrintRawReply(const ReplyBuffer& reply) {
     }
 }
 
-int Query(AppContext& ctx, bool raw) {
-    for (const std::string& line : SettingLines(ctx.store.reported)) Out(line);
+// A JSON string: quotes, backslashes and control characters escaped, other bytes as they are.
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\u%04x", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+// One JSON object of NAME=value lines: a value of digits only is a number, anything else a string.
+void OutJson(const std::vector<std::string>& lines) {
+    std::string text = "{";
+    for (const std::string& line : lines) {
+        const size_t eq = line.find('=');
+        const std::string name = line.substr(0, eq), value = line.substr(eq + 1);
+        const bool number = !value.empty() && value.size() < 11 &&
+                            value.find_first_not_of("0123456789") == std::string::npos;
+        text += (text.size() > 1 ? ", " : "") + JsonString(name) + ": " + (number ? value : JsonString(value));
+    }
+    Out(text + "}");
+}
+
+int Query(AppContext& ctx, bool raw, bool numeric, bool json) {
+    const std::vector<std::string> lines = SettingLines(ctx.store.reported, TableChoice::FromConfig(ctx), numeric);
+    if (json) {
+        OutJson(lines);
+        return kExitOk;
+    }
+    for (const std::string& line : lines) Out(line);
     if (raw) PrintRawReply(ctx.replyBuffer);
     return kExitOk;
 }
 
-// A value as the user would type it: its keyword where the field has one.
+// A value as the user would type it back.
 std::string Spelled(const Assignment& a, const TableChoice& tables) {
-    if (a.field->table)
-        if (auto word = KeywordAt(a.field->table(tables), a.value)) {
-            std::string w(*word);
-            while (!w.empty() && w.back() == ' ') w.pop_back();
-            return w;
-        }
-    return std::to_string(a.value);
+    return ValueText(*a.field, a.value, tables, false);
 }
 
-int Set(AppContext& ctx, const std::vector<Assignment>& edits, bool showJob) {
+// A read-only field named on the command line, as query's output fed back names them all.
+struct ReadOnlyValue {
+    const SettingName* field;
+    std::string text;
+};
+
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+int Set(AppContext& ctx, const std::vector<Assignment>& edits, const std::vector<ReadOnlyValue>& fixed, bool showJob,
+        const CliUiHost& ui) {
     const PrinterSettings before = ctx.store.reported;
-    for (const Assignment& a : edits) {
-        a.field->set(ctx.store.edited, a.value);
-        if (a.field->name == "PAPER") ctx.store.paperChanged = true;
-        if (a.field->name == "CUSTOMWIDTH" || a.field->name == "CUSTOMHEIGHT") ctx.store.customPaperChanged = true;
+    const TableChoice tables = TableChoice::FromConfig(ctx);
+    // The printer's own value is accepted (it changes nothing); another one cannot be sent.
+    bool refused = false;
+    for (const ReadOnlyValue& r : fixed) {
+        const std::string current = ValueText(*r.field, r.field->get(before), tables, false);
+        if (Upper(r.text) != Upper(current)) {
+            Err(std::string(r.field->name) + " is read only (the printer reports " + current + ")");
+            refused = true;
+        }
     }
+    for (const Assignment& a : edits) a.field->set(ctx.store.edited, a.value);
+    // The ranges depend on the other values (the margins on the paper and the unit): checked
+    // once every edit is in place, before anything is sent. The printer's own value passes even
+    // outside them: it is not sent.
+    for (const Assignment& a : edits)
+        if (a.field->get(before) == a.value) continue;
+        else if (const std::string why = LimitProblem(*a.field, a.value, ctx.store.edited, ctx); !why.empty()) {
+            Err(why);
+            refused = true;
+        }
+    if (refused) {
+        Err("nothing sent");
+        return kExitUsage;
+    }
+    // The paper lines go out only for a size that differs, so feeding query's output back sends nothing.
+    ctx.store.paperChanged = ctx.store.edited.paper != before.paper;
+    ctx.store.customPaperChanged =
+        ctx.store.edited.customWidth != before.customWidth || ctx.store.edited.customHeight != before.customHeight;
     if (!ctx.link.AcquirePort()) return kExitPrinter;
     std::string job;
     int ok;
     {
         WaitCursor cursor(ctx.ui);
-        ok = UploadSettings(ctx, &job) && LoadSettingsRecord(ctx);
+        ok = UploadSettings(ctx, &job);
+        if (ok) ok = LoadSettingsRecord(ctx);
+    }
+    if (!ok && ui.Declined()) {
+        ctx.link.ReleasePort();
+        Err("nothing sent");
+        return kExitUsage;
     }
     if (!ok) ctx.ShowPrinterError();
     ctx.link.ReleasePort();
     if (showJob && !job.empty()) Out(Visible(job, true));
     if (!ok) return kExitPrinter;
-    for (const std::string& line : ChangedLines(before, ctx.store.reported)) Out(line);
+    for (const std::string& line : ChangedLines(before, ctx.store.reported, tables, false)) Out(line);
     // The exchange worked, but a printer may still refuse a value; a script should hear of it.
+    int status = kExitOk;
     for (const Assignment& a : edits)
-        if (a.field->get(ctx.store.edited) != a.value)
-            Err("the printer did not take " + std::string(a.field->name) + "=" +
-                Spelled(a, TableChoice::FromConfig(ctx)));
+        if (a.field->get(ctx.store.edited) != a.value) {
+            Err("the printer did not take " + std::string(a.field->name) + "=" + Spelled(a, tables));
+            status = kExitRefused;
+        }
+    return status;
+}
+
+int Backup(AppContext& ctx, const std::string& file) {
+    const TableChoice tables = TableChoice::FromConfig(ctx);
+    std::string text = "; tavctl backup of the printer's stored defaults\n";
+    char date[32] = "";
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    if (gmtime_r(&now, &utc)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S UTC", &utc);
+    const std::string model = ctx.Config("Common", "ModelName", ctx.DeviceName());
+    text += "; model: " + Visible(model, true) + "\n; date: " + date + "\n[Settings]\n";
+    for (const SettingName& f : SettingNames())
+        if (f.set) text += std::string(f.name) + " = " + ValueText(f, f.get(ctx.store.reported), tables, false) + "\n";
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) {
+        Err("cannot write " + Visible(file, true));
+        return kExitUsage;
+    }
     return kExitOk;
+}
+
+// The assignments of a backup file, checked as set checks them; names this model has no field
+// for, and keywords its lists do not hold, go to *skipped.
+std::optional<std::vector<Assignment>> ReadBackup(const std::string& file, const TableChoice& tables,
+                                                  uint32_t residentFonts, std::vector<std::string>* skipped) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        Err("cannot read " + Visible(file, true));
+        return std::nullopt;
+    }
+    std::vector<Assignment> edits;
+    std::string line, section;
+    bool bad = false;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (line.size() > 4096) {
+            Err(Visible(file, true) + ":" + std::to_string(number) + ": line too long");
+            return std::nullopt;
+        }
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
+        size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] == ';' || line[start] == '#') continue;
+        line.erase(0, start);
+        if (line[0] == '[') {
+            section = line;
+            continue;
+        }
+        if (section != "[Settings]") continue;
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos) {
+            Err(Visible(file, true) + ":" + std::to_string(number) + ": not NAME = value");
+            bad = true;
+            continue;
+        }
+        std::string name = line.substr(0, eq), value = line.substr(eq + 1);
+        while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+        value.erase(0, std::min(value.size(), value.find_first_not_of(" \t")));
+        const SettingName* f = FindSetting(name);
+        if (!f || !f->set) {
+            skipped->push_back(Visible(name, true));
+            continue;
+        }
+        std::string why;
+        auto edit = ParseAssignment(name + "=" + value, tables, residentFonts, &why);
+        if (!edit) {
+            // Another model's keyword is skipped; anything else is a bad file.
+            if (f->table && !value.empty() && value[0] != '#') {
+                skipped->push_back(Visible(name + "=" + value, true));
+                continue;
+            }
+            Err(Visible(file, true) + ":" + std::to_string(number) + ": " + Visible(why, true));
+            bad = true;
+            continue;
+        }
+        edits.push_back(*edit);
+    }
+    if (bad) return std::nullopt;
+    return edits;
 }
 
 int Default(AppContext& ctx) {
@@ -202,11 +403,12 @@ int Default(AppContext& ctx) {
     if (!ok) ctx.ShowPrinterError();
     ctx.link.ReleasePort();
     if (!ok) return kExitPrinter;
-    for (const std::string& line : ChangedLines(before, ctx.store.reported)) Out(line);
+    for (const std::string& line : ChangedLines(before, ctx.store.reported, TableChoice::FromConfig(ctx), false))
+        Out(line);
     return kExitOk;
 }
 
-int Check(AppContext& ctx) {
+int Check(AppContext& ctx, bool json) {
     if (!ctx.link.AcquirePort()) return kExitPrinter;
     int ok;
     {
@@ -217,10 +419,23 @@ int Check(AppContext& ctx) {
     }
     if (!ok) return kExitPrinter;
     ParseCheckInfo(ctx);
+    std::vector<std::string> lines;
     for (unsigned type = 0; type < 256; ++type) {
         const int slot = CheckInfoSlot(type);
         if (slot < 0 || ctx.checkInfo[static_cast<size_t>(slot)].empty()) continue;
-        Out("ITEM" + std::to_string(type) + "=" + Visible(ctx.checkInfo[static_cast<size_t>(slot)], true));
+        // The JSON strings carry the printer's text with JSON's own escapes; the lines, terminal-safe.
+        const std::string& text = ctx.checkInfo[static_cast<size_t>(slot)];
+        lines.push_back("ITEM" + std::to_string(type) + "=" + (json ? text : Visible(text, true)));
+    }
+    if (json) {
+        std::string out = "{";
+        for (const std::string& line : lines) {
+            const size_t eq = line.find('=');
+            out += (out.size() > 1 ? ", " : "") + JsonString(line.substr(0, eq)) + ": " + JsonString(line.substr(eq + 1));
+        }
+        Out(out + "}");
+    } else {
+        for (const std::string& line : lines) Out(line);
     }
     return kExitOk;
 }
@@ -256,6 +471,7 @@ MsgResult CliUiHost::MessageBox(const std::string& text, const std::string& capt
     case MsgButtons::YesNoCancel:
         answer = m_yes ? MsgResult::Yes : MsgResult::No;
         said = m_yes ? " [Yes]" : " [No]";
+        if (!m_yes) m_declined = true;
         break;
     }
     // A language file without the title or the text still leaves a line that says something.
@@ -286,18 +502,24 @@ std::string Visible(const std::string& text, bool escapeNewlines) {
     return out;
 }
 
+// The commands this file runs, in the order the program help lists them.
+const char* const kSettingsCommands[] = {"query", "set", "default", "check", "test-print", "backup", "restore"};
+
 int RunTavctl(const std::vector<std::string>& args) {
+    // The program's options may stand anywhere; what is left is the command and its own arguments.
     Options opt;
-    size_t i = 0;
-    for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
+    std::vector<std::string> words;
+    bool help = false;
+    for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help") {
-            std::fputs(kProgramHelp, stdout);
-            return kExitOk;
+            help = true;
         } else if (a == "--yes") {
             opt.yes = true;
         } else if (a == "--debug") {
             opt.debug = true;
+        } else if (a == "--show-job") {
+            opt.showJob = true;
         } else if (a == "--home" || a == "--device" || a == "--model") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 Err(a + " needs a value");
@@ -310,43 +532,73 @@ int RunTavctl(const std::vector<std::string>& args) {
                     return kExitUsage;
                 }
         } else {
-            Err("unknown option " + a + " (tavctl --help)");
+            words.push_back(a);
+        }
+    }
+    if (!opt.model.empty()) {
+        std::string home = opt.home.empty() ? ProgramFolder() : opt.home;
+        if (home.back() != '/') home += '/';
+        if (opt.model == "list" || ModelProfilePath(home, opt.model).empty()) {
+            const std::vector<std::string> models = ShippedModels(home);
+            if (opt.model == "list") {
+                for (const std::string& m : models) Out(m);
+                return kExitOk;
+            }
+            std::string names;
+            for (const std::string& m : models) names += (names.empty() ? "" : ", ") + m;
+            Err("no model \"" + Visible(opt.model, true) + "\" in " + home + "models (" +
+                (names.empty() ? "none is installed" : "installed: " + names) + ")");
             return kExitUsage;
         }
     }
-    std::string home = opt.home.empty() ? ProgramFolder() : opt.home;
-    if (home.back() != '/') home += '/';
-    if (!opt.model.empty() && (opt.model == "list" || ModelProfilePath(home, opt.model).empty())) {
-        const std::vector<std::string> models = ShippedModels(home);
-        if (opt.model == "list") {
-            for (const std::string& m : models) Out(m);
+    if (words.empty()) {
+        if (help) {
+            std::fputs(kProgramHelp, stdout);
             return kExitOk;
         }
-        std::string names;
-        for (const std::string& m : models) names += (names.empty() ? "" : ", ") + m;
-        Err("no model \"" + Visible(opt.model, true) + "\" in " + home + "models (" +
-            (names.empty() ? "none is installed" : "installed: " + names) + ")");
-        return kExitUsage;
-    }
-    if (i >= args.size()) {
         Err("no command given (tavctl --help)");
         return kExitUsage;
     }
-    const std::string command = args[i++];
-    const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
-    if (command == "firmware") return RunFirmwareCommand(rest, {opt.home, opt.device, opt.yes, opt.debug});
+    if (words[0].rfind("--", 0) == 0) {
+        Err("unknown option " + Visible(words[0], true) + " (tavctl --help)");
+        return kExitUsage;
+    }
+    const std::string command = words[0];
+    std::vector<std::string> rest(words.begin() + 1, words.end());
+    if (command == "firmware") {
+        if (help) rest.push_back("--help");
+        return RunFirmwareCommand(rest, {opt.home, opt.device, opt.yes, opt.debug});
+    }
+    if (command == "devices") return RunDevicesCommand(help ? std::vector<std::string>{"--help"} : rest);
+    if (help && (IsFlashCommand(command) || command == "psfs")) rest.push_back("--help");
     if (IsFlashCommand(command)) return RunFlashCommands({opt.home, opt.device, opt.yes, opt.debug}, command, rest);
     if (command == "psfs") return RunPsfsCommand({opt.home, opt.device, opt.yes, opt.debug}, rest);
-    if (command != "query" && command != "set" && command != "default" && command != "check" &&
-        command != "test-print") {
-        Err("unknown command \"" + command + "\" (tavctl --help)");
+    bool known = false;
+    for (const char* c : kSettingsCommands) known = known || command == c;
+    if (!known) {
+        Err("unknown command \"" + Visible(command, true) + "\" (tavctl --help)");
+        return kExitUsage;
+    }
+    if (opt.showJob && command != "set" && command != "restore") {
+        Err("--show-job is for set and restore (tavctl " + command + " --help)");
         return kExitUsage;
     }
 
+    std::string home = opt.home.empty() ? ProgramFolder() : opt.home;
+    if (home.back() != '/') home += '/';
+    std::error_code ec;
+    if (!std::filesystem::is_directory(home, ec)) {
+        Err("the program folder " + Visible(home, true) + " does not exist");
+        return kExitUsage;
+    }
+    if (opt.model.empty() && !std::filesystem::is_regular_file(home + "comtav.ini", ec)) {
+        Err("the program folder has no " + Visible(home + "comtav.ini", true));
+        return kExitUsage;
+    }
     CliUiHost ui(opt.yes);
+    // The model switches that decide what a value means, read before anything is sent.
     // A folder given with --home is a home of its own, as WINTAV32_HOME is.
     const std::string userFile = opt.home.empty() ? std::string() : home + "comtav.ini";
-    // The model switches that decide what a value means, read before anything is sent.
     AppContext probe(ui);
     probe.cfg.programFolder = home;
     probe.cfg.model = opt.model;
@@ -354,28 +606,41 @@ int RunTavctl(const std::vector<std::string>& args) {
     ResolveConfigFiles(probe.cfg);
     const TableChoice tables = TableChoice::FromConfig(probe);
 
-    for (const std::string& a : rest)
-        if (a == "--help") {
-            CommandHelp(command, tables);
-            return kExitOk;
-        }
+    if (help) {
+        CommandHelp(command, tables, probe);
+        return kExitOk;
+    }
 
-    bool raw = false, showJob = false;
+    bool raw = false, numeric = false, json = false;
+    const bool showJob = opt.showJob;
     std::vector<Assignment> edits;
-    std::string pageName;
+    std::vector<ReadOnlyValue> fixed;
+    std::string pageName, file;
+    const uint32_t residentFonts = probe.IsKalor() ? 68 : 54;
     for (const std::string& a : rest) {
         std::string why;
         if (command == "query" && a == "--raw") {
             raw = true;
-        } else if (command == "set" && a == "--show-job") {
-            showJob = true;
+        } else if (command == "query" && a == "--numeric") {
+            numeric = true;
+        } else if ((command == "query" || command == "check") && a == "--json") {
+            json = true;
         } else if (command == "set" && a.rfind("--", 0) != 0) {
-            auto edit = ParseAssignment(a, tables, probe.IsKalor() ? 68 : 54, &why);
+            const size_t eq = a.find('=');
+            if (const SettingName* f = eq == std::string::npos ? nullptr : FindSetting(Upper(a.substr(0, eq)));
+                f && !f->set && eq + 1 < a.size()) {
+                fixed.push_back({f, a.substr(eq + 1)});
+                continue;
+            }
+            auto edit = ParseAssignment(a, tables, residentFonts, &why);
             if (!edit) {
-                Err(why);
+                Err(Visible(why, true));
                 return kExitUsage;
             }
             edits.push_back(*edit);
+        } else if ((command == "backup" || command == "restore") && file.empty() && !a.empty() &&
+                   a.rfind("--", 0) != 0) {
+            file = a;
         } else if (command == "test-print" && pageName.empty() && a.rfind("--", 0) != 0) {
             if (!IsPageName(a)) {
                 Err("\"" + Visible(a, true) + "\" is not a page name (letters, digits and '_')");
@@ -387,13 +652,41 @@ int RunTavctl(const std::vector<std::string>& args) {
             return kExitUsage;
         }
     }
-    if (command == "set" && edits.empty()) {
+    if (command == "set" && edits.empty() && fixed.empty()) {
         Err("set needs at least one NAME=VALUE (tavctl set --help)");
         return kExitUsage;
     }
     if (command == "test-print" && pageName.empty()) {
         Err("test-print needs a page name (tavctl test-print --help)");
         return kExitUsage;
+    }
+    if (command == "test-print") {
+        // Only a page the model's configuration offers, as the Test page shows only those.
+        std::string offered;
+        bool listed = false;
+        for (const TestPrintSpec& t : kTestPrints)
+            if (IsTestPrintOffered(probe, t)) {
+                listed = listed || pageName == t.pageName;
+                offered += std::string(offered.empty() ? "" : ", ") + t.pageName;
+            }
+        if (!listed) {
+            Err(pageName + " is not a page this model lists (" + (offered.empty() ? "none" : offered) + ")");
+            return kExitUsage;
+        }
+    }
+    if ((command == "backup" || command == "restore") && file.empty()) {
+        Err(command + " needs a file (tavctl " + command + " --help)");
+        return kExitUsage;
+    }
+    if (command == "restore") {
+        std::vector<std::string> skipped;
+        auto read = ReadBackup(file, tables, residentFonts, &skipped);
+        if (!read) {
+            Err("nothing sent");
+            return kExitUsage;
+        }
+        for (const std::string& name : skipped) Err("skipped " + name + ": this model does not take it");
+        edits = std::move(*read);
     }
 
     int status = kExitPrinter;
@@ -407,13 +700,15 @@ int RunTavctl(const std::vector<std::string>& args) {
     hooks.loadSettingsRecord = [](AppContext& ctx) { return LoadSettingsRecord(ctx); };
     hooks.runMainWindow = [&](AppContext& ctx) {
         if (command == "query")
-            status = Query(ctx, raw);
-        else if (command == "set")
-            status = Set(ctx, edits, showJob);
+            status = Query(ctx, raw && !json, numeric, json);
+        else if (command == "set" || command == "restore")
+            status = Set(ctx, edits, fixed, showJob, ui);
+        else if (command == "backup")
+            status = Backup(ctx, file);
         else if (command == "default")
             status = Default(ctx);
         else if (command == "check")
-            status = Check(ctx);
+            status = Check(ctx, json);
         else
             status = TestPrint(ctx, pageName);
     };

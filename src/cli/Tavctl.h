@@ -9,7 +9,8 @@ namespace tav::cli {
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitPrinter = 1;  // the printer exchange failed (or start-up could not reach it)
-inline constexpr int kExitUsage = 2;
+inline constexpr int kExitUsage = 2;    // usage, unknown name, bad value, missing files, a question answered No
+inline constexpr int kExitRefused = 3;  // the printer answered but did not take some values
 
 // Messages go to stderr with control characters made visible; questions are answered No
 // unless told to say Yes, and the answer is printed beside the question.
@@ -18,9 +19,12 @@ public:
     explicit CliUiHost(bool answerYes) : ConsoleUiHost(answerYes), m_yes(answerYes) {}
     MsgResult MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                          MsgButtons buttons) override;
+    // Whether a question was answered No: what followed was the user's choice, not a failure.
+    bool Declined() const { return m_declined; }
 
 private:
     bool m_yes;
+    bool m_declined = false;
 };
 
 // Text for a terminal: ESC, CR and other control characters written as escapes; with

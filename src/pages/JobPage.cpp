@@ -104,7 +104,7 @@ void CJobTab::OnInitDialog() {
 }
 
 void CJobTab::FillLists() {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < kDensityLevels; ++i)
         m_densityList->addItem(LangText("STR_JOB", ("IDS_TONERDENSITY" + std::to_string(i)).c_str(), 63));
     for (const std::string& key : PaperTypeListKeys(m_ctx, "Tray1", true))
         m_paperTypeList->addItem(LangText("STR_JOB", key.c_str(), 63));

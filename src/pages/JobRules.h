@@ -36,6 +36,8 @@ int TimeoutMaxChars(const AppContext& ctx);
 // The accepted value of the field's text (digits; empty is handled by the page).
 uint16_t ClampTimeout(const std::string& text, int limit);
 
+// The toner density list's levels; DENSITY stores the position.
+inline constexpr int kDensityLevels = 3;
 // Image quality: positions 0 and 1 are RET 0 and 1, position 2 is RET 3.
 int ImageQualityPosition(uint8_t ret);
 uint8_t RetForImageQuality(int position);

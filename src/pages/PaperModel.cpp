@@ -99,12 +99,16 @@ void SyncPaperSize(AppContext& ctx, PaperPageState& state, bool toStore) {
     }
 }
 
-MarginLimits UpdateMarginLimits(const AppContext& ctx, const PaperPageState& state) {
-    const MarginRow row = MarginRowOf(PaperCodeOfPosition(ctx, state.listPosition, state.cassetteSource));
-    const bool inch = ctx.store.edited.marginUnit != 0;
+MarginLimits MarginLimitsForPaper(int paperCode, bool inch, int orientation) {
+    const MarginRow row = MarginRowOf(paperCode);
     MarginLimits m{inch ? row.inTop : row.mmTop, inch ? row.inLeft : row.mmLeft};
-    if (state.orientation == 1) std::swap(m.top, m.left);
+    if (orientation == 1) std::swap(m.top, m.left);
     return m;
+}
+
+MarginLimits UpdateMarginLimits(const AppContext& ctx, const PaperPageState& state) {
+    return MarginLimitsForPaper(PaperCodeOfPosition(ctx, state.listPosition, state.cassetteSource),
+                                ctx.store.edited.marginUnit != 0, state.orientation);
 }
 
 int ComputedFormLines(int edgeMm) {

@@ -51,6 +51,8 @@ struct MarginLimits {
 };
 // The largest top and left margin for the current paper, unit and orientation.
 MarginLimits UpdateMarginLimits(const AppContext& ctx, const PaperPageState& state);
+// The same for a paper code, in millimetres or inches, portrait (0) or landscape (1).
+MarginLimits MarginLimitsForPaper(int paperCode, bool inch, int orientation);
 
 // Recomputes FORMLINES in EditedSettings and returns the lines (the PCL page shows them).
 int UpdateFormLines(AppContext& ctx, const PaperPageState& state);

@@ -96,7 +96,7 @@ AcceptedEdit AcceptMargin(std::string_view text, bool inch, double limit) {
 
 AcceptedEdit AcceptDuplexMargin(std::string_view text, bool inch) {
     AcceptedEdit r;
-    const int h = IsBlankText(text) ? 0 : std::min(ParseFieldHundredths(text), inch ? 40 : 990);
+    const int h = IsBlankText(text) ? 0 : std::min(ParseFieldHundredths(text), inch ? DuplexMarginMax(true) : DuplexMarginMax(false) * 10);
     r.stored = inch ? h : h / 10;
     r.text = inch ? Hundredths(r.stored) : Tenths(r.stored);
     return r;
@@ -104,7 +104,7 @@ AcceptedEdit AcceptDuplexMargin(std::string_view text, bool inch) {
 
 AcceptedEdit AcceptCopies(std::string_view text) {
     AcceptedEdit r;
-    r.stored = IsBlankText(text) ? 1 : std::clamp(ParseFieldInt(text), 1, 999);
+    r.stored = IsBlankText(text) ? 1 : std::clamp(ParseFieldInt(text), kCopiesMin, kCopiesMax);
     r.text = std::to_string(r.stored);
     return r;
 }

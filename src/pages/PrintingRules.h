@@ -34,8 +34,11 @@ struct AcceptedEdit {
 AcceptedEdit AcceptMargin(std::string_view text, bool inch, double limit);
 // Duplex margins: tenths of a millimetre, or hundredths of an inch, at most 9.9 mm or 0.4 inch.
 AcceptedEdit AcceptDuplexMargin(std::string_view text, bool inch);
-// Copies: 1 to 999; an empty field is 1.
+// Copies: kCopiesMin to kCopiesMax; an empty field is 1.
+inline constexpr int kCopiesMin = 1, kCopiesMax = 999;
 AcceptedEdit AcceptCopies(std::string_view text);
+// The largest stored duplex margin: 99 tenths of a millimetre or 40 hundredths of an inch.
+inline constexpr int DuplexMarginMax(bool inch) { return inch ? 40 : 99; }
 // A custom-size edge in millimetres, limited to [minimum, maximum].
 AcceptedEdit AcceptCustomEdge(std::string_view text, int minimum, int maximum);
 

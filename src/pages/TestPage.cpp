@@ -12,15 +12,7 @@ namespace {
 constexpr uint32_t kFlagDuplex = 0x4;
 } // namespace
 
-const std::array<CTestTab::ButtonSpec, 4>& CTestTab::Buttons() {
-    static const std::array<ButtonSpec, 4> buttons = {{
-        {8054, "SelfTest", "IDC_CONFIGPAGE", "IDC_CONFIGPAGE_X", "CONFIG"},
-        {8004, "Demo", "IDC_DEMOPAGE", "IDC_DEMOPAGE_X", "DEMO"},
-        {8066, "MenuMAP", "IDC_MANUMAP_X", "IDC_MANUMAP_X", "MENUMAP"},
-        {8009, "2SideDemo", "IDC_2SIDEDEMOPAGE_X", "IDC_2SIDEDEMOPAGE_X", "DUPLEXDEMO"},
-    }};
-    return buttons;
-}
+const std::array<CTestTab::ButtonSpec, 4>& CTestTab::Buttons() { return kTestPrints; }
 
 CTestTab::CTestTab(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5004, parent) {}
 
@@ -33,7 +25,7 @@ void CTestTab::OnInitDialog() {
     for (const ButtonSpec& b : Buttons()) {
         auto* button = AddControl(
             b.controlId, new QPushButton(LangText("TEST", kalor ? b.kalorKey : b.textKey, 63), this));
-        if (!m_ctx.ConfigFlag("TEST", b.configKey)) {
+        if (!IsTestPrintOffered(m_ctx, b)) {
             button->hide();
             continue;
         }

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "pages/TavPage.h"
+#include "pages/TestPrints.h"
 
 class QPushButton;
 
@@ -13,13 +14,7 @@ class CTestTab : public TavPage {
   public:
     explicit CTestTab(AppContext& ctx, QWidget* parent = nullptr);
 
-    struct ButtonSpec {
-        int controlId;
-        const char* configKey; // [TEST] in the configuration file
-        const char* textKey;   // [TEST] in the language file
-        const char* kalorKey;  // the OEM brand's text key
-        const char* pageName;  // the page the printer prints
-    };
+    using ButtonSpec = TestPrintSpec;
     static const std::array<ButtonSpec, 4>& Buttons();
 
     // What a click does: returns 1 when the printer took the job.

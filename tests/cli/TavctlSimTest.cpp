@@ -70,7 +70,7 @@ TEST_F(TavctlSimTest, SetSendsExactlyTheRulesJobAndASecondSendOnlyTheResolution)
     ProgramResult r = Run({"set", "PAPER=LEGAL", "COPIES=3", "TOPMARGIN=5", "DUPLEX=SHORTEDGE", "POWERSAVE=30",
                            "AUTOCONT=ON", "PITCH=1200"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "PAPER=1\nCOPIES=3\nTOPMARGIN=5\nDUPLEX=2\nPOWERSAVE=4\nAUTOCONT=1\nPITCH=1200\n");
+    EXPECT_EQ(r.out, "PAPER=LEGAL\nCOPIES=3\nTOPMARGIN=5\nDUPLEX=SHORTEDGE\nPOWERSAVE=30\nAUTOCONT=ON\nPITCH=1200\n");
     EXPECT_TRUE(r.err.empty()) << r.err;  // and no value the printer did not take
 
     ASSERT_TRUE(sim->WaitForEvents(2, 5000, "job"));
@@ -96,8 +96,8 @@ TEST_F(TavctlSimTest, SetSendsExactlyTheRulesJobAndASecondSendOnlyTheResolution)
 
     r = Run({"query"});
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* line : {"PAPER=1\n", "COPIES=3\n", "DUPLEX=2\n", "POWERSAVE=4\n", "AUTOCONT=1\n",
-                             "PITCH=1200\n", "RESOLUTION=0\n"})
+    for (const char* line : {"PAPER=LEGAL\n", "COPIES=3\n", "DUPLEX=SHORTEDGE\n", "POWERSAVE=30\n", "AUTOCONT=ON\n",
+                             "PITCH=1200\n", "RESOLUTION=600\n"})
         EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
 }
 
@@ -142,4 +142,91 @@ TEST_F(TavctlSimTest, ACutShortRecordFailsAndSendsNothing) {
     const auto jobs = cut.Jobs();
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_EQ(Text(jobs[0]), kUel + "@PJL\r\n@PJL INFO PRINTER = ALL\r\n" + kUel);
+}
+
+namespace {
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    for (size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+        out.push_back(text.substr(start, nl - start));
+    return out;
+}
+}  // namespace
+
+// What query prints, fed back to set, sends nothing but the resolution and leaves the record as
+// it was, on every model the simulator plays.
+TEST_F(TavctlSimTest, QueryFedBackToSetChangesNothingOnEveryModel) {
+    for (const char* profile : {"mono-pcl", "color-ps", "profile"}) {
+        SCOPED_TRACE(profile);
+        tavtest::SimProcess model(std::string(profile) == "profile" ? home.dir + "profile.ini" : profile);
+        home.Write("comtav.ini", "[Common]\nDeviceID=" + model.DeviceName() + "\n[TAB]\nPrinting=1\n");
+        const ProgramResult before = Run({"query"});
+        ASSERT_EQ(before.status, 0) << before.err;
+        std::vector<std::string> args = {"set", "--show-job"};
+        for (const std::string& line : Words(before.out)) args.push_back(line);
+        const ProgramResult r = Run(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::vector<std::string> shown = Words(r.out);
+        ASSERT_EQ(shown.size(), 1u) << r.out;  // the job, and no line of a changed setting
+        EXPECT_EQ(shown[0].find("@PJL DEFAULT"), shown[0].rfind("@PJL DEFAULT")) << shown[0];
+        EXPECT_NE(shown[0].find("@PJL DEFAULT RESOLUTION = "), std::string::npos) << shown[0];
+        const ProgramResult after = Run({"query"});
+        EXPECT_EQ(after.out, before.out);
+
+        // The stored numbers read back through #N as well.
+        const ProgramResult numeric = Run({"query", "--numeric"});
+        ASSERT_EQ(numeric.status, 0);
+        EXPECT_NE(numeric.out.find("\nRESOLUTION=" ), std::string::npos);
+        EXPECT_NE(numeric.out, before.out);
+        const ProgramResult json = Run({"query", "--json"});
+        ASSERT_EQ(json.status, 0);
+        EXPECT_EQ(json.out.rfind("{\"PAPER\": \"", 0), 0u) << json.out;
+        EXPECT_NE(json.out.find(", \"COPIES\": 1, "), std::string::npos) << json.out;
+    }
+}
+
+TEST_F(TavctlSimTest, BackupChangeOnThePrinterRestore) {
+    const ProgramResult before = Run({"query"});
+    ASSERT_EQ(before.status, 0) << before.err;
+    ASSERT_EQ(Run({"backup", home.dir + "saved.ini"}).status, 0);
+    const std::string saved = tavtest::ReadFileText(home.dir + "saved.ini");
+    EXPECT_EQ(saved.rfind("; tavctl backup", 0), 0u) << saved;
+    EXPECT_NE(saved.find("\n[Settings]\nPAPER = LETTER\n"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("FEATUREFLAGS"), std::string::npos);  // read only: not restored
+
+    ASSERT_EQ(Run({"set", "PAPER=LEGAL", "COPIES=9", "AUTOCONT=ON"}).status, 0);
+    ASSERT_NE(Run({"query"}).out, before.out);
+
+    // Restored as one Send of what differs.
+    ProgramResult r = Run({"restore", home.dir + "saved.ini", "--show-job"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Words(r.out)[0], "\\e%-12345X@PJL\\r\\n@PJL DEFAULT PAPER = LETTER\\r\\n@PJL DEFAULT COPIES = 1\\r\\n"
+                               "@PJL DEFAULT AUTOCONT = OFF\\r\\n@PJL DEFAULT RESOLUTION = 600\\r\\n"
+                               "@PJL INFO PRINTER = ALL\\r\\n\\e%-12345X");
+    EXPECT_EQ(Run({"query"}).out, before.out);
+
+    // Another model's file: what applies is restored, the rest is named; a bad value stops it all.
+    home.Write("other.ini", "; other\n[Settings]\nCOPIES = 4\nWIDGETS = 3\nRESOLUTION = 9600DPI\n");
+    r = Run({"restore", home.dir + "other.ini"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "tavctl: skipped WIDGETS: this model does not take it\n"
+                     "tavctl: skipped RESOLUTION=9600DPI: this model does not take it\n");
+    EXPECT_EQ(r.out, "COPIES=4\n");
+    const size_t jobsBefore = sim->Jobs().size();
+    home.Write("bad.ini", "[Settings]\nCOPIES = 4000\nPAPER = A4\n");
+    r = Run({"restore", home.dir + "bad.ini"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("COPIES takes 1 to 999, not 4000"), std::string::npos) << r.err;
+    r = Run({"set", "FEATUREFLAGS=0x12345678"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("FEATUREFLAGS is read only (the printer reports 0x"), std::string::npos) << r.err;
+    EXPECT_EQ(sim->Jobs().size(), jobsBefore + 2);  // the start-up queries of the second run only
+}
+
+TEST_F(TavctlSimTest, DevicesProbeListsAPrinterThatAnswers) {
+    const std::string name = sim->DeviceName();  // tcp://127.0.0.1:PORT
+    const ProgramResult r = Run({"devices", "--probe", name.substr(6)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(name + "\tnetwork\t-\t\n"), std::string::npos) << r.out;
 }

@@ -88,7 +88,8 @@ protected:
                                     {"TAV_DEBUG_FILE", home.dir + "debug.txt"},
                                     {"FAKEDEV_READS", home.dir + "reads.txt"},
                                     {"FAKEDEV_LOG", home.dir + "device.log"},
-                                    {"FAKEDEV_WRITTEN", home.dir + "written.bin"}},
+                                    {"FAKEDEV_WRITTEN", home.dir + "written.bin"},
+                                    {"TAV_SYSFS_ROOT", home.dir + "sys"}},
                                    home.dir);
     }
     std::string Written() const { return ReadFileText(home.dir + "written.bin"); }
@@ -132,14 +133,13 @@ TEST_F(TavctlTest, UsageErrorsAndRefusedInputSendNothing) {
         {{"set", "AUTOCONT=MAYBE"}, "\"MAYBE\" is not a value of AUTOCONT"},
         {{"set", "AUTOCONT"}, "\"AUTOCONT\" is not NAME=VALUE"},
         {{"set", "COPIES="}, "COPIES needs a value"},
-        {{"set", "DUPLEX=3"}, "DUPLEX takes 0 to 2, not 3"},
+        {{"set", "DUPLEX=#3"}, "DUPLEX takes 0 to 2, not 3"},
+        {{"set", "DUPLEX=3"}, "\"3\" is not a keyword of DUPLEX (#3 sets the stored number"},
         {{"set", "PAPER=#23"}, "PAPER takes 0 to 22, not 23"},
         {{"set", "COPIES=65536"}, "COPIES takes 0 to 65535, not 65536"},
         {{"set", "COPIES=-1"}, "\"-1\" is not a value of COPIES"},
-        {{"set", "RESOLUTION=300"}, "RESOLUTION takes 0 to 2, not 300"},
+        {{"set", "RESOLUTION=300"}, "\"300\" is not a keyword of RESOLUTION"},
         {{"set", "FONTNUMBER=54"}, "FONTNUMBER takes 0 to 53, not 54"},
-        {{"set", "MARGINUNIT=1"}, "MARGINUNIT is read only"},
-        {{"set", "FEATUREFLAGS=0"}, "FEATUREFLAGS is read only"},
         {{"test-print"}, "test-print needs a page name"},
         {{"test-print", "CONFIG\r\n@PJL INITIALIZE"}, "\"CONFIG\\r\\n@PJL INITIALIZE\" is not a page name"},
         {{"test-print", "CONFIG", "DEMO"}, "unexpected \"DEMO\" for test-print"},
@@ -154,6 +154,34 @@ TEST_F(TavctlTest, UsageErrorsAndRefusedInputSendNothing) {
     }
     EXPECT_TRUE(DeviceLog().empty());
     EXPECT_TRUE(Written().empty());
+}
+
+// A value outside the pages' range is refused once the printer's record is known (the margins
+// hang on its paper and unit), and nothing but the start-up query goes out.
+TEST_F(TavctlTest, ValuesOutsideThePagesRangesAreRefused) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"COPIES=0", "COPIES takes 1 to 999, not 0"},
+        {"PITCH=12", "PITCH takes 44 to 9999 (0.44 to 99.99 characters per inch), not 12"},
+        {"PTSIZE=4000", "PTSIZE takes 16 to 3999 (4.00 to 999.75 points), not 4000"},
+        {"CUSTOMHEIGHT=400", "CUSTOMHEIGHT takes 127 to 356 mm, not 400"},
+        {"DENSITY=3", "DENSITY takes 0 to 2, not 3"},
+        {"TOPMARGIN=251", "TOPMARGIN takes 0 to 250 mm, not 251"},  // A4 portrait
+        {"KSC5895PTSIZE=400", "KSC5895PTSIZE takes 16 to 399 (4.00 to 99.75 points), not 400"},
+    };
+    Fields a4;
+    a4.paper = 2;
+    for (const auto& [arg, message] : cases) {
+        home.Write("written.bin", "");
+        Script({Record(a4)});
+        const ProgramResult r = Run({"set", arg});
+        EXPECT_EQ(r.status, 2) << arg;
+        EXPECT_EQ(r.err, "tavctl: " + message + "\ntavctl: nothing sent\n") << arg;
+        EXPECT_EQ(Written(), kQueryJob) << arg;
+    }
+    // Landscape swaps the limits, as the page does.
+    Script({Record(a4)});
+    EXPECT_EQ(Run({"set", "ORIENTATION=LANDSCAPE", "TOPMARGIN=200"}).err,
+              "tavctl: TOPMARGIN takes 0 to 164 mm, not 200\ntavctl: nothing sent\n");
 }
 
 TEST_F(TavctlTest, APrinterThatDoesNotAnswerGivesStatusOneAndTheMessage) {
@@ -192,12 +220,12 @@ TEST_F(TavctlTest, QueryListsTheReportedSettings) {
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<std::string> lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 98u);
-    EXPECT_EQ(lines[0], "PAPER=2");
-    EXPECT_EQ(lines[1], "INTRAY1SIZE=0");
+    EXPECT_EQ(lines[0], "PAPER=A4");
+    EXPECT_EQ(lines[1], "INTRAY1SIZE=LETTER");
     EXPECT_EQ(lines[2], "COPIES=3");
     auto has = [&](const std::string& l) { return std::find(lines.begin(), lines.end(), l) != lines.end(); };
-    EXPECT_TRUE(has("AUTOCONT=1"));
-    EXPECT_TRUE(has("RESOLUTION=0"));  // the printer's 600, as set takes it back
+    EXPECT_TRUE(has("AUTOCONT=ON"));
+    EXPECT_TRUE(has("RESOLUTION=600"));
     EXPECT_TRUE(has("FEATUREFLAGS=0x20000080"));
     EXPECT_EQ(Written(), kQueryJob);
 
@@ -215,7 +243,7 @@ TEST_F(TavctlTest, SetSendsTheEditsAndPrintsWhatChanged) {
     Fields after;
     after.paper = 1, after.autoCont = 1, after.duplex = 2;
     Script({Record({}), Record(after)});
-    const ProgramResult r = Run({"set", "PAPER=legal", "AUTOCONT=ON", "DUPLEX=2", "COPIES=#1", "--show-job"});
+    const ProgramResult r = Run({"set", "PAPER=legal", "AUTOCONT=ON", "DUPLEX=SHORTEDGE", "COPIES=#1", "--show-job"});
     ASSERT_EQ(r.status, 0) << r.err;
     const std::string job = Job({"@PJL DEFAULT PAPER = LEGAL", "@PJL DEFAULT DUPLEX = ON",
                                  "@PJL DEFAULT BINDING = SHORTEDGE", "@PJL DEFAULT AUTOCONT = ON ",
@@ -225,25 +253,27 @@ TEST_F(TavctlTest, SetSendsTheEditsAndPrintsWhatChanged) {
               "\\e%-12345X@PJL\\r\\n@PJL DEFAULT PAPER = LEGAL\\r\\n@PJL DEFAULT DUPLEX = ON\\r\\n"
               "@PJL DEFAULT BINDING = SHORTEDGE\\r\\n@PJL DEFAULT AUTOCONT = ON \\r\\n"
               "@PJL DEFAULT RESOLUTION = 600\\r\\n@PJL INFO PRINTER = ALL\\r\\n\\e%-12345X\n"
-              "PAPER=1\nDUPLEX=2\nAUTOCONT=1\n");
+              "PAPER=LEGAL\nDUPLEX=SHORTEDGE\nAUTOCONT=ON\n");
     EXPECT_TRUE(r.err.empty()) << r.err;
 }
 
 TEST_F(TavctlTest, ResolutionKeywordsAndTheCustomSize) {
     Script({Record({}), Record({})});
     ProgramResult r = Run({"set", "RESOLUTION=1200", "CUSTOMWIDTH=100"});
-    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.status, 3) << r.err;
     // The custom size line carries both edges, the height as reported.
     EXPECT_EQ(Written(), kQueryJob + Job({"@PJL DEFAULT PAPER = OTHERS WIDTH =100 HEIGHT=0",
                                           "@PJL DEFAULT RESOLUTION = 1200"}));
-    // This printer kept both values: the run still succeeds, and says so.
+    // This printer kept both values: the exchange worked, but the script hears which were not taken.
     EXPECT_EQ(r.err, "tavctl: the printer did not take RESOLUTION=1200\n"
                      "tavctl: the printer did not take CUSTOMWIDTH=100\n");
     EXPECT_TRUE(r.out.empty());
     // The OEM brand spells the printer's codes in full and does not shift them.
     home.Write("comtav.ini", "[Common]\nSTRING=KALOR\n[TAB]\nPrinting=1\n");
     home.Write("written.bin", "");
-    Script({Record({}), Record({})});
+    Fields seven;
+    seven.copies = 7;
+    Script({Record({}), Record(seven)});
     r = Run({"set", "COPIES=7"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Written(), kQueryJob + Job({"@PJL DEFAULT COPIES = 7", "@PJL DEFAULT RESOLUTION = 600"}));
@@ -252,7 +282,8 @@ TEST_F(TavctlTest, ResolutionKeywordsAndTheCustomSize) {
 TEST_F(TavctlTest, DebugShowsTheJobAndSendsOnlyOnYes) {
     Script({Record({}), Record({})});
     ProgramResult r = Run({"--debug", "set", "COPIES=2"});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, 2);  // declined: the user's choice, not a printer failure
+    EXPECT_NE(r.err.find("tavctl: nothing sent\n"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("Printer data: Index 0(1) = 0\t"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("PJL Data: \\e%-12345X@PJL\\r\n@PJL DEFAULT COPIES = 2\\r\n@PJL DEFAULT RESOLUTION = 600"
                          "\\r\n@PJL INFO PRINTER = ALL\\r\n\\e%-12345X [No]\n"),
@@ -262,8 +293,10 @@ TEST_F(TavctlTest, DebugShowsTheJobAndSendsOnlyOnYes) {
     EXPECT_NE(ReadFileText(home.dir + "debug.txt").find("[TAV] ReadSettings bRet : "), std::string::npos);
 
     home.Write("written.bin", "");
-    Script({Record({}), Record({})});
-    r = Run({"--debug", "--yes", "set", "COPIES=2"});
+    Fields two;
+    two.copies = 2;
+    Script({Record({}), Record(two)});
+    r = Run({"set", "COPIES=2", "--debug", "--yes"});  // the options after the command
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find("[Yes]"), std::string::npos);
     EXPECT_EQ(Written(), kQueryJob + Job({"@PJL DEFAULT COPIES = 2", "@PJL DEFAULT RESOLUTION = 600"}));
@@ -291,7 +324,7 @@ TEST_F(TavctlTest, DefaultAndCheck) {
     ProgramResult r = Run({"default"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL INITIALIZE\r\n@PJL INFO PRINTER = ALL\r\n" + kUel);
-    EXPECT_EQ(r.out, "COPIES=1\nAUTOCONT=1\n");
+    EXPECT_EQ(r.out, "COPIES=1\nAUTOCONT=ON\n");
 
     home.Write("written.bin", "");
     const std::vector<uint8_t> report = {0x00, 0x00, 23, 3, '1', '2', '3', 5, 2, 'x', 'x', 25, 4, '9', 0x1B, '9', '9',
@@ -301,6 +334,10 @@ TEST_F(TavctlTest, DefaultAndCheck) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL INFO INFORMATION=ALL\r\n" + kUel);
     EXPECT_EQ(r.out, "ITEM23=123\nITEM25=9\\e99\nITEM48=7\n");
+    Script({Record({}), report});
+    r = Run({"check", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "{\"ITEM23\": \"123\", \"ITEM25\": \"9\\u001b99\", \"ITEM48\": \"7\"}\n");
 
     home.Write("written.bin", "");
     Script({Record({})});
@@ -310,8 +347,16 @@ TEST_F(TavctlTest, DefaultAndCheck) {
 }
 
 TEST_F(TavctlTest, TestPrintSendsTheNamedPage) {
+    // A page the model's configuration does not list is refused before anything is opened.
+    ProgramResult r = Run({"test-print", "CONFIG"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tavctl: CONFIG is not a page this model lists (none)\n");
+    EXPECT_TRUE(DeviceLog().empty());
+
+    home.Write("comtav.ini", "[Common]\nDeviceID=s\n[TAB]\nPrinting=1\n[TEST]\nSelfTest=1\nMenuMAP=1\n");
+    EXPECT_EQ(Run({"test-print", "DEMO"}).err, "tavctl: DEMO is not a page this model lists (CONFIG, MENUMAP)\n");
     Script({Record({})});
-    const ProgramResult r = Run({"test-print", "CONFIG"});
+    r = Run({"test-print", "CONFIG"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL TEST PRINT = CONFIG\r\n" + kUel);
 }
@@ -329,4 +374,38 @@ TEST_F(TavctlTest, AProgramFolderWithoutLanguageFilesStillWorks) {
     r = Run({"query"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("FEATUREFLAGS=0x20000080\n"), std::string::npos);
+}
+
+// devices reads sysfs only: printer-class interfaces with their usblp node and IEEE 1284 ID,
+// other interfaces left out, a serial that could not be typed back left out of the name.
+TEST_F(TavctlTest, DevicesListsThePrinterInterfacesOfSysfs) {
+    const std::string usb = "sys/bus/usb/devices/";
+    std::filesystem::create_directories(home.dir + usb + "1-1:1.0/usbmisc/lp0");
+    std::filesystem::create_directories(home.dir + usb + "1-1:1.1");
+    std::filesystem::create_directories(home.dir + usb + "2-1:1.0");
+    std::filesystem::create_directories(home.dir + usb + "1-1");
+    std::filesystem::create_directories(home.dir + usb + "2-1");
+    home.Write(usb + "1-1/idVendor", "04e8\n");
+    home.Write(usb + "1-1/idProduct", "3301\n");
+    home.Write(usb + "1-1/serial", "ABC123\n");
+    home.Write(usb + "1-1:1.0/bInterfaceClass", "07\n");
+    home.Write(usb + "1-1:1.0/bInterfaceSubClass", "01\n");
+    home.Write(usb + "1-1:1.0/ieee1284_id", "MFG:Quorvex;MDL:ML-2250;CMD:PJL;\n");
+    home.Write(usb + "1-1:1.1/bInterfaceClass", "03\n");
+    home.Write(usb + "1-1:1.1/bInterfaceSubClass", "01\n");
+    home.Write(usb + "2-1/idVendor", "1234\n");
+    home.Write(usb + "2-1/idProduct", "abcd\n");
+    home.Write(usb + "2-1/serial", "A B\n");
+    home.Write(usb + "2-1/manufacturer", "Quorvex\n");
+    home.Write(usb + "2-1/product", "CL-\x1b" "500\n");
+    home.Write(usb + "2-1:1.0/bInterfaceClass", "07\n");
+    home.Write(usb + "2-1:1.0/bInterfaceSubClass", "01\n");
+    ProgramResult r = Run({"devices", "--probe", "127.0.0.1:1"});  // a closed loopback port
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "usb:04e8:3301:ABC123\tusblp\t/dev/usb/lp0\tMFG:Quorvex;MDL:ML-2250;CMD:PJL;\n"
+                     "usb:1234:abcd\tusb\t-\tMFG:Quorvex;MDL:CL-?500;\n");
+    r = Run({"devices", "--json"});
+    EXPECT_EQ(r.out.rfind("[{\"name\": \"usb:04e8:3301:ABC123\", \"kind\": \"usblp\", ", 0), 0u) << r.out;
+    EXPECT_EQ(Run({"devices", "--probe"}).status, 2);
+    EXPECT_TRUE(DeviceLog().empty());
 }
