@@ -140,12 +140,16 @@ QVDEVM_API int DeviceCheck(const char* deviceName, int, int, int) {
 
 QVDEVM_API int PortAcquire(int token) {
     SetUp();
-    return g_portLock->Acquire(token, &LockFolders) ? 1 : 0;
+    const bool ok = g_portLock->Acquire(token, &LockFolders);
+    if (ok) g_registry->SetPortHeld(true);
+    return ok ? 1 : 0;
 }
 
 QVDEVM_API int PortRelease(int token) {
     SetUp();
-    return g_portLock->Release(token) ? 1 : 0;
+    const bool ok = g_portLock->Release(token);
+    if (!g_portLock->AnyHeld()) g_registry->SetPortHeld(false);
+    return ok ? 1 : 0;
 }
 
 } // extern "C"

@@ -94,6 +94,15 @@ int PortLock::Count(int token) const {
     return it == m_holds.end() ? 0 : it->second.count;
 }
 
+bool PortLock::AnyHeld() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (const auto& [token, hold] : m_holds) {
+        (void)token;
+        if (hold.count > 0) return true;
+    }
+    return false;
+}
+
 void PortLock::ForgetAfterFork() {
     // No locking: other threads of the parent do not exist here, and one of them may have
     // held the mutex at the fork.

@@ -16,6 +16,8 @@ class PortLock {
     // Unbalanced releases do nothing and answer false.
     bool Release(int token);
     int Count(int token) const;
+    // Whether this process holds any port at all.
+    bool AnyHeld() const;
     // In a child after fork: the parent's holds are not ours. The descriptors stay untouched,
     // since unlocking them would free the parent's lock.
     void ForgetAfterFork();

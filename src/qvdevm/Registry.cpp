@@ -131,9 +131,32 @@ std::shared_ptr<DeviceLink> Registry::Existing(const std::string& deviceName) {
     return it == m_links.end() ? nullptr : it->second;
 }
 
+void Registry::SetPortHeld(bool held) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_portHeld == held) return;
+    m_portHeld = held;
+    if (!held) {
+        // Every link given back during the operation lingers from now on.
+        const auto now = DeviceLink::Clock::now();
+        for (auto& [link, deadline] : m_deadlines) {
+            (void)link;
+            deadline = std::max(deadline, now + std::chrono::milliseconds(LingerMs()));
+        }
+        WakeReaperLocked();
+    }
+}
+
 void Registry::ReaperLoop() {
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_quit) {
+        if (m_portHeld) {
+            // Nothing lingers out during an operation; the release wakes us.
+            m_reaperUntil = DeviceLink::Clock::time_point::max();
+            m_reaperIdle = true;
+            m_wake.wait(lock);
+            m_reaperIdle = false;
+            continue;
+        }
         const auto now = DeviceLink::Clock::now();
         std::vector<std::shared_ptr<DeviceLink>> expired;
         auto next = DeviceLink::Clock::time_point::max();

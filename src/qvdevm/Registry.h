@@ -35,6 +35,10 @@ class Registry {
     std::shared_ptr<DeviceLink> Existing(const std::string& deviceName);
     // Real close of every link, at process exit.
     void Shutdown();
+    // While the process holds the port, an operation is under way: its links never linger out,
+    // whatever its waits between a write and the read of the reply (Default waits 4 s, an
+    // unattended firmware update 40 s). The linger counts again from the release.
+    void SetPortHeld(bool held);
 
   private:
     void ReaperLoop();
@@ -49,6 +53,7 @@ class Registry {
     // The deadline the reaper sleeps until; max while it is awake or idle.
     DeviceLink::Clock::time_point m_reaperUntil = DeviceLink::Clock::time_point::max();
     bool m_quit = false;
+    bool m_portHeld = false;
 };
 
 } // namespace qvdevm

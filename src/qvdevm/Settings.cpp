@@ -20,10 +20,10 @@ int EnvInt(const char* name, int fallback) {
 }
 
 int LingerMs() {
-    // Just longer than the longest gap one operation leaves between its transfers (a 2.5 s
-    // wait before a read, a 2 s retry, a 1 s chunk retry), so a reply is never lost with the
-    // connection; and short, because a network printer serves one connection at a time and
-    // every other program is locked out while the link lingers.
+    // Short, because a network printer serves one connection at a time and every other program
+    // is locked out while the link lingers. An operation's own gaps between its transfers
+    // (Default waits 4 s before its read) are covered by its port hold, during which no link
+    // lingers out; this covers the transfers of programs that do not hold the port.
     return EnvInt("QVDEVM_LINGER_MS", 3000);
 }
 

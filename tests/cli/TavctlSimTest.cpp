@@ -230,3 +230,16 @@ TEST_F(TavctlSimTest, DevicesProbeListsAPrinterThatAnswers) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find(name + "\tnetwork\t-\t\n"), std::string::npos) << r.out;
 }
+
+// Default waits 4 s between its job and the read of the factory settings, longer than a link
+// lingers: the operation's port hold keeps the link, so the reply is not lost with it.
+TEST_F(TavctlSimTest, DefaultReadsTheFactorySettingsAfterItsLongWait) {
+    ProgramResult r = Run({"set", "COPIES=4"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = Run({"default"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("COPIES=1\n"), std::string::npos) << r.out;
+    const auto jobs = sim->Jobs();
+    ASSERT_FALSE(jobs.empty());
+    EXPECT_EQ(Text(jobs.back()), kUel + "@PJL\r\n@PJL INITIALIZE\r\n@PJL INFO PRINTER = ALL\r\n" + kUel);
+}
