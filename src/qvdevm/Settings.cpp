@@ -20,11 +20,11 @@ int EnvInt(const char* name, int fallback) {
 }
 
 int LingerMs() {
-    // Just longer than the longest gap one operation leaves between its transfers (a 2.5 s
-    // wait before a read, a 2 s retry, a 1 s chunk retry), so a reply is never lost with the
-    // connection; and short, because a network printer serves one connection at a time and
-    // every other program is locked out while the link lingers.
-    return EnvInt("QVDEVM_LINGER_MS", 3000);
+    // Just longer than the longest gap one operation leaves between its transfers (the 4 s wait
+    // of Default before its read, 2.5 s before Send's, a 2 s retry, a 1 s chunk retry), so a
+    // reply is never lost with the connection; and short, because a network printer serves one
+    // connection at a time and every other program is locked out while the link lingers.
+    return EnvInt("QVDEVM_LINGER_MS", 5000);
 }
 
 Settings Settings::FromEnvironment() {
