@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static tav::RecordingUiHost ui;
     static tav::AppContext ctx(ui);
     ctx.replyBuffer.fill(0);
-    std::memcpy(ctx.replyBuffer.data(), data, std::min(size, ctx.replyBuffer.size()));
+    if (size) std::memcpy(ctx.replyBuffer.data(), data, std::min(size, ctx.replyBuffer.size()));
     tav::CheckInfo info;
     tav::ParseCheckInfo(ctx, info);
     for (const auto& slot : info)

@@ -1,7 +1,9 @@
 // Runs a fuzz target without libFuzzer, so every build exercises it as a regression test:
-// the files given on the command line, or the seeds plus a fixed-seed stream of mutants.
+// the files given on the command line, or the kept corpus and the seeds plus a fixed-seed stream of mutants.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -56,22 +58,56 @@ std::vector<uint8_t> Mutate(std::vector<uint8_t> v, std::mt19937& rng, const std
     return v;
 }
 
+std::vector<uint8_t> ReadAll(const std::filesystem::path& path, bool& ok) {
+    std::ifstream in(path, std::ios::binary);
+    ok = bool(in);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 }  // namespace
 
+// fuzz_X FILE...           runs those inputs once (to repeat a finding)
+// fuzz_X --corpus DIR      runs the kept corpus, then the seeds and the mutants of both
+// fuzz_X --write-seeds DIR writes the seeds as files, to start a corpus from
 int main(int argc, char** argv) {
-    if (argc > 1) {
+    std::vector<std::vector<uint8_t>> seeds = FuzzSeeds();
+    if (argc == 3 && std::string(argv[1]) == "--write-seeds") {
+        std::filesystem::create_directories(argv[2]);
+        for (size_t i = 0; i < seeds.size(); ++i) {
+            std::ofstream out(std::filesystem::path(argv[2]) / ("seed-" + std::to_string(i)), std::ios::binary);
+            out.write(reinterpret_cast<const char*>(seeds[i].data()), static_cast<std::streamsize>(seeds[i].size()));
+        }
+        return 0;
+    }
+    size_t kept = 0;
+    if (argc == 3 && std::string(argv[1]) == "--corpus") {
+        std::vector<std::filesystem::path> files;
+        for (const auto& e : std::filesystem::directory_iterator(argv[2]))
+            if (e.is_regular_file()) files.push_back(e.path());
+        std::sort(files.begin(), files.end());  // the same order on every machine
+        if (files.empty()) {
+            std::fprintf(stderr, "empty corpus %s\n", argv[2]);
+            return 2;
+        }
+        for (const auto& f : files) {
+            bool ok = false;
+            std::vector<uint8_t> data = ReadAll(f, ok);
+            LLVMFuzzerTestOneInput(data.data(), data.size());
+            seeds.push_back(std::move(data));
+        }
+        kept = files.size();
+    } else if (argc > 1) {
         for (int i = 1; i < argc; ++i) {
-            std::ifstream in(argv[i], std::ios::binary);
-            if (!in) {
+            bool ok = false;
+            std::vector<uint8_t> data = ReadAll(argv[i], ok);
+            if (!ok) {
                 std::fprintf(stderr, "cannot read %s\n", argv[i]);
                 return 2;
             }
-            std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             LLVMFuzzerTestOneInput(data.data(), data.size());
         }
         return 0;
     }
-    const std::vector<std::vector<uint8_t>> seeds = FuzzSeeds();
     for (const auto& s : seeds) LLVMFuzzerTestOneInput(s.data(), s.size());
     LLVMFuzzerTestOneInput(nullptr, 0);
     std::mt19937 rng(20261208);
@@ -81,6 +117,6 @@ int main(int argc, char** argv) {
         const std::vector<uint8_t> m = Mutate(std::move(base), rng, seeds);
         LLVMFuzzerTestOneInput(m.data(), m.size());
     }
-    std::printf("%zu seeds and %d mutants survived\n", seeds.size(), rounds);
+    std::printf("%zu corpus files, %zu seeds and %d mutants survived\n", kept, seeds.size() - kept, rounds);
     return 0;
 }

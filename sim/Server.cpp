@@ -9,9 +9,30 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <strings.h>
 #include <thread>
 
 namespace tavsim {
+namespace {
+// The PJL lines of a job without "@PJL ", for aiming faults before the job runs.
+std::vector<std::string> JobCommands(const std::vector<uint8_t>& bytes) {
+    std::vector<std::string> out;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t end = pos;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') ++end;
+        std::string line(bytes.begin() + long(pos), bytes.begin() + long(end));
+        const size_t at = line.find('@');  // the opening line follows the UEL
+        if (at != std::string::npos && line.size() >= at + 4 && strncasecmp(line.c_str() + at, "@PJL", 4) == 0) {
+            size_t b = at + 4;
+            while (b < line.size() && (line[b] == ' ' || line[b] == '\t')) ++b;
+            if (b < line.size()) out.push_back(line.substr(b));
+        }
+        pos = end + 1;
+    }
+    return out;
+}
+}  // namespace
 
 Server::Server(const ServerOptions& opt, Printer& printer, EventLog& log)
     : m_opt(opt), m_printer(printer), m_log(log), m_firmware(opt.firmware) {}
@@ -33,6 +54,14 @@ int Server::Bind(std::string& error) {
         return error = "bind 127.0.0.1:" + std::to_string(m_opt.port) + ": " + std::strerror(errno), -1;
     // Refusing: the port stays bound (nobody else can take it) but without listen() every
     // connect is answered with a reset, which the client sees as "connection refused".
+    // A stalled reader should fill up soon, so a sender's writes block as they would on a
+    // printer that stopped taking data; the size is inherited by the accepted connections.
+    bool stalls = m_opt.faults.stall;
+    for (const auto& a : m_opt.faults.aimed) stalls |= a.set.stall;
+    if (stalls) {
+        int small = 4096;
+        setsockopt(m_listenFd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    }
     if (!m_opt.faults.refuse && listen(m_listenFd, 16) < 0)
         return error = std::string("listen: ") + std::strerror(errno), -1;
     socklen_t len = sizeof addr;
@@ -77,14 +106,27 @@ int Server::Run(volatile std::sig_atomic_t& stop) {
 void Server::Serve(int fd, const std::string& peer, volatile std::sig_atomic_t& stop) {
     ++m_conn;
     m_jobsOnConn = 0;
+    m_stalled = false;
     Touch();
     m_log.Write(Event("connect").Int("conn", m_conn).Str("peer", peer));
+    if (m_opt.faults.stall) {
+        const std::string why = Stall(fd, stop);
+        shutdown(fd, SHUT_RDWR);
+        close(fd);
+        Touch();
+        m_log.Write(Event("close").Int("conn", m_conn).Str("reason", why));
+        return;
+    }
     Framer framer(m_opt.maxHex);
     std::vector<Segment> segs;
     std::vector<uint8_t> buf(65536);
     double lastByte = m_log.Seconds();
     std::string reason;
     while (reason.empty()) {
+        if (m_stalled) {
+            reason = Stall(fd, stop);
+            break;
+        }
         if (stop) {
             reason = "shutdown";
             break;
@@ -122,7 +164,7 @@ void Server::Serve(int fd, const std::string& peer, volatile std::sig_atomic_t& 
         framer.Feed(buf.data(), size_t(got), segs);
         if (!Handle(fd, segs, true, stop)) reason = "drop";
     }
-    if (reason != "drop") {
+    if (reason != "drop" && !m_stalled) {
         framer.Finish(segs);
         Handle(fd, segs, false, stop);
     }
@@ -146,6 +188,16 @@ bool Server::Handle(int fd, std::vector<Segment>& segs, bool connectionOpen, vol
             if (!offline && m_firmware.IsImage(s)) m_firmware.Take(s, m_conn, m_log);
             continue;
         }
+        const FaultSet fs = m_opt.faults.ForJob(++m_jobsInRun, JobCommands(s.bytes));
+        if (connectionOpen && fs.drop) {
+            Event ev("job");
+            ev.Int("conn", m_conn).Int("bytes", (long long)s.size).Hex("hex", s.bytes.data(), s.bytes.size());
+            ev.StrList("cmds", JobCommands(s.bytes)).StrList("notes", {"dropped: fault"});
+            m_log.Write(ev);
+            m_log.Write(Event("fault").Str("fault", "drop").Int("conn", m_conn).Int("job", m_jobsInRun));
+            segs.clear();
+            return false;
+        }
         // A printer that programs itself runs no job and answers nothing.
         JobResult r;
         if (m_firmware.Offline(m_log))
@@ -160,9 +212,21 @@ bool Server::Handle(int fd, std::vector<Segment>& segs, bool connectionOpen, vol
         if (!r.printed.empty()) ev.StrList("printed", r.printed);
         if (!r.notes.empty()) ev.StrList("notes", r.notes);
         m_log.Write(ev);
-        if (connectionOpen)
-            for (const auto& reply : r.replies) SendReply(fd, reply, stop);
+        if (connectionOpen) {
+            for (const auto& reply : r.replies) SendReply(fd, reply, fs, stop);
+            if (fs.unasked) {
+                m_log.Write(Event("fault").Str("fault", "unasked").Int("conn", m_conn).Int("job", m_jobsInRun));
+                SendReply(fd, Reply{"USTATUS DEVICE", UnaskedStatus()}, FaultSet{}, stop);
+            }
+        }
         ++m_jobsOnConn;
+        if (connectionOpen && fs.stall) {
+            // The rest of what came stays unread, as it would in a printer that hung.
+            m_log.Write(Event("fault").Str("fault", "stall").Int("conn", m_conn).Int("job", m_jobsInRun));
+            m_stalled = true;
+            segs.clear();
+            return true;
+        }
         if (connectionOpen && m_opt.faults.dropAfterJobs > 0 && m_jobsOnConn >= m_opt.faults.dropAfterJobs) {
             m_log.Write(Event("fault").Str("fault", "drop-after").Int("conn", m_conn).Int("jobs", m_jobsOnConn));
             segs.clear();
@@ -173,8 +237,19 @@ bool Server::Handle(int fd, std::vector<Segment>& segs, bool connectionOpen, vol
     return true;
 }
 
-void Server::SendReply(int fd, const Reply& reply, volatile std::sig_atomic_t& stop) {
-    const Faults& f = m_opt.faults;
+std::string Server::Stall(int fd, volatile std::sig_atomic_t& stop) {
+    if (m_opt.faults.stall) m_log.Write(Event("fault").Str("fault", "stall").Int("conn", m_conn));
+    while (!stop && !IdleExpired()) {
+        // Only the peer's going is watched; what it sends stays in the socket unread.
+        pollfd p{fd, POLLRDHUP, 0};
+        int n = poll(&p, 1, 100);
+        m_firmware.Offline(m_log);
+        if (n > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR))) return "peer closed";
+    }
+    return stop ? "shutdown" : "idle";
+}
+
+void Server::SendReply(int fd, const Reply& reply, const FaultSet& f, volatile std::sig_atomic_t& stop) {
     if (f.noReply) {
         m_log.Write(Event("fault").Str("fault", "no-reply").Str("cmd", reply.cmd).Int("bytes", (long long)reply.bytes.size()));
         return;

@@ -35,7 +35,9 @@ private:
     void Serve(int fd, const std::string& peer, volatile std::sig_atomic_t& stop);
     // false when the connection is to be dropped
     bool Handle(int fd, std::vector<Segment>& segs, bool connectionOpen, volatile std::sig_atomic_t& stop);
-    void SendReply(int fd, const Reply& reply, volatile std::sig_atomic_t& stop);
+    void SendReply(int fd, const Reply& reply, const FaultSet& f, volatile std::sig_atomic_t& stop);
+    // Holds an accepted connection without reading it until the peer goes or the run ends.
+    std::string Stall(int fd, volatile std::sig_atomic_t& stop);
     bool IdleExpired() const;
     void Touch();
     void Pause(int ms, volatile std::sig_atomic_t& stop);
@@ -46,6 +48,8 @@ private:
     int m_listenFd = -1;
     int m_conn = 0;
     int m_jobsOnConn = 0;
+    int m_jobsInRun = 0;  // what "jobN:" counts
+    bool m_stalled = false;
     double m_lastActivity = 0;
     FirmwareUnit m_firmware;
 };

@@ -20,7 +20,9 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: tavsim --profile FILE --port PORT --log FILE [--fault FAULT]... [--exit-after-idle SECONDS]\n"
                  "              [--data-quiet-ms MS] [--max-hex BYTES] [--split-pause-ms MS] [--program-ms MS]\n"
-                 "faults: no-reply, delay=MS, split=BYTES, truncate=BYTES, garbage, drop-after=JOBS, refuse\n");
+                 "faults: no-reply, delay=MS, split=BYTES, truncate=BYTES, garbage, drop, stall, unasked,\n"
+                 "        drop-after=JOBS, refuse; aimed at one command or the Nth job of the run:\n"
+                 "        'INFO PRINTER:truncate=20', 'job3:drop'\n");
 }
 
 bool ParseLong(const char* s, long lo, long hi, long& out) {

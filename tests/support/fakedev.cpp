@@ -121,7 +121,7 @@ EXPORT int DeviceRead(void* buffer, uint32_t capacity, uint32_t* received) {
     std::vector<uint8_t> next = std::move(S().reads.front());
     S().reads.pop_front();
     uint32_t n = std::min<uint32_t>(capacity, static_cast<uint32_t>(next.size()));
-    std::memcpy(buffer, next.data(), n);
+    if (n) std::memcpy(buffer, next.data(), n);  // an empty reply has no data pointer
     *received = n;
     return 1;
 }
