@@ -86,7 +86,7 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
                                    home.dir);
     }
     void Point(const tavtest::SimProcess& sim) {
-        home.Write("comtav.ini", "[Common]\nDeviceID=" + sim.DeviceName() + "\n[TAB]\nPrinting=1\nCheck=1\n");
+        home.Write("comtav.ini", "[Common]\nDeviceID=" + sim.DeviceName() + "\n[TAB]\nPrinting=1\nCheck=1\nTest=1\n[TEST]\nSelfTest=1\n");
     }
     bool PortFree() const {
         const std::string path = home.dir + "port-" + std::to_string(QVDEVM_PORT_TOKEN) + ".lock";
