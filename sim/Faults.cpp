@@ -62,10 +62,10 @@ FaultSet Faults::ForJob(int jobNumber, const std::vector<std::string>& commands)
 bool ParseFault(const std::string& text, Faults& f, std::string& error) {
     const size_t colon = text.rfind(':');
     const std::string scope = colon == std::string::npos ? std::string() : text.substr(0, colon);
-    const std::string spec = colon == std::string::npos ? text : text.substr(colon + 1);
-    size_t eq = spec.find('=');
-    std::string name = spec.substr(0, eq);
-    std::string arg = eq == std::string::npos ? std::string() : spec.substr(eq + 1);
+    const std::string desc = colon == std::string::npos ? text : text.substr(colon + 1);
+    size_t eq = desc.find('=');
+    std::string name = desc.substr(0, eq);
+    std::string arg = eq == std::string::npos ? std::string() : desc.substr(eq + 1);
     bool wantsArg = name == "delay" || name == "split" || name == "truncate" || name == "drop-after";
     if (wantsArg == (eq == std::string::npos)) {
         error = "fault \"" + text + "\": " + (wantsArg ? "needs =NUMBER" : "takes no value");

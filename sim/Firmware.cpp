@@ -4,14 +4,14 @@
 
 namespace tavsim {
 
-bool LoadFirmwareSpec(const Profile& profile, FirmwareSpec& spec, std::string& error) {
+bool LoadFirmwareModel(const Profile& profile, FirmwareModel& desc, std::string& error) {
     if (!profile.ini.Has("Firmware", "Signature")) return true;
     std::vector<uint8_t> sig;
     if (!ParseHexBytes(profile.ini.Get("Firmware", "Signature"), sig) || sig.empty()) {
         error = "[Firmware] Signature is not hex bytes";
         return false;
     }
-    spec.signature = std::move(sig);
+    desc.signature = std::move(sig);
     return true;
 }
 
@@ -25,18 +25,18 @@ std::string FirmwareVerdict(const std::vector<uint8_t>& head, uint64_t size, siz
 }
 
 bool FirmwareUnit::IsImage(const Segment& data) const {
-    const auto& sig = m_spec.signature;
+    const auto& sig = m_desc.signature;
     return data.kind == Segment::Kind::Data && data.bytes.size() >= sig.size() &&
            std::equal(sig.begin(), sig.end(), data.bytes.begin());
 }
 
 void FirmwareUnit::Take(const Segment& data, int conn, EventLog& log) {
-    const std::string verdict = FirmwareVerdict(data.bytes, data.size, m_spec.signature.size());
+    const std::string verdict = FirmwareVerdict(data.bytes, data.size, m_desc.signature.size());
     Event ev("firmware");
     ev.Int("conn", conn).Int("bytes", (long long)data.size).Str("sha256", data.sha256).Str("result", verdict);
     if (verdict == "programmed") {
-        ev.Int("offline_ms", m_spec.programMs);
-        m_offlineUntil = log.Seconds() + m_spec.programMs / 1000.0;
+        ev.Int("offline_ms", m_desc.programMs);
+        m_offlineUntil = log.Seconds() + m_desc.programMs / 1000.0;
     }
     log.Write(ev);
 }

@@ -13,13 +13,13 @@
 
 namespace tavsim {
 
-struct FirmwareSpec {
+struct FirmwareModel {
     std::vector<uint8_t> signature = {'Q', 'V', 'F', 'W'}; // [Firmware] Signature, hex
     int programMs = 30000;                                 // --program-ms
 };
 
 // Reads [Firmware] from the profile; false with error for a signature that is not hex bytes.
-bool LoadFirmwareSpec(const Profile& profile, FirmwareSpec& spec, std::string& error);
+bool LoadFirmwareModel(const Profile& profile, FirmwareModel& desc, std::string& error);
 
 // "programmed", "incomplete" (fewer bytes than the image states), "too long" (more), or
 // "no length" (the run ends inside the length field).
@@ -27,7 +27,7 @@ std::string FirmwareVerdict(const std::vector<uint8_t>& head, uint64_t size, siz
 
 class FirmwareUnit {
 public:
-    explicit FirmwareUnit(FirmwareSpec spec) : m_spec(std::move(spec)) {}
+    explicit FirmwareUnit(FirmwareModel desc) : m_desc(std::move(desc)) {}
     bool IsImage(const Segment& data) const;
     // Logs the image's "firmware" event; a programmed one takes the printer offline from now.
     void Take(const Segment& data, int conn, EventLog& log);
@@ -35,7 +35,7 @@ public:
     bool Offline(EventLog& log);
 
 private:
-    FirmwareSpec m_spec;
+    FirmwareModel m_desc;
     double m_offlineUntil = -1;
 };
 

@@ -19,7 +19,7 @@ struct ServerOptions {
     int dataQuietMs = 2000;       // a data run ends after this long without bytes
     size_t maxHex = 1 << 20;      // data bytes kept for the log's "hex"
     int splitPauseMs = 20;
-    FirmwareSpec firmware;
+    FirmwareModel firmware;
 };
 
 class Server {

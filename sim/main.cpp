@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "tavsim: %s\n", error.c_str());
         return 1;
     }
-    if (!tavsim::LoadFirmwareSpec(profile, opt.firmware, error)) {
+    if (!tavsim::LoadFirmwareModel(profile, opt.firmware, error)) {
         std::fprintf(stderr, "tavsim: %s\n", error.c_str());
         return 1;
     }

@@ -22,7 +22,7 @@ void Err(const std::string& line) {
     std::fprintf(stderr, "tavctl: %s\n", line.c_str());
 }
 
-struct ActionSpec {
+struct ActionDef {
     const char* command;
     const char* action;
     const char* args; // "", "ID", "FILE", "FILE ID"
@@ -30,7 +30,7 @@ struct ActionSpec {
     bool destructive;
 };
 
-const ActionSpec kActions[] = {
+const ActionDef kActions[] = {
     {"flash", "list", "", "the flash fonts (No., ID, name, symbol set) and macros (No., ID, * active)",
      false},
     {"flash", "add-font", "FILE ID", "download a PCL soft font under ID (0-99999)", false},
@@ -50,7 +50,7 @@ const ActionSpec kActions[] = {
 
 void Help(const std::string& command) {
     std::printf("Usage: tavctl [OPTIONS] %s ACTION [ARGS]\n", command.c_str());
-    for (const ActionSpec& a : kActions) {
+    for (const ActionDef& a : kActions) {
         if (command != a.command) continue;
         std::string left = std::string(a.action) + (*a.args ? std::string(" ") + a.args : "");
         std::printf("  %-18s %s%s\n", left.c_str(), a.help, a.destructive ? " (needs --yes)" : "");
@@ -217,15 +217,15 @@ std::optional<FlashRequest> ParseFlashRequest(const std::string& command,
         return std::nullopt;
     };
     if (args.empty()) return fail(command + " needs an action (tavctl " + command + " --help)");
-    const ActionSpec* spec = nullptr;
-    for (const ActionSpec& a : kActions)
-        if (command == a.command && args[0] == a.action) spec = &a;
-    if (!spec) return fail("unknown action \"" + Visible(args[0], true) + "\" for " + command);
-    FlashRequest r{command, spec->action, {}, 0, spec->destructive};
-    const std::string form = spec->args;
+    const ActionDef* desc = nullptr;
+    for (const ActionDef& a : kActions)
+        if (command == a.command && args[0] == a.action) desc = &a;
+    if (!desc) return fail("unknown action \"" + Visible(args[0], true) + "\" for " + command);
+    FlashRequest r{command, desc->action, {}, 0, desc->destructive};
+    const std::string form = desc->args;
     const size_t want = form.empty() ? 0 : (form == "FILE ID" ? 2 : 1);
     if (args.size() - 1 != want)
-        return fail(command + " " + spec->action + (form.empty() ? " takes no arguments" : " needs " + form));
+        return fail(command + " " + desc->action + (form.empty() ? " takes no arguments" : " needs " + form));
     size_t at = 1;
     if (form.rfind("FILE", 0) == 0) {
         std::error_code ec;

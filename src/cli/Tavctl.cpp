@@ -664,7 +664,7 @@ int RunTavctl(const std::vector<std::string>& args) {
         // Only a page the model's configuration offers, as the Test page shows only those.
         std::string offered;
         bool listed = false;
-        for (const TestPrintSpec& t : kTestPrints)
+        for (const TestPrintDef& t : kTestPrints)
             if (IsTestPrintOffered(probe, t)) {
                 listed = listed || pageName == t.pageName;
                 offered += std::string(offered.empty() ? "" : ", ") + t.pageName;

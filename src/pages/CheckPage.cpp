@@ -9,8 +9,8 @@
 
 namespace tav {
 
-const std::array<CCheck::RowSpec, CCheck::RowCount>& CCheck::Rows() {
-    static const std::array<RowSpec, RowCount> rows = {{
+const std::array<CCheck::RowDef, CCheck::RowCount>& CCheck::Rows() {
+    static const std::array<RowDef, RowCount> rows = {{
         {1194, "IDC_IMG_STATIC", 1195, 24, 1196, "IDC_PAGE_CNT", false},
         {1176, "IDC_BELT_STATIC", 1182, 23, 1188, "IDC_PERCENTAGE", true},
         {1177, "IDC_FUSER_STATIC", 1183, 25, 1189, "IDC_PAGE_CNT", true},
@@ -41,7 +41,7 @@ void CCheck::OnInitDialog() {
     grid->setColumnStretch(3, 1);
     int line = 0;
     for (size_t i = 0; i < Rows().size(); ++i) {
-        const RowSpec& r = Rows()[i];
+        const RowDef& r = Rows()[i];
         auto* label = AddControl(r.labelId, new QLabel(LangText("CHECK", r.labelKey, 63), this));
         auto* edit = AddControl(r.valueId, new QLineEdit(this));
         edit->setReadOnly(true);

@@ -16,7 +16,7 @@ class CCheck : public TavPage {
     explicit CCheck(AppContext& ctx, QWidget* parent = nullptr);
 
     enum Row { Imaging, Belt, Fuser, Pickup, MpTray, Tray1, Tray2, RowCount };
-    struct RowSpec {
+    struct RowDef {
         int labelId;
         const char* labelKey;
         int valueId;
@@ -25,7 +25,7 @@ class CCheck : public TavPage {
         const char* unitKey;
         bool shown;
     };
-    static const std::array<RowSpec, RowCount>& Rows();
+    static const std::array<RowDef, RowCount>& Rows();
 
     // The value text of a row (what the page holds, whether or not the row is shown).
     const std::string& Value(Row row) const { return m_values[row]; }

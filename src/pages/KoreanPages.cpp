@@ -45,8 +45,8 @@ int ScrollCode(int action) {
 
 } // namespace
 
-CKoreanTab::CKoreanTab(AppContext& ctx, const KoreanPageSpec& spec, QWidget* parent)
-    : CEmulationTab(ctx, spec.templateId, parent), m_spec(spec) {
+CKoreanTab::CKoreanTab(AppContext& ctx, const KoreanPageLayout& desc, QWidget* parent)
+    : CEmulationTab(ctx, desc.templateId, parent), m_desc(desc) {
     std::vector<std::pair<int, uint32_t>> help;
     auto topic = [&](const KoreanControl& c, uint32_t t, int bar = 0) {
         if (!c.controlId) return;
@@ -55,16 +55,16 @@ CKoreanTab::CKoreanTab(AppContext& ctx, const KoreanPageSpec& spec, QWidget* par
         // The up/down bar belongs to its edit.
         if (bar) help.emplace_back(bar, t);
     };
-    topic(spec.pitch, kKsHelpPitch);
-    topic(spec.lpi, kKsHelpLpi);
-    topic(spec.font, kKsHelpFont);
-    topic(spec.mode, kKsHelpMode);
-    topic(spec.margin, kKsHelpMargin);
-    topic(spec.code, kKsHelpCode);
-    topic(spec.zoom, kKsHelpZoom, spec.zoomBar);
-    topic(spec.ptSize, kKsHelpPtSize, spec.ptSizeBar);
-    topic(spec.autoWrap, kKsHelpAutoWrap);
-    topic(spec.fontListButton, kKsHelpFontList);
+    topic(desc.pitch, kKsHelpPitch);
+    topic(desc.lpi, kKsHelpLpi);
+    topic(desc.font, kKsHelpFont);
+    topic(desc.mode, kKsHelpMode);
+    topic(desc.margin, kKsHelpMargin);
+    topic(desc.code, kKsHelpCode);
+    topic(desc.zoom, kKsHelpZoom, desc.zoomBar);
+    topic(desc.ptSize, kKsHelpPtSize, desc.ptSizeBar);
+    topic(desc.autoWrap, kKsHelpAutoWrap);
+    topic(desc.fontListButton, kKsHelpFontList);
     SetHelpTable(std::move(help));
 }
 
@@ -78,7 +78,7 @@ QScrollBar* CKoreanTab::UpDownBar(int controlId) {
 }
 
 void CKoreanTab::OnInitDialog() {
-    const char* section = m_spec.section;
+    const char* section = m_desc.section;
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(24, 24, 24, 24);
     auto* grid = new QGridLayout;
@@ -135,44 +135,44 @@ void CKoreanTab::OnInitDialog() {
         });
     };
 
-    if (m_spec.pitch.controlId) {
-        m_pitchList = list(KoreanPitchItems(m_spec.pitchTrailingBlanks));
-        row(m_spec.pitch, m_pitchList);
+    if (m_desc.pitch.controlId) {
+        m_pitchList = list(KoreanPitchItems(m_desc.pitchTrailingBlanks));
+        row(m_desc.pitch, m_pitchList);
     }
-    m_lpiList = list(KoreanLpiItems(m_spec.lpiKind));
-    row(m_spec.lpi, m_lpiList);
+    m_lpiList = list(KoreanLpiItems(m_desc.lpiKind));
+    row(m_desc.lpi, m_lpiList);
     m_fontList = list(texts("IDS_KSFONT", kKoreanFontCount));
-    row(m_spec.font, m_fontList);
-    if (m_spec.margin.controlId) {
+    row(m_desc.font, m_fontList);
+    if (m_desc.margin.controlId) {
         m_marginList = list(KoreanMarginItems());
-        row(m_spec.margin, m_marginList);
+        row(m_desc.margin, m_marginList);
     }
     m_codeList = list(texts("IDS_HANGULCODE", kHangulCodeCount));
-    row(m_spec.code, m_codeList);
+    row(m_desc.code, m_codeList);
 
     m_zoomEdit = edit(CNumEdit::kDigits, kSmallEditChars);
-    QScrollBar* zoomBar = UpDownBar(m_spec.zoomBar);
-    row(m_spec.zoom, m_zoomEdit, withBar(m_zoomEdit, zoomBar));
+    QScrollBar* zoomBar = UpDownBar(m_desc.zoomBar);
+    row(m_desc.zoom, m_zoomEdit, withBar(m_zoomEdit, zoomBar));
     bind(zoomBar, &CKoreanTab::OnZoomScroll);
-    if (m_spec.mode.controlId) {
+    if (m_desc.mode.controlId) {
         m_modeEdit = edit(0, kSmallEditChars);
-        row(m_spec.mode, m_modeEdit);
+        row(m_desc.mode, m_modeEdit);
     }
-    if (m_spec.ptSize.controlId) {
+    if (m_desc.ptSize.controlId) {
         // Not limited as typed: the length is checked when the page reads its controls.
         m_ptSizeEdit = edit(0, 0);
-        QScrollBar* ptBar = UpDownBar(m_spec.ptSizeBar);
-        row(m_spec.ptSize, m_ptSizeEdit, withBar(m_ptSizeEdit, ptBar));
+        QScrollBar* ptBar = UpDownBar(m_desc.ptSizeBar);
+        row(m_desc.ptSize, m_ptSizeEdit, withBar(m_ptSizeEdit, ptBar));
         bind(ptBar, &CKoreanTab::OnPtSizeScroll);
     }
 
-    m_autoWrapBox = AddControl(m_spec.autoWrap.controlId,
-                               new QCheckBox(LangText(section, m_spec.autoWrap.textKey, kLabelChars), this));
+    m_autoWrapBox = AddControl(m_desc.autoWrap.controlId,
+                               new QCheckBox(LangText(section, m_desc.autoWrap.textKey, kLabelChars), this));
     grid->addWidget(m_autoWrapBox, line++, 0, 1, 2);
 
     auto* button =
-        AddControl(m_spec.fontListButton.controlId,
-                   new QPushButton(LangText(section, m_spec.fontListButton.textKey, kLabelChars), this));
+        AddControl(m_desc.fontListButton.controlId,
+                   new QPushButton(LangText(section, m_desc.fontListButton.textKey, kLabelChars), this));
     button->setMinimumWidth(std::max(200, button->sizeHint().width() + 24));
     outer->addSpacing(12);
     outer->addWidget(button, 0, Qt::AlignLeft);
@@ -200,16 +200,16 @@ bool CKoreanTab::eventFilter(QObject* watched, QEvent* event) {
 
 void CKoreanTab::LoadFromSettings() {
     const PrinterSettings& s = m_ctx.store.edited;
-    if (m_spec.pitch.field) m_pitch = s.*m_spec.pitch.field;
-    const uint8_t lpi = s.*m_spec.lpi.field;
-    m_lpiPos = m_spec.lpiKind == KoreanLpi::Offset ? KsLpiPosition(lpi) : lpi;
-    m_font = m_spec.font16 ? s.*m_spec.font16 : s.*m_spec.font.field;
-    m_autoWrap = s.*m_spec.autoWrap.field != 0;
-    if (m_spec.margin.field) m_margin = s.*m_spec.margin.field;
-    m_code = s.*m_spec.code.field;
-    m_zoomText = std::to_string(s.*m_spec.zoom.field);
-    if (m_spec.mode.field) m_modeText = std::to_string(s.*m_spec.mode.field);
-    if (m_spec.ptSizeField) m_ptSizeText = PtSizeText(s.*m_spec.ptSizeField);
+    if (m_desc.pitch.field) m_pitch = s.*m_desc.pitch.field;
+    const uint8_t lpi = s.*m_desc.lpi.field;
+    m_lpiPos = m_desc.lpiKind == KoreanLpi::Offset ? KsLpiPosition(lpi) : lpi;
+    m_font = m_desc.font16 ? s.*m_desc.font16 : s.*m_desc.font.field;
+    m_autoWrap = s.*m_desc.autoWrap.field != 0;
+    if (m_desc.margin.field) m_margin = s.*m_desc.margin.field;
+    m_code = s.*m_desc.code.field;
+    m_zoomText = std::to_string(s.*m_desc.zoom.field);
+    if (m_desc.mode.field) m_modeText = std::to_string(s.*m_desc.mode.field);
+    if (m_desc.ptSizeField) m_ptSizeText = PtSizeText(s.*m_desc.ptSizeField);
     if (IsCreated()) PutControls();
 }
 
@@ -254,21 +254,21 @@ void CKoreanTab::OnStore() {
     auto store = [&s](uint8_t PrinterSettings::*field, int member) {
         if (field && member >= 0 && member != s.*field) s.*field = static_cast<uint8_t>(member);
     };
-    store(m_spec.pitch.field, m_pitch);
-    if (m_spec.font16) {
-        if (m_font >= 0 && m_font != s.*m_spec.font16) s.*m_spec.font16 = static_cast<uint16_t>(m_font);
+    store(m_desc.pitch.field, m_pitch);
+    if (m_desc.font16) {
+        if (m_font >= 0 && m_font != s.*m_desc.font16) s.*m_desc.font16 = static_cast<uint16_t>(m_font);
     } else {
-        store(m_spec.font.field, m_font);
+        store(m_desc.font.field, m_font);
     }
-    store(m_spec.autoWrap.field, m_autoWrap ? 1 : 0);
-    store(m_spec.margin.field, m_margin);
-    store(m_spec.code.field, m_code);
-    uint8_t& lpi = s.*m_spec.lpi.field;
-    if (m_spec.lpiKind == KoreanLpi::Offset) {
+    store(m_desc.autoWrap.field, m_autoWrap ? 1 : 0);
+    store(m_desc.margin.field, m_margin);
+    store(m_desc.code.field, m_code);
+    uint8_t& lpi = s.*m_desc.lpi.field;
+    if (m_desc.lpiKind == KoreanLpi::Offset) {
         // Compared with position + 5, so a printer value outside 5..10 is rewritten as 6.
         if (m_lpiPos + 5 != lpi) lpi = KsLpiValue(m_lpiPos);
     } else {
-        store(m_spec.lpi.field, m_lpiPos);
+        store(m_desc.lpi.field, m_lpiPos);
     }
 }
 
@@ -279,7 +279,7 @@ void CKoreanTab::OnZoomKillFocus() {
     else if (!ReadControls())
         return;
     const uint8_t zoom = ClampKsZoom(LeadingInt(m_zoomText));
-    m_ctx.store.edited.*m_spec.zoom.field = zoom;
+    m_ctx.store.edited.*m_desc.zoom.field = zoom;
     m_zoomText = std::to_string(zoom);
     m_zoomEdit->setText(FromStd(m_zoomText));
 }
@@ -291,7 +291,7 @@ void CKoreanTab::OnModeKillFocus() {
     else if (!ReadControls())
         return;
     const uint8_t mode = ClampKsMode(LeadingInt(m_modeText));
-    m_ctx.store.edited.*m_spec.mode.field = mode;
+    m_ctx.store.edited.*m_desc.mode.field = mode;
     m_modeText = std::to_string(mode);
     m_modeEdit->setText(FromStd(m_modeText));
 }
@@ -303,14 +303,14 @@ void CKoreanTab::OnPtSizeKillFocus() {
         m_ptSizeText = *entry.text;
         PutControls();
     }
-    m_ctx.store.edited.*m_spec.ptSizeField = entry.quarters;
+    m_ctx.store.edited.*m_desc.ptSizeField = entry.quarters;
 }
 
 void CKoreanTab::OnZoomScroll(int code) {
     if (m_prompting || !ReadControls()) return;
     const std::optional<uint8_t> zoom = KsZoomScroll(m_zoomText, code);
     if (!zoom) return;
-    m_ctx.store.edited.*m_spec.zoom.field = *zoom;
+    m_ctx.store.edited.*m_desc.zoom.field = *zoom;
     m_zoomText = std::to_string(*zoom);
     PutControls();
 }
@@ -320,12 +320,12 @@ void CKoreanTab::OnPtSizeScroll(int code) {
     const std::optional<PtSizeStep> step = PtSizeScroll(m_ptSizeText, code);
     if (!step) return;
     m_ptSizeText = step->text;
-    m_ctx.store.edited.*m_spec.ptSizeField = step->quarters;
+    m_ctx.store.edited.*m_desc.ptSizeField = step->quarters;
     PutControls();
 }
 
 void CKoreanTab::OnFontList() {
-    PrintFontList(m_spec.fontListName);
+    PrintFontList(m_desc.fontListName);
 }
 
 } // namespace tav

@@ -18,10 +18,10 @@ class CNumEdit;
 class CKoreanTab : public CEmulationTab {
     Q_OBJECT
   public:
-    CKoreanTab(AppContext& ctx, const KoreanPageSpec& spec, QWidget* parent = nullptr);
+    CKoreanTab(AppContext& ctx, const KoreanPageLayout& desc, QWidget* parent = nullptr);
 
     void LoadFromSettings() override;
-    const KoreanPageSpec& Spec() const { return m_spec; }
+    const KoreanPageLayout& Layout() const { return m_desc; }
 
     // The handlers: any list's selection change or the check box (store); focus loss of the
     // zoom, mode and point-size edits; a scroll code from the zoom or point-size bar; the
@@ -44,7 +44,7 @@ class CKoreanTab : public CEmulationTab {
     void PutControls();
     QScrollBar* UpDownBar(int controlId);
 
-    const KoreanPageSpec& m_spec;
+    const KoreanPageLayout& m_desc;
     int m_pitch = 0;
     int m_lpiPos = 0;
     int m_font = 0;
@@ -71,21 +71,21 @@ class CKoreanTab : public CEmulationTab {
 class CKs5843Tab : public CKoreanTab {
     Q_OBJECT
   public:
-    explicit CKs5843Tab(AppContext& ctx, QWidget* parent = nullptr) : CKoreanTab(ctx, Ks5843Spec(), parent) {}
+    explicit CKs5843Tab(AppContext& ctx, QWidget* parent = nullptr) : CKoreanTab(ctx, Ks5843Layout(), parent) {}
 };
 
 // KSSM.
 class CPsTab : public CKoreanTab {
     Q_OBJECT
   public:
-    explicit CPsTab(AppContext& ctx, QWidget* parent = nullptr) : CKoreanTab(ctx, KssmSpec(), parent) {}
+    explicit CPsTab(AppContext& ctx, QWidget* parent = nullptr) : CKoreanTab(ctx, KssmLayout(), parent) {}
 };
 
 // KSC5895.
 class CKs5895Tab : public CKoreanTab {
     Q_OBJECT
   public:
-    explicit CKs5895Tab(AppContext& ctx, QWidget* parent = nullptr) : CKoreanTab(ctx, Ks5895Spec(), parent) {}
+    explicit CKs5895Tab(AppContext& ctx, QWidget* parent = nullptr) : CKoreanTab(ctx, Ks5895Layout(), parent) {}
 };
 
 } // namespace tav

@@ -39,8 +39,8 @@ uint16_t Quarters(double value) {
 
 } // namespace
 
-const KoreanPageSpec& Ks5843Spec() {
-    static const KoreanPageSpec spec = {
+const KoreanPageLayout& Ks5843Layout() {
+    static const KoreanPageLayout desc = {
         "CKs5843Tab",
         5019,
         "KS5843",
@@ -63,11 +63,11 @@ const KoreanPageSpec& Ks5843Spec() {
         {8078, 0, "IDC_KSFONTLIST", nullptr},
         true,
     };
-    return spec;
+    return desc;
 }
 
-const KoreanPageSpec& KssmSpec() {
-    static const KoreanPageSpec spec = {
+const KoreanPageLayout& KssmLayout() {
+    static const KoreanPageLayout desc = {
         "CPsTab",
         5023,
         "KSSM",
@@ -90,11 +90,11 @@ const KoreanPageSpec& KssmSpec() {
         {8063, 0, "IDC_KSSMFONTLIST", nullptr},
         false,
     };
-    return spec;
+    return desc;
 }
 
-const KoreanPageSpec& Ks5895Spec() {
-    static const KoreanPageSpec spec = {
+const KoreanPageLayout& Ks5895Layout() {
+    static const KoreanPageLayout desc = {
         "CKs5895Tab",
         5000,
         "KS5895",
@@ -117,7 +117,7 @@ const KoreanPageSpec& Ks5895Spec() {
         {8107, 0, "IDC_KS5895FONTLIST", nullptr},
         false,
     };
-    return spec;
+    return desc;
 }
 
 std::vector<std::string> KoreanPitchItems(bool trailingBlanks) {

@@ -25,7 +25,7 @@ enum class KoreanLpi {
     Table,  // position = value, twelve entries
 };
 
-struct KoreanPageSpec {
+struct KoreanPageLayout {
     const char* className;
     int templateId;
     const char* section;      // of the language file
@@ -49,9 +49,9 @@ struct KoreanPageSpec {
     bool pitchTrailingBlanks; // the KS5843 pitch list spells its first three with a blank
 };
 
-const KoreanPageSpec& Ks5843Spec();
-const KoreanPageSpec& KssmSpec();
-const KoreanPageSpec& Ks5895Spec();
+const KoreanPageLayout& Ks5843Layout();
+const KoreanPageLayout& KssmLayout();
+const KoreanPageLayout& Ks5895Layout();
 
 // Help topics, the same for like controls on all three pages.
 inline constexpr uint32_t kKsHelpPitch = 137117, kKsHelpLpi = 137118, kKsHelpFont = 137119,

@@ -232,7 +232,7 @@ void CPostS4::OnAdd() {
 
 void CPostS4::OnDeleteAll() {
     if (!m_ctx.link.AcquirePort()) return;
-    LangTextStd("FLASH", SpecOf(FlashJob::DeletePsFormAll).questionKey);
+    LangTextStd("FLASH", DefOf(FlashJob::DeletePsFormAll).questionKey);
     if (ConfirmFlashJob(m_ctx, FlashJob::DeletePsFormAll)) {
         {
             WaitCursor cursor(m_ctx.ui);

@@ -12,7 +12,7 @@ namespace {
 constexpr uint32_t kFlagDuplex = 0x4;
 } // namespace
 
-const std::array<CTestTab::ButtonSpec, 4>& CTestTab::Buttons() { return kTestPrints; }
+const std::array<CTestTab::ButtonDef, 4>& CTestTab::Buttons() { return kTestPrints; }
 
 CTestTab::CTestTab(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5004, parent) {}
 
@@ -22,7 +22,7 @@ void CTestTab::OnInitDialog() {
     column->setSpacing(10);
     const bool kalor = m_ctx.IsKalor();
     std::vector<QPushButton*> shown;
-    for (const ButtonSpec& b : Buttons()) {
+    for (const ButtonDef& b : Buttons()) {
         auto* button = AddControl(
             b.controlId, new QPushButton(LangText("TEST", kalor ? b.kalorKey : b.textKey, 63), this));
         if (!IsTestPrintOffered(m_ctx, b)) {

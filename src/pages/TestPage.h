@@ -14,8 +14,8 @@ class CTestTab : public TavPage {
   public:
     explicit CTestTab(AppContext& ctx, QWidget* parent = nullptr);
 
-    using ButtonSpec = TestPrintSpec;
-    static const std::array<ButtonSpec, 4>& Buttons();
+    using ButtonDef = TestPrintDef;
+    static const std::array<ButtonDef, 4>& Buttons();
 
     // What a click does: returns 1 when the printer took the job.
     int PrintTestPage(const char* pageName);

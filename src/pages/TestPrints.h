@@ -7,7 +7,7 @@
 
 namespace tav {
 
-struct TestPrintSpec {
+struct TestPrintDef {
     int controlId;
     const char* configKey;  // [TEST] in the configuration file
     const char* textKey;    // [TEST] in the language file
@@ -15,7 +15,7 @@ struct TestPrintSpec {
     const char* pageName;   // the page the printer prints
 };
 
-inline constexpr std::array<TestPrintSpec, 4> kTestPrints = {{
+inline constexpr std::array<TestPrintDef, 4> kTestPrints = {{
     {8054, "SelfTest", "IDC_CONFIGPAGE", "IDC_CONFIGPAGE_X", "CONFIG"},
     {8004, "Demo", "IDC_DEMOPAGE", "IDC_DEMOPAGE_X", "DEMO"},
     {8066, "MenuMAP", "IDC_MANUMAP_X", "IDC_MANUMAP_X", "MENUMAP"},
@@ -23,8 +23,8 @@ inline constexpr std::array<TestPrintSpec, 4> kTestPrints = {{
 }};
 
 // Whether the model's [TEST] section offers the page (its key is "1").
-inline bool IsTestPrintOffered(const AppContext& ctx, const TestPrintSpec& spec) {
-    return ctx.ConfigFlag("TEST", spec.configKey);
+inline bool IsTestPrintOffered(const AppContext& ctx, const TestPrintDef& desc) {
+    return ctx.ConfigFlag("TEST", desc.configKey);
 }
 
 }  // namespace tav

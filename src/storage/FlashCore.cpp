@@ -8,7 +8,7 @@
 namespace tav {
 namespace {
 
-constexpr std::array<FlashJobSpec, 9> kSpecs = {{
+constexpr std::array<FlashJobDef, 9> kJobDefs = {{
     {FlashJob::MacroInfo, nullptr, kMacroInfoWaitMs, false},
     {FlashJob::DeleteFont, "Msg_delete_font", 15000, false},
     {FlashJob::DeleteFontAll, "Msg_delete_font_all", 15000, false},
@@ -23,10 +23,10 @@ constexpr std::array<FlashJobSpec, 9> kSpecs = {{
 
 } // namespace
 
-const FlashJobSpec& SpecOf(FlashJob job) {
-    for (const FlashJobSpec& s : kSpecs)
+const FlashJobDef& DefOf(FlashJob job) {
+    for (const FlashJobDef& s : kJobDefs)
         if (s.job == job) return s;
-    return kSpecs[0];
+    return kJobDefs[0];
 }
 
 size_t ComposeFlashJob(JobBuffer& buffer, FlashJob job, int id) {
@@ -63,15 +63,15 @@ int RunFlashJob(AppContext& ctx, FlashJob job, int id) {
     const size_t len = ComposeFlashJob(ctx.jobBuffer, job, id);
     const int written = len ? ctx.link.WritePrinter(ctx.jobBuffer.data(), static_cast<uint32_t>(len)) : 0;
     const bool ok = len > 0 && written >= static_cast<int>(len);
-    const FlashJobSpec& spec = SpecOf(job);
-    if (ok || spec.waitOnFailure) ctx.ui.Wait(spec.waitMs);
+    const FlashJobDef& desc = DefOf(job);
+    if (ok || desc.waitOnFailure) ctx.ui.Wait(desc.waitMs);
     return ok ? 1 : 0;
 }
 
 bool ConfirmFlashJob(AppContext& ctx, FlashJob job) {
-    const FlashJobSpec& spec = SpecOf(job);
-    if (!spec.questionKey) return true;
-    return ctx.Message(ctx.GetLangText("FLASH", spec.questionKey), MsgIcon::Question, MsgButtons::YesNo) ==
+    const FlashJobDef& desc = DefOf(job);
+    if (!desc.questionKey) return true;
+    return ctx.Message(ctx.GetLangText("FLASH", desc.questionKey), MsgIcon::Question, MsgButtons::YesNo) ==
            MsgResult::Yes;
 }
 

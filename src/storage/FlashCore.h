@@ -26,14 +26,14 @@ enum class FlashJob {
     DeletePsFormAll,
 };
 
-struct FlashJobSpec {
+struct FlashJobDef {
     FlashJob job;
     const char* questionKey; // FLASH key of the Yes/No question; nullptr when none is asked
     unsigned waitMs;         // after a whole write
     bool waitOnFailure;      // the wait is kept even when the write falls short
 };
 
-const FlashJobSpec& SpecOf(FlashJob job);
+const FlashJobDef& DefOf(FlashJob job);
 
 // Composes the job into the job buffer; its length, or 0 when it does not fit.
 size_t ComposeFlashJob(JobBuffer& buffer, FlashJob job, int id = 0);

@@ -45,13 +45,13 @@ TEST(SimFirmwareTest, AnImageIsJudgedByTheLengthItStates) {
             << c.size << " " << c.stated;
     }
     tavsim::Profile p;
-    tavsim::FirmwareSpec spec;
+    tavsim::FirmwareModel desc;
     std::string error;
     p.ini = tavsim::IniFile::Parse("[Firmware]\nSignature = 4d 5a\n");
-    ASSERT_TRUE(tavsim::LoadFirmwareSpec(p, spec, error));
-    EXPECT_EQ(spec.signature, (std::vector<uint8_t>{0x4d, 0x5a}));
+    ASSERT_TRUE(tavsim::LoadFirmwareModel(p, desc, error));
+    EXPECT_EQ(desc.signature, (std::vector<uint8_t>{0x4d, 0x5a}));
     p.ini = tavsim::IniFile::Parse("[Firmware]\nSignature = QV\n");
-    EXPECT_FALSE(tavsim::LoadFirmwareSpec(p, spec, error));
+    EXPECT_FALSE(tavsim::LoadFirmwareModel(p, desc, error));
     EXPECT_FALSE(error.empty());
 }
 

@@ -245,10 +245,10 @@ TEST(KoreanPages, ZoomAndModeEdits) {
     pages.push_back(env.Open<CPsTab>());
     pages.push_back(env.Open<CKs5895Tab>());
     for (auto& page : pages) {
-        const KoreanPageSpec& spec = page->Spec();
-        SCOPED_TRACE(spec.className);
-        auto* zoom = Ctl<QLineEdit>(*page, spec.zoom.controlId);
-        uint8_t& field = env.Edited().*spec.zoom.field;
+        const KoreanPageLayout& desc = page->Layout();
+        SCOPED_TRACE(desc.className);
+        auto* zoom = Ctl<QLineEdit>(*page, desc.zoom.controlId);
+        uint8_t& field = env.Edited().*desc.zoom.field;
         EXPECT_EQ(zoom->text(), "100");
         for (auto [typed, shown] : {std::pair{"30", "50"}, {"250", "200"}, {"", "50"}, {"120", "120"}}) {
             zoom->setText(typed);
@@ -257,7 +257,7 @@ TEST(KoreanPages, ZoomAndModeEdits) {
             EXPECT_EQ(std::to_string(field), shown) << typed;
         }
         // The bar's up arrow at 200 shows 50; its down arrow at 50 shows 200.
-        auto* bar = Ctl<QScrollBar>(*page, spec.zoomBar);
+        auto* bar = Ctl<QScrollBar>(*page, desc.zoomBar);
         zoom->setText("200");
         bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
         EXPECT_EQ(zoom->text(), "50");
@@ -267,13 +267,13 @@ TEST(KoreanPages, ZoomAndModeEdits) {
         bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         EXPECT_EQ(zoom->text(), "199");
         EXPECT_EQ(bar->value(), 0);
-        if (!spec.mode.controlId) continue;
-        auto* mode = Ctl<QLineEdit>(*page, spec.mode.controlId);
+        if (!desc.mode.controlId) continue;
+        auto* mode = Ctl<QLineEdit>(*page, desc.mode.controlId);
         for (auto [typed, shown] : {std::pair{"150", "99"}, {"", "0"}, {"-4", "0"}, {"42", "42"}}) {
             mode->setText(typed);
             FocusOut(mode);
             EXPECT_EQ(mode->text(), shown) << typed;
-            EXPECT_EQ(std::to_string(env.Edited().*spec.mode.field), shown) << typed;
+            EXPECT_EQ(std::to_string(env.Edited().*desc.mode.field), shown) << typed;
         }
     }
     EXPECT_TRUE(env.ui.Messages().empty());
@@ -388,24 +388,24 @@ TEST(KoreanPages, FontListPrintsAndHelp) {
     pages.push_back(env.Open<CPsTab>());
     pages.push_back(env.Open<CKs5895Tab>());
     for (auto& page : pages) {
-        const KoreanPageSpec& spec = page->Spec();
-        SCOPED_TRACE(spec.className);
+        const KoreanPageLayout& desc = page->Layout();
+        SCOPED_TRACE(desc.className);
         env.dev.Reset();
         env.ui.Clear();
-        Ctl<QPushButton>(*page, spec.fontListButton.controlId)->click();
-        EXPECT_NE(env.Written().find("@PJL TEST PRINT = " + std::string(spec.fontListName) + "\r\n"),
+        Ctl<QPushButton>(*page, desc.fontListButton.controlId)->click();
+        EXPECT_NE(env.Written().find("@PJL TEST PRINT = " + std::string(desc.fontListName) + "\r\n"),
                   std::string::npos);
         EXPECT_EQ(env.ui.TotalWaitMs(), 11000u);
         EXPECT_EQ(env.dev.Held(), 0);
         std::vector<std::pair<int, uint32_t>> expect = {
-            {spec.lpi.controlId, 137118u},      {spec.lpi.labelId, 137118u},
-            {spec.font.controlId, 137119u},     {spec.code.labelId, 137122u},
-            {spec.zoom.controlId, 137123u},     {spec.zoomBar, 137123u},
-            {spec.autoWrap.controlId, 139127u}, {spec.fontListButton.controlId, 139150u}};
-        if (spec.pitch.controlId) expect.push_back({spec.pitch.labelId, 137117u});
-        if (spec.mode.controlId) expect.push_back({spec.mode.controlId, 137120u});
-        if (spec.margin.controlId) expect.push_back({spec.margin.controlId, 137121u});
-        if (spec.ptSize.controlId) expect.push_back({spec.ptSize.labelId, 137128u});
+            {desc.lpi.controlId, 137118u},      {desc.lpi.labelId, 137118u},
+            {desc.font.controlId, 137119u},     {desc.code.labelId, 137122u},
+            {desc.zoom.controlId, 137123u},     {desc.zoomBar, 137123u},
+            {desc.autoWrap.controlId, 139127u}, {desc.fontListButton.controlId, 139150u}};
+        if (desc.pitch.controlId) expect.push_back({desc.pitch.labelId, 137117u});
+        if (desc.mode.controlId) expect.push_back({desc.mode.controlId, 137120u});
+        if (desc.margin.controlId) expect.push_back({desc.margin.controlId, 137121u});
+        if (desc.ptSize.controlId) expect.push_back({desc.ptSize.labelId, 137128u});
         for (auto [id, topic] : expect)
             EXPECT_EQ(settingspages::RightClickHelp(*page, env.ui, page->Control(id)), topic) << id;
     }

@@ -110,7 +110,7 @@ TEST(SimAimedFaults, UnaskedStatusLinesFollowTheReplies) {
 
 TEST(SimAimedFaults, BadAimsAreRefused) {
     struct Case {
-        const char* spec;
+        const char* desc;
         bool ok;
     } cases[] = {{"job3:drop", true},
                  {"INFO PRINTER:truncate=20", true},
@@ -125,7 +125,7 @@ TEST(SimAimedFaults, BadAimsAreRefused) {
     for (const auto& c : cases) {
         tavsim::Faults f;
         std::string error;
-        EXPECT_EQ(tavsim::ParseFault(c.spec, f, error), c.ok) << c.spec << ": " << error;
+        EXPECT_EQ(tavsim::ParseFault(c.desc, f, error), c.ok) << c.desc << ": " << error;
     }
     tavsim::Faults f;
     std::string error;

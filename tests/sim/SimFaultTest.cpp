@@ -148,7 +148,7 @@ TEST(SimFaults, IdleTimeoutEndsTheSimulatorCleanly) {
     EXPECT_EQ(closes[0].Field("reason"), "idle");
 }
 
-TEST(SimFaults, BadFaultSpecsAndProfilesAreRefused) {
+TEST(SimFaults, BadFaultsAndProfilesAreRefused) {
     tavsim::Faults f;
     std::string error;
     EXPECT_FALSE(tavsim::ParseFault("delay", f, error));

@@ -81,7 +81,7 @@ TEST_F(FlashFixture, DestructiveJobsAskFirstAndNoMeansNo) {
     for (FlashJob j :
          {FlashJob::DeleteFont, FlashJob::DeleteFontAll, FlashJob::DeleteMacro, FlashJob::DeleteMacroAll,
           FlashJob::DeleteAll, FlashJob::FormatFlash, FlashJob::DeletePsFormAll})
-        EXPECT_NE(SpecOf(j).questionKey, nullptr);
+        EXPECT_NE(DefOf(j).questionKey, nullptr);
 }
 
 TEST(MacroInfoTest, IdsAreTakenOnlyFromBytesThatArrived) {
