@@ -19,10 +19,10 @@ deps:
 	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq --no-install-recommends $$missing >/dev/null; \
 	fi
 
-$(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
-
-configure: $(BUILD)/build.ninja
+# A folder configured before still takes CMAKE_FLAGS: CMake keeps what it had and applies these.
+configure:
+	@if [ ! -f $(BUILD)/build.ninja ] || [ -n "$(CMAKE_FLAGS)" ]; then \
+	  cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS); fi
 
 build: deps configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -47,13 +47,13 @@ test-sanitize: deps
 	cd $(BUILD)-san && $(SAN_ENV) ctest --output-on-failure -j $(JOBS) --timeout 600
 
 demo: build
-	@if [ -x tools/demo.sh ]; then tools/demo.sh $(BUILD); else echo "demo: not yet"; fi
+	tools/demo.sh $(BUILD)
 
 screenshots: build
-	@if [ -x tools/screenshots.sh ]; then tools/screenshots.sh $(BUILD); else echo "screenshots: not yet"; fi
+	tools/screenshots.sh $(BUILD)
 
 bench: build
-	@if [ -x tools/bench.sh ]; then tools/bench.sh $(BUILD); else echo "bench: not yet"; fi
+	tools/bench.sh $(BUILD)
 
 # Open-ended libFuzzer runs (clang), FUZZ_SECONDS per target; `make test` runs the fixed-seed drivers.
 # Each target starts from its kept corpus (fuzz/corpus/NAME, read only) and writes what it finds

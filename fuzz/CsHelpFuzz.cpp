@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "FuzzSeeds.h"
-#include "app/CsHelp.h"
+#include "pages/CsHelp.h"
 
 std::vector<std::vector<uint8_t>> FuzzSeeds() {
     return {SeedBytes("\xEF\xBB\xBF.topic 131073\r\nThe paper size.\r\n\r\n.topic 0x20002\r\nCopies.\r\n"),

@@ -9,7 +9,7 @@ BIN=$BUILD/bin
 OUT=$BUILD/screenshots
 PROFILE=${NUX_PROFILE:-$BIN/profiles/mono-pcl.ini}
 . "$(dirname "$0")/simctl.sh"
-for f in "$BIN/nux" "$BIN/tavsim" "$BIN/libqvdevm.so" "$PROFILE"; do
+for f in "$BIN/nux-driven" "$BIN/tavsim" "$BIN/libqvdevm.so" "$PROFILE"; do
     [ -e "$f" ] || { echo "screenshots-nux: missing $f (build first)" >&2; exit 1; }
 done
 mkdir -p "$OUT"
@@ -25,7 +25,7 @@ ln -s "$BIN/libqvdevm.so" "$WORK/home/libqvdevm.so"
 printf '[DEVICE]\r\nVID=0x04e8\r\nPID=0x3f0c\r\nDID=tcp://127.0.0.1:%s\r\n[DEBUG]\r\nDEBUG=0\r\n' "$SIM_PORT" \
     >"$WORK/home/comtav.ini"
 
-# The test entry of nux (see src/diagpanel/NuxScript.h): it clicks, grabs and exits by itself.
+# The driven nux (see tests/drivers/NuxScript.h): it clicks, grabs and exits by itself.
 cat >"$WORK/script" <<SCRIPT
 click 1000
 print
@@ -38,7 +38,7 @@ SCRIPT
 
 status=0
 WINTAV32_HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/run" QT_QPA_PLATFORM=offscreen \
-    NUX_TEST_SCRIPT="$WORK/script" TAV_DEBUG_FILE="$WORK/nux.log" timeout 60 "$BIN/nux" >"$WORK/out" || status=$?
+    TAV_DEBUG_FILE="$WORK/nux.log" timeout 60 "$BIN/nux-driven" --script "$WORK/script" >"$WORK/out" || status=$?
 # Exit ends nux with the Exit button's id, 1.
 if [ "$status" -ne 1 ] || [ ! -s "$OUT/nux-normal.png" ] || [ ! -s "$OUT/nux-pressed.png" ]; then
     echo "screenshots-nux: nux ended with $status" >&2

@@ -23,12 +23,12 @@ shoot() {
     sim_start "$BIN" "$profile"
     XDG_RUNTIME_DIR="$WORK/run" QT_QPA_PLATFORM=offscreen \
         TAV_REGISTRY_LM="$WORK/lm.ini" TAV_REGISTRY_CU="$WORK/cu.ini" \
-        TAV_SCREENSHOT_DIR="$dir" timeout 120 "$BIN/wintav32" --device "tcp://127.0.0.1:$SIM_PORT"
+        timeout 120 "$BIN/wintav32-driven" --screenshots "$dir" --device "tcp://127.0.0.1:$SIM_PORT"
     sim_stop
     # The first run, before any printer is chosen: the Choose printer dialog, then Cancel.
     XDG_RUNTIME_DIR="$WORK/run" QT_QPA_PLATFORM=offscreen HOME="$WORK" XDG_CONFIG_HOME="$WORK/firstrun" \
         TAV_REGISTRY_LM="$WORK/lm.ini" TAV_REGISTRY_CU="$WORK/cu.ini" \
-        TAV_SCREENSHOT_DIR="$dir" timeout 120 "$BIN/wintav32"
+        timeout 120 "$BIN/wintav32-driven" --screenshots "$dir"
     [ -f "$dir/choose-printer.png" ] || { echo "screenshots: no first-run picture for $lang" >&2; exit 1; }
     local n
     n=$(find "$dir" -maxdepth 1 -name '*.png' ! -name choose-printer.png | wc -l)

@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/CsHelp.h"
-#include "app/PrinterChoice.h"
+#include "pages/CsHelp.h"
+#include "pjl/PrinterChoice.h"
 
 namespace tav {
 namespace {

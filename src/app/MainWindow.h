@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/ButtonBarActions.h"
-#include "app/Sheet.h"
+#include "pages/Sheet.h"
 #include "pjl/AppContext.h"
 
 class QLocalServer;

@@ -6,14 +6,14 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QStringList>
 #include <QThread>
 #include <QUrl>
 #include <QWhatsThis>
 
-#include "app/CsHelp.h"
+#include "pages/CsHelp.h"
 #include "pages/TavPage.h"
+#include "platform/QtMessageBox.h"
 
 namespace tav {
 namespace {
@@ -83,61 +83,8 @@ bool QtUiHost::eventFilter(QObject* watched, QEvent* event) {
 
 MsgResult QtUiHost::MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                                MsgButtons buttons) {
-    QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(Q(caption));
-    box.setText(Q(text));
-    box.setTextFormat(Qt::PlainText);
-    switch (icon) {
-    case MsgIcon::None:
-        box.setIcon(QMessageBox::NoIcon);
-        break;
-    case MsgIcon::Error:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case MsgIcon::Warning:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case MsgIcon::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    case MsgIcon::Question:
-        box.setIcon(QMessageBox::Question);
-        break;
-    }
-    switch (buttons) {
-    case MsgButtons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
-    case MsgButtons::OkCancel:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        break;
-    case MsgButtons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
-    case MsgButtons::YesNoCancel:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        break;
-    }
-    int answer;
-    {
-        ModalScope modal(m_modalDepth, m_cursorDepth > 0);
-        answer = box.exec();
-    }
-    switch (answer) {
-    case QMessageBox::Yes:
-        return MsgResult::Yes;
-    case QMessageBox::No:
-        return MsgResult::No;
-    case QMessageBox::Cancel:
-        return MsgResult::Cancel;
-    case QMessageBox::Ok:
-        return MsgResult::Ok;
-    default:
-        break;
-    }
-    // Closed by the window's close box: the answer that does nothing.
-    if (buttons == MsgButtons::Ok) return MsgResult::Ok;
-    return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Cancel;
+    ModalScope modal(m_modalDepth, m_cursorDepth > 0);
+    return RunMessageBox(QApplication::activeWindow(), Q(text), Q(caption), icon, buttons);
 }
 
 void QtUiHost::BeginWaitCursor() {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/Startup.h"
+#include "pjl/Startup.h"
 #include "cli/Tavctl.h"
 #include "platform/Platform.h"
 

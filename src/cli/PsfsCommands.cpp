@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/Startup.h"
+#include "pjl/Startup.h"
 #include "cli/Tavctl.h"
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"

@@ -8,8 +8,8 @@
 #include <functional>
 #include <optional>
 
-#include "app/ConfigFiles.h"
-#include "app/Startup.h"
+#include "pjl/ConfigFiles.h"
+#include "pjl/Startup.h"
 #include "cli/DevicesCommand.h"
 #include "cli/FirmwareCommand.h"
 #include "cli/FlashCommands.h"

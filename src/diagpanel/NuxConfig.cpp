@@ -2,7 +2,7 @@
 
 #include "diagpanel/NuxProtocol.h"
 #include "platform/Ini.h"
-#include "qvdevm/qvdevm.h"
+#include <qvdevm/qvdevm.h>
 
 #include <cstdio>
 #include <sys/stat.h>

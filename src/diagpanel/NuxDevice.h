@@ -2,7 +2,7 @@
 // write and read, so nothing of the library is held between key presses.
 #pragma once
 #include "diagpanel/NuxProtocol.h"
-#include "qvdevm/qvdevm.h"
+#include <qvdevm/qvdevm.h>
 
 #include <cstdint>
 #include <string>

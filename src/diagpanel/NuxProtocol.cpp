@@ -1,5 +1,7 @@
 #include "diagpanel/NuxProtocol.h"
 
+#include "platform/HexDump.h"
+
 #include <array>
 #include <cstdio>
 
@@ -56,21 +58,7 @@ DisplayLines SplitDisplayReply(const std::uint8_t* reply, std::size_t count) {
 
 void HexDump(const std::uint8_t* data, std::size_t count, const DebugOut& out) {
     if (!out) return;
-    for (std::size_t row = 0; row < count; row += 8) {
-        std::array<char, 100> text{};
-        int used = std::snprintf(text.data(), text.size(), "%#04x: ", static_cast<unsigned>(row));
-        for (std::size_t i = row; i < row + 8; ++i) {
-            const unsigned byte = i < count ? data[i] : 0u;
-            used += std::snprintf(text.data() + used, text.size() - used, "%02X ", byte);
-        }
-        for (std::size_t i = row; i < row + 8 && i < count; ++i) {
-            const std::uint8_t b = data[i];
-            text[used++] = (b >= 0x20 && b < 0x7f) ? static_cast<char>(b) : '.';
-        }
-        text[used++] = '\r';
-        text[used++] = '\n';
-        out(std::string_view(text.data(), used));
-    }
+    for (const std::string& row : tav::HexDumpRows(data, count)) out(row);
 }
 
 std::uint32_t ParsePrefixedHex(std::string_view text) {

@@ -4,97 +4,19 @@
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
 
+#include "platform/QtMessageBox.h"
+
 namespace nux {
-namespace {
-
-QMessageBox::StandardButtons ToQt(tav::MsgButtons b) {
-    switch (b) {
-    case tav::MsgButtons::Ok:
-        return QMessageBox::Ok;
-    case tav::MsgButtons::OkCancel:
-        return QMessageBox::Ok | QMessageBox::Cancel;
-    case tav::MsgButtons::YesNo:
-        return QMessageBox::Yes | QMessageBox::No;
-    case tav::MsgButtons::YesNoCancel:
-        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    }
-    return QMessageBox::Ok;
-}
-
-QMessageBox::Icon ToQt(tav::MsgIcon i) {
-    switch (i) {
-    case tav::MsgIcon::None:
-        return QMessageBox::NoIcon;
-    case tav::MsgIcon::Error:
-        return QMessageBox::Critical;
-    case tav::MsgIcon::Warning:
-        return QMessageBox::Warning;
-    case tav::MsgIcon::Information:
-        return QMessageBox::Information;
-    case tav::MsgIcon::Question:
-        return QMessageBox::Question;
-    }
-    return QMessageBox::NoIcon;
-}
-
-tav::MsgResult FromQt(int button) {
-    switch (button) {
-    case QMessageBox::Yes:
-        return tav::MsgResult::Yes;
-    case QMessageBox::No:
-        return tav::MsgResult::No;
-    case QMessageBox::Ok:
-        return tav::MsgResult::Ok;
-    default:
-        return tav::MsgResult::Cancel;
-    }
-}
-
-QMessageBox::StandardButton ToButton(tav::MsgResult r) {
-    switch (r) {
-    case tav::MsgResult::Yes:
-        return QMessageBox::Yes;
-    case tav::MsgResult::No:
-        return QMessageBox::No;
-    case tav::MsgResult::Ok:
-        return QMessageBox::Ok;
-    case tav::MsgResult::Cancel:
-        return QMessageBox::Cancel;
-    }
-    return QMessageBox::Cancel;
-}
-
-} // namespace
-
-void NuxUiHost::AnswerAutomatically(std::function<void(const std::string&)> report) {
-    m_automatic = true;
-    m_report = std::move(report);
-}
 
 tav::MsgResult NuxUiHost::MessageBox(const std::string& text, const std::string& caption, tav::MsgIcon icon,
                                      tav::MsgButtons buttons) {
-    // Jobs hold control bytes and printer text can look like markup: always plain text.
-    QMessageBox box(ToQt(icon), QString::fromStdString(caption),
-                    QString::fromLatin1(text.data(), text.size()), ToQt(buttons), m_owner);
-    box.setTextFormat(Qt::PlainText);
-    if (m_automatic) {
-        tav::MsgResult answer = buttons == tav::MsgButtons::Ok || buttons == tav::MsgButtons::OkCancel
-                                    ? tav::MsgResult::Ok
-                                    : tav::MsgResult::No;
-        if (!m_answers.empty()) {
-            answer = m_answers.front();
-            m_answers.pop_front();
-        }
-        if (m_report) m_report("box " + caption + ": " + text);
-        const QMessageBox::StandardButton button = ToButton(answer);
-        QTimer::singleShot(0, &box, [&box, button] { box.done(button); });
-    }
-    return FromQt(box.exec());
+    // The printer's display text is single bytes, not UTF-8.
+    return tav::RunMessageBox(m_owner, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
+                              QString::fromStdString(caption), icon, buttons);
 }
 
 void NuxUiHost::BeginWaitCursor() {

@@ -1,10 +1,7 @@
-// The panel's message boxes and waits on Qt. In scripted runs (tests, screenshots) every box is
-// still built and shown, then answered from a queue and reported, so nothing waits for a hand.
+// The panel's message boxes and waits on Qt.
 #pragma once
 #include "platform/UiHost.h"
 
-#include <deque>
-#include <functional>
 #include <string>
 
 class QWidget;
@@ -15,11 +12,6 @@ class NuxUiHost final : public tav::UiHost {
   public:
     explicit NuxUiHost(QWidget* owner = nullptr) : m_owner(owner) {}
     void SetOwner(QWidget* owner) { m_owner = owner; }
-
-    // From now on boxes answer themselves: the next queued answer, else Ok for an Ok box and
-    // No for a question. `report` gets "box <caption>: <text>" for each.
-    void AnswerAutomatically(std::function<void(const std::string&)> report);
-    void QueueAnswer(tav::MsgResult answer) { m_answers.push_back(answer); }
 
     tav::MsgResult MessageBox(const std::string& text, const std::string& caption, tav::MsgIcon icon,
                               tav::MsgButtons buttons) override;
@@ -35,9 +27,6 @@ class NuxUiHost final : public tav::UiHost {
 
   private:
     QWidget* m_owner;
-    bool m_automatic = false;
-    std::function<void(const std::string&)> m_report;
-    std::deque<tav::MsgResult> m_answers;
 };
 
 } // namespace nux

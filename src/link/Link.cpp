@@ -1,6 +1,6 @@
 #include "link/Link.h"
 
-#include "qvdevm/qvdevm.h"
+#include <qvdevm/qvdevm.h>
 
 namespace tav {
 

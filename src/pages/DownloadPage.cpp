@@ -8,7 +8,7 @@
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
-#include "app/Sheet.h"
+#include "pages/Sheet.h"
 #include "pjl/Pjl.h"
 #include "storage/FileSend.h"
 #include "storage/FlashCore.h"

@@ -2,7 +2,7 @@
 #pragma once
 #include <memory>
 
-#include "app/Sheet.h"
+#include "pages/Sheet.h"
 #include "pages/TavPage.h"
 
 namespace tav {

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/Sheet.h"
+#include "pages/Sheet.h"
 #include "pages/NumEdit.h"
 #include "pages/OrientationPicture.h"
 #include "pages/PageControls.h"

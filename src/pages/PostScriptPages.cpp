@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/Sheet.h"
+#include "pages/Sheet.h"
 #include "pages/PageControls.h"
 #include "pjl/Pjl.h"
 #include "storage/FileSend.h"

@@ -2,7 +2,7 @@
 
 #include <QContextMenuEvent>
 
-#include "app/CsHelp.h"
+#include "pages/CsHelp.h"
 
 namespace tav {
 

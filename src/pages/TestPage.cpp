@@ -4,7 +4,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/Sheet.h"
+#include "pages/Sheet.h"
 #include "pjl/Pjl.h"
 
 namespace tav {

@@ -1,7 +1,7 @@
 #include "pjl/AppContext.h"
 
 #include "platform/Ini.h"
-#include "qvdevm/qvdevm.h"
+#include <qvdevm/qvdevm.h>
 #include "platform/Platform.h"
 
 namespace tav {

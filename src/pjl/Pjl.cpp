@@ -157,26 +157,6 @@ int QueryFormInfo(AppContext& ctx) {
     return 1;
 }
 
-std::vector<std::string> HexDumpRows(const uint8_t* data, size_t count) {
-    std::vector<std::string> rows;
-    for (size_t off = 0; off < count; off += 8) {
-        char row[100];
-        int n = std::snprintf(row, sizeof row, "%#04zx: ", off);
-        for (size_t i = 0; i < 8; ++i) {
-            unsigned v = off + i < count ? data[off + i] : 0;
-            n += std::snprintf(row + n, sizeof row - static_cast<size_t>(n), "%02X ", v);
-        }
-        for (size_t i = 0; i < 8 && off + i < count; ++i) {
-            unsigned char c = data[off + i];
-            row[n++] = (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '.';
-        }
-        row[n++] = '\r';
-        row[n++] = '\n';
-        rows.emplace_back(row, static_cast<size_t>(n));
-    }
-    return rows;
-}
-
 void HexDump(const AppContext& ctx, const uint8_t* data, size_t count) {
     for (const std::string& row : HexDumpRows(data, count)) ctx.Debug(row);
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "pjl/AppContext.h"
+#include "platform/HexDump.h"
 
 namespace tav {
 
@@ -53,8 +54,7 @@ inline constexpr unsigned kListPrintWaitMs = 10000;
 int PrintPrinterList(AppContext& ctx, const char* name, const std::function<void()>& onFailure);
 int QueryFontInfo(AppContext& ctx);
 int QueryFormInfo(AppContext& ctx);
+// The bytes as HexDumpRows pictures them, to the debug output.
 void HexDump(const AppContext& ctx, const uint8_t* data, size_t count);
-// The rows HexDump writes, for callers that show them elsewhere.
-std::vector<std::string> HexDumpRows(const uint8_t* data, size_t count);
 
 }  // namespace tav

@@ -1,6 +1,6 @@
 // The eight entry points. Everything else in the library is hidden.
 #define QVDEVM_BUILDING
-#include "qvdevm/qvdevm.h"
+#include <qvdevm/qvdevm.h>
 
 #include "qvdevm/CharDevTransport.h"
 #include "qvdevm/Debug.h"

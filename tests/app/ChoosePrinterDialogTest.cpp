@@ -9,7 +9,7 @@
 
 #include "PageFixture.h"
 #include "app/ChoosePrinterDialog.h"
-#include "app/CsHelp.h"
+#include "pages/CsHelp.h"
 #include "platform/Ini.h"
 
 using namespace tav;

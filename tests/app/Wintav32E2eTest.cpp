@@ -145,10 +145,10 @@ TEST_F(Wintav32E2e, RunsAgainstTheSimulatorAndPicturesEveryTab) {
     const std::string shots = home.dir + "shots";
     std::vector<std::string> env = {
         "XDG_RUNTIME_DIR=" + runtime, "QT_QPA_PLATFORM=offscreen", "TAV_REGISTRY_LM=" + home.dir + "lm.ini",
-        "TAV_REGISTRY_CU=" + home.dir + "cu.ini", "TAV_SCREENSHOT_DIR=" + shots, "HOME=" + home.dir,
+        "TAV_REGISTRY_CU=" + home.dir + "cu.ini", "HOME=" + home.dir,
         "TAV_DEBUG_FILE=" + home.dir + "sim-run.debug", "QVDEVM_LOCK_DIR=" + runtime,
     };
-    std::vector<std::string> argv = {TAV_WINTAV32, "--device", sim.DeviceName()};
+    std::vector<std::string> argv = {TAV_WINTAV32_DRIVEN, "--screenshots", shots, "--device", sim.DeviceName()};
     std::vector<char*> a, e;
     for (auto& s : argv)
         a.push_back(s.data());
@@ -157,7 +157,7 @@ TEST_F(Wintav32E2e, RunsAgainstTheSimulatorAndPicturesEveryTab) {
         e.push_back(s.data());
     e.push_back(nullptr);
     pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, TAV_WINTAV32, nullptr, nullptr, a.data(), e.data()), 0);
+    ASSERT_EQ(posix_spawn(&pid, TAV_WINTAV32_DRIVEN, nullptr, nullptr, a.data(), e.data()), 0);
     started.push_back(pid);
     ASSERT_EQ(WaitExit(pid, std::chrono::seconds(60)), 0);
 

@@ -58,14 +58,11 @@ struct NuxE2e : ::testing::Test {
             << "[DEVICE]\r\nVID=0x04e8\r\nPID=0x3f0c\r\nDID=" << sim.DeviceName()
             << "\r\n[DEBUG]\r\nDEBUG=0\r\n";
     }
-    std::vector<std::string> Env(const std::string& script, const std::string& log) const {
-        const std::string path = dir + script + ".txt";
-        return {"WINTAV32_HOME=" + dir + "home",
-                "XDG_RUNTIME_DIR=" + dir + "run",
-                "QT_QPA_PLATFORM=offscreen",
-                "NUX_TEST_SCRIPT=" + path,
-                "TAV_DEBUG_FILE=" + dir + log,
-                "QVDEVM_READ_TIMEOUT_MS=800"}; // a silent printer costs two of these per key
+    nuxtest::NuxRun Env(const std::string& script, const std::string& log) const {
+        return {{"WINTAV32_HOME=" + dir + "home", "XDG_RUNTIME_DIR=" + dir + "run", "QT_QPA_PLATFORM=offscreen",
+                 "TAV_DEBUG_FILE=" + dir + log,
+                 "QVDEVM_READ_TIMEOUT_MS=800"}, // a silent printer costs two of these per key
+                dir + script + ".txt"};
     }
     void WriteScript(const std::string& name, const std::string& text) const {
         std::ofstream(dir + name + ".txt") << text;

@@ -31,8 +31,8 @@ bool WaitForText(const std::string& file, const std::string& text, int limitSeco
     return false;
 }
 
-NuxProcess::NuxProcess(std::string program, std::vector<std::string> env)
-    : m_program(std::move(program)), m_env(std::move(env)) {
+NuxProcess::NuxProcess(std::string program, NuxRun run)
+    : m_program(std::move(program)), m_env(std::move(run.env)), m_script(std::move(run.script)) {
     char tmpl[] = "/tmp/nuxproc-XXXXXX";
     if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
     m_dir = tmpl;
@@ -69,7 +69,8 @@ void NuxProcess::Start() {
         if (o < 0 || e < 0) _exit(126);
         dup2(o, 1);
         dup2(e, 2);
-        char* argv[] = {m_program.data(), nullptr};
+        std::string flag = "--script";
+        char* argv[] = {m_program.data(), flag.data(), m_script.data(), nullptr};
         execve(m_program.c_str(), argv, envp.data());
         _exit(127);
     }

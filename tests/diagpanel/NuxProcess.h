@@ -13,10 +13,16 @@ struct NuxExit {
     std::string err;
 };
 
+// One run of the driven panel: environment entries ("NAME=value", added to or replacing this
+// process's) and the script it works through.
+struct NuxRun {
+    std::vector<std::string> env;
+    std::string script;
+};
+
 class NuxProcess {
   public:
-    // `env` entries are "NAME=value", added to (or replacing in) this process's environment.
-    NuxProcess(std::string program, std::vector<std::string> env);
+    NuxProcess(std::string program, NuxRun run);
     ~NuxProcess();
     NuxProcess(const NuxProcess&) = delete;
     NuxProcess& operator=(const NuxProcess&) = delete;
@@ -31,6 +37,7 @@ class NuxProcess {
   private:
     std::string m_program;
     std::vector<std::string> m_env;
+    std::string m_script;
     std::string m_dir;
     int m_pid = -1;
 };

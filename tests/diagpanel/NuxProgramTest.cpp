@@ -20,9 +20,10 @@ struct NuxProgram : ::testing::Test {
         home.Write("comtav.ini", "[DEVICE]\nVID=0x04e8\nPID=0x3f0c\nDID=tcp://127.0.0.1:9\n");
     }
     void TearDown() override { std::filesystem::remove_all(run); }
-    std::vector<std::string> Env(const std::string& script, const std::string& log) const {
-        return {"WINTAV32_HOME=" + home.dir, "XDG_RUNTIME_DIR=" + run, "QT_QPA_PLATFORM=offscreen",
-                "NUX_TEST_SCRIPT=" + script, "TAV_DEBUG_FILE=" + log};
+    nuxtest::NuxRun Env(const std::string& script, const std::string& log) const {
+        return {{"WINTAV32_HOME=" + home.dir, "XDG_RUNTIME_DIR=" + run, "QT_QPA_PLATFORM=offscreen",
+                 "TAV_DEBUG_FILE=" + log},
+                script};
     }
     std::string Script(const std::string& name, const std::string& text) const {
         const std::string path = run + "/" + name;

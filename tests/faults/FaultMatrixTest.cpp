@@ -14,7 +14,7 @@
 #include "FakeDev.h"
 #include "RunProgram.h"
 #include "SimProcess.h"
-#include "qvdevm/qvdevm.h"
+#include <qvdevm/qvdevm.h>
 
 namespace {
 

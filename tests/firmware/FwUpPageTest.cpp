@@ -10,7 +10,7 @@
 
 #include "PageFixture.h"
 #include "SettingsPageEnv.h"
-#include "app/CsHelp.h"
+#include "pages/CsHelp.h"
 #include "app/MainWindow.h"
 #include "firmware/FwUpPage.h"
 #include "platform/Ini.h"

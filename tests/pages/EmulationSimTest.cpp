@@ -14,7 +14,7 @@
 #include "SettingsPageEnv.h"
 #include "SimProcess.h"
 #include "app/ButtonBarActions.h"
-#include "app/Sheet.h"
+#include "pages/Sheet.h"
 #include "pages/EpsonPage.h"
 #include "pages/KoreanPages.h"
 #include "pjl/Pjl.h"

@@ -14,7 +14,7 @@
 
 #include "PageFixture.h"
 #include "SettingsPageEnv.h"
-#include "app/CsHelp.h"
+#include "pages/CsHelp.h"
 #include "pages/NumEdit.h"
 #include "pages/PclTab.h"
 #include "pages/PrintingTab.h"

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "PageFixture.h"
-#include "app/CsHelp.h"
+#include "pages/CsHelp.h"
 #include "pages/PaperModel.h"
 #include "pages/PrintingTab.h"
 #include "platform/Ini.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "PageFixture.h"
-#include "app/CsHelp.h"
+#include "pages/CsHelp.h"
 #include "pages/ColorPage.h"
 #include "pages/ConfigPage.h"
 #include "pages/JobPage.h"

@@ -10,7 +10,7 @@
 #include "pjl/Resolution.h"
 #include "pjl/SettingsRecord.h"
 #include "pjl/Upload.h"
-#include "qvdevm/qvdevm.h"
+#include <qvdevm/qvdevm.h>
 
 using namespace tav;
 using tavtest::Bytes;

@@ -2,7 +2,7 @@
 // commands on stdin ("a" acquire, "r" release, "q" quit), answering each with the result on
 // stdout. With a device name as well, it writes one job to the device and returns from main
 // with the device closed but its link lingering, so the library's exit path ends the link.
-#include "qvdevm/qvdevm.h"
+#include <qvdevm/qvdevm.h>
 
 #include <cstdio>
 #include <cstring>

@@ -1,7 +1,7 @@
 // Test side of the real device library: its entry points loaded the way the programs load
 // them, scripted TCP peers on loopback, and the transfer sequences the programs use.
 #pragma once
-#include "qvdevm/qvdevm.h"
+#include <qvdevm/qvdevm.h>
 
 #include <atomic>
 #include <cstdint>

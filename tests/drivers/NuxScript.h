@@ -1,4 +1,4 @@
-// A test-only way into the running program: when NUX_TEST_SCRIPT names a file, nux answers its
+// The test driver's way into the running panel: given a script file, nux-driven answers its
 // boxes by itself and, once shown, works through the file line by line, through the same
 // mouse handling a user's hand would go through:
 //
@@ -25,14 +25,13 @@
 namespace nux {
 
 class NuxDialog;
-class NuxUiHost;
 
 class NuxScript {
   public:
     // False (with `error` set) when the file cannot be read or a line is not understood.
     bool Load(const QString& path, QString& error);
-    // Queues the answers and makes `ui` answer by itself.
-    void PrepareBoxes(NuxUiHost& ui) const;
+    // Queues the answers; from now on every box the program shows answers by itself.
+    void PrepareBoxes() const;
     // Runs the steps one event-loop turn apart, so each one sees the window painted.
     void Start(NuxDialog& dialog) const;
 

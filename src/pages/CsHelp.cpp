@@ -1,4 +1,4 @@
-#include "app/CsHelp.h"
+#include "pages/CsHelp.h"
 
 #include <cerrno>
 #include <cstdlib>

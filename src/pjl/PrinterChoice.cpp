@@ -1,10 +1,10 @@
-#include "app/PrinterChoice.h"
+#include "pjl/PrinterChoice.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
-#include "app/ConfigFiles.h"
+#include "pjl/ConfigFiles.h"
 #include "pjl/Pjl.h"
 #include "platform/Ini.h"
 #include "platform/IniWrite.h"

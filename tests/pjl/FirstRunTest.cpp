@@ -9,9 +9,9 @@
 #include <unistd.h>
 
 #include "FakeDev.h"
-#include "app/ConfigFiles.h"
-#include "app/PrinterChoice.h"
-#include "app/Startup.h"
+#include "pjl/ConfigFiles.h"
+#include "pjl/PrinterChoice.h"
+#include "pjl/Startup.h"
 #include "platform/Ini.h"
 
 using namespace tav;

@@ -1,4 +1,4 @@
-#include "app/Sheet.h"
+#include "pages/Sheet.h"
 
 #include "platform/Ini.h"
 

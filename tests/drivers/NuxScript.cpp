@@ -1,16 +1,17 @@
-#include "diagpanel/NuxScript.h"
+#include "NuxScript.h"
 
 #include "diagpanel/NuxDialog.h"
-#include "diagpanel/NuxUiHost.h"
 #include "diagpanel/SkinButton.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
 
 #include <cstdio>
+#include <deque>
 #include <memory>
 
 namespace nux {
@@ -22,15 +23,45 @@ void Out(const std::string& text) {
     std::fflush(stdout);
 }
 
-tav::MsgResult ParseAnswer(const QString& word, bool& ok) {
+QMessageBox::StandardButton ParseAnswer(const QString& word, bool& ok) {
     ok = true;
-    if (word == QLatin1String("yes")) return tav::MsgResult::Yes;
-    if (word == QLatin1String("no")) return tav::MsgResult::No;
-    if (word == QLatin1String("ok")) return tav::MsgResult::Ok;
-    if (word == QLatin1String("cancel")) return tav::MsgResult::Cancel;
+    if (word == QLatin1String("yes")) return QMessageBox::Yes;
+    if (word == QLatin1String("no")) return QMessageBox::No;
+    if (word == QLatin1String("ok")) return QMessageBox::Ok;
+    if (word == QLatin1String("cancel")) return QMessageBox::Cancel;
     ok = false;
-    return tav::MsgResult::Cancel;
+    return QMessageBox::Cancel;
 }
+
+// Every box the panel shows is still built and shown, then answered from the queue and
+// reported, so nothing waits for a hand: the next queued answer, else Ok for a box that has
+// it and No for a question.
+class BoxAnswerer : public QObject {
+  public:
+    explicit BoxAnswerer(std::deque<QMessageBox::StandardButton> answers)
+        : QObject(qApp), m_answers(std::move(answers)) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (!box || event->type() != QEvent::Show || box->property("answered").toBool()) return false;
+        box->setProperty("answered", true);
+        QMessageBox::StandardButton answer =
+            (box->standardButtons() & QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::No;
+        if (!m_answers.empty()) {
+            answer = m_answers.front();
+            m_answers.pop_front();
+        }
+        Out("box " + box->windowTitle().toStdString() + ": " + box->text().toStdString());
+        QPointer<QMessageBox> target(box);
+        QTimer::singleShot(0, box, [target, answer] {
+            if (target) target->done(answer);
+        });
+        return false;
+    }
+
+  private:
+    std::deque<QMessageBox::StandardButton> m_answers;
+};
 
 void SendMouse(QWidget* w, QEvent::Type type, Qt::MouseButtons buttons) {
     const QPointF local = QRectF(w->rect()).center();
@@ -114,12 +145,13 @@ bool NuxScript::Load(const QString& path, QString& error) {
     return true;
 }
 
-void NuxScript::PrepareBoxes(NuxUiHost& ui) const {
+void NuxScript::PrepareBoxes() const {
+    std::deque<QMessageBox::StandardButton> answers;
     for (const QString& a : m_answers) {
         bool ok = false;
-        ui.QueueAnswer(ParseAnswer(a, ok));
+        answers.push_back(ParseAnswer(a, ok));
     }
-    ui.AnswerAutomatically(Out);
+    qApp->installEventFilter(new BoxAnswerer(std::move(answers)));
 }
 
 namespace {

@@ -7,8 +7,8 @@
 #include <memory>
 #include <unistd.h>
 
-#include "app/CsHelp.h"
-#include "app/Sheet.h"
+#include "pages/CsHelp.h"
+#include "pages/Sheet.h"
 #include "link/DeviceLibrary.h"
 
 using namespace tav;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "pjl/AppContext.h"
-#include "qvdevm/qvdevm.h"
+#include <qvdevm/qvdevm.h>
 
 namespace tav {
 

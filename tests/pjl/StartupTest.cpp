@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "FakeDev.h"
-#include "app/Startup.h"
-#include "qvdevm/qvdevm.h"
+#include "pjl/Startup.h"
+#include <qvdevm/qvdevm.h>
 
 using namespace tav;
 using tavtest::FakeDev;

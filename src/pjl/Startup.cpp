@@ -1,13 +1,13 @@
-#include "app/Startup.h"
+#include "pjl/Startup.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/ConfigFiles.h"
-#include "app/PrinterChoice.h"
+#include "pjl/ConfigFiles.h"
+#include "pjl/PrinterChoice.h"
 #include "pjl/Pjl.h"
 #include "platform/Ini.h"
-#include "qvdevm/qvdevm.h"
+#include <qvdevm/qvdevm.h>
 
 namespace tav {
 

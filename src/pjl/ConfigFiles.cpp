@@ -1,4 +1,4 @@
-#include "app/ConfigFiles.h"
+#include "pjl/ConfigFiles.h"
 
 #include <algorithm>
 #include <cctype>
