@@ -1,5 +1,7 @@
 #include "qvdevm/CharDevTransport.h"
 
+#include "qvdevm/FdWrite.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -59,26 +61,11 @@ bool CharDevTransport::Open(std::string& why) {
 }
 
 size_t CharDevTransport::Write(const uint8_t* data, size_t length, bool& failed) {
-    failed = false;
-    size_t done = 0;
-    while (done < length) {
-        ssize_t n = write(m_fd, data + done, length - done);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EAGAIN) {
-            // The device is not taking data: wait, but not longer than the write timeout.
-            pollfd p{m_fd, POLLOUT, 0};
-            int r = poll(&p, 1, m_settings.writeTimeoutMs > 0 ? m_settings.writeTimeoutMs : -1);
-            if (r > 0 && !(p.revents & (POLLERR | POLLHUP))) continue;
-            if (r < 0 && errno == EINTR) continue;
-        }
-        failed = true;
-        break;
-    }
-    return done;
+    // The node is non-blocking: a printer not taking data is waited on, but not longer than
+    // the write timeout.
+    return WriteAll(
+        m_fd, data, length, failed, [](int fd, const uint8_t* d, size_t n) { return write(fd, d, n); }, true,
+        m_settings.writeTimeoutMs > 0 ? m_settings.writeTimeoutMs : -1);
 }
 
 ReadResult CharDevTransport::ReadSome(uint8_t* buffer, size_t capacity, size_t& got) {

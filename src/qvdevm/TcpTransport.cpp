@@ -1,5 +1,6 @@
 #include "qvdevm/TcpTransport.h"
 
+#include "qvdevm/FdWrite.h"
 #include "qvdevm/LinkBuffer.h"
 #include "qvdevm/PjlStatus.h"
 
@@ -109,18 +110,10 @@ bool TcpTransport::Open(std::string& why) {
 }
 
 size_t TcpTransport::Write(const uint8_t* data, size_t length, bool& failed) {
-    failed = false;
-    size_t done = 0;
-    while (done < length) {
-        ssize_t n = send(m_fd, data + done, length - done, MSG_NOSIGNAL);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            failed = true;
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return done;
+    // The socket blocks with its own send timeout, so EAGAIN means that time has run out.
+    return WriteAll(
+        m_fd, data, length, failed,
+        [](int fd, const uint8_t* d, size_t n) { return send(fd, d, n, MSG_NOSIGNAL); }, false, 0);
 }
 
 ReadResult TcpTransport::ReadSome(uint8_t* buffer, size_t capacity, size_t& got) {
