@@ -47,6 +47,7 @@ public:
     double MaxLeftMargin() const { return m_maxLeft; }
 
     // What the PCL page, which shares the orientation and the form lines, asks of this page.
+
     // Whether the page holds values from the store yet.
     bool HasLoaded() const { return m_loaded; }
     // IsCustomPaper for this page's paper list position.
@@ -144,8 +145,8 @@ private:
     std::vector<QWidget*> m_duplexRow;  // labels and edits of the duplex margins
     std::vector<QLabel*> m_unitLabels;
     std::vector<QLabel*> m_labelColumn;     // the left column's labels, made one width
-    QGridLayout* m_marginGrid = nullptr;
-    QGridLayout* m_jobGrid = nullptr;       // copies and quality, below the paper group    // the margin rows, placed in the box that is shown
+    QGridLayout* m_marginGrid = nullptr;  // the margin rows, placed in the box that is shown
+    QGridLayout* m_jobGrid = nullptr;     // copies and quality, below the paper group
     QString m_shortEdgeText, m_longEdgeText, m_shortEdgeMmText, m_longEdgeMmText;
 };
 

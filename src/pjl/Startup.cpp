@@ -95,7 +95,7 @@ bool Application::SetUpLanguage() {
 StartupOutcome Application::InitInstance(const std::string& programFolder) {
     AppContext& ctx = m_ctx;
     AppConfig& cfg = ctx.cfg;
-    // 1. Configuration path and the two integer switches.
+    // Which configuration files, and the two switches everything after depends on.
     cfg.programFolder = programFolder.empty() ? ProgramFolder() : programFolder;
     if (cfg.programFolder.back() != '/') cfg.programFolder += '/';
     const std::string configNote = ResolveConfigFiles(cfg);
@@ -103,17 +103,17 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
     cfg.debugMsg = ctx.ConfigInt("Common", "DebugMsg", 0);
     cfg.usb = ctx.ConfigInt("Common", "USB", 0);
 
-    // 2. The device libraries, before anything talks to the printer.
+    // The device libraries, before anything talks to the printer.
     cfg.twoLibraryMode = StrEqual(ctx.Config("Common", "QVUSB", "0", 6), "1");
     bool bound = m_hooks.bindLibraries ? m_hooks.bindLibraries(ctx)
                                        : ctx.link.Bind(cfg.twoLibraryMode, cfg.programFolder);
     if (!bound) return StartupOutcome::LibraryMissing;
 
-    // 3. OEM sub-key and the read delay.
+    // The brand's registry sub-key and the read delay.
     cfg.oemId = ctx.Config("Common", "OEMID", "", 31);
     cfg.readDelay = static_cast<uint16_t>(ctx.ConfigInt("Common", "TIMER", 0));
 
-    // 4 to 8. Language.
+    // The language, so every message from here on can be shown in it.
     if (!SetUpLanguage()) return StartupOutcome::LanguageMissing;
 
     // A name cut to fit would reach another host or port: refused before anything is sent.
@@ -122,13 +122,13 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
         return StartupOutcome::BadDeviceName;
     }
 
-    // 9. USB on the old platform is refused.
+    // USB on the old platform is refused.
     if (CheckWindowsVersion() == 2 && cfg.usb != 0) {
         ctx.Message(ctx.GetLangText("STRING", "IDS_NOT_SUPPORT"), MsgIcon::Error);
         return StartupOutcome::NotSupported;
     }
 
-    // 10. One copy at a time, named after the product title.
+    // One copy at a time, named after the product title.
     m_instance = std::make_unique<SingleInstance>(ctx.ProductTitle());
     if (m_instance->AlreadyExists()) return StartupOutcome::AlreadyRunning;
 
@@ -136,7 +136,7 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
     if (m_hooks.choosePrinter && NeedsPrinterChoice(ctx) && !m_hooks.choosePrinter(ctx))
         return StartupOutcome::NoPrinterChosen;
 
-    // 11. Firmware-update-only mode checks the printer before anything else.
+    // Firmware-update-only mode checks the printer before anything else.
     m_firmwareOnly = ctx.ConfigFlag("COMMON", "AUTOFWUP");
     if (m_firmwareOnly) {
         const std::string deviceId = ctx.Config("COMMON", "DeviceID", "", 127);
@@ -154,7 +154,7 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
         ctx.link.ReleasePort();
     }
 
-    // 12. Offline debug mode: no printer, every capability but bits 6 and 7.
+    // Offline debug mode: no printer, every capability but bits 6 and 7.
     m_offline = ctx.ConfigFlag("Common", "Debug");
     if (m_offline) {
         ctx.Debug("[TAV] DEBUGMODE!!!\n");
@@ -162,7 +162,7 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
         ctx.store.reported.featureFlags = 0xFFFFFF3Fu;
         ctx.store.edited.featureFlags = 0xFFFFFF3Fu;
     } else {
-        // 13 and 14. Hold the port for the settings query.
+        // Hold the port for the settings query.
         if (!ctx.link.AcquirePort()) return StartupOutcome::PortBusy;
         int answered;
         {
@@ -177,7 +177,7 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
         }
     }
 
-    // 15. The main window; the port is free while it runs.
+    // The main window; the port is free while it runs.
     ctx.link.ReleasePort();
     if (m_hooks.runMainWindow) m_hooks.runMainWindow(ctx);
     return StartupOutcome::Ran;

@@ -32,7 +32,7 @@ struct StartupHooks {
     // which start-up treats as a printer that does not answer. Absent: the reply stays in
     // ReplyBuffer.
     std::function<bool(AppContext&)> loadSettingsRecord;
-    // Step 15: builds and runs the main window modally; returns when it closes.
+    // Builds and runs the main window modally; returns when it closes.
     std::function<void(AppContext&)> runMainWindow;
     // False for a front end without a window: with no language file at all it says so and goes
     // on without texts instead of ending.

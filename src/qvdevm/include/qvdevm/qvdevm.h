@@ -24,14 +24,43 @@ extern "C" {
 #define QVDEVM_IOCTL_NOP_A 0x182004u
 #define QVDEVM_IOCTL_NOP_B 0x182014u
 
+// Every entry point may be called from any thread. Open and close pair up per thread: a
+// thread's writes, reads and control calls go to the device that thread opened last, and two
+// threads may talk to two devices at once. Links outlive their close for a linger time
+// (QVDEVM_LINGER_MS, default 3000), so a program that opens and closes around every exchange
+// keeps one connection; while the process holds the port no link lingers out. All return 1 on
+// success and 0 on failure unless said otherwise; the reason goes to the debug output
+// (QVDEVM_DEBUG=1).
+
+// Attaches the calling thread to deviceName: "tcp://HOST[:PORT]", a character device path, a
+// USB "VID:PID[:SERIAL]", or "s" for the first USB printer. a..d are ignored (kept for the
+// callers' signature). Connects when no link to that name is up (within the connect timeout);
+// 0 when the name is bad, longer than QVDEVM_DEVICE_NAME_MAX, or the device cannot be reached.
 QVDEVM_API int DeviceOpen(int a, int b, int c, int d, const char* deviceName);
+// Sends length bytes of data to the calling thread's device, bringing the link up first. A write
+// that begins a new job (it starts with the UEL, or it is the first after a read) first discards
+// unread bytes of earlier exchanges. *written (when not NULL) gets the count that went out;
+// 1 only when all of it did. Blocks until the device has taken the bytes or the write timeout.
 QVDEVM_API int DeviceWrite(const void* data, uint32_t length, uint32_t* written);
+// Waits up to the read timeout for the first byte of a reply, then collects until capacity is
+// filled or the line has been quiet for the quiet time; never writes past capacity. *received
+// (when not NULL) gets the count; 1 when at least one byte came.
 QVDEVM_API int DeviceRead(void* buffer, uint32_t capacity, uint32_t* received);
+// Detaches the calling thread from its device; the link lingers. `how` is ignored. Always 1.
 QVDEVM_API int DeviceClose(int how);
+// Control calls on the calling thread's device. QVDEVM_IOCTL_VENDOR_GET asks the printer for
+// its status (in: bRequest, wValue high and low; out: the reply, *returned its length). The two
+// NOP codes succeed and leave out as it was. Any other code fails.
 QVDEVM_API int GetDeviceIoControl(uint32_t code, const void* in, uint32_t inLength, void* out,
                                   uint32_t outLength, uint32_t* returned);
+// Whether deviceName can be reached now, without attaching to it: a link that is up, a TCP
+// port that accepts within the connect timeout, a character device that exists, a USB printer
+// that is plugged in. a..c are ignored.
 QVDEVM_API int DeviceCheck(const char* deviceName, int a, int b, int c);
+// The machine-wide port lock for token (the programs pass QVDEVM_PORT_TOKEN): 0 at once when
+// another process holds it. Re-entrant within the process; each acquire needs a release.
 QVDEVM_API int PortAcquire(int token);
+// Gives back one acquire of token; 0 for a release with no acquire.
 QVDEVM_API int PortRelease(int token);
 
 typedef int (*DeviceOpenFn)(int, int, int, int, const char*);
