@@ -21,28 +21,6 @@ constexpr int kLabelChars = 31; // the pages' 32-byte label buffers
 constexpr int kItemChars = 63;
 constexpr int kSmallEditChars = 3;
 
-// The window system's numbering of a scroll bar's actions; -1 for those it has no code for.
-int ScrollCode(int action) {
-    switch (action) {
-    case QAbstractSlider::SliderSingleStepSub:
-        return kScrollLineUp;
-    case QAbstractSlider::SliderSingleStepAdd:
-        return kScrollLineDown;
-    case QAbstractSlider::SliderPageStepSub:
-        return 2;
-    case QAbstractSlider::SliderPageStepAdd:
-        return 3;
-    case QAbstractSlider::SliderMove:
-        return 5;
-    case QAbstractSlider::SliderToMinimum:
-        return 6;
-    case QAbstractSlider::SliderToMaximum:
-        return 7;
-    default:
-        return -1;
-    }
-}
-
 } // namespace
 
 CKoreanTab::CKoreanTab(AppContext& ctx, const KoreanPageLayout& desc, QWidget* parent)
@@ -66,15 +44,6 @@ CKoreanTab::CKoreanTab(AppContext& ctx, const KoreanPageLayout& desc, QWidget* p
     topic(desc.autoWrap, kKsHelpAutoWrap);
     topic(desc.fontListButton, kKsHelpFontList);
     SetHelpTable(std::move(help));
-}
-
-QScrollBar* CKoreanTab::UpDownBar(int controlId) {
-    auto* bar = AddControl(controlId, new QScrollBar(Qt::Vertical, this));
-    // The bar keeps no position: each action is a step of the edit beside it.
-    bar->setRange(-1, 1);
-    bar->setValue(0);
-    bar->setFixedWidth(18);
-    return bar;
 }
 
 void CKoreanTab::OnInitDialog() {
@@ -127,12 +96,8 @@ void CKoreanTab::OnInitDialog() {
         h->addWidget(bar);
         return box;
     };
-    auto bind = [this](QScrollBar* bar, void (CKoreanTab::*handler)(int)) {
-        connect(bar, &QAbstractSlider::actionTriggered, this, [this, bar, handler](int action) {
-            bar->setSliderPosition(0);
-            const int code = ScrollCode(action);
-            if (code >= 0) (this->*handler)(code);
-        });
+    auto stepBar = [this](int controlId, void (CKoreanTab::*handler)(int)) {
+        return AddStepBar(controlId, [this, handler](int code) { (this->*handler)(code); });
     };
 
     if (m_desc.pitch.controlId) {
@@ -151,9 +116,8 @@ void CKoreanTab::OnInitDialog() {
     row(m_desc.code, m_codeList);
 
     m_zoomEdit = edit(CNumEdit::kDigits, kSmallEditChars);
-    QScrollBar* zoomBar = UpDownBar(m_desc.zoomBar);
+    QScrollBar* zoomBar = stepBar(m_desc.zoomBar, &CKoreanTab::OnZoomScroll);
     row(m_desc.zoom, m_zoomEdit, withBar(m_zoomEdit, zoomBar));
-    bind(zoomBar, &CKoreanTab::OnZoomScroll);
     if (m_desc.mode.controlId) {
         m_modeEdit = edit(0, kSmallEditChars);
         row(m_desc.mode, m_modeEdit);
@@ -161,9 +125,8 @@ void CKoreanTab::OnInitDialog() {
     if (m_desc.ptSize.controlId) {
         // Not limited as typed: the length is checked when the page reads its controls.
         m_ptSizeEdit = edit(0, 0);
-        QScrollBar* ptBar = UpDownBar(m_desc.ptSizeBar);
+        QScrollBar* ptBar = stepBar(m_desc.ptSizeBar, &CKoreanTab::OnPtSizeScroll);
         row(m_desc.ptSize, m_ptSizeEdit, withBar(m_ptSizeEdit, ptBar));
-        bind(ptBar, &CKoreanTab::OnPtSizeScroll);
     }
 
     m_autoWrapBox = AddControl(m_desc.autoWrap.controlId,

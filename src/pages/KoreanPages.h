@@ -42,7 +42,6 @@ class CKoreanTab : public CEmulationTab {
     // Data exchange; false when the point-size text is too long (the prompt was shown).
     bool ReadControls();
     void PutControls();
-    QScrollBar* UpDownBar(int controlId);
 
     const KoreanPageLayout& m_desc;
     int m_pitch = 0;

@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "pages/Sheet.h"
+#include "pages/KoreanRules.h"
 #include "pages/NumEdit.h"
 #include "pages/OrientationPicture.h"
 #include "pages/PageControls.h"
@@ -90,41 +91,25 @@ CPclTab::~CPclTab() {
 // The controls of the template, laid out.
 
 void CPclTab::BuildControls() {
-    UiHost& ui = m_ctx.ui;
-    auto label = [this](int id) {
-        auto* l = AddControl(id, new QLabel(this));
-        l->setTextFormat(Qt::PlainText);
-        return l;
-    };
+    auto label = [this](int id) { return AddLabel(id); };
     auto combo = [this](int id) {
         auto* c = AddControl(id, new QComboBox(this));
         c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         c->setMinimumContentsLength(12);
         return c;
     };
-    auto edit = [this, &ui](int id) {
-        auto* e = AddControl(id, new CNumEdit(ui, this));
-        e->installEventFilter(this);
+    auto edit = [this](int id) {
+        auto* e = AddNumEdit(id);
         e->setFixedWidth(64);
         e->setAlignment(Qt::AlignRight);
         return e;
     };
     auto bar = [this](int id, CNumEdit* buddy) {
-        auto* b = AddControl(id, new QScrollBar(Qt::Vertical, this));
-        b->setRange(0, 2);
-        b->setValue(1);
-        b->setFixedSize(18, std::max(buddy->sizeHint().height(), 22));
-        // The bar only ever reports a step; it stays in the middle so both arrows keep working.
-        connect(b, &QScrollBar::actionTriggered, this, [this, id](int action) {
-            if (action == QAbstractSlider::SliderSingleStepSub)
-                OnVScroll(id, 0);
-            else if (action == QAbstractSlider::SliderSingleStepAdd)
-                OnVScroll(id, 1);
+        // Only the line steps change the value here.
+        auto* b = AddStepBar(id, [this, id](int code) {
+            if (code == kScrollLineUp || code == kScrollLineDown) OnVScroll(id, code);
         });
-        connect(b, &QScrollBar::valueChanged, this, [b] {
-            QSignalBlocker block(b);
-            b->setValue(1);
-        });
+        b->setFixedHeight(std::max(buddy->sizeHint().height(), 22));
         return b;
     };
 

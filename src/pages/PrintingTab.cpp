@@ -88,17 +88,8 @@ CPrintingTab::~CPrintingTab() {
 // The controls of the template, laid out.
 
 void CPrintingTab::BuildControls() {
-    UiHost& ui = m_ctx.ui;
-    auto label = [this](int id) {
-        auto* l = AddControl(id, new QLabel(this));
-        l->setTextFormat(Qt::PlainText);
-        return l;
-    };
-    auto edit = [this, &ui](int id) {
-        auto* e = AddControl(id, new CNumEdit(ui, this));
-        e->installEventFilter(this);
-        return e;
-    };
+    auto label = [this](int id) { return AddLabel(id); };
+    auto edit = [this](int id) { return AddNumEdit(id); };
     auto combo = [this](int id) {
         auto* c = AddControl(id, new QComboBox(this));
         c->setSizeAdjustPolicy(QComboBox::AdjustToContents);

@@ -1,10 +1,66 @@
 #include "pages/TavPage.h"
 
 #include <QContextMenuEvent>
+#include <QLabel>
+#include <QScrollBar>
 
 #include "pages/CsHelp.h"
+#include "pages/KoreanRules.h"
+#include "pages/NumEdit.h"
 
 namespace tav {
+
+namespace {
+
+// The window system's numbering of a scroll bar's actions; -1 for those it has no code for.
+int ScrollCode(int action) {
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+        return kScrollLineUp;
+    case QAbstractSlider::SliderSingleStepAdd:
+        return kScrollLineDown;
+    case QAbstractSlider::SliderPageStepSub:
+        return 2;
+    case QAbstractSlider::SliderPageStepAdd:
+        return 3;
+    case QAbstractSlider::SliderMove:
+        return 5;
+    case QAbstractSlider::SliderToMinimum:
+        return 6;
+    case QAbstractSlider::SliderToMaximum:
+        return 7;
+    default:
+        return -1;
+    }
+}
+
+} // namespace
+
+QLabel* TavPage::AddLabel(int controlId) {
+    auto* l = AddControl(controlId, new QLabel(this));
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+CNumEdit* TavPage::AddNumEdit(int controlId) {
+    auto* e = AddControl(controlId, new CNumEdit(m_ctx.ui, this));
+    e->installEventFilter(this);
+    return e;
+}
+
+QScrollBar* TavPage::AddStepBar(int controlId, std::function<void(int code)> onStep) {
+    auto* bar = AddControl(controlId, new QScrollBar(Qt::Vertical, this));
+    bar->setRange(-1, 1);
+    bar->setValue(0);
+    bar->setFixedWidth(18);
+    connect(bar, &QAbstractSlider::actionTriggered, this, [bar, onStep = std::move(onStep)](int action) {
+        // Back to the middle before the action's position is taken, so both arrows keep working.
+        bar->setSliderPosition(0);
+        const int code = ScrollCode(action);
+        if (code >= 0) onStep(code);
+    });
+    return bar;
+}
 
 QString FromStd(const std::string& s) {
     // Texts come through byte-sized buffers: a cut in the middle of a character loses that

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -11,7 +12,12 @@
 
 #include "pjl/AppContext.h"
 
+class QLabel;
+class QScrollBar;
+
 namespace tav {
+
+class CNumEdit;
 
 class TavPage : public QWidget {
     Q_OBJECT
@@ -55,6 +61,14 @@ class TavPage : public QWidget {
         return w;
     }
     void RegisterControl(int controlId, QWidget* w);
+    // The controls several pages build the same way. A plain-text label:
+    QLabel* AddLabel(int controlId);
+    // A number edit whose keys the page sees first, for the arrow-key steps:
+    CNumEdit* AddNumEdit(int controlId);
+    // An up/down bar beside an edit. It keeps no position: each action reaches onStep as its
+    // scroll code (kScrollLineUp, kScrollLineDown, 2 and 3 a page up and down, 5 a drag, 6 and
+    // 7 the ends).
+    QScrollBar* AddStepBar(int controlId, std::function<void(int code)> onStep);
     void SetHelpTable(std::vector<std::pair<int, uint32_t>> table) { m_helpTable = std::move(table); }
 
     // Language text, recorded; maxChars is the caller's buffer less its terminator.
