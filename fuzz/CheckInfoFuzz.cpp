@@ -5,6 +5,7 @@
 
 #include "FuzzSeeds.h"
 #include "pjl/CheckInfo.h"
+#include "RecordingUiHost.h"
 
 std::vector<std::vector<uint8_t>> FuzzSeeds() {
     std::vector<uint8_t> good = {0x00, 0x00, 0x01, 0x05, 'C', 'L', 'P', '-', '1', 0x02, 0x03, '1', '.', '0',

@@ -6,6 +6,7 @@
 #include "FuzzLink.h"
 #include "FuzzSeeds.h"
 #include "pjl/Pjl.h"
+#include "RecordingUiHost.h"
 
 namespace {
 std::vector<uint8_t> Font(uint8_t number, uint16_t id, const char* name) {

@@ -6,6 +6,7 @@
 #include "FuzzLink.h"
 #include "FuzzSeeds.h"
 #include "pjl/Pjl.h"
+#include "RecordingUiHost.h"
 
 namespace {
 void Put32(std::vector<uint8_t>& v, uint32_t x) {

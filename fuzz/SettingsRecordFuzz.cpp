@@ -6,6 +6,7 @@
 
 #include "FuzzSeeds.h"
 #include "pjl/SettingsRecord.h"
+#include "RecordingUiHost.h"
 
 std::vector<std::vector<uint8_t>> FuzzSeeds() {
     // Header, paper (1 byte), copies (2 bytes), the capability word at 198, closed by 200.

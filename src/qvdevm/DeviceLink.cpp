@@ -121,6 +121,9 @@ size_t DeviceLink::Write(const uint8_t* data, size_t length) {
         if (const size_t stale = m_buffer.Discard())
             DebugLine(m_name + ": discarded " + std::to_string(stale) + " unread bytes of an earlier exchange");
     }
+    // A printer that closes its connection after each job is met with a new connection for
+    // the next, even before the reader thread has seen the close.
+    if (newJob && m_up && !m_readerEnded && m_transport->PeerHasClosed()) DropLocked("peer closed the link");
     if (!m_up || m_readerEnded) {
         std::string why;
         if (!BringUpLocked(why)) return 0;

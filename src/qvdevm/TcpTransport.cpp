@@ -116,6 +116,12 @@ size_t TcpTransport::Write(const uint8_t* data, size_t length, bool& failed) {
         [](int fd, const uint8_t* d, size_t n) { return send(fd, d, n, MSG_NOSIGNAL); }, false, 0);
 }
 
+bool TcpTransport::PeerHasClosed() {
+    // Level-triggered, so the reader thread's own poll on the socket takes nothing from it.
+    pollfd p{m_fd, POLLRDHUP, 0};
+    return poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR));
+}
+
 ReadResult TcpTransport::ReadSome(uint8_t* buffer, size_t capacity, size_t& got) {
     got = 0;
     pollfd p[2] = {{m_fd, POLLIN, 0}, {m_wake.Fd(), POLLIN, 0}};

@@ -15,6 +15,7 @@ class TcpTransport : public Transport {
     ReadResult ReadSome(uint8_t* buffer, size_t capacity, size_t& got) override;
     void Interrupt() override;
     bool ShutdownOutput() override;
+    bool PeerHasClosed() override;
     void Close() override;
     bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
                       uint32_t& returned, LinkBuffer& buffer) override;

@@ -25,6 +25,10 @@ class Transport {
     // Tells the peer no more data is coming, where the medium has such a notion. Returns true
     // when the peer is expected to answer with its own end (so the close should drain first).
     virtual bool ShutdownOutput() = 0;
+    // Whether the peer has already ended its side, without waiting and without reading; a new
+    // job must not go into a connection the printer has closed. False where the medium cannot
+    // tell.
+    virtual bool PeerHasClosed() { return false; }
     virtual void Close() = 0;
     // The vendor status request; false when the backend cannot answer it. The link gives the
     // buffer so a backend that answers in-band can find its reply without disturbing others.

@@ -17,6 +17,7 @@
 #include "pages/DownloadPage.h"
 #include "pages/TavPage.h"
 #include "platform/Ini.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using tavtest::PageEnv;

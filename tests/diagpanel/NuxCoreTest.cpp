@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sys/stat.h>
 #include <vector>
+#include "RecordingUiHost.h"
 
 using namespace nux;
 using tav::MsgResult;

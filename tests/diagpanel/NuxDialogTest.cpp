@@ -20,6 +20,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include "RecordingUiHost.h"
 
 using namespace nux;
 using tavtest::FakeDev;

@@ -11,6 +11,7 @@
 #include "cli/FirmwareCommand.h"
 #include "firmware/Firmware.h"
 #include "link/DeviceLibrary.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 

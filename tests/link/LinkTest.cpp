@@ -10,6 +10,7 @@
 
 #include "FakeDev.h"
 #include "pjl/AppContext.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using tavtest::FakeDev;

@@ -9,6 +9,7 @@
 #include "SettingsPageEnv.h"
 #include "pages/ColorPage.h"
 #include "pjl/Upload.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using namespace settingspages;

@@ -14,6 +14,7 @@
 #include "SettingsPageEnv.h"
 #include "pages/EpsonPage.h"
 #include "pages/KoreanPages.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using settingspages::Choose;

@@ -20,6 +20,7 @@
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
 #include "pjl/SettingsRecord.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using settingspages::Choose;

@@ -10,6 +10,7 @@
 
 #include "FakeDev.h"
 #include "pjl/AppContext.h"
+#include "RecordingUiHost.h"
 
 // Readable failure output for Qt strings.
 inline void PrintTo(const QString& s, std::ostream* os) {

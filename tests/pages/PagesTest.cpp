@@ -12,6 +12,7 @@
 #include "pages/CheckPage.h"
 #include "pages/TestPage.h"
 #include "platform/Ini.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using tavtest::PageEnv;

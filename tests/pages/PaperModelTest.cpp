@@ -2,6 +2,7 @@
 
 #include "FakeDev.h"
 #include "pages/PaperModel.h"
+#include "RecordingUiHost.h"
 
 namespace {
 

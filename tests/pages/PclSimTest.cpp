@@ -18,6 +18,7 @@
 #include "pjl/Pjl.h"
 #include "pjl/SettingsRecord.h"
 #include "pjl/Upload.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using settingspages::Choose;

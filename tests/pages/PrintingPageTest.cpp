@@ -20,6 +20,7 @@
 #include "pages/PageFactory.h"
 #include "pages/PrintingTab.h"
 #include "pjl/Upload.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 

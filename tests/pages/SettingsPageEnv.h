@@ -17,6 +17,7 @@
 #include "pages/TavPage.h"
 #include "pjl/AppContext.h"
 #include "pjl/Upload.h"
+#include "RecordingUiHost.h"
 
 namespace settingspages {
 

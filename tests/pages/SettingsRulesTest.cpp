@@ -6,6 +6,7 @@
 #include "pages/ColorRules.h"
 #include "pages/ConfigRules.h"
 #include "pages/JobRules.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 

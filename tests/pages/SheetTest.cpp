@@ -10,6 +10,7 @@
 #include "pages/CsHelp.h"
 #include "pages/Sheet.h"
 #include "link/DeviceLibrary.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 

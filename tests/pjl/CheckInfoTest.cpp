@@ -2,6 +2,7 @@
 
 #include "FakeDev.h"
 #include "pjl/CheckInfo.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 

@@ -13,6 +13,7 @@
 #include "pjl/PrinterChoice.h"
 #include "pjl/Startup.h"
 #include "platform/Ini.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 namespace fs = std::filesystem;

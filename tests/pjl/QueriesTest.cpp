@@ -5,6 +5,7 @@
 
 #include "FakeDev.h"
 #include "pjl/Pjl.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using tavtest::Bytes;

@@ -5,6 +5,7 @@
 
 #include "FakeDev.h"
 #include "pjl/SettingsRecord.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 

@@ -9,6 +9,7 @@
 #include "FakeDev.h"
 #include "pjl/Startup.h"
 #include <qvdevm/qvdevm.h>
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using tavtest::FakeDev;

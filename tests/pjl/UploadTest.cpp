@@ -11,6 +11,7 @@
 #include "pjl/SettingsRecord.h"
 #include "pjl/Upload.h"
 #include <qvdevm/qvdevm.h>
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using tavtest::Bytes;

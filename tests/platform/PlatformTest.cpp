@@ -9,6 +9,7 @@
 
 #include "platform/Platform.h"
 #include "platform/UiHost.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 

@@ -6,6 +6,7 @@
 
 #include "ScriptedDevice.h"
 #include "storage/FileSend.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using tavtest::Pattern;

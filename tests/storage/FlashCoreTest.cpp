@@ -5,6 +5,7 @@
 #include "FakeDev.h"
 #include "ScriptedDevice.h"
 #include "storage/FlashCore.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using tavtest::ScriptedDevice;

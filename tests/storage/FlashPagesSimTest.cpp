@@ -21,6 +21,7 @@
 #include "storage/FileSend.h"
 #include "storage/FlashCore.h"
 #include "storage/SendProgressDlg.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using tavtest::Pattern;
@@ -320,7 +321,8 @@ TEST(FlashCommandsSimTest, FaultsEndInAnExitStatusNeverInJunk) {
         {{"--fault", "split=7"}, 0, 0, "5   4096   OCR-B                 0O\n"},
         {{"--fault", "truncate=6"}, 0, 0, "macros: 2\n"},
         {{"--fault", "garbage"}, 0, 0, ""},
-        {{"--fault", "drop-after=1"}, 0, 1, ""},
+        // A printer that closes after every job is asked again on a new connection.
+        {{"--fault", "drop-after=1"}, 0, 0, "macros: "},
         {{"--fault", "refuse"}, 1, 1, ""},
     };
     const std::string macro = Pattern(5000);
@@ -340,6 +342,10 @@ TEST(FlashCommandsSimTest, FaultsEndInAnExitStatusNeverInJunk) {
         };
         std::string out;
         EXPECT_EQ(run({"add-macro", macroFile.path, "8"}, out), c.download);
+        // The printer's own close of the download's connection comes before the next command.
+        if (c.faults[1] == "drop-after=1") {
+            ASSERT_TRUE(env.sim.WaitForEvents(1, 20000, "fault"));
+        }
         EXPECT_EQ(run({"list"}, out), c.list);
         if (!c.listed.empty()) {
             EXPECT_NE(out.find(c.listed), std::string::npos) << out;

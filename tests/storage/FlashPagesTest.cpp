@@ -11,6 +11,7 @@
 #include "PageFixture.h"
 #include "pages/DownloadPage.h"
 #include "pages/PostScriptPages.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using tavtest::PageEnv;

@@ -10,6 +10,7 @@
 
 #include "ScriptedDevice.h"
 #include "storage/FmuProtocol.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 using tavtest::ScriptedDevice;

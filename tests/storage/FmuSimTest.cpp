@@ -15,6 +15,7 @@
 #include "link/DeviceLibrary.h"
 #include "pages/FmuPage.h"
 #include "storage/FileSend.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 
