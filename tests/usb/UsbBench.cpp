@@ -39,7 +39,7 @@ int64_t NowMs() {
 
 // The value of the first "A: key=value" line of a description, and its P:/N: lines.
 struct Description {
-    std::string syspath, devnode;
+    std::string syspath, devnode, nodeSyspath;
     std::string Attr(const std::string& key) const {
         auto it = attrs.find(key);
         return it == attrs.end() ? std::string() : it->second;
@@ -50,10 +50,16 @@ struct Description {
 Description Describe(const std::string& text) {
     Description d;
     std::istringstream in(text);
-    std::string line;
+    std::string line, paragraph;
     while (std::getline(in, line)) {
-        if (line.rfind("P: ", 0) == 0 && d.syspath.empty()) d.syspath = "/sys" + line.substr(3);
-        if (line.rfind("N: ", 0) == 0 && d.devnode.empty()) d.devnode = "/dev/" + line.substr(3);
+        if (line.rfind("P: ", 0) == 0) {
+            paragraph = "/sys" + line.substr(3);
+            if (d.syspath.empty()) d.syspath = paragraph;
+        }
+        if (line.rfind("N: ", 0) == 0 && d.devnode.empty()) {
+            d.devnode = "/dev/" + line.substr(3);
+            d.nodeSyspath = paragraph;
+        }
         if (line.rfind("A: ", 0) == 0) {
             const size_t eq = line.find('=');
             if (eq != std::string::npos) d.attrs.emplace(line.substr(3, eq - 3), line.substr(eq + 1));
@@ -527,6 +533,7 @@ Printer& UsbBench::Add(const PrinterSetup& setup) {
     printer->setup = setup;
     printer->syspath = d.syspath;
     printer->devnode = d.devnode;
+    printer->nodeSyspath = d.nodeSyspath;
     printer->ieee1284 = d.Attr("ieee1284_id");
     printer->strings[0] = {4, 3, 0x09, 0x04};
     if (!d.Attr("manufacturer").empty()) printer->strings[1] = StringDescriptor(d.Attr("manufacturer"));
@@ -574,6 +581,7 @@ void UsbBench::Unplug(Printer& printer) {
 
 void UsbBench::RemoveFromSysfs(Printer& printer) {
     // The device and everything below it (interfaces, the usblp node's class entry).
+    if (printer.nodeSyspath != printer.syspath) umockdev_testbed_remove_device(m_testbed, printer.nodeSyspath.c_str());
     umockdev_testbed_remove_device(m_testbed, printer.syspath.c_str());
 }
 

@@ -37,7 +37,7 @@ struct Setup {
 // One emulated printer; its handler runs on umockdev's thread, the test reads what it saw.
 struct Printer {
     PrinterSetup setup;
-    std::string devnode, syspath, ieee1284;
+    std::string devnode, syspath, nodeSyspath, ieee1284; // nodeSyspath: the entry that has the node
     std::vector<uint8_t> strings[4]; // string descriptors 0 (languages), 1 maker, 2 model, 3 serial
     std::atomic<bool> gone{false};
     std::atomic<bool> unplugAsked{false};

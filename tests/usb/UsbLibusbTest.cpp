@@ -59,13 +59,13 @@ struct MatchCase {
 TEST(UsbLibusb, ANameTakesItsPrinterAndItsPrinterInterface) {
     const std::vector<MatchCase> cases = {
         {"by VID:PID, past a device without a printer interface", {"keyboard.umockdev", "printer.umockdev"},
-         "usb:2f1e:0417", 1, {"claim 0", "bulk-out 1", "bulk-in 2", "release 0"}, {"setinterface 0 0"}},
+         "usb:2f1e:0417", 1, {"claim 0", "bulk-out 1", "release 0"}, {"setinterface 0 0"}},
         {"by serial, between two of the same model", {"printer.umockdev", "second.umockdev"},
          "usb:2f1e:0417:QV7A00456", 1, {"claim 0", "bulk-out 1"}, {}},
         {"a serial nobody has", {"printer.umockdev", "second.umockdev"}, "usb:2f1e:0417:QV7A99999", -1, {}, {}},
         {"the default name: the printer of a multifunction device, its bidirectional setting",
          {"keyboard.umockdev", "composite.umockdev"}, "s", 1,
-         {"claim 1", "setinterface 1 1", "bulk-out 2", "bulk-in 3", "release 1"}, {"claim 0"}},
+         {"claim 1", "setinterface 1 1", "bulk-out 2", "release 1"}, {"claim 0"}},
         {"a printer that only takes data: sent to, never read from", {"unidir.umockdev"}, "usb:2f1e:0418", 0,
          {"claim 0", "bulk-out 1"}, {"bulk-in 1"}},
         {"ids of a device that is no printer", {"keyboard.umockdev"}, "usb:2f1f:0001", -1, {}, {}},
@@ -227,7 +227,7 @@ TEST_F(UsbPrograms, DISABLED_TavctlQueriesTheSettingsOverUsb) {
     EXPECT_TRUE(printer->Saw("bulk-in 3"));
 }
 
-TEST_F(UsbPrograms, DISABLED_TavctlDevicesListsTheEmulatedPrinters) {
+TEST_F(UsbPrograms, TavctlDevicesListsTheEmulatedPrinters) {
     bench.Add(PrinterSetup("keyboard.umockdev"));
     bench.Add(PrinterSetup("printer.umockdev"));
     const tavtest::ProgramResult r = tavtest::RunProgram(TAVCTL_PATH, {"devices"}, Env(), home.dir);

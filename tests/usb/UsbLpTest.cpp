@@ -24,7 +24,7 @@ namespace {
 
 const std::string kUel = "\x1b%-12345X";
 
-TEST(UsbLp, DISABLED_TheNodeAnswersTheStatusRequestFromThePortStatus) {
+TEST(UsbLp, TheNodeAnswersTheStatusRequestFromThePortStatus) {
     struct Case {
         const char* what;
         int lpStatus;
@@ -76,7 +76,7 @@ TEST(UsbLp, DISABLED_SettingsGoThroughTheNodeToThePrinterAndBack) {
         EXPECT_TRUE(r == "read" || r == "write" || r == "lpstatus") << r;
 }
 
-TEST(UsbLp, DISABLED_TheNodeGivesTheIdThatTavctlDevicesLists) {
+TEST(UsbLp, TheNodeGivesTheIdThatTavctlDevicesLists) {
     usbtest::UsbBench bench;
     Printer& p = bench.Add(PrinterSetup("lp.umockdev"));
     bench.Add(PrinterSetup("unidir.umockdev"));
@@ -98,7 +98,7 @@ TEST(UsbLp, DISABLED_TheNodeGivesTheIdThatTavctlDevicesLists) {
                      "usb:2f1e:041b:QV7B00789\tusblp\t/dev/usb/lp0\t" + answered + "\n");
 }
 
-TEST(UsbLp, DISABLED_APrinterUnpluggedPartWayFailsTheWriteAndTheNodeIsGone) {
+TEST(UsbLp, APrinterUnpluggedPartWayFailsTheWriteAndTheNodeIsGone) {
     usbtest::UsbBench bench;
     PrinterSetup setup{"lp.umockdev"};
     setup.unplugAfterBytes = 100;
