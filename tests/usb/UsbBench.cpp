@@ -28,14 +28,7 @@ namespace {
 constexpr unsigned long kLpGetStatus = 0x060b;
 // The usblp driver's own request: the IEEE 1284 ID, two bytes of big-endian length first.
 constexpr unsigned long kLpGetDeviceIdNr = 1;
-constexpr int kPumpMs = 2;      // how often the emulated device looks at the simulator
-constexpr int kLpReadWaitMs = 10; // how long a read with nothing to give is held before EAGAIN
-
-int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+constexpr int kPumpMs = 2; // how often the emulated device looks at the simulator
 
 // The value of the first "A: key=value" line of a description, and its P:/N: lines.
 struct Description {
@@ -87,13 +80,17 @@ int ConnectSim(int port) {
         close(fd);
         throw std::runtime_error("cannot reach the simulator");
     }
-    return fd;
+    // Far above the numbers the program under test gets for its device nodes: the preload keeps
+    // its own table of those by number, and a socket of ours under a number it once knew would
+    // get its traffic.
+    const int high = fcntl(fd, F_DUPFD_CLOEXEC, 900);
+    close(fd);
+    return high;
 }
 
 struct Parked {
     UMockdevIoctlClient* client;
     UMockdevIoctlData* arg;
-    int64_t since;
 };
 
 } // namespace
@@ -104,11 +101,11 @@ struct Printer::Io {
     UMockdevIoctlBase* handler = nullptr;
     GSource* pump = nullptr;
     int sim = -1;
-    std::string inbound;                 // from the simulator, not yet taken by the host
+    std::string inbound;                   // from the simulator, not yet taken by the host
     std::deque<UMockdevIoctlData*> inUrbs; // bulk IN waiting for data
     std::deque<UMockdevIoctlData*> done;   // ready to be reaped
-    std::vector<Parked> reaps;           // reaps held until something completes
-    std::vector<Parked> reads;           // usblp reads held until data comes
+    std::vector<Parked> reaps;             // reaps held until something completes
+    int master = -1;                       // usblp: the testbed's end of the node, where replies go
     size_t outBytes = 0;
 
     usbdevfs_urb* Urb(UMockdevIoctlData* d) { return reinterpret_cast<usbdevfs_urb*>(d->data); }
@@ -162,16 +159,12 @@ struct Printer::Io {
         for (Parked& p : reaps)
             AnswerReap(p);
         reaps.clear();
-        const int64_t now = NowMs();
-        std::vector<Parked> still;
-        for (Parked& p : reads) {
-            if (!inbound.empty() || printer->gone || now - p.since >= kLpReadWaitMs) {
-                AnswerRead(p);
-            } else {
-                still.push_back(p);
-            }
+        // The node's reader is the kernel's: what the printer sent waits in the node until read.
+        while (master >= 0 && !inbound.empty()) {
+            const ssize_t n = write(master, inbound.data(), inbound.size());
+            if (n <= 0) break;
+            inbound.erase(0, static_cast<size_t>(n));
         }
-        reads.swap(still);
     }
 
     void AnswerReap(Parked& p) {
@@ -188,24 +181,12 @@ struct Printer::Io {
         g_object_unref(p.client);
     }
 
-    void AnswerRead(Parked& p) {
-        if (!inbound.empty()) {
-            UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(p.client);
-            const size_t n = std::min<size_t>(inbound.size(), static_cast<size_t>(arg->data_len));
-            std::memcpy(arg->data, inbound.data(), n);
-            inbound.erase(0, n);
-            umockdev_ioctl_client_complete(p.client, static_cast<long>(n), 0);
-        } else {
-            umockdev_ioctl_client_complete(p.client, -1, printer->gone ? ENODEV : EAGAIN);
-        }
-        g_object_unref(p.client);
-    }
-
     void StartPump() {
         if (pump) return;
         pump = g_timeout_source_new(kPumpMs);
         g_source_set_callback(
-            pump, [](gpointer self) -> gboolean {
+            pump,
+            [](gpointer self) -> gboolean {
                 static_cast<Io*>(self)->Pump();
                 return G_SOURCE_CONTINUE;
             },
@@ -237,9 +218,10 @@ struct Printer::Io {
         if (!urbData) return false;
         usbdevfs_urb* urb = Urb(urbData);
         const size_t offset = offsetof(usbdevfs_urb, buffer);
-        UMockdevIoctlData* buffer = urb->buffer_length > 0
-                                        ? umockdev_ioctl_data_resolve(urbData, offset, static_cast<size_t>(urb->buffer_length), nullptr)
-                                        : nullptr;
+        UMockdevIoctlData* buffer =
+            urb->buffer_length > 0 ? umockdev_ioctl_data_resolve(
+                                         urbData, offset, static_cast<size_t>(urb->buffer_length), nullptr)
+                                   : nullptr;
         if (buffer) g_object_unref(buffer); // the URB keeps it
         if (printer->gone) {
             g_object_unref(urbData);
@@ -257,7 +239,8 @@ struct Printer::Io {
             printer->NoteControl(s);
             bool stall = false;
             std::vector<uint8_t> answer = ControlAnswer(s, stall);
-            const size_t n = std::min<size_t>({answer.size(), s.length, static_cast<size_t>(urb->buffer_length - 8)});
+            const size_t n =
+                std::min<size_t>({answer.size(), s.length, static_cast<size_t>(urb->buffer_length - 8)});
             if (n) std::memcpy(Buffer(urbData) + 8, answer.data(), n);
             Finish(urbData, stall ? -EPIPE : 0, static_cast<int>(n));
         } else if (urb->type == USBDEVFS_URB_TYPE_BULK && !(urb->endpoint & 0x80)) {
@@ -312,7 +295,9 @@ struct Printer::Io {
         switch (request) {
         case USBDEVFS_GET_CAPABILITIES: {
             UMockdevIoctlData* d = resolved(sizeof(uint32_t));
-            const uint32_t caps = USBDEVFS_CAP_BULK_CONTINUATION | USBDEVFS_CAP_NO_PACKET_SIZE_LIM |
+            // One URB a transfer, whatever its length, as a modern host controller takes it; a
+            // transfer split over several would need the kernel's short-packet continuation.
+            const uint32_t caps = USBDEVFS_CAP_BULK_SCATTER_GATHER | USBDEVFS_CAP_NO_PACKET_SIZE_LIM |
                                   USBDEVFS_CAP_REAP_AFTER_DISCONNECT;
             std::memcpy(d->data, &caps, sizeof caps);
             g_object_unref(d);
@@ -341,7 +326,8 @@ struct Printer::Io {
         case USBDEVFS_SETINTERFACE: {
             UMockdevIoctlData* d = resolved(sizeof(usbdevfs_setinterface));
             auto* s = reinterpret_cast<usbdevfs_setinterface*>(d->data);
-            printer->Note("setinterface " + std::to_string(s->interface) + " " + std::to_string(s->altsetting));
+            printer->Note("setinterface " + std::to_string(s->interface) + " " +
+                          std::to_string(s->altsetting));
             g_object_unref(d);
             return answer(0, 0);
         }
@@ -367,7 +353,7 @@ struct Printer::Io {
             return Discard(client, arg);
         case USBDEVFS_REAPURB:
         case USBDEVFS_REAPURBNDELAY: {
-            Parked p{client, resolved(sizeof(void*)), NowMs()};
+            Parked p{client, resolved(sizeof(void*))};
             g_object_ref(client);
             if (!done.empty() || printer->gone) {
                 AnswerReap(p);
@@ -398,7 +384,8 @@ struct Printer::Io {
             umockdev_ioctl_client_complete(client, 0, 0);
             return true;
         }
-        if (_IOC_TYPE(request) == 'P' && _IOC_NR(request) == kLpGetDeviceIdNr && _IOC_DIR(request) == _IOC_READ) {
+        if (_IOC_TYPE(request) == 'P' && _IOC_NR(request) == kLpGetDeviceIdNr &&
+            _IOC_DIR(request) == _IOC_READ) {
             printer->Note("lpid");
             const size_t size = _IOC_SIZE(request);
             UMockdevIoctlData* d = umockdev_ioctl_data_resolve(arg, 0, size, nullptr);
@@ -421,15 +408,9 @@ struct Printer::Io {
 
     bool LpRead(UMockdevIoctlClient* client) {
         StartPump();
-        g_object_ref(client);
-        Parked p{client, nullptr, NowMs()};
-        TakeFromSim();
-        if (!inbound.empty() || printer->gone) {
-            AnswerRead(p);
-        } else {
-            reads.push_back(p);
-        }
-        return true;
+        if (!printer->gone) return FALSE; // the node itself has what came
+        umockdev_ioctl_client_complete(client, -1, ENODEV);
+        return TRUE;
     }
 
     bool LpWrite(UMockdevIoctlClient* client) {
@@ -547,28 +528,40 @@ Printer& UsbBench::Add(const PrinterSetup& setup) {
     io->handler = umockdev_ioctl_base_new();
     const bool lp = d.devnode.find("/usb/lp") != std::string::npos;
     if (lp) {
-        g_signal_connect(io->handler, "handle-ioctl", G_CALLBACK(+[](UMockdevIoctlBase*, UMockdevIoctlClient* c, gpointer self) -> gboolean {
-                             return static_cast<Printer::Io*>(self)->Lp(c);
-                         }),
-                         io);
-        g_signal_connect(io->handler, "handle-read", G_CALLBACK(+[](UMockdevIoctlBase*, UMockdevIoctlClient* c, gpointer self) -> gboolean {
-                             return static_cast<Printer::Io*>(self)->LpRead(c);
-                         }),
-                         io);
-        g_signal_connect(io->handler, "handle-write", G_CALLBACK(+[](UMockdevIoctlBase*, UMockdevIoctlClient* c, gpointer self) -> gboolean {
-                             return static_cast<Printer::Io*>(self)->LpWrite(c);
-                         }),
-                         io);
+        g_signal_connect(
+            io->handler, "handle-ioctl",
+            G_CALLBACK(+[](UMockdevIoctlBase*, UMockdevIoctlClient* c, gpointer self) -> gboolean {
+                return static_cast<Printer::Io*>(self)->Lp(c);
+            }),
+            io);
+        g_signal_connect(
+            io->handler, "handle-read",
+            G_CALLBACK(+[](UMockdevIoctlBase*, UMockdevIoctlClient* c, gpointer self) -> gboolean {
+                return static_cast<Printer::Io*>(self)->LpRead(c);
+            }),
+            io);
+        g_signal_connect(
+            io->handler, "handle-write",
+            G_CALLBACK(+[](UMockdevIoctlBase*, UMockdevIoctlClient* c, gpointer self) -> gboolean {
+                return static_cast<Printer::Io*>(self)->LpWrite(c);
+            }),
+            io);
     } else {
-        g_signal_connect(io->handler, "handle-ioctl", G_CALLBACK(+[](UMockdevIoctlBase*, UMockdevIoctlClient* c, gpointer self) -> gboolean {
-                             return static_cast<Printer::Io*>(self)->Usbdevfs(c);
-                         }),
-                         io);
+        g_signal_connect(
+            io->handler, "handle-ioctl",
+            G_CALLBACK(+[](UMockdevIoctlBase*, UMockdevIoctlClient* c, gpointer self) -> gboolean {
+                return static_cast<Printer::Io*>(self)->Usbdevfs(c);
+            }),
+            io);
     }
     if (!umockdev_testbed_attach_ioctl(m_testbed, d.devnode.c_str(), io->handler, &error)) {
         const std::string why = error ? error->message : "?";
         g_clear_error(&error);
         throw std::runtime_error(d.devnode + ": " + why);
+    }
+    if (lp) {
+        io->master = umockdev_testbed_get_dev_fd(m_testbed, d.devnode.c_str());
+        if (io->master >= 0) fcntl(io->master, F_SETFL, fcntl(io->master, F_GETFL) | O_NONBLOCK);
     }
     m_printers.push_back(std::move(printer));
     return *m_printers.back();
@@ -581,7 +574,8 @@ void UsbBench::Unplug(Printer& printer) {
 
 void UsbBench::RemoveFromSysfs(Printer& printer) {
     // The device and everything below it (interfaces, the usblp node's class entry).
-    if (printer.nodeSyspath != printer.syspath) umockdev_testbed_remove_device(m_testbed, printer.nodeSyspath.c_str());
+    if (printer.nodeSyspath != printer.syspath)
+        umockdev_testbed_remove_device(m_testbed, printer.nodeSyspath.c_str());
     umockdev_testbed_remove_device(m_testbed, printer.syspath.c_str());
 }
 

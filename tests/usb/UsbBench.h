@@ -20,12 +20,12 @@ struct PrinterSetup {
     PrinterSetup(std::string descriptionFile = {}) : file(std::move(descriptionFile)), vendorStatus(3, 1) {
         vendorStatus[0] = 9; // ready
     }
-    std::string file;                              // in the devices folder
-    int simPort = 0;                               // tavsim on 127.0.0.1; 0: data is swallowed, none comes back
-    std::vector<uint8_t> vendorStatus;                // the answer to the vendor status request
-    std::string kernelDriver;                      // bound to every interface ("" none)
-    size_t unplugAfterBytes = 0;                   // leaves the bus once this many data bytes came (0 never)
-    int lpStatus = 0x18;                           // usblp port status: selected, no error
+    std::string file;                  // in the devices folder
+    int simPort = 0;                   // tavsim on 127.0.0.1; 0: data is swallowed, none comes back
+    std::vector<uint8_t> vendorStatus; // the answer to the vendor status request
+    std::string kernelDriver;          // bound to every interface ("" none)
+    size_t unplugAfterBytes = 0;       // leaves the bus once this many data bytes came (0 never)
+    int lpStatus = 0x18;               // usblp port status: selected, no error
 };
 
 // One control transfer as the device saw it.

@@ -20,6 +20,11 @@ using usbtest::PrinterSetup;
 
 namespace {
 
+std::string FirstJob(const tavtest::SimProcess& sim) {
+    const std::vector<std::vector<uint8_t>> jobs = sim.Jobs();
+    return jobs.empty() ? std::string() : std::string(jobs[0].begin(), jobs[0].end());
+}
+
 bool Has(const std::vector<std::string>& list, const std::string& item) {
     return std::find(list.begin(), list.end(), item) != list.end();
 }
@@ -51,23 +56,43 @@ struct MatchCase {
     const char* what;
     std::vector<std::string> files;
     std::string device;
-    int chosen;                 // index in files of the printer that must be taken; -1 none
+    int chosen;                      // index in files of the printer that must be taken; -1 none
     std::vector<std::string> expect; // requests that printer must have seen
     std::vector<std::string> never;  // requests it must not have seen
 };
 
 TEST(UsbLibusb, ANameTakesItsPrinterAndItsPrinterInterface) {
     const std::vector<MatchCase> cases = {
-        {"by VID:PID, past a device without a printer interface", {"keyboard.umockdev", "printer.umockdev"},
-         "usb:2f1e:0417", 1, {"claim 0", "bulk-out 1", "release 0"}, {"setinterface 0 0"}},
-        {"by serial, between two of the same model", {"printer.umockdev", "second.umockdev"},
-         "usb:2f1e:0417:QV7A00456", 1, {"claim 0", "bulk-out 1"}, {}},
-        {"a serial nobody has", {"printer.umockdev", "second.umockdev"}, "usb:2f1e:0417:QV7A99999", -1, {}, {}},
+        {"by VID:PID, past a device without a printer interface",
+         {"keyboard.umockdev", "printer.umockdev"},
+         "usb:2f1e:0417",
+         1,
+         {"claim 0", "bulk-out 1", "release 0"},
+         {"setinterface 0 0"}},
+        {"by serial, between two of the same model",
+         {"printer.umockdev", "second.umockdev"},
+         "usb:2f1e:0417:QV7A00456",
+         1,
+         {"claim 0", "bulk-out 1"},
+         {}},
+        {"a serial nobody has",
+         {"printer.umockdev", "second.umockdev"},
+         "usb:2f1e:0417:QV7A99999",
+         -1,
+         {},
+         {}},
         {"the default name: the printer of a multifunction device, its bidirectional setting",
-         {"keyboard.umockdev", "composite.umockdev"}, "s", 1,
-         {"claim 1", "setinterface 1 1", "bulk-out 2", "release 1"}, {"claim 0"}},
-        {"a printer that only takes data: sent to, never read from", {"unidir.umockdev"}, "usb:2f1e:0418", 0,
-         {"claim 0", "bulk-out 1"}, {"bulk-in 1"}},
+         {"keyboard.umockdev", "composite.umockdev"},
+         "s",
+         1,
+         {"claim 1", "setinterface 1 1", "bulk-out 2", "release 1"},
+         {"claim 0"}},
+        {"a printer that only takes data: sent to, never read from",
+         {"unidir.umockdev"},
+         "usb:2f1e:0418",
+         0,
+         {"claim 0", "bulk-out 1"},
+         {"bulk-in 1"}},
         {"ids of a device that is no printer", {"keyboard.umockdev"}, "usb:2f1f:0001", -1, {}, {}},
         {"ids nobody has", {"printer.umockdev"}, "usb:2f1e:0999", -1, {}, {}},
     };
@@ -83,7 +108,8 @@ TEST(UsbLibusb, ANameTakesItsPrinterAndItsPrinterInterface) {
         if (c.chosen < 0) {
             EXPECT_EQ(written, 0u);
             for (Printer* p : printers)
-                EXPECT_FALSE(Has(p->Requests(), "claim 0") || Has(p->Requests(), "claim 1")) << Joined(p->Requests());
+                EXPECT_FALSE(Has(p->Requests(), "claim 0") || Has(p->Requests(), "claim 1"))
+                    << Joined(p->Requests());
             continue;
         }
         EXPECT_EQ(written, 15u);
@@ -197,12 +223,17 @@ class UsbPrograms : public ::testing::Test {
         setup.simPort = sim->Port();
         printer = &bench.Add(setup);
         home.Write("comtav.ini", "[Common]\nDeviceID=usb:2f1e:0419\n[TAB]\nPrinting=1\n");
+        home.Write("lm.ini", "");
+        home.Write("cu.ini", "");
         home.Write("langinfo.ini", "[Config]\nEN=English\n[English]\nSTR_FILE=lang.ini\n");
-        home.Write("lang.ini", "[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\n"
-                               "IDS_NOT_RESPOND=The printer does not respond.\nIDS_ERRORSTRING=Printer error.\n");
+        home.Write("lang.ini",
+                   "[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\n"
+                   "IDS_NOT_RESPOND=The printer does not respond.\nIDS_ERRORSTRING=Printer error.\n");
     }
     std::map<std::string, std::string> Env() const {
-        return {{"WINTAV32_HOME", home.dir},
+        // The link stays up between a job and its reply, as it does for the programs out of a test.
+        return {{"QVDEVM_LINGER_MS", "1500"},
+                {"WINTAV32_HOME", home.dir},
                 {"XDG_RUNTIME_DIR", home.dir},
                 {"QVDEVM_LOCK_DIR", home.dir},
                 {"TAV_REGISTRY_LM", home.dir + "lm.ini"},
@@ -215,14 +246,13 @@ class UsbPrograms : public ::testing::Test {
     Printer* printer = nullptr;
 };
 
-TEST_F(UsbPrograms, DISABLED_TavctlQueriesTheSettingsOverUsb) {
+TEST_F(UsbPrograms, TavctlQueriesTheSettingsOverUsb) {
     const tavtest::ProgramResult r = tavtest::RunProgram(TAVCTL_PATH, {"query"}, Env(), home.dir);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("PAPER="), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("COPIES="), std::string::npos) << r.out;
     ASSERT_TRUE(sim->WaitForEvents(1, 5000, "job"));
-    EXPECT_EQ(std::string(sim->Jobs()[0].begin(), sim->Jobs()[0].end()),
-              "\x1b%-12345X@PJL\r\n@PJL INFO PRINTER = ALL\r\n\x1b%-12345X");
+    EXPECT_EQ(FirstJob(*sim), "\x1b%-12345X@PJL\r\n@PJL INFO PRINTER = ALL\r\n\x1b%-12345X");
     EXPECT_TRUE(printer->Saw("claim 1"));
     EXPECT_TRUE(printer->Saw("bulk-in 3"));
 }
@@ -237,20 +267,26 @@ TEST_F(UsbPrograms, TavctlDevicesListsTheEmulatedPrinters) {
 }
 
 #ifdef WINTAV32_PATH
-TEST_F(UsbPrograms, DISABLED_Wintav32StartsAgainstTheUsbPrinter) {
+TEST_F(UsbPrograms, Wintav32StartsAgainstTheUsbPrinter) {
+    // The installed language files, for every text the windows show.
+    const std::filesystem::path bin = std::filesystem::path(WINTAV32_PATH).parent_path();
+    std::filesystem::copy_file(bin / "langinfo.ini", home.dir + "langinfo.ini",
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy(bin / "lang", home.dir + "lang",
+                          std::filesystem::copy_options::recursive |
+                              std::filesystem::copy_options::overwrite_existing);
     std::map<std::string, std::string> env = Env();
-    env.erase("WINTAV32_HOME"); // its own folder, beside the built library
     env["QT_QPA_PLATFORM"] = "offscreen";
     env["HOME"] = home.dir;
     env["TAV_SCREENSHOT_DIR"] = home.dir + "shots"; // pictures of the tabs, then it ends
-    const tavtest::ProgramResult r = tavtest::RunProgram(WINTAV32_PATH, {"--device", "usb:2f1e:0419"}, env, home.dir);
+    const tavtest::ProgramResult r =
+        tavtest::RunProgram(WINTAV32_PATH, {"--device", "usb:2f1e:0419"}, env, home.dir);
     EXPECT_EQ(r.status, 0) << r.err;
     const std::string debug = tavtest::ReadFileText(home.dir + "debug.txt");
     EXPECT_NE(debug.find("start-up done"), std::string::npos) << debug;
     EXPECT_NE(debug.find("device usb:2f1e:0419"), std::string::npos) << debug;
     ASSERT_TRUE(sim->WaitForEvents(1, 5000, "job"));
-    EXPECT_EQ(std::string(sim->Jobs()[0].begin(), sim->Jobs()[0].end()),
-              "\x1b%-12345X@PJL\r\n@PJL INFO PRINTER = ALL\r\n\x1b%-12345X");
+    EXPECT_EQ(FirstJob(*sim), "\x1b%-12345X@PJL\r\n@PJL INFO PRINTER = ALL\r\n\x1b%-12345X");
     EXPECT_TRUE(printer->Saw("bulk-in 3"));
 }
 #endif
