@@ -2,7 +2,7 @@
 BUILD   ?= build
 CMAKE_FLAGS ?=
 JOBS    ?= $(shell nproc)
-DEB_PKGS = qt6-base-dev libusb-1.0-0-dev libgtest-dev libgmock-dev cmake ninja-build clang xvfb pkg-config g++ fonts-nanum desktop-file-utils dpkg-dev file
+DEB_PKGS = qt6-base-dev libusb-1.0-0-dev libgtest-dev libgmock-dev cmake ninja-build clang xvfb pkg-config g++ fonts-nanum desktop-file-utils dpkg-dev file umockdev libumockdev-dev
 
 .PHONY: all deps configure build test test-sanitize demo screenshots bench fuzz format clean package
 
