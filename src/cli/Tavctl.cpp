@@ -118,8 +118,9 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                    stdout);
         std::fputs(kCommonOptions, stdout);
         std::fputs("\nSettings and their keywords (position 0 first):\n", stdout);
-        for (const SettingName& f : SettingNames()) {
-            if (!f.set) continue;
+        for (const SettingField* field : FieldsInRecordOrder()) {
+            const SettingField& f = *field;
+            if (!f.Settable()) continue;
             std::string line = "  " + std::string(f.name);
             if (f.table) {
                 line += ":";
@@ -130,7 +131,7 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                 if (f.extra) line += " (and " + std::to_string(f.table(tables).size()) + ": EPSON or IBM by EPSONIBM)";
             } else if (const auto range = RangeOf(f, PrinterSettings{}, probe)) {
                 line += ": " + range->shown;
-                if (f.name.find("MARGIN") != std::string_view::npos && f.name.find("DUP") == std::string_view::npos)
+                if (f.limit == FieldLimit::TopMargin || f.limit == FieldLimit::LeftMargin)
                     line += " for the paper and unit set (this is A4, portrait, mm)";
             } else {
                 line += ": a number of " + std::to_string(8 * f.width) + " bits";
@@ -244,7 +245,7 @@ std::string Spelled(const Assignment& a, const TableChoice& tables) {
 
 // A read-only field named on the command line, as query's output fed back names them all.
 struct ReadOnlyValue {
-    const SettingName* field;
+    const SettingField* field;
     std::string text;
 };
 
@@ -321,8 +322,9 @@ int Backup(AppContext& ctx, const std::string& file) {
     if (gmtime_r(&now, &utc)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S UTC", &utc);
     const std::string model = ctx.Config("Common", "ModelName", ctx.DeviceName());
     text += "; model: " + Visible(model, true) + "\n; date: " + date + "\n[Settings]\n";
-    for (const SettingName& f : SettingNames())
-        if (f.set) text += std::string(f.name) + " = " + ValueText(f, f.get(ctx.store.reported), tables, false) + "\n";
+    for (const SettingField* f : FieldsInRecordOrder())
+        if (f->Settable())
+            text += std::string(f->name) + " = " + ValueText(*f, f->get(ctx.store.reported), tables, false) + "\n";
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << text;
     out.close();
@@ -368,8 +370,8 @@ std::optional<std::vector<Assignment>> ReadBackup(const std::string& file, const
         std::string name = line.substr(0, eq), value = line.substr(eq + 1);
         while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
         value.erase(0, std::min(value.size(), value.find_first_not_of(" \t")));
-        const SettingName* f = FindSetting(name);
-        if (!f || !f->set) {
+        const SettingField* f = FindField(name);
+        if (!f || !f->Settable()) {
             skipped->push_back(Visible(name, true));
             continue;
         }
@@ -627,8 +629,8 @@ int RunTavctl(const std::vector<std::string>& args) {
             json = true;
         } else if (command == "set" && a.rfind("--", 0) != 0) {
             const size_t eq = a.find('=');
-            if (const SettingName* f = eq == std::string::npos ? nullptr : FindSetting(Upper(a.substr(0, eq)));
-                f && !f->set && eq + 1 < a.size()) {
+            if (const SettingField* f = eq == std::string::npos ? nullptr : FindField(Upper(a.substr(0, eq)));
+                f && !f->Settable() && eq + 1 < a.size()) {
                 fixed.push_back({f, a.substr(eq + 1)});
                 continue;
             }
