@@ -13,6 +13,7 @@
 #include "cli/DevicesCommand.h"
 #include "cli/FirmwareCommand.h"
 #include "cli/FlashCommands.h"
+#include "cli/Launcher.h"
 #include "cli/PsfsCommands.h"
 #include "cli/SettingLimits.h"
 #include "cli/SettingNames.h"
@@ -26,17 +27,10 @@
 namespace tav::cli {
 namespace {
 
-struct Options {
-    std::string home;
-    std::string device;
-    std::string model;
-    bool yes = false;
-    bool debug = false;
+struct Options : LaunchOptions {
     bool showJob = false;
 };
 
-void Out(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
-void Err(const std::string& line) { std::fprintf(stderr, "tavctl: %s\n", line.c_str()); }
 
 const char* kProgramHelp =
     "Usage: tavctl [OPTIONS] COMMAND [ARGS]\n"
@@ -74,9 +68,6 @@ const char* kProgramHelp =
     "comtav.ini, or a question answered No (nothing sent); 3 the printer answered but did not\n"
     "take some values (named on standard error).\n";
 
-const char* kCommonOptions =
-    "\nOptions (before or after the command): --home DIR, --device NAME, --yes, --debug\n";
-
 const char* kOwnNamesHelp =
     "Fields the printer reports but that are not sent under a PJL name of their own:\n"
     "  FONTNUMBER     the PCL font number (sent as FONTSOURCE and FONTNUMBER)\n"
@@ -102,7 +93,7 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                    "  --numeric  print the stored numbers, keywords left aside\n"
                    "  --json     print one JSON object, NAME: value (numbers as numbers)\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
         std::fputs("\n", stdout);
         std::fputs(kOwnNamesHelp, stdout);
     } else if (command == "set") {
@@ -116,7 +107,7 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                    "is refused (exit 2) and nothing is sent.\n"
                    "  --show-job  also print the job as sent, ESC, CR and LF written as \\e, \\r, \\n\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
         std::fputs("\nSettings and their keywords (position 0 first):\n", stdout);
         for (const SettingField* field : FieldsInRecordOrder()) {
             const SettingField& f = *field;
@@ -144,7 +135,7 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
         std::fputs("Usage: tavctl [OPTIONS] default\n"
                    "Returns the printer to its factory settings and prints the settings that changed.\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
     } else if (command == "check") {
         std::fputs("Usage: tavctl [OPTIONS] check [--json]\n"
                    "Asks for the consumables and counters report and prints each item it filled as\n"
@@ -152,21 +143,21 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                    "26 pickup roller, 48 multi-purpose tray, 49 tray 1, 50 tray 2 pickup roller).\n"
                    "  --json  print one JSON object, ITEMn: text\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
     } else if (command == "test-print") {
         std::fputs("Usage: tavctl [OPTIONS] test-print NAME\n"
                    "Prints one of the printer's own pages that the model's configuration lists ([TEST]:\n"
                    "SelfTest CONFIG, Demo DEMO, MenuMAP MENUMAP, 2SideDemo DUPLEXDEMO), then waits\n"
                    "10 seconds as the printer prints.\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
     } else if (command == "backup") {
         std::fputs("Usage: tavctl [OPTIONS] backup FILE\n"
                    "Writes the printer's stored defaults to FILE as an INI file: one NAME = value a line\n"
                    "under [Settings], spelled as query prints them, the model and the date in a comment.\n"
                    "Read-only fields are left out.\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
     } else if (command == "restore") {
         std::fputs("Usage: tavctl [OPTIONS] restore FILE [--show-job]\n"
                    "Sends the settings of a backup FILE that differ from the printer's, as one Send, once\n"
@@ -175,7 +166,7 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                    "and named on standard error.\n"
                    "  --show-job  also print the job as sent\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
     }
 }
 
@@ -194,24 +185,6 @@ void PrintRawReply(const ReplyBuffer& reply) {
         while (!row.empty() && (row.back() == '\n' || row.back() == '\r')) row.pop_back();
         Out(row);
     }
-}
-
-// A JSON string: quotes, backslashes and control characters escaped, other bytes as they are.
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\u%04x", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
 }
 
 // One JSON object of NAME=value lines: a value of digits only is a number, anything else a string.
@@ -484,6 +457,26 @@ MsgResult CliUiHost::MessageBox(const std::string& text, const std::string& capt
     return answer;
 }
 
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\u%04x", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+void Out(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
+void Err(const std::string& line) { std::fprintf(stderr, "tavctl: %s\n", line.c_str()); }
+
 std::string Visible(const std::string& text, bool escapeNewlines) {
     std::string out;
     for (unsigned char c : text) {
@@ -569,12 +562,12 @@ int RunTavctl(const std::vector<std::string>& args) {
     std::vector<std::string> rest(words.begin() + 1, words.end());
     if (command == "firmware") {
         if (help) rest.push_back("--help");
-        return RunFirmwareCommand(rest, {opt.home, opt.device, opt.yes, opt.debug});
+        return RunFirmwareCommand(rest, opt);
     }
     if (command == "devices") return RunDevicesCommand(help ? std::vector<std::string>{"--help"} : rest);
     if (help && (IsFlashCommand(command) || command == "psfs")) rest.push_back("--help");
-    if (IsFlashCommand(command)) return RunFlashCommands({opt.home, opt.device, opt.yes, opt.debug}, command, rest);
-    if (command == "psfs") return RunPsfsCommand({opt.home, opt.device, opt.yes, opt.debug}, rest);
+    if (IsFlashCommand(command)) return RunFlashCommands(opt, command, rest);
+    if (command == "psfs") return RunPsfsCommand(opt, rest);
     bool known = false;
     for (const char* c : kSettingsCommands) known = known || command == c;
     if (!known) {
@@ -586,26 +579,12 @@ int RunTavctl(const std::vector<std::string>& args) {
         return kExitUsage;
     }
 
-    std::string home = opt.home.empty() ? ProgramFolder() : opt.home;
-    if (home.back() != '/') home += '/';
-    std::error_code ec;
-    if (!std::filesystem::is_directory(home, ec)) {
-        Err("the program folder " + Visible(home, true) + " does not exist");
-        return kExitUsage;
-    }
-    if (opt.model.empty() && !std::filesystem::is_regular_file(home + "comtav.ini", ec)) {
-        Err("the program folder has no " + Visible(home + "comtav.ini", true));
-        return kExitUsage;
-    }
+    const std::optional<Launch> launch = Launch::Prepare(opt);
+    if (!launch) return kExitUsage;
     CliUiHost ui(opt.yes);
     // The model switches that decide what a value means, read before anything is sent.
-    // A folder given with --home is a home of its own, as WINTAV32_HOME is.
-    const std::string userFile = opt.home.empty() ? std::string() : home + "comtav.ini";
-    AppContext probe(ui);
-    probe.cfg.programFolder = home;
-    probe.cfg.model = opt.model;
-    probe.cfg.userConfigFilePath = userFile;
-    ResolveConfigFiles(probe.cfg);
+    const std::unique_ptr<AppContext> probeContext = launch->Probe(ui);
+    const AppContext& probe = *probeContext;
     const TableChoice tables = TableChoice::FromConfig(probe);
 
     if (help) {
@@ -691,48 +670,14 @@ int RunTavctl(const std::vector<std::string>& args) {
         edits = std::move(*read);
     }
 
-    int status = kExitPrinter;
-    StartupHooks hooks;
-    hooks.requireLanguage = false;
-    hooks.bindLibraries = [&](AppContext& ctx) {
-        // Start-up has just read Common/DebugMsg; the option counts as that key set to 1.
-        if (opt.debug) ctx.cfg.debugMsg = 1;
-        return ctx.link.Bind(ctx.cfg.twoLibraryMode, ctx.cfg.programFolder);
-    };
-    hooks.loadSettingsRecord = [](AppContext& ctx) { return LoadSettingsRecord(ctx); };
-    hooks.runMainWindow = [&](AppContext& ctx) {
-        if (command == "query")
-            status = Query(ctx, raw && !json, numeric, json);
-        else if (command == "set" || command == "restore")
-            status = Set(ctx, edits, fixed, showJob, ui);
-        else if (command == "backup")
-            status = Backup(ctx, file);
-        else if (command == "default")
-            status = Default(ctx);
-        else if (command == "check")
-            status = Check(ctx, json);
-        else
-            status = TestPrint(ctx, pageName);
-    };
-    Application app(ui, hooks);
-    app.Context().cfg.deviceOverride = opt.device;
-    app.Context().cfg.model = opt.model;
-    app.Context().cfg.userConfigFilePath = userFile;
-    const StartupOutcome outcome = app.InitInstance(home);
-    switch (outcome) {
-    case StartupOutcome::Ran: break;
-    case StartupOutcome::LibraryMissing:
-        Err(std::string("cannot load the device library ") +
-            (app.Context().cfg.twoLibraryMode ? "libqvdevm.so or libqvdevms.so" : "libqvdevm.so") + " (from " +
-            home + " or the system's library path)");
-        break;
-    case StartupOutcome::AlreadyRunning: Err("another copy of the program is running"); break;
-    case StartupOutcome::BadDeviceName:
-    case StartupOutcome::LanguageMissing: app.ExitInstance(); return kExitUsage;  // start-up has said why
-    default: break;  // start-up has shown its own message
-    }
-    app.ExitInstance();
-    return outcome == StartupOutcome::Ran ? status : kExitPrinter;
+    return launch->Run(ui, command, [&](AppContext& ctx) {
+        if (command == "query") return Query(ctx, raw && !json, numeric, json);
+        if (command == "set" || command == "restore") return Set(ctx, edits, fixed, showJob, ui);
+        if (command == "backup") return Backup(ctx, file);
+        if (command == "default") return Default(ctx);
+        if (command == "check") return Check(ctx, json);
+        return TestPrint(ctx, pageName);
+    });
 }
 
 }  // namespace tav::cli
