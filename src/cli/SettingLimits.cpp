@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "pages/EpsonRules.h"
 #include "pages/JobRules.h"
 #include "pages/KoreanRules.h"
 #include "pages/PaperModel.h"
@@ -57,6 +58,11 @@ std::optional<SettingRange> RangeOf(const SettingField& f, const PrinterSettings
     case FieldLimit::PointSize: return ScaledRange(kPointMin, PointMax(ctx.IsKalor()), 0.25, 2, "points");
     case FieldLimit::KoreanPointSize:
         return ScaledRange(kPtSizeMinQuarters, kPtSizeMaxQuarters, 0.25, 2, "points");
+    case FieldLimit::Timeout: return Plain(0, static_cast<uint32_t>(TimeoutLimit(ctx)), " seconds");
+    case FieldLimit::FormLines: return Plain(kLinesMin, kLinesMax, " lines");
+    case FieldLimit::EpsonFormLines: return Plain(0, kEpsonFormLinesMax, " lines");
+    case FieldLimit::KoreanZoom: return Plain(kKsZoomMin, kKsZoomMax, " %");
+    case FieldLimit::KoreanMode: return Plain(0, kKsModeMax);
     }
     return std::nullopt;
 }

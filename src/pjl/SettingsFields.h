@@ -59,6 +59,11 @@ enum class FieldLimit : uint8_t {
     Pitch,
     PointSize, // by the brand
     KoreanPointSize,
+    Timeout, // by the model's configuration
+    FormLines,
+    EpsonFormLines,
+    KoreanZoom,
+    KoreanMode,
 };
 
 struct SettingField {

@@ -167,6 +167,11 @@ TEST_F(TavctlTest, ValuesOutsideThePagesRangesAreRefused) {
         {"DENSITY=3", "DENSITY takes 0 to 2, not 3"},
         {"TOPMARGIN=251", "TOPMARGIN takes 0 to 250 mm, not 251"},  // A4 portrait
         {"KSC5895PTSIZE=400", "KSC5895PTSIZE takes 16 to 399 (4.00 to 99.75 points), not 400"},
+        {"TIMEOUT=301", "TIMEOUT takes 0 to 300 seconds, not 301"},  // no JOB/LimitTime here
+        {"FORMLINES=4", "FORMLINES takes 5 to 128 lines, not 4"},
+        {"EPSONFORMLINE=129", "EPSONFORMLINE takes 0 to 128 lines, not 129"},
+        {"KSSMZOOM=201", "KSSMZOOM takes 50 to 200 %, not 201"},
+        {"KSMODE=100", "KSMODE takes 0 to 99, not 100"},
     };
     Fields a4;
     a4.paper = 2;
