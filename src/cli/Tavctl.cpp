@@ -31,7 +31,6 @@ struct Options : LaunchOptions {
     bool showJob = false;
 };
 
-
 const char* kProgramHelp =
     "Usage: tavctl [OPTIONS] COMMAND [ARGS]\n"
     "Reads and changes the printer's stored defaults as wintav32 does, without a window.\n"
