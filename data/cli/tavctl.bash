@@ -7,21 +7,22 @@ _tavctl() {
         words=("${COMP_WORDS[@]}")
         cword=$COMP_CWORD
     }
-    local options="--home --device --yes --debug --show-job --help"
+    local options="--home --model --device --yes --debug --show-job --help"
     case $prev in
         --home) COMPREPLY=($(compgen -d -- "$cur")); return ;;
         --device) return ;;
+        --model) COMPREPLY=($(compgen -W "list $(tavctl --model list 2>/dev/null)" -- "$cur")); return ;;
     esac
     local command="" i
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            --home|--device) ((i++)) ;;
+            --home|--device|--model) ((i++)) ;;
             -*) ;;
             *) command=${words[i]}; break ;;
         esac
     done
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W "query set default check test-print backup restore firmware devices $options" -- "$cur"))
+        COMPREPLY=($(compgen -W "query set default check test-print backup restore firmware flash psforms psflash psfs devices $options" -- "$cur"))
         return
     fi
     case $command in

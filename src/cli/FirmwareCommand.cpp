@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "pjl/Startup.h"
 #include "cli/Tavctl.h"
 #include "platform/Platform.h"
 
@@ -18,12 +17,11 @@ const char* kHelp =
     "the command has ended. --yes is required (before or after the command): the printer's\n"
     "program is replaced. On a terminal the progress is printed, one line per 10 %; otherwise\n"
     "nothing is printed on standard output.\n"
-    "Exit status: 0 updated, 1 the transfer failed or the printer could not be reached,\n"
-    "2 usage error (no --yes, a file that cannot be opened or is empty).\n";
+    "The model's configuration must show the firmware page (TAB/FirmWare).\n"
+    "Exit status: 0 updated, 1 the transfer failed, the printer could not be reached or the port\n"
+    "is busy, 2 usage error (no --yes, a file that cannot be opened or is empty, a page the model\n"
+    "does not show).\n";
 
-void Err(const std::string& line) {
-    std::fprintf(stderr, "tavctl: %s\n", line.c_str());
-}
 
 } // namespace
 
@@ -35,12 +33,13 @@ std::optional<std::string> FirmwareProgressLine(const FirmwareProgress& p, int& 
            " bytes)";
 }
 
-int RunFirmwareCommand(const std::vector<std::string>& args, const FirmwareCommandOptions& options) {
+int RunFirmwareCommand(const std::vector<std::string>& args, const LaunchOptions& options) {
     bool yes = options.yes;
     std::string file;
     for (const std::string& a : args) {
         if (a == "--help") {
             std::fputs(kHelp, stdout);
+            std::fputs(kLaunchOptionsHelp, stdout);
             return kExitOk;
         } else if (a == "--yes") {
             yes = true;
@@ -70,18 +69,11 @@ int RunFirmwareCommand(const std::vector<std::string>& args, const FirmwareComma
         return kExitUsage;
     }
 
-    std::string home = options.home.empty() ? ProgramFolder() : options.home;
-    if (home.back() != '/') home += '/';
+    const std::optional<Launch> launch = Launch::Prepare(options);
+    if (!launch) return kExitUsage;
     CliUiHost ui(true);
     const bool terminal = isatty(STDOUT_FILENO) == 1;
-    int status = kExitPrinter;
-    StartupHooks hooks;
-    hooks.requireLanguage = false;
-    hooks.bindLibraries = [&](AppContext& ctx) {
-        if (options.debug) ctx.cfg.debugMsg = 1;
-        return ctx.link.Bind(ctx.cfg.twoLibraryMode, ctx.cfg.programFolder);
-    };
-    hooks.runMainWindow = [&](AppContext& ctx) {
+    const auto run = [&](AppContext& ctx) {
         FirmwareObserver observer;
         int lastTenth = -1;
         if (terminal) {
@@ -99,33 +91,22 @@ int RunFirmwareCommand(const std::vector<std::string>& args, const FirmwareComma
         const FirmwareOutcome outcome = SendFirmware(ctx, file, observer);
         switch (outcome.result) {
         case FirmwareResult::Updated:
-            status = kExitOk;
-            break;
+            return kExitOk;
         case FirmwareResult::CannotOpen:
         case FirmwareResult::EmptyFile:
-            status = kExitUsage;
-            break;
+            return kExitUsage;
         case FirmwareResult::Failed:
         case FirmwareResult::NoBuffer:
             // A script reads no message line: the failure and its extent go to stderr.
             Err("the firmware update failed: " + std::to_string(outcome.written) + " of " +
                 std::to_string(outcome.size) + " bytes reached the printer");
-            status = kExitPrinter;
-            break;
+            return kExitPrinter;
         default:
-            status = kExitPrinter;
-            break;
+            return kExitPrinter;
         }
     };
-    Application app(ui, hooks);
-    app.Context().cfg.deviceOverride = options.device;
-    const StartupOutcome outcome = app.InitInstance(home);
-    if (outcome == StartupOutcome::LibraryMissing)
-        Err("cannot load the device library (from " + options.home + " or the system's library path)");
-    else if (outcome == StartupOutcome::AlreadyRunning)
-        Err("another copy of the program is running");
-    app.ExitInstance();
-    return outcome == StartupOutcome::Ran ? status : kExitPrinter;
+    // The download reads no settings: the reply to the start-up query is left as it came.
+    return launch->Run(ui, "firmware", run, false);
 }
 
 } // namespace tav::cli

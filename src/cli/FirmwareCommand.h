@@ -4,19 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "cli/Launcher.h"
 #include "firmware/Firmware.h"
 
 namespace tav::cli {
 
-struct FirmwareCommandOptions {
-    std::string home; // the program folder; empty: tavctl's own
-    std::string device;
-    bool yes = false;
-    bool debug = false;
-};
-
 // Runs "firmware" with the arguments after the command; returns the exit status.
-int RunFirmwareCommand(const std::vector<std::string>& args, const FirmwareCommandOptions& options);
+int RunFirmwareCommand(const std::vector<std::string>& args, const LaunchOptions& options);
 
 // The terminal's progress line for p when it reaches a new tenth of the file; lastTenth holds
 // the tenth printed last (start with -1).

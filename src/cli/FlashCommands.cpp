@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "pjl/Startup.h"
+#include "cli/Launcher.h"
 #include "cli/Tavctl.h"
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
@@ -15,12 +15,6 @@
 namespace tav::cli {
 namespace {
 
-void Out(const std::string& line) {
-    std::fprintf(stdout, "%s\n", line.c_str());
-}
-void Err(const std::string& line) {
-    std::fprintf(stderr, "tavctl: %s\n", line.c_str());
-}
 
 struct ActionDef {
     const char* command;
@@ -56,8 +50,12 @@ void Help(const std::string& command) {
         std::printf("  %-18s %s%s\n", left.c_str(), a.help, a.destructive ? " (needs --yes)" : "");
     }
     std::printf("Each action sends what the page's button sends, with its waits (a download waits\n"
-                "35 seconds for the printer to store the file). Exit status: 0 done, 1 the printer\n"
-                "exchange failed, 2 usage error.\n");
+                "%u seconds for the printer to store the file). The model's configuration must show the\n"
+                "page the command belongs to.\n"
+                "Exit status: 0 done, 1 the printer exchange failed or the port is busy, 2 usage error\n"
+                "or a page the model does not show, 3 the printer did not make the macro active.\n",
+                kFlashDownloadWaitMs / 1000);
+    std::fputs(kLaunchOptionsHelp, stdout);
 }
 
 // Names come from the printer as bytes; anything but plain ASCII is written as an escape so a
@@ -80,20 +78,6 @@ std::string Pad(std::string s, size_t n) {
     if (s.size() < n) s.append(n - s.size(), ' ');
     return s;
 }
-
-// Holds the port for one action, as the page does around its button.
-class PortHold {
-  public:
-    explicit PortHold(AppContext& ctx) : m_ctx(ctx), m_held(ctx.link.AcquirePort() != 0) {}
-    ~PortHold() {
-        if (m_held) m_ctx.link.ReleasePort();
-    }
-    bool Held() const { return m_held; }
-
-  private:
-    AppContext& m_ctx;
-    bool m_held;
-};
 
 int Fail(AppContext& ctx) {
     ctx.ShowPrinterError();
@@ -199,7 +183,7 @@ int MacroOn(AppContext& ctx, int id) {
     if (!port.Held() || !QueryPrinterSettings(ctx) || !LoadSettingsRecord(ctx)) return Fail(ctx);
     if (ActiveMacroId(ctx) != id) {
         Err("the printer did not make macro " + std::to_string(id) + " active");
-        return kExitPrinter;
+        return kExitRefused;  // it answered, but did not take the value
     }
     return kExitOk;
 }
@@ -279,7 +263,7 @@ int RunFlashRequest(AppContext& ctx, const FlashRequest& q) {
     return kExitUsage;
 }
 
-int RunFlashCommands(const FlashLaunch& launch, const std::string& command,
+int RunFlashCommands(const LaunchOptions& options, const std::string& command,
                      const std::vector<std::string>& args) {
     for (const std::string& a : args)
         if (a == "--help") {
@@ -292,31 +276,14 @@ int RunFlashCommands(const FlashLaunch& launch, const std::string& command,
         Err(why);
         return kExitUsage;
     }
-    if (request->destructive && !launch.yes) {
+    if (request->destructive && !options.yes) {
         Err(command + " " + request->action + " erases from the printer's flash; add --yes to do it");
         return kExitUsage;
     }
-    std::string home = launch.home.empty() ? ProgramFolder() : launch.home;
-    if (home.back() != '/') home += '/';
-    CliUiHost ui(launch.yes);
-    int status = kExitPrinter;
-    StartupHooks hooks;
-    hooks.bindLibraries = [&](AppContext& ctx) {
-        if (launch.debug) ctx.cfg.debugMsg = 1;
-        return ctx.link.Bind(ctx.cfg.twoLibraryMode, ctx.cfg.programFolder);
-    };
-    hooks.loadSettingsRecord = [](AppContext& ctx) { return LoadSettingsRecord(ctx); };
-    hooks.requireLanguage = false;
-    hooks.runMainWindow = [&](AppContext& ctx) { status = RunFlashRequest(ctx, *request); };
-    Application app(ui, hooks);
-    app.Context().cfg.deviceOverride = launch.device;
-    const StartupOutcome outcome = app.InitInstance(home);
-    if (outcome == StartupOutcome::LibraryMissing)
-        Err("cannot load the device library (from " + home + ")");
-    else if (outcome == StartupOutcome::AlreadyRunning)
-        Err("another copy of the program is running");
-    app.ExitInstance();
-    return outcome == StartupOutcome::Ran ? status : kExitPrinter;
+    const std::optional<Launch> launch = Launch::Prepare(options);
+    if (!launch) return kExitUsage;
+    CliUiHost ui(options.yes);
+    return launch->Run(ui, command, [&](AppContext& ctx) { return RunFlashRequest(ctx, *request); });
 }
 
 } // namespace tav::cli

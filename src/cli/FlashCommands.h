@@ -5,16 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/Launcher.h"
 #include "pjl/AppContext.h"
 
 namespace tav::cli {
-
-struct FlashLaunch {
-    std::string home;
-    std::string device;
-    bool yes = false;
-    bool debug = false;
-};
 
 struct FlashRequest {
     std::string command; // flash, psforms, psflash
@@ -31,7 +25,7 @@ std::optional<FlashRequest> ParseFlashRequest(const std::string& command,
 // Runs one request on a started context; prints results to stdout; returns the exit status.
 int RunFlashRequest(AppContext& ctx, const FlashRequest& request);
 // The whole command: parse, start up, run.
-int RunFlashCommands(const FlashLaunch& launch, const std::string& command,
+int RunFlashCommands(const LaunchOptions& options, const std::string& command,
                      const std::vector<std::string>& args);
 
 } // namespace tav::cli

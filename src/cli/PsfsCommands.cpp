@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "pjl/Startup.h"
 #include "cli/Tavctl.h"
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
@@ -18,12 +17,6 @@
 namespace tav::cli {
 namespace {
 
-void Out(const std::string& line) {
-    std::fprintf(stdout, "%s\n", line.c_str());
-}
-void Err(const std::string& line) {
-    std::fprintf(stderr, "tavctl: %s\n", line.c_str());
-}
 
 const char* kHelp =
     "Usage: tavctl [OPTIONS] psfs ACTION [ARGS]\n"
@@ -40,9 +33,10 @@ const char* kHelp =
     "  rm NAME... [--disk] [--font|--form] --yes\n"
     "                                    delete stored files (all of that name without --font or --form)\n"
     "  report                            print the printer's storage report\n"
-    "Each stored file is given 30 seconds for the printer to take it, as the page does.\n"
-    "Exit status: 0 done, 1 the printer exchange failed or a file was not stored or deleted, 2 usage "
-    "error.\n";
+    "Each stored file is given 30 seconds for the printer to take it, as the page does. The model's\n"
+    "configuration must show the PostScript file system page (TAB/FMU).\n"
+    "Exit status: 0 done, 1 the printer exchange failed, the port is busy, or a file was not stored\n"
+    "or deleted, 2 usage error or a page the model does not show.\n";
 
 struct Request {
     std::string action;
@@ -50,19 +44,6 @@ struct Request {
     bool disk = false;
     int filter = 0; // 0 all, 1 fonts, 2 forms
     bool yes = false;
-};
-
-class PortHold {
-  public:
-    explicit PortHold(AppContext& ctx) : m_ctx(ctx), m_held(ctx.link.AcquirePort() != 0) {}
-    ~PortHold() {
-        if (m_held) m_ctx.link.ReleasePort();
-    }
-    bool Held() const { return m_held; }
-
-  private:
-    AppContext& m_ctx;
-    bool m_held;
 };
 
 bool Offers(int system, bool disk) {
@@ -203,12 +184,13 @@ int Run(AppContext& ctx, const Request& rq) {
 
 } // namespace
 
-int RunPsfsCommand(const FlashLaunch& launch, const std::vector<std::string>& args) {
+int RunPsfsCommand(const LaunchOptions& options, const std::vector<std::string>& args) {
     Request rq;
-    rq.yes = launch.yes;
+    rq.yes = options.yes;
     for (const std::string& a : args)
         if (a == "--help") {
             std::fputs(kHelp, stdout);
+            std::fputs(kLaunchOptionsHelp, stdout);
             return kExitOk;
         }
     if (args.empty()) {
@@ -250,27 +232,10 @@ int RunPsfsCommand(const FlashLaunch& launch, const std::vector<std::string>& ar
         return kExitUsage;
     }
 
-    std::string home = launch.home.empty() ? ProgramFolder() : launch.home;
-    if (home.back() != '/') home += '/';
+    const std::optional<Launch> launch = Launch::Prepare(options);
+    if (!launch) return kExitUsage;
     CliUiHost ui(rq.yes);
-    int status = kExitPrinter;
-    StartupHooks hooks;
-    hooks.bindLibraries = [&](AppContext& ctx) {
-        if (launch.debug) ctx.cfg.debugMsg = 1;
-        return ctx.link.Bind(ctx.cfg.twoLibraryMode, ctx.cfg.programFolder);
-    };
-    hooks.loadSettingsRecord = [](AppContext& ctx) { return LoadSettingsRecord(ctx); };
-    hooks.requireLanguage = false;
-    hooks.runMainWindow = [&](AppContext& ctx) { status = Run(ctx, rq); };
-    Application app(ui, hooks);
-    app.Context().cfg.deviceOverride = launch.device;
-    const StartupOutcome outcome = app.InitInstance(home);
-    if (outcome == StartupOutcome::LibraryMissing)
-        Err("cannot load the device library (from " + home + ")");
-    else if (outcome == StartupOutcome::AlreadyRunning)
-        Err("another copy of the program is running");
-    app.ExitInstance();
-    return outcome == StartupOutcome::Ran ? status : kExitPrinter;
+    return launch->Run(ui, "psfs", [&](AppContext& ctx) { return Run(ctx, rq); });
 }
 
 } // namespace tav::cli

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/FlashCommands.h"
+#include "cli/Launcher.h"
 
 namespace tav::cli {
 
 // args: what follows "psfs".
-int RunPsfsCommand(const FlashLaunch& launch, const std::vector<std::string>& args);
+int RunPsfsCommand(const LaunchOptions& options, const std::vector<std::string>& args);
 
 } // namespace tav::cli

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "pages/EpsonRules.h"
 #include "pages/JobRules.h"
 #include "pages/KoreanRules.h"
 #include "pages/PaperModel.h"
@@ -30,33 +31,43 @@ SettingRange ScaledRange(uint32_t lo, uint32_t hi, double scale, int decimals, c
 
 } // namespace
 
-std::optional<SettingRange> RangeOf(const SettingName& f, const PrinterSettings& ed, const AppContext& ctx) {
-    const std::string_view n = f.name;
+std::optional<SettingRange> RangeOf(const SettingField& f, const PrinterSettings& ed, const AppContext& ctx) {
     const bool inch = ed.marginUnit != 0;
-    if (n == "COPIES") return Plain(kCopiesMin, kCopiesMax);
-    if (n == "TOPMARGIN" || n == "LEFTMARGIN") {
+    switch (f.limit) {
+    case FieldLimit::None: break;
+    case FieldLimit::Copies: return Plain(kCopiesMin, kCopiesMax);
+    case FieldLimit::TopMargin:
+    case FieldLimit::LeftMargin: {
         const MarginLimits m = MarginLimitsForPaper(ed.paper, inch, ed.orientation);
-        const double limit = n == "TOPMARGIN" ? m.top : m.left;
+        const double limit = f.limit == FieldLimit::TopMargin ? m.top : m.left;
         if (inch) return ScaledRange(0, static_cast<uint32_t>(std::lround(limit * 10)), 0.1, 1, "inch");
         return Plain(0, static_cast<uint32_t>(std::lround(limit)), " mm");
     }
-    if (n == "DUPTOPMARGIN" || n == "DUPLEFTMARGIN")
+    case FieldLimit::DuplexMargin:
         return inch ? ScaledRange(0, DuplexMarginMax(true), 0.01, 2, "inch")
                     : ScaledRange(0, DuplexMarginMax(false), 0.1, 1, "mm");
-    if (n == "CUSTOMWIDTH" || n == "CUSTOMHEIGHT") {
+    case FieldLimit::CustomWidth:
+    case FieldLimit::CustomHeight: {
         const CustomSizeLimits l = ReadCustomSizeLimits(ctx);
-        return n == "CUSTOMWIDTH"
+        return f.limit == FieldLimit::CustomWidth
                    ? Plain(static_cast<uint32_t>(l.shortMin), static_cast<uint32_t>(l.shortMax), " mm")
                    : Plain(static_cast<uint32_t>(l.longMin), static_cast<uint32_t>(l.longMax), " mm");
     }
-    if (n == "DENSITY") return Plain(0, kDensityLevels - 1);
-    if (n == "PITCH") return ScaledRange(kPitchMin, kPitchMax, 0.01, 2, "characters per inch");
-    if (n == "PTSIZE") return ScaledRange(kPointMin, PointMax(ctx.IsKalor()), 0.25, 2, "points");
-    if (n == "KSC5895PTSIZE") return ScaledRange(kPtSizeMinQuarters, kPtSizeMaxQuarters, 0.25, 2, "points");
+    case FieldLimit::Density: return Plain(0, kDensityLevels - 1);
+    case FieldLimit::Pitch: return ScaledRange(kPitchMin, kPitchMax, 0.01, 2, "characters per inch");
+    case FieldLimit::PointSize: return ScaledRange(kPointMin, PointMax(ctx.IsKalor()), 0.25, 2, "points");
+    case FieldLimit::KoreanPointSize:
+        return ScaledRange(kPtSizeMinQuarters, kPtSizeMaxQuarters, 0.25, 2, "points");
+    case FieldLimit::Timeout: return Plain(0, static_cast<uint32_t>(TimeoutLimit(ctx)), " seconds");
+    case FieldLimit::FormLines: return Plain(kLinesMin, kLinesMax, " lines");
+    case FieldLimit::EpsonFormLines: return Plain(0, kEpsonFormLinesMax, " lines");
+    case FieldLimit::KoreanZoom: return Plain(kKsZoomMin, kKsZoomMax, " %");
+    case FieldLimit::KoreanMode: return Plain(0, kKsModeMax);
+    }
     return std::nullopt;
 }
 
-std::string LimitProblem(const SettingName& f, uint32_t value, const PrinterSettings& ed,
+std::string LimitProblem(const SettingField& f, uint32_t value, const PrinterSettings& ed,
                          const AppContext& ctx) {
     const auto range = RangeOf(f, ed, ctx);
     if (!range || (value >= range->min && value <= range->max)) return "";

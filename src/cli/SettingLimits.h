@@ -1,4 +1,5 @@
-// The ranges tavctl holds a value to before it is sent: the same limits the pages clamp with.
+// The ranges tavctl holds a value to before it is sent: each field's limit of the field table,
+// with the numbers the pages clamp with.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -17,11 +18,11 @@ struct SettingRange {
 // The range of a numeric field in the stored numbers, given the settings it would be sent with
 // (the margins depend on the paper, its orientation and the margin unit); nothing for a field the
 // pages do not limit.
-std::optional<SettingRange> RangeOf(const SettingName& field, const PrinterSettings& edited,
+std::optional<SettingRange> RangeOf(const SettingField& field, const PrinterSettings& edited,
                                     const AppContext& ctx);
 
 // Why value is refused for field ("COPIES takes 1 to 999, not 0"), or "" when it is within range.
-std::string LimitProblem(const SettingName& field, uint32_t value, const PrinterSettings& edited,
+std::string LimitProblem(const SettingField& field, uint32_t value, const PrinterSettings& edited,
                          const AppContext& ctx);
 
 } // namespace tav::cli

@@ -1,139 +1,11 @@
 #include "cli/SettingNames.h"
 
-#include <array>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
 
 namespace tav::cli {
 namespace {
-
-using namespace keywords;
-using namespace std::string_view_literals;
-
-// Spellings tavctl accepts for fields that the upload spells by rule rather than by table.
-constexpr std::array duplexWordsA = {"OFF"sv, "LONGEDGE"sv, "SHORTEDGE"sv};
-constexpr std::array calibrationWordsA = {"OFF"sv, "AUTO"sv};
-constexpr std::array customColorWordsA = {"DEFAULT"sv, "CMYK"sv};
-constexpr std::array epsonIbmWordsA = {"EPSON"sv, "IBM"sv};
-const KeywordTable kDuplexWords{duplexWordsA};
-const KeywordTable kCalibrationWords{calibrationWordsA};
-const KeywordTable kCustomColorWords{customColorWordsA};
-const KeywordTable kEpsonIbmWords{epsonIbmWordsA};
-
-#define T(expr) +[](const TableChoice& c) -> KeywordTable { (void)c; return expr; }
-#define GET(m) +[](const PrinterSettings& s) -> uint32_t { return s.m; }
-#define PUT(m) +[](PrinterSettings& s, uint32_t v) { s.m = static_cast<decltype(s.m)>(v); }
-#define RW(name, index, m, table) {name, index, sizeof(PrinterSettings::m), GET(m), PUT(m), table}
-#define NUM(name, index, m) {name, index, sizeof(PrinterSettings::m), GET(m), PUT(m), nullptr}
-#define RO(name, index, m) {name, index, sizeof(PrinterSettings::m), GET(m), nullptr, nullptr}
-
-const std::vector<SettingName> kNames = {
-    RW("PAPER", 0, paper, T(kPaperNames)),
-    RW("INTRAY1SIZE", 1, inTray1Size, T(kPaperNames)),
-    NUM("COPIES", 2, copies),
-    RW("ORIENTATION", 3, orientation, T(kOrientation)),
-    RW("MEDIASOURCE", 4, mediaSource, T(kPaperSource)),
-    NUM("TOPMARGIN", 5, topMargin),
-    NUM("LEFTMARGIN", 6, leftMargin),
-    RW("DUPLEX", 7, duplex, T(kDuplexWords)),
-    {"PERSONALITY", 8, 1, GET(personality), PUT(personality), T(kPersonality), 1},
-    RO("INDEX9", 9, kept9),
-    RO("INDEX10", 10, kept10),
-    RW("POWERSAVE", 11, powerSave, T(kPowerSaveTime)),
-    RW("AUTOCONT", 12, autoCont, T(kOnOff)),
-    RW("ECONOMODE", 13, economode, T(kOnOff)),
-    RW("JAMRECOVERY", 14, jamRecovery, T(c.kalor ? kJamRecoveryKalor : kOnOff)),
-    RO("INDEX15", 15, kept15),
-    RO("INDEX16", 16, kept16),
-    RW("RET", 17, ret, T(kImageEnhancement)),
-    NUM("TIMEOUT", 18, timeout),
-    NUM("DENSITY", 19, density),
-    RW("PAPERTYPE", 20, paperType, T(c.cotton ? kPaperTypesCotton : kPaperTypesStandard)),
-    RO("INDEX22", 22, kept22),
-    RW("BAUDRATE", 23, baudRate, T(kBaudRates)),
-    RW("ROBUST", 24, robust, T(kOnOff)),
-    RO("INDEX25", 25, kept25to29[0]),
-    RO("INDEX26", 26, kept25to29[1]),
-    RO("INDEX27", 27, kept25to29[2]),
-    RO("INDEX28", 28, kept25to29[3]),
-    RO("INDEX29", 29, kept25to29[4]),
-    NUM("FONTNUMBER", 30, fontNumber),
-    RW("SYMSET", 31, symSet, T(kSymbolSets)),
-    NUM("FORMLINES", 32, formLines),
-    NUM("PITCH", 33, pitch),
-    NUM("PTSIZE", 34, ptSize),
-    RW("HANGULCODE", 35, hangulCode, T(kHangulCodes)),
-    RW("FONT", 36, ksFont, T(kKoreanFonts)),
-    NUM("KSZOOM", 37, ksZoom),
-    NUM("KSLPI", 38, ksLpi),
-    RW("KSPITCH", 39, ksPitch, T(kKoreanPitches)),
-    RW("KSSMPITCH", 40, kssmPitch, T(kKoreanPitches)),
-    RW("AUTOWRAP", 41, autoWrap, T(kOnOff)),
-    RW("AUTOCR", 42, autoCr, T(kAutoCr)),
-    NUM("KSC5895PTSIZE", 43, ksc5895PtSize),
-    RW("KSC5895LPI", 44, ksc5895Lpi, T(kKs5895Lpi)),
-    RW("KSC5895HANGULCODE", 45, ksc5895HangulCode, T(kHangulCodes)),
-    RW("KSC5895FONT", 46, ksc5895Font, T(kKoreanFonts)),
-    NUM("KSC5895ZOOM", 47, ksc5895Zoom),
-    RW("KSC5895AUTOWRAP", 48, ksc5895AutoWrap, T(kOnOff)),
-    RW("PRTPSERRS", 50, prtPsErrs, T(kOnOff)),
-    RO("INDEX52", 52, kept52),
-    RW("RESOLUTION", 53, resolution, T(c.resolution.UploadTable())),
-    RW("COURIER", 54, courier, T(kCourier)),
-    RW("SMET", 55, smet, T(kOnOff)),
-    NUM("KSMARGIN", 56, ksMargin),
-    NUM("KSSMMARGIN", 57, kssmMargin),
-    RW("KSSMHANGULCODE", 58, kssmHangulCode, T(kHangulCodes)),
-    RW("KSSMFONT", 59, kssmFont, T(kKoreanFonts)),
-    NUM("KSSMZOOM", 60, kssmZoom),
-    NUM("KSSMLPI", 61, kssmLpi),
-    RW("KSSMAUTOWRAP", 62, kssmAutoWrap, T(kOnOff)),
-    RW("AUTOCLEAN", 63, autoClean, T(kOnOff)),
-    NUM("CUSTOMWIDTH", 64, customWidth),
-    NUM("CUSTOMHEIGHT", 65, customHeight),
-    RW("EPSONFONT", 66, epsonFont, T(kEpsonFonts)),
-    NUM("EPSONFORMLINE", 67, epsonFormLine),
-    RW("EPSONAUTOWRAP", 68, epsonAutoWrap, T(kOnOff)),
-    RW("EPSONCOUNTRY", 71, epsonCountry, T(kEpsonCountries)),
-    RW("EPSONTABLE", 72, epsonTable, T(kEpsonTables)),
-    RW("EPSONLPI", 73, epsonLpi, T(kEpsonLpi)),
-    RW("EPSONPITCH", 74, epsonPitch, T(kEpsonPitches)),
-    NUM("EPSONTMARGIN", 75, epsonTopMargin),
-    RW("EPSONIBM", 77, epsonIbm, T(kEpsonIbmWords)),
-    RW("DARKTEXT", 86, darkText, T(kOnOff)),
-    RW("ALTITUDE", 87, altitude, T(c.altiPlain ? kAltitudePlain : kAltitudeStandard)),
-    RO("PCLPAGEVALUE", 90, pclPageValue),
-    RO("FLASHVALUE", 91, flashValue),
-    RW("TRAY1PAPERTYPE", 92, tray1PaperType, T(kPaperTypesStandard)),
-    RW("TRAY2PAPERTYPE", 93, tray2PaperType, T(kPaperTypesStandard)),
-    RW("TRAY3PAPERTYPE", 94, tray3PaperType, T(kPaperTypesStandard)),
-    NUM("DUPTOPMARGIN", 95, dupTopMargin),
-    NUM("DUPLEFTMARGIN", 96, dupLeftMargin),
-    RO("MARGINUNIT", 97, marginUnit),
-    RW("WIDEA4", 100, wideA4, T(kOnOff)),
-    NUM("KSMODE", 126, ksMode),
-    NUM("KSSMMODE", 127, kssmMode),
-    RW("CALIBRATION", 151, calibration, T(kCalibrationWords)),
-    RW("CUSTOMCOLOR", 152, customColor, T(kCustomColorWords)),
-    NUM("CMYK_C", 153, cmykC),
-    NUM("CMYK_M", 154, cmykM),
-    NUM("CMYK_Y", 155, cmykY),
-    NUM("CMYK_K", 156, cmykK),
-    RO("INDEX190", 190, kept190to194[0]),
-    RO("INDEX191", 191, kept190to194[1]),
-    RO("INDEX192", 192, kept190to194[2]),
-    RO("INDEX193", 193, kept190to194[3]),
-    RO("INDEX194", 194, kept190to194[4]),
-    RO("FEATUREFLAGS", 198, featureFlags),
-    RO("INDEX199", 199, kept199),
-};
-#undef RO
-#undef NUM
-#undef RW
-#undef PUT
-#undef GET
-#undef T
 
 std::string Upper(std::string_view s) {
     std::string out(s);
@@ -163,8 +35,8 @@ size_t FirstSpelling(KeywordTable table, size_t index) {
 
 }  // namespace
 
-std::string ValueText(const SettingName& f, uint32_t v, const TableChoice& tables, bool numeric) {
-    if (f.index == 198) {
+std::string ValueText(const SettingField& f, uint32_t v, const TableChoice& tables, bool numeric) {
+    if (f.index == kFeatureFlagsIndex) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(v));
         return hex;
@@ -177,27 +49,10 @@ std::string ValueText(const SettingName& f, uint32_t v, const TableChoice& table
 }
 
 namespace {
-std::string Line(const SettingName& f, const PrinterSettings& s, const TableChoice& tables, bool numeric) {
+std::string Line(const SettingField& f, const PrinterSettings& s, const TableChoice& tables, bool numeric) {
     return std::string(f.name) + "=" + ValueText(f, f.get(s), tables, numeric);
 }
 }  // namespace
-
-TableChoice TableChoice::FromConfig(const AppContext& ctx) {
-    TableChoice c;
-    c.kalor = ctx.IsKalor();
-    c.altiPlain = ctx.ConfigFlag("Config", "AltiPlain");
-    c.cotton = ctx.ConfigFlag("JOB", "COTTON");
-    c.resolution = ResolutionRules::FromConfig(ctx);
-    return c;
-}
-
-const std::vector<SettingName>& SettingNames() { return kNames; }
-
-const SettingName* FindSetting(std::string_view name) {
-    for (const SettingName& f : kNames)
-        if (f.name == name) return &f;
-    return nullptr;
-}
 
 std::optional<Assignment> ParseAssignment(std::string_view text, const TableChoice& tables,
                                           uint32_t residentFontCount, std::string* error) {
@@ -209,9 +64,9 @@ std::optional<Assignment> ParseAssignment(std::string_view text, const TableChoi
     if (eq == std::string_view::npos) return fail("\"" + std::string(text) + "\" is not NAME=VALUE");
     const std::string name(text.substr(0, eq));
     const std::string_view value = text.substr(eq + 1);
-    const SettingName* f = FindSetting(Upper(name));
+    const SettingField* f = FindField(Upper(name));
     if (!f) return fail("unknown setting \"" + name + "\" (tavctl set --help lists them)");
-    if (!f->set) return fail(std::string(f->name) + " is read only");
+    if (!f->Settable()) return fail(std::string(f->name) + " is read only");
     if (value.empty()) return fail(std::string(f->name) + " needs a value");
 
     // One spelling per field, the one query prints: a keyword where the field has a table (a
@@ -234,7 +89,7 @@ std::optional<Assignment> ParseAssignment(std::string_view text, const TableChoi
 
     uint64_t limit = f->width >= 4 ? 0xFFFFFFFFull : (1ull << (8 * f->width)) - 1;
     if (f->table) limit = f->table(tables).size() - 1 + f->extra;
-    if (f->index == 30 && residentFontCount > 0) limit = residentFontCount - 1;  // no flash listing here
+    if (f->index == kFontNumberIndex && residentFontCount > 0) limit = residentFontCount - 1;  // no flash listing here
     if (*number > limit)
         return fail(std::string(f->name) + " takes 0 to " + std::to_string(limit) + ", not " +
                     std::to_string(*number));
@@ -243,15 +98,15 @@ std::optional<Assignment> ParseAssignment(std::string_view text, const TableChoi
 
 std::vector<std::string> SettingLines(const PrinterSettings& s, const TableChoice& tables, bool numeric) {
     std::vector<std::string> lines;
-    for (const SettingName& f : kNames) lines.push_back(Line(f, s, tables, numeric));
+    for (const SettingField* f : FieldsInRecordOrder()) lines.push_back(Line(*f, s, tables, numeric));
     return lines;
 }
 
 std::vector<std::string> ChangedLines(const PrinterSettings& before, const PrinterSettings& after,
                                       const TableChoice& tables, bool numeric) {
     std::vector<std::string> lines;
-    for (const SettingName& f : kNames)
-        if (f.get(before) != f.get(after)) lines.push_back(Line(f, after, tables, numeric));
+    for (const SettingField* f : FieldsInRecordOrder())
+        if (f->get(before) != f->get(after)) lines.push_back(Line(*f, after, tables, numeric));
     return lines;
 }
 

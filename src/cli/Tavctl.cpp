@@ -13,6 +13,7 @@
 #include "cli/DevicesCommand.h"
 #include "cli/FirmwareCommand.h"
 #include "cli/FlashCommands.h"
+#include "cli/Launcher.h"
 #include "cli/PsfsCommands.h"
 #include "cli/SettingLimits.h"
 #include "cli/SettingNames.h"
@@ -26,17 +27,9 @@
 namespace tav::cli {
 namespace {
 
-struct Options {
-    std::string home;
-    std::string device;
-    std::string model;
-    bool yes = false;
-    bool debug = false;
+struct Options : LaunchOptions {
     bool showJob = false;
 };
-
-void Out(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
-void Err(const std::string& line) { std::fprintf(stderr, "tavctl: %s\n", line.c_str()); }
 
 const char* kProgramHelp =
     "Usage: tavctl [OPTIONS] COMMAND [ARGS]\n"
@@ -74,9 +67,6 @@ const char* kProgramHelp =
     "comtav.ini, or a question answered No (nothing sent); 3 the printer answered but did not\n"
     "take some values (named on standard error).\n";
 
-const char* kCommonOptions =
-    "\nOptions (before or after the command): --home DIR, --device NAME, --yes, --debug\n";
-
 const char* kOwnNamesHelp =
     "Fields the printer reports but that are not sent under a PJL name of their own:\n"
     "  FONTNUMBER     the PCL font number (sent as FONTSOURCE and FONTNUMBER)\n"
@@ -102,7 +92,7 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                    "  --numeric  print the stored numbers, keywords left aside\n"
                    "  --json     print one JSON object, NAME: value (numbers as numbers)\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
         std::fputs("\n", stdout);
         std::fputs(kOwnNamesHelp, stdout);
     } else if (command == "set") {
@@ -116,10 +106,11 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                    "is refused (exit 2) and nothing is sent.\n"
                    "  --show-job  also print the job as sent, ESC, CR and LF written as \\e, \\r, \\n\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
         std::fputs("\nSettings and their keywords (position 0 first):\n", stdout);
-        for (const SettingName& f : SettingNames()) {
-            if (!f.set) continue;
+        for (const SettingField* field : FieldsInRecordOrder()) {
+            const SettingField& f = *field;
+            if (!f.Settable()) continue;
             std::string line = "  " + std::string(f.name);
             if (f.table) {
                 line += ":";
@@ -130,7 +121,7 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                 if (f.extra) line += " (and " + std::to_string(f.table(tables).size()) + ": EPSON or IBM by EPSONIBM)";
             } else if (const auto range = RangeOf(f, PrinterSettings{}, probe)) {
                 line += ": " + range->shown;
-                if (f.name.find("MARGIN") != std::string_view::npos && f.name.find("DUP") == std::string_view::npos)
+                if (f.limit == FieldLimit::TopMargin || f.limit == FieldLimit::LeftMargin)
                     line += " for the paper and unit set (this is A4, portrait, mm)";
             } else {
                 line += ": a number of " + std::to_string(8 * f.width) + " bits";
@@ -143,7 +134,7 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
         std::fputs("Usage: tavctl [OPTIONS] default\n"
                    "Returns the printer to its factory settings and prints the settings that changed.\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
     } else if (command == "check") {
         std::fputs("Usage: tavctl [OPTIONS] check [--json]\n"
                    "Asks for the consumables and counters report and prints each item it filled as\n"
@@ -151,21 +142,21 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                    "26 pickup roller, 48 multi-purpose tray, 49 tray 1, 50 tray 2 pickup roller).\n"
                    "  --json  print one JSON object, ITEMn: text\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
     } else if (command == "test-print") {
         std::fputs("Usage: tavctl [OPTIONS] test-print NAME\n"
                    "Prints one of the printer's own pages that the model's configuration lists ([TEST]:\n"
                    "SelfTest CONFIG, Demo DEMO, MenuMAP MENUMAP, 2SideDemo DUPLEXDEMO), then waits\n"
                    "10 seconds as the printer prints.\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
     } else if (command == "backup") {
         std::fputs("Usage: tavctl [OPTIONS] backup FILE\n"
                    "Writes the printer's stored defaults to FILE as an INI file: one NAME = value a line\n"
                    "under [Settings], spelled as query prints them, the model and the date in a comment.\n"
                    "Read-only fields are left out.\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
     } else if (command == "restore") {
         std::fputs("Usage: tavctl [OPTIONS] restore FILE [--show-job]\n"
                    "Sends the settings of a backup FILE that differ from the printer's, as one Send, once\n"
@@ -174,7 +165,7 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                    "and named on standard error.\n"
                    "  --show-job  also print the job as sent\n",
                    stdout);
-        std::fputs(kCommonOptions, stdout);
+        std::fputs(kLaunchOptionsHelp, stdout);
     }
 }
 
@@ -193,24 +184,6 @@ void PrintRawReply(const ReplyBuffer& reply) {
         while (!row.empty() && (row.back() == '\n' || row.back() == '\r')) row.pop_back();
         Out(row);
     }
-}
-
-// A JSON string: quotes, backslashes and control characters escaped, other bytes as they are.
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\u%04x", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
 }
 
 // One JSON object of NAME=value lines: a value of digits only is a number, anything else a string.
@@ -244,7 +217,7 @@ std::string Spelled(const Assignment& a, const TableChoice& tables) {
 
 // A read-only field named on the command line, as query's output fed back names them all.
 struct ReadOnlyValue {
-    const SettingName* field;
+    const SettingField* field;
     std::string text;
 };
 
@@ -321,8 +294,9 @@ int Backup(AppContext& ctx, const std::string& file) {
     if (gmtime_r(&now, &utc)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S UTC", &utc);
     const std::string model = ctx.Config("Common", "ModelName", ctx.DeviceName());
     text += "; model: " + Visible(model, true) + "\n; date: " + date + "\n[Settings]\n";
-    for (const SettingName& f : SettingNames())
-        if (f.set) text += std::string(f.name) + " = " + ValueText(f, f.get(ctx.store.reported), tables, false) + "\n";
+    for (const SettingField* f : FieldsInRecordOrder())
+        if (f->Settable())
+            text += std::string(f->name) + " = " + ValueText(*f, f->get(ctx.store.reported), tables, false) + "\n";
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << text;
     out.close();
@@ -368,8 +342,8 @@ std::optional<std::vector<Assignment>> ReadBackup(const std::string& file, const
         std::string name = line.substr(0, eq), value = line.substr(eq + 1);
         while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
         value.erase(0, std::min(value.size(), value.find_first_not_of(" \t")));
-        const SettingName* f = FindSetting(name);
-        if (!f || !f->set) {
+        const SettingField* f = FindField(name);
+        if (!f || !f->Settable()) {
             skipped->push_back(Visible(name, true));
             continue;
         }
@@ -482,6 +456,26 @@ MsgResult CliUiHost::MessageBox(const std::string& text, const std::string& capt
     return answer;
 }
 
+std::string JsonString(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\u%04x", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+void Out(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
+void Err(const std::string& line) { std::fprintf(stderr, "tavctl: %s\n", line.c_str()); }
+
 std::string Visible(const std::string& text, bool escapeNewlines) {
     std::string out;
     for (unsigned char c : text) {
@@ -567,12 +561,12 @@ int RunTavctl(const std::vector<std::string>& args) {
     std::vector<std::string> rest(words.begin() + 1, words.end());
     if (command == "firmware") {
         if (help) rest.push_back("--help");
-        return RunFirmwareCommand(rest, {opt.home, opt.device, opt.yes, opt.debug});
+        return RunFirmwareCommand(rest, opt);
     }
     if (command == "devices") return RunDevicesCommand(help ? std::vector<std::string>{"--help"} : rest);
     if (help && (IsFlashCommand(command) || command == "psfs")) rest.push_back("--help");
-    if (IsFlashCommand(command)) return RunFlashCommands({opt.home, opt.device, opt.yes, opt.debug}, command, rest);
-    if (command == "psfs") return RunPsfsCommand({opt.home, opt.device, opt.yes, opt.debug}, rest);
+    if (IsFlashCommand(command)) return RunFlashCommands(opt, command, rest);
+    if (command == "psfs") return RunPsfsCommand(opt, rest);
     bool known = false;
     for (const char* c : kSettingsCommands) known = known || command == c;
     if (!known) {
@@ -584,26 +578,12 @@ int RunTavctl(const std::vector<std::string>& args) {
         return kExitUsage;
     }
 
-    std::string home = opt.home.empty() ? ProgramFolder() : opt.home;
-    if (home.back() != '/') home += '/';
-    std::error_code ec;
-    if (!std::filesystem::is_directory(home, ec)) {
-        Err("the program folder " + Visible(home, true) + " does not exist");
-        return kExitUsage;
-    }
-    if (opt.model.empty() && !std::filesystem::is_regular_file(home + "comtav.ini", ec)) {
-        Err("the program folder has no " + Visible(home + "comtav.ini", true));
-        return kExitUsage;
-    }
+    const std::optional<Launch> launch = Launch::Prepare(opt);
+    if (!launch) return kExitUsage;
     CliUiHost ui(opt.yes);
     // The model switches that decide what a value means, read before anything is sent.
-    // A folder given with --home is a home of its own, as WINTAV32_HOME is.
-    const std::string userFile = opt.home.empty() ? std::string() : home + "comtav.ini";
-    AppContext probe(ui);
-    probe.cfg.programFolder = home;
-    probe.cfg.model = opt.model;
-    probe.cfg.userConfigFilePath = userFile;
-    ResolveConfigFiles(probe.cfg);
+    const std::unique_ptr<AppContext> probeContext = launch->Probe(ui);
+    const AppContext& probe = *probeContext;
     const TableChoice tables = TableChoice::FromConfig(probe);
 
     if (help) {
@@ -627,8 +607,8 @@ int RunTavctl(const std::vector<std::string>& args) {
             json = true;
         } else if (command == "set" && a.rfind("--", 0) != 0) {
             const size_t eq = a.find('=');
-            if (const SettingName* f = eq == std::string::npos ? nullptr : FindSetting(Upper(a.substr(0, eq)));
-                f && !f->set && eq + 1 < a.size()) {
+            if (const SettingField* f = eq == std::string::npos ? nullptr : FindField(Upper(a.substr(0, eq)));
+                f && !f->Settable() && eq + 1 < a.size()) {
                 fixed.push_back({f, a.substr(eq + 1)});
                 continue;
             }
@@ -689,48 +669,14 @@ int RunTavctl(const std::vector<std::string>& args) {
         edits = std::move(*read);
     }
 
-    int status = kExitPrinter;
-    StartupHooks hooks;
-    hooks.requireLanguage = false;
-    hooks.bindLibraries = [&](AppContext& ctx) {
-        // Start-up has just read Common/DebugMsg; the option counts as that key set to 1.
-        if (opt.debug) ctx.cfg.debugMsg = 1;
-        return ctx.link.Bind(ctx.cfg.twoLibraryMode, ctx.cfg.programFolder);
-    };
-    hooks.loadSettingsRecord = [](AppContext& ctx) { return LoadSettingsRecord(ctx); };
-    hooks.runMainWindow = [&](AppContext& ctx) {
-        if (command == "query")
-            status = Query(ctx, raw && !json, numeric, json);
-        else if (command == "set" || command == "restore")
-            status = Set(ctx, edits, fixed, showJob, ui);
-        else if (command == "backup")
-            status = Backup(ctx, file);
-        else if (command == "default")
-            status = Default(ctx);
-        else if (command == "check")
-            status = Check(ctx, json);
-        else
-            status = TestPrint(ctx, pageName);
-    };
-    Application app(ui, hooks);
-    app.Context().cfg.deviceOverride = opt.device;
-    app.Context().cfg.model = opt.model;
-    app.Context().cfg.userConfigFilePath = userFile;
-    const StartupOutcome outcome = app.InitInstance(home);
-    switch (outcome) {
-    case StartupOutcome::Ran: break;
-    case StartupOutcome::LibraryMissing:
-        Err(std::string("cannot load the device library ") +
-            (app.Context().cfg.twoLibraryMode ? "libqvdevm.so or libqvdevms.so" : "libqvdevm.so") + " (from " +
-            home + " or the system's library path)");
-        break;
-    case StartupOutcome::AlreadyRunning: Err("another copy of the program is running"); break;
-    case StartupOutcome::BadDeviceName:
-    case StartupOutcome::LanguageMissing: app.ExitInstance(); return kExitUsage;  // start-up has said why
-    default: break;  // start-up has shown its own message
-    }
-    app.ExitInstance();
-    return outcome == StartupOutcome::Ran ? status : kExitPrinter;
+    return launch->Run(ui, command, [&](AppContext& ctx) {
+        if (command == "query") return Query(ctx, raw && !json, numeric, json);
+        if (command == "set" || command == "restore") return Set(ctx, edits, fixed, showJob, ui);
+        if (command == "backup") return Backup(ctx, file);
+        if (command == "default") return Default(ctx);
+        if (command == "check") return Check(ctx, json);
+        return TestPrint(ctx, pageName);
+    });
 }
 
 }  // namespace tav::cli

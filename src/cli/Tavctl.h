@@ -31,6 +31,13 @@ private:
 // escapeNewlines also LF, so a whole job fits on one line.
 std::string Visible(const std::string& text, bool escapeNewlines);
 
+// A line on standard output; a line on standard error after "tavctl: ".
+void Out(const std::string& line);
+void Err(const std::string& line);
+
+// A JSON string: quotes, backslashes and control characters escaped, other bytes as they are.
+std::string JsonString(const std::string& text);
+
 // Runs one command line (without the program name); returns the exit status.
 int RunTavctl(const std::vector<std::string>& args);
 

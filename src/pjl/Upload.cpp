@@ -4,6 +4,7 @@
 
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
+#include "pjl/SettingsFields.h"
 #include "pjl/UploadTables.h"
 
 namespace tav {
@@ -59,169 +60,140 @@ private:
     std::vector<std::string> m_lines;
 };
 
-void MarginLines(Lines& out, const PrinterSettings& rep, const PrinterSettings& ed) {
-    const bool inches = ed.marginUnit != 0;
-    if (ed.topMargin != rep.topMargin)
-        inches ? out.Text("TOPMARGIN", Fixed(ed.topMargin * 0.1, 1, 3)) : out.Number("TOPMARGIN", ed.topMargin);
-    if (ed.leftMargin != rep.leftMargin)
-        inches ? out.Text("LEFTMARGIN", Fixed(ed.leftMargin * 0.1, 1, 3)) : out.Number("LEFTMARGIN", ed.leftMargin);
-    // Duplex margins are hundredths of an inch or tenths of a millimetre; both go out with one decimal.
-    const double dupScale = inches ? 0.01 : 0.1;
-    const size_t dupWidth = inches ? 3 : 0;
-    if (ed.dupTopMargin != rep.dupTopMargin)
-        out.Text("DUPTOPMARGIN", Fixed(ed.dupTopMargin * dupScale, 1, dupWidth));
-    if (ed.dupLeftMargin != rep.dupLeftMargin)
-        out.Text("DUPLEFTMARGIN", Fixed(ed.dupLeftMargin * dupScale, 1, dupWidth));
+// What one send composes from: the two instances, the page's flags and the model's tables.
+struct Compose {
+    AppContext& ctx;
+    const PrinterSettings& rep;
+    PrinterSettings& ed;
+    const SettingsStore& st;
+    const TableChoice tables;
+    Lines out;
+
+    bool Changed(const SettingField& f) const { return f.get(ed) != f.get(rep); }
+};
+
+void SendCustomSize(Compose& c) {
+    c.out.Add("@PJL DEFAULT PAPER = OTHERS WIDTH =" + std::to_string(c.ed.customWidth) +
+              " HEIGHT=" + std::to_string(c.ed.customHeight));
 }
 
-void FontLines(Lines& out, const PrinterSettings& ed) {
-    const unsigned e = ed.fontNumber;
+void SendDuplex(const SettingField& f, Compose& c, uint32_t v) {
+    const KeywordTable words = f.table(c.tables);
+    c.out.Text(f.name, v == 0 ? words[0] : "ON");
+    if (v != 0) c.out.Text("BINDING", words[v == 1 ? 1 : 2]);
+}
+
+void SendEmulation(const SettingField& f, Compose& c, uint32_t v) {
+    if (v == kPersonalityEpson)
+        c.out.Text(f.name, kEpsonIbm[c.ed.epsonIbm ? 1 : 0]);
+    else
+        c.out.Keyword(f.name, f.table(c.tables), v);
+}
+
+void SendPowerSave(const SettingField& f, Compose& c, uint32_t v) {
+    const KeywordTable times = f.table(c.tables);
+    if (v == 0) {
+        c.out.Text(f.name, times[0]);
+    } else if (auto time = KeywordAt(times, v)) {
+        c.out.Text(f.name, "ON");
+        c.out.Text("POWERSAVETIME", *time);
+    } else {
+        // ON without a time would leave the printer's timer to chance: both lines stay out.
+        c.out.LeftOut(f.name, std::to_string(v) + " lies outside its table of " + std::to_string(times.size()) +
+                                  " entries");
+    }
+}
+
+// Margins in tenths of an inch go out with one decimal, millimetres as whole numbers; duplex
+// margins are hundredths of an inch or tenths of a millimetre, both with one decimal.
+void SendMargin(const SettingField& f, Compose& c, uint32_t v, bool duplex) {
+    const bool inches = c.ed.marginUnit != 0;
+    if (duplex)
+        c.out.Text(f.name, Fixed(v * (inches ? 0.01 : 0.1), 1, inches ? 3 : 0));
+    else if (inches)
+        c.out.Text(f.name, Fixed(v * 0.1, 1, 3));
+    else
+        c.out.Number(f.name, v);
+}
+
+void SendFont(const SettingField& f, Compose& c, uint32_t e) {
+    const PrinterSettings& ed = c.ed;
     if (e < ed.residentFontCount) {
-        out.Text("FONTSOURCE", "RFONT");
-        out.Number("FONTNUMBER", e);
+        c.out.Text("FONTSOURCE", "RFONT");
+        c.out.Number(f.name, e);
         return;
     }
     const size_t flash = e - ed.residentFontCount;
     size_t listed = ed.fontList ? ed.fontList->size() : 0;
     if (ed.flashFontCount < listed) listed = ed.flashFontCount;
     if (flash >= listed) {
-        out.LeftOut("FONTNUMBER", std::to_string(e) + " names flash font " + std::to_string(flash) + " of " +
-                                      std::to_string(listed) + " listed");
+        c.out.LeftOut(f.name, std::to_string(e) + " names flash font " + std::to_string(flash) + " of " +
+                                  std::to_string(listed) + " listed");
         return;
     }
-    out.Text("FONTSOURCE", "FFONT");
-    out.Number("FONTNUMBER", (*ed.fontList)[flash].fontNumber);
+    c.out.Text("FONTSOURCE", "FFONT");
+    c.out.Number(f.name, (*ed.fontList)[flash].fontNumber);
+}
+
+void SendSymbolSet(const SettingField& f, Compose& c, uint32_t v) {
+    if (!c.st.useFlashSymSet)
+        c.out.Keyword(f.name, f.table(c.tables), v);
+    else if (IsSafeWord(c.st.flashSymSet))
+        c.out.Text(f.name, c.st.flashSymSet);
+    else
+        c.out.LeftOut(f.name, "from the flash font is not one printable word");
+}
+
+void SendResolution(Compose& c) {
+    std::string why;
+    std::vector<std::string> res = ResolutionLines(c.tables.resolution, c.ed, &why);
+    if (res.empty()) c.ctx.Debug("[TAV] UploadSettings: " + why + "; line left out\n");
+    for (std::string& line : res) c.out.Add(std::move(line));
+}
+
+// One field's lines: first the rules that do not go by a comparison, then those that do.
+void SendField(const SettingField& f, Compose& c) {
+    switch (f.send) {
+    case SendAs::Never:
+    case SendAs::WithOther: return;
+    case SendAs::PaperFlag:
+        if (c.st.paperChanged) c.out.Keyword(f.name, f.table(c.tables), f.get(c.ed));
+        return;
+    case SendAs::CustomSize:
+        if (c.st.customPaperChanged) SendCustomSize(c);
+        return;
+    case SendAs::Emulation:
+        if (c.Changed(f) || c.ed.epsonIbm != c.rep.epsonIbm) SendEmulation(f, c, f.get(c.ed));
+        return;
+    case SendAs::Resolution: SendResolution(c); return;
+    default: break;
+    }
+    if (!c.Changed(f)) return;
+    const uint32_t v = f.get(c.ed);
+    switch (f.send) {
+    case SendAs::Keyword: c.out.Keyword(f.name, f.table(c.tables), v); break;
+    case SendAs::Number: c.out.Number(f.name, v); break;
+    case SendAs::Switch: c.out.Text(f.name, f.table(c.tables)[v ? 1 : 0]); break;
+    case SendAs::Margin: SendMargin(f, c, v, false); break;
+    case SendAs::DuplexMargin: SendMargin(f, c, v, true); break;
+    case SendAs::Duplex: SendDuplex(f, c, v); break;
+    case SendAs::PowerSave: SendPowerSave(f, c, v); break;
+    case SendAs::OddStep: c.out.Number(f.name, 2u * v + 1u); break;
+    case SendAs::Font: SendFont(f, c, v); break;
+    case SendAs::SymbolSet: SendSymbolSet(f, c, v); break;
+    case SendAs::Hundredths: c.out.Text(f.name, Fixed(v * 0.01, 2)); break;
+    case SendAs::Quarters: c.out.Text(f.name, Fixed(v * 0.25, 2)); break;
+    case SendAs::NegativeOffset: c.out.Text(f.name, v == 0 ? "0" : "-" + std::to_string(v)); break;
+    default: break;
+    }
 }
 
 }  // namespace
 
 std::vector<std::string> ComposeSettingsLines(AppContext& ctx) {
-    const PrinterSettings& rep = ctx.store.reported;
-    PrinterSettings& ed = ctx.store.edited;
-    const SettingsStore& st = ctx.store;
-    Lines out(ctx);
-#define CHANGED(m) (ed.m != rep.m)
-#define KEYWORD(var, m, table) \
-    if (CHANGED(m)) out.Keyword(var, table, ed.m)
-#define NUMBER(var, m) \
-    if (CHANGED(m)) out.Number(var, ed.m)
-
-    // 1 to 6: colour
-    if (CHANGED(calibration)) out.Text("CALIBRATION", ed.calibration ? "AUTO" : "OFF");
-    if (CHANGED(customColor)) out.Text("CUSTOMCOLOR", ed.customColor ? "CMYK" : "DEFAULT");
-    NUMBER("CMYK_C", cmykC);
-    NUMBER("CMYK_M", cmykM);
-    NUMBER("CMYK_Y", cmykY);
-    NUMBER("CMYK_K", cmykK);
-    // 7 and 8: the paper lines follow the page's flags, not a comparison
-    if (st.paperChanged) out.Keyword("PAPER", kPaperNames, ed.paper);
-    if (st.customPaperChanged)
-        out.Add("@PJL DEFAULT PAPER = OTHERS WIDTH =" + std::to_string(ed.customWidth) +
-                " HEIGHT=" + std::to_string(ed.customHeight));
-    KEYWORD("INTRAY1SIZE", inTray1Size, kPaperNames);
-    NUMBER("COPIES", copies);
-    KEYWORD("ORIENTATION", orientation, kOrientation);
-    KEYWORD("MEDIASOURCE", mediaSource, kPaperSource);
-    MarginLines(out, rep, ed);  // 13
-    if (CHANGED(duplex)) {
-        if (ed.duplex == 0) {
-            out.Text("DUPLEX", "OFF");
-        } else {
-            out.Text("DUPLEX", "ON");
-            out.Text("BINDING", ed.duplex == 1 ? "LONGEDGE" : "SHORTEDGE");
-        }
-    }
-    if (CHANGED(personality) || CHANGED(epsonIbm)) {
-        if (ed.personality == 12)
-            out.Text("PERSONALITY", ed.epsonIbm ? "IBM" : "EPSON");
-        else
-            out.Keyword("PERSONALITY", kPersonality, ed.personality);
-    }
-    if (CHANGED(powerSave)) {
-        if (ed.powerSave == 0) {
-            out.Text("POWERSAVE", "OFF");
-        } else if (auto time = KeywordAt(kPowerSaveTime, ed.powerSave)) {
-            out.Text("POWERSAVE", "ON");
-            out.Text("POWERSAVETIME", *time);
-        } else {
-            // ON without a time would leave the printer's timer to chance: both lines stay out.
-            out.LeftOut("POWERSAVE", std::to_string(ed.powerSave) + " lies outside its table of " +
-                                         std::to_string(kPowerSaveTime.size()) + " entries");
-        }
-    }
-    KEYWORD("AUTOCONT", autoCont, kOnOff);
-    KEYWORD("DARKTEXT", darkText, kOnOff);
-    KEYWORD("ALTITUDE", altitude, ctx.ConfigFlag("Config", "AltiPlain") ? kAltitudePlain : kAltitudeStandard);
-    KEYWORD("ECONOMODE", economode, kOnOff);
-    KEYWORD("JAMRECOVERY", jamRecovery, ctx.IsKalor() ? kJamRecoveryKalor : kOnOff);
-    NUMBER("TIMEOUT", timeout);
-    if (CHANGED(density)) out.Number("DENSITY", 2u * ed.density + 1u);
-    KEYWORD("PAPERTYPE", paperType, ctx.ConfigFlag("JOB", "COTTON") ? kPaperTypesCotton : kPaperTypesStandard);
-    KEYWORD("TRAY1PAPERTYPE", tray1PaperType, kPaperTypesStandard);
-    KEYWORD("TRAY2PAPERTYPE", tray2PaperType, kPaperTypesStandard);
-    KEYWORD("TRAY3PAPERTYPE", tray3PaperType, kPaperTypesStandard);
-    KEYWORD("BAUDRATE", baudRate, kBaudRates);
-    KEYWORD("ROBUST", robust, kOnOff);
-    if (CHANGED(fontNumber)) FontLines(out, ed);  // 30
-    if (CHANGED(symSet)) {
-        if (!st.useFlashSymSet)
-            out.Keyword("SYMSET", kSymbolSets, ed.symSet);
-        else if (IsSafeWord(st.flashSymSet))
-            out.Text("SYMSET", st.flashSymSet);
-        else
-            out.LeftOut("SYMSET", "from the flash font is not one printable word");
-    }
-    NUMBER("FORMLINES", formLines);
-    if (CHANGED(pitch)) out.Text("PITCH", Fixed(ed.pitch * 0.01, 2));
-    if (CHANGED(ptSize)) out.Text("PTSIZE", Fixed(ed.ptSize * 0.25, 2));
-    KEYWORD("HANGULCODE", hangulCode, kHangulCodes);  // 35
-    NUMBER("KSMODE", ksMode);
-    KEYWORD("FONT", ksFont, kKoreanFonts);
-    NUMBER("KSZOOM", ksZoom);
-    NUMBER("KSLPI", ksLpi);
-    KEYWORD("KSPITCH", ksPitch, kKoreanPitches);  // 40
-    KEYWORD("KSSMPITCH", kssmPitch, kKoreanPitches);
-    NUMBER("KSSMMODE", kssmMode);
-    KEYWORD("AUTOWRAP", autoWrap, kOnOff);
-    KEYWORD("AUTOCR", autoCr, kAutoCr);
-    {  // 45: every Send carries the resolution
-        std::string why;
-        std::vector<std::string> res = ResolutionLines(ResolutionRules::FromConfig(ctx), ed, &why);
-        if (res.empty()) ctx.Debug("[TAV] UploadSettings: " + why + "; line left out\n");
-        for (std::string& line : res) out.Add(std::move(line));
-    }
-    KEYWORD("COURIER", courier, kCourier);
-    KEYWORD("SMET", smet, kOnOff);
-    NUMBER("KSMARGIN", ksMargin);
-    NUMBER("KSSMMARGIN", kssmMargin);
-    KEYWORD("KSSMHANGULCODE", kssmHangulCode, kHangulCodes);  // 50
-    KEYWORD("KSSMFONT", kssmFont, kKoreanFonts);
-    NUMBER("KSSMZOOM", kssmZoom);
-    NUMBER("KSSMLPI", kssmLpi);
-    KEYWORD("KSSMAUTOWRAP", kssmAutoWrap, kOnOff);
-    KEYWORD("AUTOCLEAN", autoClean, kOnOff);  // 55
-    KEYWORD("WIDEA4", wideA4, kOnOff);
-    KEYWORD("RET", ret, kImageEnhancement);
-    KEYWORD("EPSONFONT", epsonFont, kEpsonFonts);
-    KEYWORD("EPSONAUTOWRAP", epsonAutoWrap, kOnOff);
-    KEYWORD("EPSONCOUNTRY", epsonCountry, kEpsonCountries);  // 60
-    KEYWORD("EPSONTABLE", epsonTable, kEpsonTables);
-    KEYWORD("EPSONLPI", epsonLpi, kEpsonLpi);
-    KEYWORD("EPSONPITCH", epsonPitch, kEpsonPitches);
-    NUMBER("EPSONFORMLINE", epsonFormLine);
-    if (CHANGED(epsonTopMargin))  // 65: the printer takes the top margin as a negative offset
-        out.Text("EPSONTMARGIN", ed.epsonTopMargin == 0 ? "0" : "-" + std::to_string(ed.epsonTopMargin));
-    if (CHANGED(ksc5895PtSize)) out.Text("KSC5895PTSIZE", Fixed(ed.ksc5895PtSize * 0.25, 2));
-    KEYWORD("KSC5895HANGULCODE", ksc5895HangulCode, kHangulCodes);
-    KEYWORD("KSC5895FONT", ksc5895Font, kKoreanFonts);
-    NUMBER("KSC5895ZOOM", ksc5895Zoom);
-    KEYWORD("KSC5895LPI", ksc5895Lpi, kKs5895Lpi);  // 70
-    KEYWORD("KSC5895AUTOWRAP", ksc5895AutoWrap, kOnOff);
-    KEYWORD("PRTPSERRS", prtPsErrs, kOnOff);
-#undef NUMBER
-#undef KEYWORD
-#undef CHANGED
-    return out.Take();
+    Compose c{ctx, ctx.store.reported, ctx.store.edited, ctx.store, TableChoice::FromConfig(ctx), Lines(ctx)};
+    for (const SettingField& f : SettingFields()) SendField(f, c);
+    return c.out.Take();
 }
 
 int UploadSettings(AppContext& ctx) { return UploadSettings(ctx, nullptr); }

@@ -57,6 +57,11 @@ constexpr auto epsonCountries = Table("USA"sv, "FRANCE"sv, "GERMANY"sv, "UK"sv, 
 constexpr auto epsonTables = Table("ITALIC"sv, "PC437US"sv, "PC850"sv, "HEBREWOLD"sv, "HEBREWNEW"sv);
 constexpr auto epsonLpi = Table("6"sv, "8"sv);
 constexpr auto epsonPitches = Table("10"sv, "10.3"sv, "12"sv, "17.14"sv, "20"sv);
+// Fields the upload spells by rule: the words are those of its lines (DUPLEX OFF, BINDING ...).
+constexpr auto duplex = Table("OFF"sv, "LONGEDGE"sv, "SHORTEDGE"sv);
+constexpr auto calibration = Table("OFF"sv, "AUTO"sv);
+constexpr auto customColor = Table("DEFAULT"sv, "CMYK"sv);
+constexpr auto epsonIbm = Table("EPSON"sv, "IBM"sv);
 }  // namespace
 
 const KeywordTable kPaperNames{paperNames};
@@ -86,5 +91,9 @@ const KeywordTable kEpsonCountries{epsonCountries};
 const KeywordTable kEpsonTables{epsonTables};
 const KeywordTable kEpsonLpi{epsonLpi};
 const KeywordTable kEpsonPitches{epsonPitches};
+const KeywordTable kDuplex{duplex};
+const KeywordTable kCalibration{calibration};
+const KeywordTable kCustomColor{customColor};
+const KeywordTable kEpsonIbm{epsonIbm};
 
 }  // namespace tav::keywords

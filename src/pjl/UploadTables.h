@@ -38,6 +38,10 @@ extern const KeywordTable kEpsonCountries;
 extern const KeywordTable kEpsonTables;
 extern const KeywordTable kEpsonLpi;
 extern const KeywordTable kEpsonPitches;
+extern const KeywordTable kDuplex;       // OFF, then the binding of ON
+extern const KeywordTable kCalibration;  // zero, non-zero
+extern const KeywordTable kCustomColor;  // zero, non-zero
+extern const KeywordTable kEpsonIbm;     // how personality 12 is spelled
 }  // namespace keywords
 
 // The entry at index, or nothing when the index lies outside the table.

@@ -89,7 +89,7 @@ TEST(SettingNames, ModelSwitchesChooseTheKeywords) {
 TEST(SettingNames, ListingAndChanges) {
     std::set<std::string> names;
     std::set<unsigned> indices;
-    for (const SettingName& f : SettingNames()) {
+    for (const SettingField& f : SettingFields()) {
         EXPECT_TRUE(names.insert(std::string(f.name)).second) << f.name;
         EXPECT_TRUE(indices.insert(f.index).second) << f.name;
     }
@@ -101,8 +101,9 @@ TEST(SettingNames, ListingAndChanges) {
     EXPECT_EQ(ChangedLines(a, b, {}, true)[1], "KSC5895FONT=1");
     EXPECT_TRUE(ChangedLines(b, b, {}, false).empty());
     // Setting a field through its name lands in that field only.
-    for (const SettingName& f : SettingNames()) {
-        if (!f.set) continue;
+    for (const SettingField* field : FieldsInRecordOrder()) {
+        const SettingField& f = *field;
+        if (!f.Settable()) continue;
         PrinterSettings s;
         f.set(s, 1);
         EXPECT_EQ(f.get(s), 1u) << f.name;
@@ -118,8 +119,9 @@ TEST(SettingNames, EveryPrintedValueReadsBack) {
     choices[2].altiPlain = choices[2].cotton = true;
     choices[3].resolution = ResolutionRules{};
     for (const TableChoice& t : choices)
-        for (const SettingName& f : SettingNames()) {
-            if (!f.set) continue;
+        for (const SettingField* field : FieldsInRecordOrder()) {
+            const SettingField& f = *field;
+            if (!f.Settable()) continue;
             const uint32_t last = f.table ? static_cast<uint32_t>(f.table(t).size()) + f.extra + 1 : 300;
             for (uint32_t v = 0; v <= last && v < (1ull << (8 * f.width)); ++v) {
                 if (f.index == 30 && v >= 54) break;  // the resident fonts

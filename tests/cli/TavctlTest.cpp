@@ -167,6 +167,11 @@ TEST_F(TavctlTest, ValuesOutsideThePagesRangesAreRefused) {
         {"DENSITY=3", "DENSITY takes 0 to 2, not 3"},
         {"TOPMARGIN=251", "TOPMARGIN takes 0 to 250 mm, not 251"},  // A4 portrait
         {"KSC5895PTSIZE=400", "KSC5895PTSIZE takes 16 to 399 (4.00 to 99.75 points), not 400"},
+        {"TIMEOUT=301", "TIMEOUT takes 0 to 300 seconds, not 301"},  // no JOB/LimitTime here
+        {"FORMLINES=4", "FORMLINES takes 5 to 128 lines, not 4"},
+        {"EPSONFORMLINE=129", "EPSONFORMLINE takes 0 to 128 lines, not 129"},
+        {"KSSMZOOM=201", "KSSMZOOM takes 50 to 200 %, not 201"},
+        {"KSMODE=100", "KSMODE takes 0 to 99, not 100"},
     };
     Fields a4;
     a4.paper = 2;
@@ -408,4 +413,43 @@ TEST_F(TavctlTest, DevicesListsThePrinterInterfacesOfSysfs) {
     EXPECT_EQ(r.out.rfind("[{\"name\": \"usb:04e8:3301:ABC123\", \"kind\": \"usblp\", ", 0), 0u) << r.out;
     EXPECT_EQ(Run({"devices", "--probe"}).status, 2);
     EXPECT_TRUE(DeviceLog().empty());
+}
+
+// Every sub-command group starts through the same launcher and so reads the profile --model
+// names: a profile without the group's page refuses it before anything is opened; one with the
+// page lets it reach the printer (which does not answer here).
+TEST_F(TavctlTest, SubCommandsHonourTheModelOption) {
+    for (const char* model : {"bare", "full"}) std::filesystem::create_directories(home.dir + "models/" + model);
+    home.Write("models/bare/comtav.ini", "[TAB]\nPrinting=1\n");
+    home.Write("models/full/comtav.ini", "[TAB]\nPrinting=1\nDOWNLOAD=1\nPS3=1\nFMU=1\nFirmWare=1\n");
+    home.Write("fw.hd", "firmware");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> groups = {
+        {{"flash", "list"}, "flash: this model does not show the flash fonts and macros page (TAB/DOWNLOAD) in "},
+        {{"psforms", "list"}, "psforms: this model does not show a PostScript page (TAB/PS3 or PS3/FONT_FORM) in "},
+        {{"psflash", "format"}, "psflash: this model does not show a PostScript page"},
+        {{"psfs", "info"}, "psfs: this model does not show the PostScript file system page (TAB/FMU) in "},
+        {{"firmware", home.dir + "fw.hd"}, "firmware: this model does not show the firmware page (TAB/FirmWare) in "},
+    };
+    for (const auto& [command, refusal] : groups) {
+        std::vector<std::string> args = {"--yes", "--model", "bare"};
+        args.insert(args.end(), command.begin(), command.end());
+        home.Write("device.log", "");
+        ProgramResult r = Run(args);
+        EXPECT_EQ(r.status, 2) << command[0];
+        EXPECT_EQ(r.err.rfind("tavctl: " + refusal, 0), 0u) << r.err;
+        EXPECT_NE(r.err.find(home.dir + "models/bare/comtav.ini; nothing sent\n"), std::string::npos) << r.err;
+        EXPECT_TRUE(DeviceLog().empty()) << command[0];
+        // The home's own configuration shows no such page either; the full profile does.
+        args[2] = "full";
+        Script({});
+        r = Run(args);
+        EXPECT_EQ(r.status, 1) << command[0];
+        EXPECT_EQ(r.err, "Quorvex Panel: The printer does not respond.\n") << command[0];
+        EXPECT_NE(DeviceLog().find("DeviceOpen("), std::string::npos) << command[0];
+        args.erase(args.begin() + 1, args.begin() + 3);
+        EXPECT_EQ(Run(args).status, 2) << command[0];
+        // Each group's help names the launcher's options, --model among them.
+        EXPECT_NE(Run({command[0], "--help"}).out.find("--home DIR, --model NAME, --device NAME"), std::string::npos)
+            << command[0];
+    }
 }

@@ -142,7 +142,7 @@ TEST_F(FirmwareE2e, FirmwareUpdateOnlyModeSendsTheConfiguredFileByItself) {
 // tavctl waits out the printer's 40-second programming time as the page does.
 TEST_F(FirmwareE2e, TavctlSendsAFileOnlyWithYes) {
     tavtest::SimProcess sim("mono-pcl", {"--program-ms", "300", "--data-quiet-ms", "1000"});
-    home.Write("comtav.ini", "[Common]\nDeviceID=" + sim.DeviceName() + "\n[TAB]\nPrinting=1\n");
+    home.Write("comtav.ini", "[Common]\nDeviceID=" + sim.DeviceName() + "\n[TAB]\nPrinting=1\nFirmWare=1\n");
     const std::string image = Image(2 * 4096 + 1);
     home.Write("fw.hd", image);
     home.Write("empty.hd", "");

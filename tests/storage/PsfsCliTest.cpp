@@ -19,7 +19,7 @@ struct PsfsCli : ::testing::Test {
                    "HddFreeKB = 250000\nFonts = %disk0%fonts/Courier 40960, %disk0%fonts/Odd(Name) 2048\n"
                    "Forms = %disk0%forms/Invoice 48213\n");
         sim = std::make_unique<tavtest::SimProcess>(home.dir + "profile.ini");
-        home.Write("comtav.ini", "[Common]\nDeviceID=" + sim->DeviceName() + "\n[TAB]\nPrinting=1\n");
+        home.Write("comtav.ini", "[Common]\nDeviceID=" + sim->DeviceName() + "\n[TAB]\nPrinting=1\nFMU=1\n");
         home.Write("langinfo.ini", "[Config]\nEN=English\n[English]\nSTR_FILE=lang.ini\n");
         home.Write("lang.ini",
                    "[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\nIDS_ERRORSTRING=Printer error.\n");

@@ -278,9 +278,9 @@ TEST_F(UsbPrograms, Wintav32StartsAgainstTheUsbPrinter) {
     std::map<std::string, std::string> env = Env();
     env["QT_QPA_PLATFORM"] = "offscreen";
     env["HOME"] = home.dir;
-    env["TAV_SCREENSHOT_DIR"] = home.dir + "shots"; // pictures of the tabs, then it ends
-    const tavtest::ProgramResult r =
-        tavtest::RunProgram(WINTAV32_PATH, {"--device", "usb:2f1e:0419"}, env, home.dir);
+    // Pictures of the tabs, then it ends.
+    const tavtest::ProgramResult r = tavtest::RunProgram(
+        WINTAV32_PATH, {"--screenshots", home.dir + "shots", "--device", "usb:2f1e:0419"}, env, home.dir);
     EXPECT_EQ(r.status, 0) << r.err;
     const std::string debug = tavtest::ReadFileText(home.dir + "debug.txt");
     EXPECT_NE(debug.find("start-up done"), std::string::npos) << debug;
