@@ -65,7 +65,9 @@ struct BadFilesTest : ::testing::Test {
                    "[Config]\nEN=English\nKR=Korean\n[English]\nPHELP.CHM=help/en/help.html\n"
                    "STR_FILE=EN.ini\n[Korean]\nPHELP.CHM=help/kr/help.html\nSTR_FILE=KR.ini\n");
         home.Write("EN.ini", "[ABOUT]\nIDL_APPNAME_P=English Panel\n[STRING]\nIDS_NOT_RESPOND=No answer.\n");
-        home.Write("KR.ini", "[ABOUT]\nIDL_APPNAME_P=\xED\x8C\xA8\xEB\x84\x90\n");
+        home.Write("KR.ini", "[ABOUT]\nIDL_APPNAME_P=\xED\x8C\xA8\xEB\x84\x90\n[STRING]\nIDS_NOT_RESPOND="
+                             "\xEC\x9D\x91\xEB\x8B\xB5 "
+                             "\xEC\x97\x86\xEC\x9D\x8C.\n");
         home.Write("comtav.ini", "[Common]\nDebug=1\n");
         setenv("TAV_REGISTRY_LM", (home.dir + "lm.ini").c_str(), 1);
         setenv("TAV_REGISTRY_CU", (home.dir + "cu.ini").c_str(), 1);
@@ -105,6 +107,13 @@ TEST_F(BadFilesTest, Configuration) {
         const StartupOutcome outcome = Start();
         EXPECT_TRUE(outcome == StartupOutcome::Ran || outcome == StartupOutcome::NoResponse)
             << static_cast<int>(outcome);
+        // Without the device it names, the printer is asked at the default device and does not
+        // answer: the user hears so in words.
+        for (const auto& m : ui.Messages())
+            EXPECT_FALSE(m.text.empty());
+        if (outcome == StartupOutcome::NoResponse) {
+            EXPECT_FALSE(ui.Messages().empty());
+        }
         if (b.bad == Bad::Huge) {
             EXPECT_EQ(app->Context().ConfigInt("Common", "Debug", 7), 7);
         }
