@@ -1,6 +1,6 @@
 // Each printer operation of tavctl against each fault of the simulated printer, one row a pair:
 // the message the user is owed, no wait past the protocol's own, the port free afterwards, and
-// the printer's settings changed exactly when the job reached it.
+// the printer (its settings, stores or firmware) changed exactly when the job reached it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
