@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -77,7 +78,13 @@ std::string CsHelpPathFor(const std::string& helpFile) {
 }
 
 std::string CsHelpText(const std::string& helpFile, uint32_t helpId) {
-    std::ifstream in(CsHelpPathFor(helpFile), std::ios::binary);
+    const std::string path = CsHelpPathFor(helpFile);
+    std::error_code ec;
+    // A help file is some kilobytes; one past the limit is no help file and is not read whole
+    // at every popup.
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size > kMaxCsHelpBytes) return {};
+    std::ifstream in(path, std::ios::binary);
     if (!in) return {};
     std::ostringstream all;
     all << in.rdbuf();

@@ -15,6 +15,8 @@ inline constexpr uint32_t kControlHelpBase = 0x20000;
 // number cannot be read, are passed over; a repeated topic keeps its first text.
 std::map<uint32_t, std::string> ParseCsHelp(std::string_view text);
 
+inline constexpr uintmax_t kMaxCsHelpBytes = 4u << 20;
+
 // The cshelp.txt that lies beside helpFile.
 std::string CsHelpPathFor(const std::string& helpFile);
 

@@ -14,7 +14,6 @@ namespace {
 constexpr uint32_t kFlagExtraSets = 0x4000;
 // A list longer than this is not a list of typefaces; the rest is left out.
 constexpr size_t kMaxListItems = 1000;
-constexpr size_t kMaxListFileBytes = 1 << 20;
 
 // Cuts s to at most n bytes, never inside a UTF-8 sequence.
 void CutUtf8(std::string& s, size_t n) {

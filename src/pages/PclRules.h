@@ -42,6 +42,8 @@ struct ListFile {
 // kMaxListItem bytes without splitting a character.
 ListFile ReadListFile(const std::string& path);
 ListFile ParseListText(std::string_view text);
+// A list file is read no further than this.
+inline constexpr size_t kMaxListFileBytes = 1 << 20;
 inline constexpr size_t kMaxListItem = 255;
 
 // The text of a flash font in the typeface list: "<name> (ID: <id>)".

@@ -1,6 +1,10 @@
 #include "pjl/Startup.h"
 
 #include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+
 #include <unistd.h>
 
 #include "pjl/ConfigFiles.h"
@@ -35,11 +39,15 @@ std::string Application::RegistryLanguageCode() const {
 
 namespace {
 
-// A language file that cannot be opened, or holds nothing, would give a window without a word.
+// A language file that cannot be opened, or holds nothing, would give a window without a word;
+// one that is binary, far too large or not UTF-8 would give one of noise.
 bool LanguageFileReadable(const std::string& path) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return false;
-    return access(path.c_str(), R_OK) == 0;
+    if (static_cast<uint64_t>(st.st_size) > kMaxIniFileBytes || access(path.c_str(), R_OK) != 0) return false;
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return IsValidUtf8(text) && IniDocument::Parse(text).HasEntries();
 }
 
 // Said before any language file is known, so in English, the only text there is then.

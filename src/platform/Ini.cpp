@@ -36,6 +36,7 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
     // but throws on the first read; only regular files are files here.
     struct stat st;
     if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (static_cast<uint64_t>(st.st_size) > kMaxIniFileBytes) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     try {
@@ -150,6 +151,37 @@ bool StrEqual(const char* a, const char* b) {
 }
 
 bool StrEqual(std::string_view a, std::string_view b) { return a == b; }
+
+bool IsValidUtf8(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        size_t n = 0;
+        uint32_t cp = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            n = 1, cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            n = 2, cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            n = 3, cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (text.size() - i <= n) return false;
+        for (size_t k = 1; k <= n; ++k) {
+            const auto t = static_cast<unsigned char>(text[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            cp = cp << 6 | (t & 0x3F);
+        }
+        if ((n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += n + 1;
+    }
+    return true;
+}
 
 IniDocument IniDocument::Load(const std::string& path) {
     std::string text;

@@ -3,11 +3,19 @@
 // the programs expect edits to a model file to take effect without a restart.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tav {
+
+// A settings or language file is a few kilobytes; one larger than this is no such file and is
+// read as missing (each read takes the whole file, so a huge one would stall every lookup).
+inline constexpr uint64_t kMaxIniFileBytes = 4ull << 20;
+
+// True when text is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+bool IsValidUtf8(std::string_view text);
 
 // Copies the value (or the default) into buf, cut to size - 1 characters and zero-terminated;
 // returns the number of characters copied. size 0 copies nothing.
@@ -36,6 +44,7 @@ public:
     bool Find(std::string_view section, std::string_view key, std::string& value) const;
     std::string Get(std::string_view section, std::string_view key, std::string_view def = {}) const;
     bool HasSection(std::string_view section) const;
+    bool HasEntries() const { return !m_entries.empty(); }
 
 private:
     struct Entry {

@@ -101,8 +101,11 @@ SendResult SendFile(AppContext& ctx, const std::string& path, std::string_view h
         const size_t want = static_cast<size_t>(std::min<uint64_t>(*size - result.sent, kSendChunkSize));
         const size_t n = ReadChunk(file.Fd(), buffer.get(), want);
         if (n == 0) {
-            // The file shrank under us: what was promised in a size line cannot be kept.
+            // The file shrank under us: what was promised in a size line cannot be kept. The job
+            // is still ended with the UEL, never the caller's trailer, so the printer leaves the
+            // download and takes the next job as a job of its own, not as more of this file.
             result.status = SendStatus::ReadFailed;
+            WriteAll(ctx, UEL);
             return result;
         }
         if (!WriteWithRetries(ctx, buffer.get(), n)) {

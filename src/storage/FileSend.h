@@ -28,7 +28,7 @@ enum class SendStatus {
     HeaderShort,  // the header was written short; nothing else sent
     ChunkShort,   // a chunk stayed short after its three attempts; no trailer
     TrailerShort, // the trailer was written short
-    ReadFailed,   // the file ended early or could not be read; no trailer
+    ReadFailed,   // the file ended early or could not be read; the UEL ends the job, no trailer
 };
 
 struct SendResult {

@@ -118,3 +118,14 @@ TEST(StrEqual, ComparesEveryByteAndTheLength) {
     EXPECT_FALSE(StrEqual(static_cast<const char*>(nullptr), "1"));
     EXPECT_TRUE(StrEqual(std::string_view("1"), std::string_view("1")));
 }
+
+TEST(Utf8, WellFormedOnlyWithoutOverlongsSurrogatesOrCutSequences) {
+    const std::pair<const char*, bool> rows[] = {
+        {"plain", true},          {"\xED\x95\x9C\xEA\xB8\x80", true}, {"\xF0\x9F\x98\x80", true},
+        {"Gr\xFC\xDF", false},    {"\xC0\xAF", false},                {"\xE0\x80\xAF", false},
+        {"\xED\xA0\x80", false},  {"\xF4\x90\x80\x80", false},        {"\xED\x95", false},
+        {"\x80", false},
+    };
+    for (const auto& [text, ok] : rows)
+        EXPECT_EQ(IsValidUtf8(text), ok) << text;
+}

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <functional>
 #include <unistd.h>
 
 #include "ScriptedDevice.h"
@@ -176,4 +177,47 @@ TEST(DownloadHeaders, ExactBytesAndRefusals) {
                                                               {"+5", std::nullopt}};
     for (const auto& [text, want] : ids)
         EXPECT_EQ(ParseDownloadId(text), want) << text;
+}
+
+// The file changes after its first chunk went out. What the printer gets is either the whole
+// file as it was opened or a job ended by the UEL alone, and the result never says success for
+// less than the whole file.
+TEST_F(SendFixture, AFileThatShrinksOrVanishesWhileSentIsNeverReportedSent) {
+    struct Row {
+        const char* name;
+        std::function<void(const std::string& path)> change;
+        SendStatus status;
+        size_t reaches; // file bytes the printer gets
+    };
+    const Row rows[] = {
+        {"truncated to nothing", [](const std::string& p) { ASSERT_EQ(::truncate(p.c_str(), 0), 0); },
+         SendStatus::ReadFailed, 4096},
+        {"cut inside the next chunk", [](const std::string& p) { ASSERT_EQ(::truncate(p.c_str(), 4196), 0); },
+         SendStatus::ReadFailed, 4196},
+        // The open file stays readable on Linux, so all of it still goes out.
+        {"deleted", [](const std::string& p) { ASSERT_EQ(::unlink(p.c_str()), 0); }, SendStatus::Complete,
+         10000},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        dev.taken.clear();
+        ui.Clear();
+        completed = false;
+        const std::string data = Pattern(10000);
+        TempFile file(data);
+        SendObserver o;
+        bool changed = false;
+        o.onChunk = [&](uint64_t, uint64_t, int) {
+            if (!changed) row.change(file.path);
+            changed = true;
+        };
+        o.onComplete = [this] { completed = true; };
+        const SendResult r = SendFile(ctx, file.path, "HDR", MacroDownloadTrailer(), o);
+        EXPECT_EQ(r.status, row.status);
+        EXPECT_EQ(r.sent, row.reaches);
+        const std::string end = row.status == SendStatus::Complete ? MacroDownloadTrailer() : kUel;
+        EXPECT_EQ(dev.taken, "HDR" + data.substr(0, row.reaches) + end);
+        EXPECT_EQ(completed, row.status == SendStatus::Complete);
+        EXPECT_EQ(ui.waitCursorDepth, 0);
+    }
 }
