@@ -8,6 +8,7 @@
 #include "FuzzLink.h"
 #include "FuzzSeeds.h"
 #include "storage/FmuProtocol.h"
+#include "RecordingUiHost.h"
 
 namespace {
 std::string Num16(long long v) {

@@ -5,6 +5,7 @@
 #include "FuzzLink.h"
 #include "FuzzSeeds.h"
 #include "storage/FlashCore.h"
+#include "RecordingUiHost.h"
 
 std::vector<std::vector<uint8_t>> FuzzSeeds() {
     // First byte: size of the first read in 16-byte steps (0xFF: all of it at once).

@@ -11,10 +11,11 @@
 #include <memory>
 
 #include "FakeDev.h"
-#include "app/CsHelp.h"
-#include "app/Startup.h"
+#include "pages/CsHelp.h"
+#include "pjl/Startup.h"
 #include "pages/PclRules.h"
 #include "platform/Platform.h"
+#include "RecordingUiHost.h"
 
 using namespace tav;
 
