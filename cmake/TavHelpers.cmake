@@ -4,5 +4,10 @@ function(tav_add_gtest name label)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE tav_common GTest::gtest GTest::gtest_main GTest::gmock ${T_LIBS})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  gtest_discover_tests(${name} PROPERTIES LABELS ${label} ENVIRONMENT "${T_ENV}" DISCOVERY_TIMEOUT 30)
+  # The test's variables through "cmake -E env": the discovered tests' properties are written out
+  # as one flat list, so an ENVIRONMENT of more than one variable would keep only its first.
+  if(T_ENV)
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${T_ENV}")
+  endif()
+  gtest_discover_tests(${name} PROPERTIES LABELS ${label} DISCOVERY_TIMEOUT 30)
 endfunction()
