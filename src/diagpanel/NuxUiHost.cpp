@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "platform/WaitClock.h"
+
 namespace nux {
 namespace {
 
@@ -107,9 +109,10 @@ void NuxUiHost::EndWaitCursor() {
 
 void NuxUiHost::Wait(unsigned milliseconds) {
     // The window keeps painting, but no click gets in while the printer is busy.
+    const auto length = static_cast<qint64>(tav::CurrentWaitClock().RealLength(milliseconds));
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < static_cast<qint64>(milliseconds)) {
+    while (clock.elapsed() < length) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
         QThread::msleep(10);
     }

@@ -1,6 +1,8 @@
 #include "platform/UiHost.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "platform/WaitClock.h"
 
@@ -83,6 +85,8 @@ MsgResult ConsoleUiHost::MessageBox(const std::string& text, const std::string& 
     return MsgResult::No;
 }
 
-void ConsoleUiHost::Wait(unsigned milliseconds) { CurrentWaitClock().Sleep(milliseconds); }
+void ConsoleUiHost::Wait(unsigned milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(CurrentWaitClock().RealLength(milliseconds)));
+}
 
 }  // namespace tav

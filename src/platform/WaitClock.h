@@ -1,6 +1,6 @@
-// The clock the fixed waits of a program without a window are spent on. The programs use the
-// system's; a test build of one puts in a clock that records each wait and spends little or none
-// of it, so a suite checks the protocol's seconds without sleeping them.
+// The clock the fixed waits are measured on. The programs use the system's; a test build of one
+// puts in a clock that records each wait and makes it last little or nothing, so a suite checks
+// the protocol's seconds without sleeping them.
 #pragma once
 
 namespace tav {
@@ -8,15 +8,15 @@ namespace tav {
 class WaitClock {
   public:
     virtual ~WaitClock() = default;
-    // Returns once the wait is over, however long this clock makes that.
-    virtual void Sleep(unsigned milliseconds) = 0;
+    // A wait of this many milliseconds begins: how many it really lasts.
+    virtual unsigned RealLength(unsigned milliseconds) = 0;
 };
 
-// Sleeps the whole wait.
+// Every wait lasts as long as asked.
 WaitClock& SystemWaitClock();
 
-// The clock ConsoleUiHost waits on. Set it before anything waits, on the main thread; nullptr
-// brings back the system's. The clock must outlive every wait made on it.
+// The clock the UiHost waits are measured on. Set before anything waits (a static constructor of
+// a test build may); nullptr brings back the system's. The clock must outlive every wait.
 void UseWaitClock(WaitClock* clock);
 WaitClock& CurrentWaitClock();
 
