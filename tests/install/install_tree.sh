@@ -92,9 +92,21 @@ printf '[Common]\nDeviceID=%s\n' "$DEV" >"$XDG_CONFIG_HOME/wintav32/comtav.ini"
 "$P/bin/tavctl" query >user.out 2>user.err || fail "tavctl with the user's DeviceID exits $?: $(cat user.err)"
 cmp -s query.out user.out || fail "tavctl with the user's DeviceID read other settings"
 
-TAV_SCREENSHOT_DIR=$ROOT/shots TAV_DEBUG_FILE=$ROOT/wintav32.debug timeout 120 "$P/bin/wintav32" --device "$DEV" \
-    >wintav32.out 2>&1 || fail "wintav32 exits $?: $(cat wintav32.out)"
-[ -f "$ROOT/shots/about.png" ] || fail "wintav32 showed no About tab: $(cat wintav32.out "$ROOT/wintav32.debug" 2>/dev/null)"
+# wintav32 up to its window, which the quit message then closes: the tabs' own exchanges (and
+# their seconds of waiting) are the end-to-end tests' business, not the installed tree's.
+TAV_DEBUG_FILE=$ROOT/wintav32.debug timeout 120 "$P/bin/wintav32" --device "$DEV" >wintav32.out 2>&1 &
+WIN_PID=$!
+for _ in $(seq 600); do
+    grep -q "start-up done" "$ROOT/wintav32.debug" 2>/dev/null && break
+    kill -0 "$WIN_PID" 2>/dev/null || break
+    sleep 0.1
+done
+grep -q "start-up done" "$ROOT/wintav32.debug" 2>/dev/null ||
+    fail "wintav32 did not reach its window: $(cat wintav32.out "$ROOT/wintav32.debug" 2>/dev/null)"
+"$P/bin/wintav32" --broadcast-quit >quit.out 2>&1 || fail "wintav32 --broadcast-quit exits $?: $(cat quit.out)"
+wait "$WIN_PID"
+status=$?
+[ "$status" -eq 0 ] || fail "wintav32 exits $status: $(cat wintav32.out)"
 grep -q "capabilities 0x$FLAGS" "$ROOT/wintav32.debug" || fail "wintav32 did not read the printer's settings"
 
 [ "$failures" -eq 0 ] || { echo "$failures failures" >&2; exit 1; }

@@ -320,7 +320,7 @@ TEST(FlashCommandsSimTest, FaultsEndInAnExitStatusNeverInJunk) {
         {{"--fault", "split=7"}, 0, 0, "5   4096   OCR-B                 0O\n"},
         {{"--fault", "truncate=6"}, 0, 0, "macros: 2\n"},
         {{"--fault", "garbage"}, 0, 0, ""},
-        {{"--fault", "drop-after=1"}, 0, 1, ""},
+        {{"--fault", "job2:drop"}, 0, 1, ""}, // the listing's query, dropped as it arrives
         {{"--fault", "refuse"}, 1, 1, ""},
     };
     const std::string macro = Pattern(5000);
