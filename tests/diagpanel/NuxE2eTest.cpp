@@ -65,7 +65,7 @@ struct NuxE2e : ::testing::Test {
                 "QT_QPA_PLATFORM=offscreen",
                 "NUX_TEST_SCRIPT=" + path,
                 "TAV_DEBUG_FILE=" + dir + log,
-                "QVDEVM_READ_TIMEOUT_MS=400", // a silent printer costs two of these per key
+                "QVDEVM_READ_TIMEOUT_MS=300", // a silent printer costs two of these per key
                 "QVDEVM_QUIET_MS=100"};       // a pause this long ends a reply
     }
     void WriteScript(const std::string& name, const std::string& text) const {
@@ -209,8 +209,8 @@ TEST_F(NuxE2e, ALateOrSplitReplyNeverAnswersTheNextKey) {
         size_t received; // bytes of each reply that reach the key's own read
     };
     const Row rows[] = {
-        {"delay", {"--fault", "delay=1300"}, 0},                          // past the key's two reads
-        {"split", {"--fault", "split=8", "--split-pause-ms", "400"}, 8}, // past the quiet time
+        {"delay", {"--fault", "delay=1000"}, 0},                          // past the key's two reads
+        {"split", {"--fault", "split=8", "--split-pause-ms", "300"}, 8}, // past the quiet time
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

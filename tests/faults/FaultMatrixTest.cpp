@@ -47,7 +47,7 @@ const Row kRows[] = {
     {"StartupDropped", kQuery, {"job1:drop"}, 1, kNotRespond, false},
     {"StartupRefused", kQuery, {"refuse"}, 1, kNotRespond, false},
     {"StartupStalledReader", kQuery, {"stall"}, 1, kNotRespond, false},
-    {"StartupLateReply", kQuery, {"job1:delay=500"}, 0, "", false},
+    {"StartupLateReply", kQuery, {"job1:delay=250"}, 0, "", false},
     {"StartupReplyInPieces", kQuery, {"job1:split=16"}, 0, "", false},
     {"StartupUnaskedStatus", kQuery, {"job1:unasked"}, 0, "", false},
     {"StartupPortHeld", kQuery, {}, 1, kPortBusy, false, true},
@@ -56,7 +56,7 @@ const Row kRows[] = {
     {"SendShortReply", kSet, {"job2:truncate=5"}, 1, kPrinterError, true},
     {"SendGarbage", kSet, {"job2:garbage"}, 1, kPrinterError, true},
     {"SendDropped", kSet, {"job2:drop"}, 1, kPrinterError, false},
-    {"SendLateReply", kSet, {"job2:delay=500"}, 0, "", true},
+    {"SendLateReply", kSet, {"job2:delay=250"}, 0, "", true},
     {"SendReplyInPieces", kSet, {"job2:split=16"}, 0, "", true},
     {"SendUnaskedStatus", kSet, {"job1:unasked", "job2:unasked"}, 0, "", true},
     {"SendThenStalledReader", kSet, {"job2:stall"}, 0, "", true},
@@ -85,7 +85,7 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
                                     {"TAV_DEBUG_FILE", home.dir + "debug.txt"},
                                     // A silent printer costs one read timeout, not the default 5 s;
                                     // still longer than the late replies' delay.
-                                    {"QVDEVM_READ_TIMEOUT_MS", "1000"},
+                                    {"QVDEVM_READ_TIMEOUT_MS", "700"},
                                     {"QVDEVM_QUIET_MS", "100"}},
                                    home.dir);
     }

@@ -316,7 +316,7 @@ TEST(FlashCommandsSimTest, FaultsEndInAnExitStatusNeverInJunk) {
         std::string listed; // a line the listing must hold, or "" to check only that it stays printable
     };
     const Case cases[] = {
-        {{"--fault", "delay=300"}, 0, 0, "4   300\n"},
+        {{"--fault", "delay=150"}, 0, 0, "4   300\n"},
         {{"--fault", "split=7"}, 0, 0, "5   4096   OCR-B                 0O\n"},
         {{"--fault", "truncate=6"}, 0, 0, "macros: 2\n"},
         {{"--fault", "garbage"}, 0, 0, ""},
