@@ -201,8 +201,9 @@ TEST_F(Wintav32E2e, TheConnectionClosesSoonAfterTheExchangeWhileTheWindowStaysOp
         if (e.event == "reply" && replied == 0) replied = e.t;
         if (e.event == "close" && closed == 0) closed = e.t;
     }
-    // The program reads the record 2 s after the printer sent it; within 5 s of that read.
-    EXPECT_LT(closed - replied, 2.0 + 5.0);
+    // The program reads the record once its 2 s wait is over (at once in this test build), and
+    // gives the link up within 5 s of that read.
+    EXPECT_LT(closed - replied, 5.0);
     EXPECT_EQ(WaitExit(pid, std::chrono::milliseconds(100)), -1); // the window is still open
 
     const pid_t quit = Start({"--broadcast-quit"}, "quit");
