@@ -14,6 +14,7 @@
 #include "pages/CsHelp.h"
 #include "pages/TavPage.h"
 #include "platform/QtMessageBox.h"
+#include "platform/WaitClock.h"
 
 namespace tav {
 namespace {
@@ -102,7 +103,7 @@ void QtUiHost::Wait(unsigned milliseconds) {
     ++m_waitDepth;
     QElapsedTimer timer;
     timer.start();
-    const qint64 total = milliseconds;
+    const qint64 total = CurrentWaitClock().RealLength(milliseconds);
     for (;;) {
         // Paint and timers go on (and the quit message is heard). User input is let through the
         // queue so that the event filter drops it now; held back, it would act after the wait.

@@ -9,6 +9,7 @@
 #include <QUrl>
 
 #include "platform/QtMessageBox.h"
+#include "platform/WaitClock.h"
 
 namespace nux {
 
@@ -29,9 +30,10 @@ void NuxUiHost::EndWaitCursor() {
 
 void NuxUiHost::Wait(unsigned milliseconds) {
     // The window keeps painting, but no click gets in while the printer is busy.
+    const auto length = static_cast<qint64>(tav::CurrentWaitClock().RealLength(milliseconds));
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < static_cast<qint64>(milliseconds)) {
+    while (clock.elapsed() < length) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
         QThread::msleep(10);
     }

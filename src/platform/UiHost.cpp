@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/WaitClock.h"
+
 namespace tav {
 
 MsgResult ConsoleUiHost::MessageBox(const std::string& text, const std::string& caption, MsgIcon,
@@ -20,7 +22,7 @@ MsgResult ConsoleUiHost::MessageBox(const std::string& text, const std::string& 
 }
 
 void ConsoleUiHost::Wait(unsigned milliseconds) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    std::this_thread::sleep_for(std::chrono::milliseconds(CurrentWaitClock().RealLength(milliseconds)));
 }
 
 }  // namespace tav

@@ -44,7 +44,8 @@ private:
 };
 
 // For programs without a window (tavctl, a start-up without the main window): messages to stderr,
-// questions answered "No" unless told to say yes, waits really slept.
+// questions answered "No" unless told to say yes, waits spent on the wait clock (the system's
+// unless a test build put in its own).
 class ConsoleUiHost : public UiHost {
 public:
     explicit ConsoleUiHost(bool answerYes = false) : m_answerYes(answerYes) {}

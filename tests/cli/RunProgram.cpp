@@ -28,6 +28,10 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
         if (eq) all[std::string(*e, static_cast<size_t>(eq - *e))] = eq + 1;
     }
     for (const auto& [k, v] : env) all[k] = v;
+    if (env.count("TAV_TEST_WAIT_LOG") == 0) {
+        all["TAV_TEST_WAIT_LOG"] = scratchDir + "child.waits";
+        std::ofstream(scratchDir + "child.waits", std::ios::trunc);
+    }
     std::vector<std::string> envText;
     for (const auto& [k, v] : all) envText.push_back(k + "=" + v);
     std::vector<char*> envp, argv;
@@ -56,7 +60,15 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     if (waitpid(pid, &wstatus, 0) == pid && WIFEXITED(wstatus)) r.status = WEXITSTATUS(wstatus);
     r.out = ReadFileText(outPath);
     r.err = ReadFileText(errPath);
+    std::istringstream waits(ReadFileText(all["TAV_TEST_WAIT_LOG"]));
+    for (unsigned ms; waits >> ms;) r.waits.push_back(ms);
     return r;
+}
+
+unsigned ProgramResult::TotalWaitMs() const {
+    unsigned total = 0;
+    for (unsigned ms : waits) total += ms;
+    return total;
 }
 
 }  // namespace tavtest

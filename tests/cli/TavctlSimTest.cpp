@@ -14,6 +14,7 @@
 #include "pjl/Resolution.h"
 #include "pjl/SettingsRecord.h"
 #include "pjl/Upload.h"
+#include "RecordingUiHost.h"
 
 using tavtest::ProgramResult;
 
@@ -44,6 +45,9 @@ protected:
         // The in-process cases take the port lock themselves: in a folder of their own, so no
         // other test running beside them finds the port busy.
         setenv("QVDEVM_LOCK_DIR", home.dir.c_str(), 1);
+        // A reply ends after 0.1 s of quiet, not the default quarter second: the simulator sends
+        // each reply at once.
+        setenv("QVDEVM_QUIET_MS", "100", 1);
         home.Write("profile.ini", kProfile);
         sim = std::make_unique<tavtest::SimProcess>(home.dir + "profile.ini");
         home.Write("comtav.ini", "[Common]\nDeviceID=" + sim->DeviceName() + "\n[TAB]\nPrinting=1\n");
@@ -51,14 +55,14 @@ protected:
         home.Write("lang.ini", "[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\n"
                                "IDS_NOT_RESPOND=The printer does not respond.\nIDS_ERRORSTRING=Printer error.\n");
     }
-    ProgramResult Run(const std::vector<std::string>& args) {
-        return tavtest::RunProgram(TAVCTL_PATH, args,
-                                   {{"WINTAV32_HOME", home.dir},
-                                    {"XDG_RUNTIME_DIR", home.dir},
-                                    {"TAV_REGISTRY_LM", home.dir + "lm.ini"},
-                                    {"TAV_REGISTRY_CU", home.dir + "cu.ini"},
-                                    {"TAV_DEBUG_FILE", home.dir + "debug.txt"}},
-                                   home.dir);
+    ProgramResult Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& extra = {}) {
+        std::map<std::string, std::string> env = {{"WINTAV32_HOME", home.dir},
+                                                  {"XDG_RUNTIME_DIR", home.dir},
+                                                  {"TAV_REGISTRY_LM", home.dir + "lm.ini"},
+                                                  {"TAV_REGISTRY_CU", home.dir + "cu.ini"},
+                                                  {"TAV_DEBUG_FILE", home.dir + "debug.txt"}};
+        for (const auto& [k, v] : extra) env[k] = v;
+        return tavtest::RunProgram(TAVCTL_PATH, args, env, home.dir);
     }
 
     tavtest::FakeHome home;
@@ -102,7 +106,7 @@ TEST_F(TavctlSimTest, SetSendsExactlyTheRulesJobAndASecondSendOnlyTheResolution)
 }
 
 TEST_F(TavctlSimTest, TheRecordReadBackMakesBothInstancesEqual) {
-    tav::ConsoleUiHost ui;  // the real waits: the printer gets the time it is given in the field
+    tav::RecordingUiHost ui;
     tav::AppContext ctx(ui);
     ctx.cfg.configFilePath = home.dir + "comtav.ini";
     ASSERT_TRUE(ctx.link.Bind(false, home.dir));
@@ -115,7 +119,9 @@ TEST_F(TavctlSimTest, TheRecordReadBackMakesBothInstancesEqual) {
     ctx.store.edited.copies = 7;
     ctx.store.edited.duplex = 1;
     std::string job;
+    ui.Clear();
     ASSERT_EQ(tav::UploadSettings(ctx, &job), 1);
+    EXPECT_EQ(ui.Waits(), (std::vector<unsigned>{1000, 1500}));  // the printer's time to store them
     EXPECT_EQ(job, Job({"@PJL DEFAULT COPIES = 7", "@PJL DEFAULT DUPLEX = ON", "@PJL DEFAULT BINDING = LONGEDGE",
                         "@PJL DEFAULT ECONOMODE = ON ", "@PJL DEFAULT RESOLUTION = 600"}));
     ASSERT_TRUE(tav::LoadSettingsRecord(ctx));
@@ -232,12 +238,14 @@ TEST_F(TavctlSimTest, DevicesProbeListsAPrinterThatAnswers) {
 }
 
 // Default waits 4 s between its job and the read of the factory settings, longer than a link
-// lingers: the operation's port hold keeps the link, so the reply is not lost with it.
+// lingers: the operation's port hold keeps the link, so the reply is not lost with it. Here the
+// waits are spent at a tenth and the link lingers 0.1 s, so the wait still outlasts the linger.
 TEST_F(TavctlSimTest, DefaultReadsTheFactorySettingsAfterItsLongWait) {
     ProgramResult r = Run({"set", "COPIES=4"});
     ASSERT_EQ(r.status, 0) << r.err;
-    r = Run({"default"});
+    r = Run({"default"}, {{"TAV_TEST_WAIT_DIVISOR", "10"}, {"QVDEVM_LINGER_MS", "100"}});
     ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.waits, (std::vector<unsigned>{2000, 4000}));
     EXPECT_NE(r.out.find("COPIES=1\n"), std::string::npos) << r.out;
     const auto jobs = sim->Jobs();
     ASSERT_FALSE(jobs.empty());

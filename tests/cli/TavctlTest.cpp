@@ -59,6 +59,10 @@ std::vector<std::string> Lines(const std::string& text) {
     return out;
 }
 
+using Waits = std::vector<unsigned>;
+// Start-up's settings query gives the printer 2 s to answer before every command's own exchange.
+const Waits kStartupWaits = {2000};
+
 std::string Job(const std::vector<std::string>& lines) {
     std::string job = kUel + "@PJL\r\n";
     for (const auto& l : lines) job += l + "\r\n";
@@ -100,7 +104,7 @@ protected:
 }  // namespace
 
 TEST_F(TavctlTest, HelpForTheProgramAndEachCommand) {
-    ProgramResult r = Run({"--help"});
+    ProgramResult r = Run({"--help"}, TAVCTL_SHIPPED_PATH);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("Usage: tavctl [OPTIONS] COMMAND [ARGS]\n", 0), 0u) << r.out;
     for (const char* command : {"query", "set", "default", "check", "test-print"}) {
@@ -196,6 +200,7 @@ TEST_F(TavctlTest, APrinterThatDoesNotAnswerGivesStatusOneAndTheMessage) {
     EXPECT_EQ(r.err, "Quorvex Panel: The printer does not respond.\n");
     EXPECT_TRUE(r.out.empty());
     EXPECT_EQ(Written(), kQueryJob);  // the settings query and nothing after it
+    EXPECT_EQ(r.waits, kStartupWaits);
 
     // It answers the start-up query but not the upload's read-back.
     home.Write("written.bin", "");
@@ -204,13 +209,14 @@ TEST_F(TavctlTest, APrinterThatDoesNotAnswerGivesStatusOneAndTheMessage) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Quorvex Panel: The printer reported an error.\n");
     EXPECT_EQ(Written(), kQueryJob + Job({"@PJL DEFAULT COPIES = 2", "@PJL DEFAULT RESOLUTION = 600"}));
+    EXPECT_EQ(r.waits, (Waits{2000, 1000, 1500}));  // the read-back was given its time before it failed
 }
 
 TEST_F(TavctlTest, MissingDeviceLibraryIsReported) {
     std::remove((home.dir + "libqvdevm.so").c_str());
     // A copy of the program away from the build's own libraries, which its run path would find.
     std::filesystem::create_directory(home.dir + "alone");
-    std::filesystem::copy_file(TAVCTL_PATH, home.dir + "alone/tavctl");
+    std::filesystem::copy_file(TAVCTL_SHIPPED_PATH, home.dir + "alone/tavctl");
     const ProgramResult r = Run({"query"}, home.dir + "alone/tavctl");
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("tavctl: cannot load the device library libqvdevm.so"), std::string::npos) << r.err;
@@ -225,6 +231,7 @@ TEST_F(TavctlTest, QueryListsTheReportedSettings) {
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<std::string> lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 98u);
+    EXPECT_EQ(r.waits, kStartupWaits);
     EXPECT_EQ(lines[0], "PAPER=A4");
     EXPECT_EQ(lines[1], "INTRAY1SIZE=LETTER");
     EXPECT_EQ(lines[2], "COPIES=3");
@@ -260,6 +267,8 @@ TEST_F(TavctlTest, SetSendsTheEditsAndPrintsWhatChanged) {
               "@PJL DEFAULT RESOLUTION = 600\\r\\n@PJL INFO PRINTER = ALL\\r\\n\\e%-12345X\n"
               "PAPER=LEGAL\nDUPLEX=SHORTEDGE\nAUTOCONT=ON\n");
     EXPECT_TRUE(r.err.empty()) << r.err;
+    // The printer gets 2.5 s to store the values before its record is read back.
+    EXPECT_EQ(r.waits, (Waits{2000, 1000, 1500}));
 }
 
 TEST_F(TavctlTest, ResolutionKeywordsAndTheCustomSize) {
@@ -330,6 +339,7 @@ TEST_F(TavctlTest, DefaultAndCheck) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL INITIALIZE\r\n@PJL INFO PRINTER = ALL\r\n" + kUel);
     EXPECT_EQ(r.out, "COPIES=1\nAUTOCONT=ON\n");
+    EXPECT_EQ(r.waits, (Waits{2000, 4000}));  // the printer resets itself before it reports
 
     home.Write("written.bin", "");
     const std::vector<uint8_t> report = {0x00, 0x00, 23, 3, '1', '2', '3', 5, 2, 'x', 'x', 25, 4, '9', 0x1B, '9', '9',
@@ -339,6 +349,7 @@ TEST_F(TavctlTest, DefaultAndCheck) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL INFO INFORMATION=ALL\r\n" + kUel);
     EXPECT_EQ(r.out, "ITEM23=123\nITEM25=9\\e99\nITEM48=7\n");
+    EXPECT_EQ(r.waits, (Waits{2000, 2000}));
     Script({Record({}), report});
     r = Run({"check", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -349,6 +360,7 @@ TEST_F(TavctlTest, DefaultAndCheck) {
     r = Run({"check"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Quorvex Panel: The printer does not respond.\n");
+    EXPECT_EQ(r.waits, (Waits{2000, 2000}));
 }
 
 TEST_F(TavctlTest, TestPrintSendsTheNamedPage) {
@@ -364,6 +376,8 @@ TEST_F(TavctlTest, TestPrintSendsTheNamedPage) {
     r = Run({"test-print", "CONFIG"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL TEST PRINT = CONFIG\r\n" + kUel);
+    // The page is sent, then the program stays with the printer while it prints.
+    EXPECT_EQ(r.waits, (Waits{2000, 1000, 10000}));
 }
 
 TEST_F(TavctlTest, AProgramFolderWithoutLanguageFilesStillWorks) {

@@ -61,7 +61,8 @@ struct NuxE2e : ::testing::Test {
     nuxtest::NuxRun Env(const std::string& script, const std::string& log) const {
         return {{"WINTAV32_HOME=" + dir + "home", "XDG_RUNTIME_DIR=" + dir + "run", "QT_QPA_PLATFORM=offscreen",
                  "TAV_DEBUG_FILE=" + dir + log,
-                 "QVDEVM_READ_TIMEOUT_MS=800"}, // a silent printer costs two of these per key
+                 "QVDEVM_READ_TIMEOUT_MS=300", // a silent printer costs two of these per key
+                 "QVDEVM_QUIET_MS=100"},       // a pause this long ends a reply
                 dir + script + ".txt"};
     }
     void WriteScript(const std::string& name, const std::string& text) const {
@@ -205,8 +206,8 @@ TEST_F(NuxE2e, ALateOrSplitReplyNeverAnswersTheNextKey) {
         size_t received; // bytes of each reply that reach the key's own read
     };
     const Row rows[] = {
-        {"delay", {"--fault", "delay=2500"}, 0},
-        {"split", {"--fault", "split=8", "--split-pause-ms", "600"}, 8},
+        {"delay", {"--fault", "delay=1000"}, 0},                          // past the key's two reads
+        {"split", {"--fault", "split=8", "--split-pause-ms", "300"}, 8}, // past the quiet time
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

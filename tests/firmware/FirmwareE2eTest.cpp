@@ -71,8 +71,10 @@ class FirmwareE2e : public ::testing::Test {
                 "TAV_DEBUG_FILE=" + home.dir + tag + ".debug",
                 "HOME=" + home.dir};
     }
-    pid_t Start(const std::vector<std::string>& args, const std::string& tag) {
+    pid_t Start(const std::vector<std::string>& args, const std::string& tag,
+                const std::vector<std::string>& extraEnv = {}) {
         std::vector<std::string> env = Env(tag);
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
         std::vector<std::string> argv = {TAV_WINTAV32};
         argv.insert(argv.end(), args.begin(), args.end());
         std::vector<char*> a, e;
@@ -118,7 +120,8 @@ TEST_F(FirmwareE2e, FirmwareUpdateOnlyModeSendsTheConfiguredFileByItself) {
     home.Write("comtav.ini",
                "[Common]\nDeviceID=" + sim.DeviceName() +
                    "\nAUTOFWUP=1\nFWFileName=update.hd\n[TAB]\nPrinting=1\nFirmWare=1\nAbout=1\n");
-    const pid_t pid = Start({}, "fw");
+    // The waits at an eighth: the 40 s programming time still outlasts everything below.
+    const pid_t pid = Start({}, "fw", {"TAV_TEST_WAIT_DIVISOR=8", "TAV_TEST_WAIT_LOG=" + home.dir + "fw.waits"});
     ASSERT_TRUE(sim.WaitForEvents(1, 60000, "firmware")) << Read("fw.debug");
 
     const auto firmware = Of(sim, "firmware");
@@ -137,6 +140,8 @@ TEST_F(FirmwareE2e, FirmwareUpdateOnlyModeSendsTheConfiguredFileByItself) {
     const pid_t quit = Start({"--broadcast-quit"}, "quit");
     EXPECT_EQ(WaitExit(quit, std::chrono::seconds(30)), 0);
     EXPECT_EQ(WaitExit(pid, std::chrono::seconds(30)), 0);
+    // 5 s before the first chunk, then the programming time.
+    EXPECT_NE(Read("fw.waits").find("5000\n40000\n"), std::string::npos) << Read("fw.waits");
 }
 
 // tavctl waits out the printer's 40-second programming time as the page does.
@@ -170,6 +175,7 @@ TEST_F(FirmwareE2e, TavctlSendsAFileOnlyWithYes) {
         tavtest::RunProgram(TAVCTL_PATH, {"--yes", "firmware", home.dir + "fw.hd"}, env, home.dir);
     EXPECT_EQ(res.status, 0) << res.err;
     EXPECT_EQ(res.out, ""); // not a terminal: no progress lines
+    EXPECT_EQ(res.waits, (std::vector<unsigned>{2000, 5000, 40000}));  // start-up, first chunk, programming
     ASSERT_TRUE(sim.WaitForEvents(1, 5000, "firmware"));
     const auto firmware = Of(sim, "firmware");
     EXPECT_EQ(firmware[0].Field("result"), "programmed");

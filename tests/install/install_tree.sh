@@ -101,12 +101,13 @@ for _ in $(seq 600); do
     kill -0 "$WIN_PID" 2>/dev/null || break
     sleep 0.1
 done
-grep -q "capabilities 0x$FLAGS" "$ROOT/wintav32.debug" 2>/dev/null ||
-    fail "wintav32 did not read the printer's settings: $(cat wintav32.out "$ROOT/wintav32.debug" 2>/dev/null)"
-"$P/bin/wintav32" --broadcast-quit || fail "wintav32 --broadcast-quit exits $?"
+grep -q "start-up done" "$ROOT/wintav32.debug" 2>/dev/null ||
+    fail "wintav32 did not reach its window: $(cat wintav32.out "$ROOT/wintav32.debug" 2>/dev/null)"
+"$P/bin/wintav32" --broadcast-quit >quit.out 2>&1 || fail "wintav32 --broadcast-quit exits $?: $(cat quit.out)"
 wait "$WIN_PID"
 status=$?
 [ "$status" -eq 0 ] || fail "wintav32 exits $status: $(cat wintav32.out)"
+grep -q "capabilities 0x$FLAGS" "$ROOT/wintav32.debug" || fail "wintav32 did not read the printer's settings"
 
 [ "$failures" -eq 0 ] || { echo "$failures failures" >&2; exit 1; }
 echo "installed tree works"

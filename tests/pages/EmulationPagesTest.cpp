@@ -226,7 +226,7 @@ TEST(EpsonPage, FontListPrintAndHelp) {
     button->click();
     EXPECT_EQ(env.Messages(),
               (std::vector<std::string>{"The printer could not be reached. Please try again."}));
-    EXPECT_TRUE(env.ui.Waits().empty() || env.ui.Waits().back() != 10000u);
+    EXPECT_TRUE(env.ui.Waits().empty()); // nothing reached the printer: nothing to wait for
 
     for (auto [id, topic] : {std::pair{8126, 139198u},
                              {6037, 139198u},

@@ -195,8 +195,7 @@ TEST(EmulationSim, APrinterThatFailsGetsTheCommonFailureBox) {
         Ctl<QPushButton>(*epson, 8067)->click();
         ASSERT_EQ(env.ui.Messages().size(), 1u);
         EXPECT_EQ(env.ui.Messages()[0].text, "The printer could not be reached. Please try again.");
-        for (unsigned ms : env.ui.Waits())
-            EXPECT_NE(ms, 10000u);
+        EXPECT_TRUE(env.ui.Waits().empty());
         EXPECT_EQ(env.ui.waitCursorDepth, 0);
     }
 }

@@ -30,9 +30,9 @@ TEST(SimAimedFaults, ACommandsFaultLeavesTheOtherCommandsAlone) {
     SimProcess sim("color-ps", {"--fault", "INFO PRINTER:truncate=20", "--fault", "info status:delay=300"});
     Client c(sim.Port());
     c.Send(kQuery);
-    EXPECT_EQ(c.Read(4096, 800).size(), 20u);
+    EXPECT_EQ(c.Read(4096, 300).size(), 20u);
     c.Send(U + "@PJL\r\n@PJL INFO INFORMATION=ALL\r\n" + U);
-    EXPECT_GT(c.Read(4096, 800).size(), 20u); // not aimed at: whole
+    EXPECT_GT(c.Read(4096, 300).size(), 20u); // not aimed at: whole
     c.Send(kStatus);
     EXPECT_EQ(Text(c.Read(4096, 1500)).rfind("@PJL INFO STATUS\r\n", 0), 0u);
     ASSERT_TRUE(sim.WaitForEvents(3, 2000, "reply"));
@@ -98,11 +98,11 @@ TEST(SimAimedFaults, UnaskedStatusLinesFollowTheReplies) {
     SimProcess sim("mono-pcl", {"--fault", "job1:unasked"});
     Client c(sim.Port());
     c.Send(kStatus);
-    const std::string first = Text(c.Read(4096, 800));
+    const std::string first = Text(c.Read(4096, 300));
     EXPECT_EQ(first.rfind("@PJL INFO STATUS\r\n", 0), 0u);
     EXPECT_NE(first.find("@PJL USTATUS DEVICE\r\nCODE=10001\r\n"), std::string::npos);
     c.Send(kStatus);
-    EXPECT_EQ(Text(c.Read(4096, 800)).find("USTATUS"), std::string::npos); // job 2 is plain
+    EXPECT_EQ(Text(c.Read(4096, 300)).find("USTATUS"), std::string::npos); // job 2 is plain
     ASSERT_TRUE(sim.WaitForEvents(3, 2000, "reply"));
     auto replies = Of(sim.Events(), "reply");
     EXPECT_EQ(replies[1].Field("cmd"), "USTATUS DEVICE");

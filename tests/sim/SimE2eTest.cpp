@@ -34,13 +34,13 @@ TEST(SimE2e, SettingsQueryAndDefaultsOverTcpWithTheLogShape) {
     Client c(sim.Port());
     ASSERT_TRUE(c.Ok());
     c.Send(kQuery);
-    Bytes first = c.Read(4096, 800);
+    Bytes first = c.Read(4096, 300);
     ASSERT_GT(first.size(), 3u);
     EXPECT_EQ(first[0], 0x01);
     // Send as the panel does: trailing blank, the doubled '=' of WIDEA4, the record asked for at the end.
     c.Send(U + "@PJL\r\n@PJL DEFAULT AUTOCONT = OFF\r\n@PJL DEFAULT WIDEA4= = ON \r\n@PJL DEFAULT RESOLUTION = 600\r\n"
                "@PJL INFO PRINTER = ALL\r\n" + U);
-    Bytes second = c.Read(4096, 800);
+    Bytes second = c.Read(4096, 300);
     ASSERT_EQ(second.size(), first.size());
     auto value = [](const Bytes& rec, uint8_t index) -> int {
         for (size_t p = 3; p + 1 < rec.size(); p += 2 + rec[p + 1])
@@ -125,12 +125,12 @@ TEST(SimE2e, DefaultButtonTestPrintAndDiagnosticKeysOverTcp) {
     Client c(sim.Port());
     ASSERT_TRUE(c.Ok());
     c.Send(kQuery);
-    const Bytes factory = c.Read(4096, 800);
+    const Bytes factory = c.Read(4096, 300);
     c.Send(U + "@PJL\r\n@PJL DEFAULT COPIES = 5\r\n@PJL INFO PRINTER = ALL\r\n" + U);
-    const Bytes changed = c.Read(4096, 800);
+    const Bytes changed = c.Read(4096, 300);
     EXPECT_NE(changed, factory);
     c.Send(U + "@PJL\r\n@PJL INITIALIZE\r\n@PJL INFO PRINTER = ALL\r\n" + U);
-    EXPECT_EQ(c.Read(4096, 800), factory);
+    EXPECT_EQ(c.Read(4096, 300), factory);
 
     c.Send(U + "@PJL\r\n@PJL TEST PRINT = CONFIG\r\n" + U);
     c.Send(U + "@PJL\r\n@PJL ENGINE NUX_MODE=True\r\n" + U);

@@ -317,12 +317,13 @@ TEST(FlashCommandsSimTest, FaultsEndInAnExitStatusNeverInJunk) {
         std::string listed; // a line the listing must hold, or "" to check only that it stays printable
     };
     const Case cases[] = {
-        {{"--fault", "delay=300"}, 0, 0, "4   300\n"},
+        {{"--fault", "delay=150"}, 0, 0, "4   300\n"},
         {{"--fault", "split=7"}, 0, 0, "5   4096   OCR-B                 0O\n"},
         {{"--fault", "truncate=6"}, 0, 0, "macros: 2\n"},
         {{"--fault", "garbage"}, 0, 0, ""},
         // A printer that closes after every job is asked again on a new connection.
         {{"--fault", "drop-after=1"}, 0, 0, "macros: "},
+        {{"--fault", "job2:drop"}, 0, 1, ""}, // the listing's query, dropped as it arrives
         {{"--fault", "refuse"}, 1, 1, ""},
     };
     const std::string macro = Pattern(5000);

@@ -1,0 +1,23 @@
+// The clock the fixed waits are measured on. The programs use the system's; a test build of one
+// puts in a clock that records each wait and makes it last little or nothing, so a suite checks
+// the protocol's seconds without sleeping them.
+#pragma once
+
+namespace tav {
+
+class WaitClock {
+  public:
+    virtual ~WaitClock() = default;
+    // A wait of this many milliseconds begins: how many it really lasts.
+    virtual unsigned RealLength(unsigned milliseconds) = 0;
+};
+
+// Every wait lasts as long as asked.
+WaitClock& SystemWaitClock();
+
+// The clock the UiHost waits are measured on. Set before anything waits (a static constructor of
+// a test build may); nullptr brings back the system's. The clock must outlive every wait.
+void UseWaitClock(WaitClock* clock);
+WaitClock& CurrentWaitClock();
+
+} // namespace tav
