@@ -73,6 +73,10 @@ struct BadFilesTest : ::testing::Test {
         setenv("TAV_REGISTRY_LM", (home.dir + "lm.ini").c_str(), 1);
         setenv("TAV_REGISTRY_CU", (home.dir + "cu.ini").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home.dir + "config").c_str(), 1);
+        // The one-copy lock is named after the title: a folder of its own, so the other tests of
+        // this program, run side by side, never find "their" copy already running.
+        if (const char* run = std::getenv("XDG_RUNTIME_DIR")) savedRuntime = run;
+        setenv("XDG_RUNTIME_DIR", home.dir.c_str(), 1);
         home.Write("lm.ini", "[Software\\QVPrint]\nZkCntCode=KR\n");
         dev = std::make_unique<tavtest::FakeDev>(home.dir + "libqvdevm.so");
     }
@@ -80,6 +84,10 @@ struct BadFilesTest : ::testing::Test {
         unsetenv("TAV_REGISTRY_LM");
         unsetenv("TAV_REGISTRY_CU");
         unsetenv("XDG_CONFIG_HOME");
+        if (savedRuntime.empty())
+            unsetenv("XDG_RUNTIME_DIR");
+        else
+            setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
     }
     StartupOutcome Start() {
         ui = RecordingUiHost();
@@ -89,6 +97,7 @@ struct BadFilesTest : ::testing::Test {
     std::string FirstMessage() const { return ui.Messages().empty() ? "" : ui.Messages()[0].text; }
 
     tavtest::FakeHome home;
+    std::string savedRuntime;
     RecordingUiHost ui;
     StartupHooks hooks;
     std::unique_ptr<Application> app;
