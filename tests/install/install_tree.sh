@@ -96,8 +96,10 @@ cmp -s query.out user.out || fail "tavctl with the user's DeviceID read other se
 # window, the quit message ends it, and it ends with status 0.
 TAV_DEBUG_FILE=$ROOT/wintav32.debug timeout 120 "$P/bin/wintav32" --device "$DEV" >wintav32.out 2>&1 &
 WIN_PID=$!
+# The window listens for the quit message once its socket is in the runtime folder.
+listening() { compgen -G "$XDG_RUNTIME_DIR/*Mgr.[0-9]*" >/dev/null; }
 for _ in $(seq 600); do
-    grep -q "start-up done" "$ROOT/wintav32.debug" 2>/dev/null && break
+    grep -q "start-up done" "$ROOT/wintav32.debug" 2>/dev/null && listening && break
     kill -0 "$WIN_PID" 2>/dev/null || break
     sleep 0.1
 done
