@@ -1,5 +1,7 @@
 #include "UsbBench.h"
 
+#include "SimProcess.h"
+
 #include <umockdev.h>
 
 #include <arpa/inet.h>
@@ -22,6 +24,11 @@
 #include <thread>
 
 namespace usbtest {
+
+std::string FirstJob(const tavtest::SimProcess& sim) {
+    const std::vector<std::vector<uint8_t>> jobs = sim.Jobs();
+    return jobs.empty() ? std::string() : std::string(jobs[0].begin(), jobs[0].end());
+}
 
 namespace {
 

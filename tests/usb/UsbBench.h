@@ -12,7 +12,14 @@
 
 typedef struct _UMockdevTestbed UMockdevTestbed;
 
+namespace tavtest {
+class SimProcess;
+}
+
 namespace usbtest {
+
+// The first job the simulated printer received, as text; "" when none came.
+std::string FirstJob(const tavtest::SimProcess& sim);
 
 // How an emulated printer behaves; what it is (ids, serial, interfaces, its IEEE 1284 ID) comes
 // from its description file alone.

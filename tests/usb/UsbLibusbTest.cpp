@@ -15,15 +15,11 @@
 #include "SimProcess.h"
 #include "UsbBench.h"
 
+using usbtest::FirstJob;
 using usbtest::Printer;
 using usbtest::PrinterSetup;
 
 namespace {
-
-std::string FirstJob(const tavtest::SimProcess& sim) {
-    const std::vector<std::vector<uint8_t>> jobs = sim.Jobs();
-    return jobs.empty() ? std::string() : std::string(jobs[0].begin(), jobs[0].end());
-}
 
 bool Has(const std::vector<std::string>& list, const std::string& item) {
     return std::find(list.begin(), list.end(), item) != list.end();

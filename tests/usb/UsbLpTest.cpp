@@ -17,15 +17,11 @@
 #include "SimProcess.h"
 #include "UsbBench.h"
 
+using usbtest::FirstJob;
 using usbtest::Printer;
 using usbtest::PrinterSetup;
 
 namespace {
-
-std::string FirstJob(const tavtest::SimProcess& sim) {
-    const std::vector<std::vector<uint8_t>> jobs = sim.Jobs();
-    return jobs.empty() ? std::string() : std::string(jobs[0].begin(), jobs[0].end());
-}
 
 const std::string kUel = "\x1b%-12345X";
 
