@@ -36,7 +36,7 @@ char g_folder[4096];
 
 const char* Folder() {
     if (!*g_folder) {
-        // In memory where the system offers it: a hundred thousand files go through it.
+        // In memory where the system offers it: tens of thousands of files go through it.
         const std::string base = std::filesystem::is_directory("/dev/shm")
                                      ? "/dev/shm"
                                      : std::filesystem::temp_directory_path().string();

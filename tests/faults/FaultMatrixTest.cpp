@@ -169,9 +169,10 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
                                     // still longer than the late replies' delay.
                                     {"QVDEVM_READ_TIMEOUT_MS", "700"},
                                     {"QVDEVM_QUIET_MS", "100"},
-                                    // Each wait lasts a tenth: the printer's own times (a
-                                    // close after a job, programming firmware) still come first.
-                                    {"TAV_TEST_WAIT_DIVISOR", "10"}},
+                                    // Each wait lasts a fiftieth: still longer than the
+                                    // simulator's own times set below (its end of a data run,
+                                    // programming firmware), so those come first.
+                                    {"TAV_TEST_WAIT_DIVISOR", "50"}},
                                    home.dir);
     }
     void Point(const tavtest::SimProcess& sim) {
@@ -219,9 +220,9 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
     std::vector<std::string> args;
     for (const auto& f : row.faults)
         args.insert(args.end(), {"--fault", f});
-    // The programming time is the simulator's, not the program's: short, so the printer is back
-    // for the question afterwards.
-    if (row.firmware) args.insert(args.end(), {"--program-ms", "500"});
+    // The programming time and the end of the image's data run are the simulator's, not the
+    // program's: short, so the printer is back for the question afterwards.
+    if (row.firmware) args.insert(args.end(), {"--program-ms", "100", "--data-quiet-ms", "300"});
     tavtest::SimProcess sim("color-ps", args);
     Point(sim);
     int held = -1;
