@@ -2,7 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace nux {
 
@@ -66,6 +68,44 @@ class BoundLibrary {
     NuxDeviceApi m_api;
     bool m_bound;
 };
+
+// A printer with status on sends "@PJL USTATUS ..." messages, each ended by a form feed,
+// whenever it likes: one may come after the key's job was written and before its display, or
+// in the display's place. The display never begins with "@PJL" (its first byte is no text), so
+// such messages are dropped and the display read after them. A printer that never stops
+// sending them gives no display.
+std::uint32_t SkipStatusMessages(const NuxDeviceApi& api, std::uint8_t* reply, std::uint32_t count,
+                                 const DebugOut& debug) {
+    static constexpr char kPjl[] = "@PJL";
+    static constexpr std::uint32_t kPjlLength = sizeof kPjl - 1;
+    static constexpr std::uint8_t kFormFeed = 0x0C;
+    static constexpr std::uint32_t kMostSkipped = 64 * kReplySize;
+    std::uint32_t skipped = 0;
+    bool inMessage = false;
+    while (count > 0 && (inMessage || (count >= kPjlLength && std::memcmp(reply, kPjl, kPjlLength) == 0))) {
+        if (skipped >= kMostSkipped) return 0;
+        // What came after the message is all there was, unless the read stopped at its capacity.
+        const bool filled = count == kReplySize;
+        const std::uint8_t* end = std::find(reply, reply + count, kFormFeed);
+        inMessage = end == reply + count;
+        const std::uint32_t used = inMessage ? count : static_cast<std::uint32_t>(end - reply) + 1;
+        skipped += used;
+        std::memmove(reply, reply + used, count - used);
+        count -= used;
+        if (count == 0 || filled) {
+            std::uint32_t more = 0;
+            api.read(reply + count, static_cast<std::uint32_t>(kReplySize) - count, &more);
+            if (more <= kReplySize - count) count += more;
+        }
+    }
+    if (skipped > 0 && debug) {
+        char text[80];
+        std::snprintf(text, sizeof text, "[NUX] skipped %u bytes of status sent unasked", skipped);
+        debug(text);
+    }
+    return count;
+}
+
 } // namespace
 
 NuxDevice::NuxDevice(NuxDeviceLibrary& library, std::string deviceId, DebugOut debug)
@@ -104,6 +144,7 @@ std::uint32_t NuxDevice::Read(std::uint8_t* reply) {
         m_debug(text);
     }
     if (count > kReplySize) count = 0;
+    count = SkipStatusMessages(api, reply, count, m_debug);
     api.close(4);
     return count;
 }

@@ -22,6 +22,41 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+namespace {
+const std::string kUel = "\x1b%-12345X";
+} // namespace
+
+std::string EnterJob() {
+    return kUel + "@PJL\r\n@PJL ENGINE NUX_MODE=True\r\n" + kUel;
+}
+
+std::string KeyJob(char code) {
+    return kUel + "@PJL\r\n@PJL ENGINE NUX_BUTTON=" + code + "\r\n" + kUel;
+}
+
+std::string LineOf(const std::vector<uint8_t>& reply, size_t first) {
+    std::string line;
+    for (size_t i = first; i < first + 16 && i < reply.size() && reply[i] != 0; ++i)
+        line += char(reply[i]);
+    return line;
+}
+
+std::string Printed(const std::vector<uint8_t>& reply) {
+    const auto utf8 = [](const std::string& latin1) {
+        std::string out;
+        for (const unsigned char c : latin1) {
+            if (c < 0x80) {
+                out += char(c);
+            } else {
+                out += char(0xC0 | (c >> 6));
+                out += char(0x80 | (c & 0x3F));
+            }
+        }
+        return out;
+    };
+    return "line1=" + utf8(LineOf(reply, 1)) + "\nline2=" + utf8(LineOf(reply, 17)) + "\n";
+}
+
 bool WaitForText(const std::string& file, const std::string& text, int limitSeconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
     while (std::chrono::steady_clock::now() < end) {
@@ -29,6 +64,38 @@ bool WaitForText(const std::string& file, const std::string& text, int limitSeco
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
+}
+
+NuxHome::NuxHome(const std::string& library) {
+    char tmpl[] = "/tmp/nuxhome-XXXXXX";
+    if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp");
+    dir = std::string(tmpl) + "/";
+    std::filesystem::create_directory(dir + "home");
+    std::filesystem::create_directory(dir + "run");
+    std::filesystem::permissions(dir + "run", std::filesystem::perms::owner_all);
+    std::filesystem::create_symlink(library, dir + "home/libqvdevm.so");
+}
+
+NuxHome::~NuxHome() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
+void NuxHome::Configure(const std::string& deviceName, int debug) const {
+    std::ofstream(dir + "home/comtav.ini") << "[DEVICE]\r\nVID=0x04e8\r\nPID=0x3f0c\r\nDID=" << deviceName
+                                           << "\r\n[DEBUG]\r\nDEBUG=" << debug << "\r\n";
+}
+
+void NuxHome::WriteScript(const std::string& name, const std::string& text) const {
+    std::ofstream(dir + name + ".txt") << text;
+}
+
+NuxRun NuxHome::Run(const std::string& name, const std::string& log) const {
+    return {{"WINTAV32_HOME=" + dir + "home", "XDG_RUNTIME_DIR=" + dir + "run", "QVDEVM_LOCK_DIR=" + dir,
+             "QT_QPA_PLATFORM=offscreen", "TAV_DEBUG_FILE=" + dir + log,
+             "QVDEVM_READ_TIMEOUT_MS=" + std::to_string(kReadTimeoutMs),
+             "QVDEVM_QUIET_MS=" + std::to_string(kQuietMs)},
+            dir + name + ".txt"};
 }
 
 NuxProcess::NuxProcess(std::string program, NuxRun run)

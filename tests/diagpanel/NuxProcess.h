@@ -1,6 +1,8 @@
 // Runs the built nux program as a child with its own environment, its output captured in files.
 // The time limit is a safety net against a hung program, never a measurement.
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,39 @@ class NuxProcess {
     std::string m_dir;
     int m_pid = -1;
 };
+
+// The device library's read timeouts in every run of NuxHome: long enough for a healthy reply,
+// short enough that a silent printer costs little.
+inline constexpr int kReadTimeoutMs = 700; // the first byte of a reply
+inline constexpr int kQuietMs = 100;       // a pause this long ends a reply
+
+// A program folder with the real device library linked in, and a runtime folder, for runs of
+// the panel against the simulator; removed with everything in it when the object goes.
+class NuxHome {
+  public:
+    explicit NuxHome(const std::string& library);
+    ~NuxHome();
+    NuxHome(const NuxHome&) = delete;
+    NuxHome& operator=(const NuxHome&) = delete;
+
+    // comtav.ini naming the printer, with the debug switch as given.
+    void Configure(const std::string& deviceName, int debug = 0) const;
+    void WriteScript(const std::string& name, const std::string& text) const;
+    // A run of the script `name` with its debug output in `log`, both in this folder.
+    NuxRun Run(const std::string& name, const std::string& log) const;
+
+    std::string dir; // ends in '/'; the lock folder too
+};
+
+// The panel's jobs as the printer receives them, written out here rather than built by the
+// program's own code.
+std::string EnterJob();
+std::string KeyJob(char code);
+// A display line as the printer sent it: 16 bytes from `first`, ended early by a zero byte.
+std::string LineOf(const std::vector<uint8_t>& reply, size_t first);
+// What the script's "print" writes once the window shows `reply`: its two lines, the bytes
+// taken as Latin-1 as the window takes them, written out in UTF-8.
+std::string Printed(const std::vector<uint8_t>& reply);
 
 // Polls `file` until it contains `text`; false at the safety limit.
 bool WaitForText(const std::string& file, const std::string& text, int limitSeconds = 60);

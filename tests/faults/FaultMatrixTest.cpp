@@ -1,10 +1,7 @@
 // Each printer operation of tavctl against each fault of the simulated printer, one row a pair:
 // the message the user is owed, no wait past the protocol's own, the port free afterwards, and
 // the printer (its settings, stores or firmware) changed exactly when the job reached it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -12,9 +9,9 @@
 #include <memory>
 
 #include "FakeDev.h"
+#include "PortLockFile.h"
 #include "RunProgram.h"
 #include "SimProcess.h"
-#include <qvdevm/qvdevm.h>
 
 namespace {
 
@@ -178,13 +175,6 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
     void Point(const tavtest::SimProcess& sim) {
         home.Write("comtav.ini", "[Common]\nDeviceID=" + sim.DeviceName() + "\n[TAB]\nPrinting=1\nCheck=1\nTest=1\nDOWNLOAD=1\nFMU=1\nFirmWare=1\nPS3=1\n[TEST]\nSelfTest=1\n");
     }
-    bool PortFree() const {
-        const std::string path = home.dir + "port-" + std::to_string(QVDEVM_PORT_TOKEN) + ".lock";
-        const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        const bool free = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
-        if (fd >= 0) close(fd);
-        return free;
-    }
     void SetUp() override {
         std::filesystem::remove(home.dir + "libqvdevm.so"); // the real library, not the stand-in
         std::filesystem::create_symlink(QVDEVM_PATH, home.dir + "libqvdevm.so");
@@ -225,11 +215,10 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
     if (row.firmware) args.insert(args.end(), {"--program-ms", "100", "--data-quiet-ms", "300"});
     tavtest::SimProcess sim("color-ps", args);
     Point(sim);
-    int held = -1;
+    std::unique_ptr<tavtest::PortHold> held;
     if (row.holdPort) {
-        held = open((home.dir + "port-" + std::to_string(QVDEVM_PORT_TOKEN) + ".lock").c_str(),
-                    O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+        held = std::make_unique<tavtest::PortHold>(home.dir);
+        ASSERT_TRUE(held->Held());
     }
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::string> opArgs = row.args;
@@ -237,7 +226,7 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
         if (a.rfind("HOME/", 0) == 0) a = home.dir + a.substr(5);
     const auto r = Run(opArgs);
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (held >= 0) close(held);
+    held.reset();
     EXPECT_EQ(r.status, row.status) << r.out << r.err;
     if (std::string(row.err).rfind("tavctl: ", 0) == 0)
         EXPECT_EQ(r.err, std::string(row.err) + "\n");
@@ -251,7 +240,7 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
     // reads; far past a few timeouts is a hang.
     EXPECT_LE(r.TotalWaitMs(), row.maxWaitMs);
     EXPECT_LT(took, row.deadline);
-    EXPECT_TRUE(PortFree());
+    EXPECT_TRUE(tavtest::PortFree(home.dir));
     // The printer, asked afresh (from job 3 on no fault is aimed), shows whether the job ran. A
     // fault of the whole run kept every job from it.
     bool aimedOnly = true;
