@@ -1,9 +1,7 @@
 // Each printer operation of tavctl against each fault of the simulated printer, one row a pair:
 // the message the user is owed, no wait past the protocol's own, the port free afterwards, and
 // the printer (its settings, stores or firmware) changed exactly when the job reached it.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -12,9 +10,9 @@
 #include <memory>
 
 #include "FakeDev.h"
+#include "FaultHome.h"
 #include "RunProgram.h"
 #include "SimProcess.h"
-#include <qvdevm/qvdevm.h>
 
 namespace {
 
@@ -158,35 +156,17 @@ const Row kRows[] = {
 class FaultMatrix : public ::testing::TestWithParam<Row> {
   protected:
     tavtest::ProgramResult Run(const std::vector<std::string>& args) {
-        return tavtest::RunProgram(TAVCTL_PATH, args,
-                                   {{"WINTAV32_HOME", home.dir},
-                                    {"XDG_RUNTIME_DIR", home.dir},
-                                    {"QVDEVM_LOCK_DIR", home.dir},
-                                    {"TAV_REGISTRY_LM", home.dir + "lm.ini"},
-                                    {"TAV_REGISTRY_CU", home.dir + "cu.ini"},
-                                    {"TAV_DEBUG_FILE", home.dir + "debug.txt"},
-                                    // A silent printer costs one read timeout, not the default 5 s;
-                                    // still longer than the late replies' delay.
-                                    {"QVDEVM_READ_TIMEOUT_MS", "700"},
-                                    {"QVDEVM_QUIET_MS", "100"},
-                                    // Each wait lasts a tenth: the printer's own times (a
-                                    // close after a job, programming firmware) still come first.
-                                    {"TAV_TEST_WAIT_DIVISOR", "10"}},
-                                   home.dir);
+        std::map<std::string, std::string> env = tavtest::FaultEnv(home.dir);
+        // Each wait lasts a tenth: the printer's own times (a close after a job, programming
+        // firmware) still come first.
+        env["TAV_TEST_WAIT_DIVISOR"] = "10";
+        return tavtest::RunProgram(TAVCTL_PATH, args, env, home.dir);
     }
     void Point(const tavtest::SimProcess& sim) {
         home.Write("comtav.ini", "[Common]\nDeviceID=" + sim.DeviceName() + "\n[TAB]\nPrinting=1\nCheck=1\nTest=1\nDOWNLOAD=1\nFMU=1\nFirmWare=1\nPS3=1\n[TEST]\nSelfTest=1\n");
     }
-    bool PortFree() const {
-        const std::string path = home.dir + "port-" + std::to_string(QVDEVM_PORT_TOKEN) + ".lock";
-        const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        const bool free = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
-        if (fd >= 0) close(fd);
-        return free;
-    }
     void SetUp() override {
-        std::filesystem::remove(home.dir + "libqvdevm.so"); // the real library, not the stand-in
-        std::filesystem::create_symlink(QVDEVM_PATH, home.dir + "libqvdevm.so");
+        tavtest::UseRealDeviceLibrary(home.dir);
         home.Write("langinfo.ini", "[Config]\nEN=English\n[English]\nSTR_FILE=lang.ini\n");
         home.Write("lang.ini",
                    std::string("[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\nIDS_NOT_RESPOND=") +
@@ -216,9 +196,7 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
         ASSERT_EQ(r.status, 0) << r.err;
         before = r.out;
     }
-    std::vector<std::string> args;
-    for (const auto& f : row.faults)
-        args.insert(args.end(), {"--fault", f});
+    std::vector<std::string> args = tavtest::FaultOptions(row.faults);
     // The programming time is the simulator's, not the program's: short, so the printer is back
     // for the question afterwards.
     if (row.firmware) args.insert(args.end(), {"--program-ms", "500"});
@@ -226,9 +204,8 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
     Point(sim);
     int held = -1;
     if (row.holdPort) {
-        held = open((home.dir + "port-" + std::to_string(QVDEVM_PORT_TOKEN) + ".lock").c_str(),
-                    O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+        held = tavtest::HoldPort(home.dir);
+        ASSERT_GE(held, 0);
     }
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::string> opArgs = row.args;
@@ -250,7 +227,7 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
     // reads; far past a few timeouts is a hang.
     EXPECT_LE(r.TotalWaitMs(), row.maxWaitMs);
     EXPECT_LT(took, row.deadline);
-    EXPECT_TRUE(PortFree());
+    EXPECT_TRUE(tavtest::PortFree(home.dir));
     // The printer, asked afresh (from job 3 on no fault is aimed), shows whether the job ran. A
     // fault of the whole run kept every job from it.
     bool aimedOnly = true;
