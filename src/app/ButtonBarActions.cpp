@@ -39,7 +39,13 @@ int ButtonBarActions::Default() {
 }
 
 void ButtonBarActions::Refresh() {
-    if (!LoadSettingsRecord(m_ctx)) m_ctx.ShowPrinterError();
+    if (!LoadSettingsRecord(m_ctx)) {
+        m_ctx.ShowPrinterError();
+        return;
+    }
+    // The record replaced the edited copy: pages left as they were would show edits that the
+    // store no longer holds and that no Send would carry.
+    if (m_refreshPages) m_refreshPages();
 }
 
 } // namespace tav

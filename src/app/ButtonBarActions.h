@@ -9,7 +9,8 @@ namespace tav {
 
 class ButtonBarActions {
   public:
-    // refreshPages reloads every page (RefreshPages); it is called after a good Send or Default.
+    // refreshPages reloads every page (RefreshPages); it is called after a good Send, Default or
+    // Refresh.
     ButtonBarActions(AppContext& ctx, std::function<void()> refreshPages);
 
     bool Idle() const { return m_idle; }
@@ -17,7 +18,7 @@ class ButtonBarActions {
     // refused (not idle, port busy) or failed.
     int Send();
     int Default();
-    // Parses what ReplyBuffer holds now, without a query and without reloading the pages.
+    // Parses what ReplyBuffer holds now, without a query; the pages reload when it held a record.
     void Refresh();
 
   private:

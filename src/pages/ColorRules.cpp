@@ -15,15 +15,21 @@ std::vector<std::string> CmykValueTexts(const AppContext& ctx) {
 
 int RunRegistration(AppContext& ctx) {
     if (!ctx.link.AcquirePort()) return 0; // AcquirePort has said why
+    int ok = 0;
     {
         WaitCursor cursor(ctx.ui);
         const size_t n = ComposeJob(ctx.jobBuffer, {"@PJL DEFAULT CALIBRATION = RUNNOW"});
-        ctx.link.WritePrinter(ctx.jobBuffer.data(), static_cast<uint32_t>(n));
-        // The printer needs the time to take the job before anything else reaches it.
-        ctx.ui.Wait(1000);
+        // A printer that never got the job must not look as if it were registering its colours.
+        if (static_cast<size_t>(ctx.link.WritePrinter(ctx.jobBuffer.data(), static_cast<uint32_t>(n))) == n) {
+            // The printer needs the time to take the job before anything else reaches it.
+            ctx.ui.Wait(1000);
+            ok = 1;
+        } else {
+            ctx.ShowPrinterError();
+        }
     }
     ctx.link.ReleasePort();
-    return 1;
+    return ok;
 }
 
 } // namespace tav

@@ -12,7 +12,7 @@ namespace tav {
 std::vector<std::string> CmykValueTexts(const AppContext& ctx);
 
 // Automatic colour registration: holds the port, writes its one job, waits a second, gives the
-// port back. The write's result is not reported. Returns 0 when the port was busy.
+// port back. A write that fails shows the printer error. Returns 1 when the job went out.
 int RunRegistration(AppContext& ctx);
 
 } // namespace tav

@@ -346,6 +346,7 @@ TEST(MainWindowTest, FirmwareUpdateOnlyModeShowsOnlyExitAndStartsTheFirmwarePage
     EXPECT_EQ(counts.starts, (std::map<PageId, int>{{PageId::FwUp, 1}}));
 }
 
+// The pages show the record Refresh took, or, when the buffer held none, keep their edits.
 TEST(MainWindowTest, RefreshParsesTheHeldReplyWithoutAQuery) {
     PageEnv env("[COMMON]\nRefresh=1\n[TAB]\nAbout=1\nPrinting=1\n");
     Counts counts;
@@ -355,6 +356,17 @@ TEST(MainWindowTest, RefreshParsesTheHeldReplyWithoutAQuery) {
     QTest::mouseClick(w.Button(kIdRefresh), Qt::LeftButton);
     EXPECT_EQ(env.ctx->store.edited.featureFlags, 0x80u);
     EXPECT_EQ(env.Written(), "");
+    EXPECT_EQ(counts.loads, Reloaded(*env.ctx));
+    EXPECT_TRUE(env.ui.Messages().empty());
+
+    counts.loads.clear();
+    env.ctx->replyBuffer.fill(0);
+    env.ctx->store.edited.copies = env.ctx->store.reported.copies + 1;
+    QTest::mouseClick(w.Button(kIdRefresh), Qt::LeftButton);
+    ASSERT_EQ(env.ui.Messages().size(), 1u);
+    EXPECT_EQ(env.ui.Messages()[0].text,
+              ReadIniString(env.ctx->cfg.langFilePath, "STRING", "IDS_ERRORSTRING", ""));
+    EXPECT_EQ(env.ctx->store.edited.copies, env.ctx->store.reported.copies + 1);
     EXPECT_TRUE(counts.loads.empty());
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "FakeDev.h"
+#include "FaultHome.h"
 #include "PortLockFile.h"
 #include "RunProgram.h"
 #include "SimProcess.h"
@@ -155,29 +156,17 @@ const Row kRows[] = {
 class FaultMatrix : public ::testing::TestWithParam<Row> {
   protected:
     tavtest::ProgramResult Run(const std::vector<std::string>& args) {
-        return tavtest::RunProgram(TAVCTL_PATH, args,
-                                   {{"WINTAV32_HOME", home.dir},
-                                    {"XDG_RUNTIME_DIR", home.dir},
-                                    {"QVDEVM_LOCK_DIR", home.dir},
-                                    {"TAV_REGISTRY_LM", home.dir + "lm.ini"},
-                                    {"TAV_REGISTRY_CU", home.dir + "cu.ini"},
-                                    {"TAV_DEBUG_FILE", home.dir + "debug.txt"},
-                                    // A silent printer costs one read timeout, not the default 5 s;
-                                    // still longer than the late replies' delay.
-                                    {"QVDEVM_READ_TIMEOUT_MS", "700"},
-                                    {"QVDEVM_QUIET_MS", "100"},
-                                    // Each wait lasts a fiftieth: still longer than the
-                                    // simulator's own times set below (its end of a data run,
-                                    // programming firmware), so those come first.
-                                    {"TAV_TEST_WAIT_DIVISOR", "50"}},
-                                   home.dir);
+        std::map<std::string, std::string> env = tavtest::FaultEnv(home.dir);
+        // Each wait lasts a fiftieth: still longer than the simulator's own times set below (its
+        // end of a data run, programming firmware), so those come first.
+        env["TAV_TEST_WAIT_DIVISOR"] = "50";
+        return tavtest::RunProgram(TAVCTL_PATH, args, env, home.dir);
     }
     void Point(const tavtest::SimProcess& sim) {
         home.Write("comtav.ini", "[Common]\nDeviceID=" + sim.DeviceName() + "\n[TAB]\nPrinting=1\nCheck=1\nTest=1\nDOWNLOAD=1\nFMU=1\nFirmWare=1\nPS3=1\n[TEST]\nSelfTest=1\n");
     }
     void SetUp() override {
-        std::filesystem::remove(home.dir + "libqvdevm.so"); // the real library, not the stand-in
-        std::filesystem::create_symlink(QVDEVM_PATH, home.dir + "libqvdevm.so");
+        tavtest::UseRealDeviceLibrary(home.dir);
         home.Write("langinfo.ini", "[Config]\nEN=English\n[English]\nSTR_FILE=lang.ini\n");
         home.Write("lang.ini",
                    std::string("[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\nIDS_NOT_RESPOND=") +
@@ -207,9 +196,7 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
         ASSERT_EQ(r.status, 0) << r.err;
         before = r.out;
     }
-    std::vector<std::string> args;
-    for (const auto& f : row.faults)
-        args.insert(args.end(), {"--fault", f});
+    std::vector<std::string> args = tavtest::FaultOptions(row.faults);
     // The programming time and the end of the image's data run are the simulator's, not the
     // program's: short, so the printer is back for the question afterwards.
     if (row.firmware) args.insert(args.end(), {"--program-ms", "100", "--data-quiet-ms", "300"});

@@ -21,7 +21,8 @@ const char* const kLang = "[COLOR]\nCustom Color=Custom Color\nPrinter Default=P
                           "Magenta=Magenta\nYellow=Yellow\nBlack=Black\nCalibration=Calibration\nOff="
                           "Off\nAuto=Auto\nRun Now=Run Now\n"
                           "IDC_REGISTRATION=Automatic colour registration\n"
-                          "[ABOUT]\nIDL_APPNAME_P=Panel\n[COMMON]\nIDS_STRING107=Port busy\n";
+                          "[ABOUT]\nIDL_APPNAME_P=Panel\n[COMMON]\nIDS_STRING107=Port busy\n"
+                          "[STRING]\nIDS_ERRORSTRING=Printer error\n";
 
 const char* const kValues = "[STR_COROR]\nIDS_CMYK_VALUE0=-2\nIDS_CMYK_VALUE1=-1\nIDS_CMYK_VALUE2=0\nIDS_"
                             "CMYK_VALUE3=1\nIDS_CMYK_VALUE4=2\n";
@@ -175,7 +176,7 @@ TEST(ColorPage, RunNowOnABusyPortSendsNothing) {
     EXPECT_EQ(env.ui.Messages()[0].text, "Port busy");
 }
 
-TEST(ColorPage, AFailedWriteIsNotReported) {
+TEST(ColorPage, AFailedWriteShowsThePrinterErrorAndWaitsForNothing) {
     Env env(kValues, kLang);
     env.Report(Printer());
     auto page = env.Open<CColorTab>();
@@ -183,9 +184,11 @@ TEST(ColorPage, AFailedWriteIsNotReported) {
     env.dev->Set("open", 0);
     env.ui.Clear();
     Ctl<QPushButton>(*page, 8158)->click();
-    EXPECT_TRUE(env.ui.Messages().empty());
-    EXPECT_EQ(env.ui.Waits(), (std::vector<unsigned>{1000}));
+    ASSERT_EQ(env.ui.Messages().size(), 1u);
+    EXPECT_EQ(env.ui.Messages()[0].text, "Printer error");
+    EXPECT_TRUE(env.ui.Waits().empty());
     EXPECT_EQ(env.dev->Held(), 0);
+    EXPECT_EQ(env.ui.waitCursorDepth, 0);
 }
 
 TEST(ColorPage, LoadBeforeTheWindowAndHelp) {
