@@ -51,6 +51,7 @@ const std::vector<std::string> kMacroOn = {"flash", "macro-on", "12"};
 const std::vector<std::string> kPsfsRm = {"psfs", "rm", "Optima", "--disk", "--yes"};
 const std::vector<std::string> kPsfsLs = {"psfs", "ls", "--disk"};
 const char kFirmwareDone[] = "Firmware updated.";
+const char kErase[] = "Erase it? [Yes]"; // the question --yes answers
 
 const Row kRows[] = {
     // start-up: the settings query of every command
@@ -123,6 +124,23 @@ const Row kRows[] = {
      kPsfsLs,
      nullptr,
      "font Optima\n"},
+    // A delete or a format has no reply either: one that reached the printer (here its job 2
+    // comes in pieces of a slow link) is gone from the listing, one dropped is still there. Each
+    // may ask the clock for start-up's 2 s and its own wait.
+    {"RmFontDropped", {"flash", "rm-font", "250", "--yes"}, {"job2:drop"}, 0, kErase, false, false, kFlashList, nullptr, "Garamond Antiqua", false, 15.0, 17000},
+    {"RmFontInPieces", {"flash", "rm-font", "250", "--yes"}, {"job2:split=16"}, 0, kErase, true, false, kFlashList, nullptr, "Garamond Antiqua", false, 15.0, 17000},
+    {"RmMacroDropped", {"flash", "rm-macro", "12", "--yes"}, {"job2:drop"}, 0, kErase, false, false, kFlashList, nullptr, "   12\n", false, 15.0, 17000},
+    {"RmMacroInPieces", {"flash", "rm-macro", "12", "--yes"}, {"job2:split=16"}, 0, kErase, true, false, kFlashList, nullptr, "   12\n", false, 15.0, 17000},
+    {"RmFontsDropped", {"flash", "rm-fonts", "--yes"}, {"job2:drop"}, 0, kErase, false, false, kFlashList, nullptr, "Univers Medium", false, 15.0, 17000},
+    {"RmFontsInPieces", {"flash", "rm-fonts", "--yes"}, {"job2:split=16"}, 0, kErase, true, false, kFlashList, nullptr, "Univers Medium", false, 15.0, 17000},
+    {"RmMacrosDropped", {"flash", "rm-macros", "--yes"}, {"job2:drop"}, 0, kErase, false, false, kFlashList, nullptr, "macros: 2\n", false, 15.0, 17000},
+    {"RmMacrosInPieces", {"flash", "rm-macros", "--yes"}, {"job2:split=16"}, 0, kErase, true, false, kFlashList, nullptr, "macros: 2\n", false, 15.0, 17000},
+    {"RmAllDropped", {"flash", "rm-all", "--yes"}, {"job2:drop"}, 0, kErase, false, false, kFlashList, nullptr, "fonts: 3\n", false, 15.0, 17000},
+    {"RmAllInPieces", {"flash", "rm-all", "--yes"}, {"job2:split=16"}, 0, kErase, true, false, kFlashList, nullptr, "fonts: 3\n", false, 15.0, 17000},
+    {"PsFormsRmAllDropped", {"psforms", "rm-all", "--yes"}, {"job2:drop"}, 0, kErase, false, false, {"psforms", "list"}, nullptr, "Invoice", false, 15.0, 7000},
+    {"PsFormsRmAllInPieces", {"psforms", "rm-all", "--yes"}, {"job2:split=16"}, 0, kErase, true, false, {"psforms", "list"}, nullptr, "Invoice", false, 15.0, 7000},
+    {"PsFlashFormatDropped", {"psflash", "format", "--yes"}, {"job2:drop"}, 0, kErase, false, false, kFlashList, nullptr, "fonts: 3\n", false, 15.0, 22000},
+    {"PsFlashFormatInPieces", {"psflash", "format", "--yes"}, {"job2:split=16"}, 0, kErase, true, false, kFlashList, nullptr, "fonts: 3\n", false, 15.0, 22000},
     // The file send and the firmware transfer have no reply to spoil, and a dropped job is not
     // seen by the sender; what must hold is that status lines nobody asked for lose nothing.
     {"FormSendUnaskedStatus",
@@ -171,7 +189,10 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
         home.Write("lang.ini",
                    std::string("[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\nIDS_NOT_RESPOND=") +
                        kNotRespond + "\nIDS_ERRORSTRING=" + kPrinterError +
-                       "\n[COMMON]\nIDS_STRING107=" + kPortBusy + "\nIDS_STRING106=" + kFirmwareDone + "\n");
+                       "\n[COMMON]\nIDS_STRING107=" + kPortBusy + "\nIDS_STRING106=" + kFirmwareDone +
+                       "\n[FLASH]\nMsg_delete_font=Erase it?\nMsg_delete_font_all=Erase it?\nMsg_delete_macro=Erase it?\n"
+                       "Msg_delete_macro_all=Erase it?\nMsg_delete_fontmacro_all=Erase it?\nMsg_format_flash=Erase it?\n"
+                       "Msg_delete_form_all=Erase it?\n");
         home.Write("form.ps", "%!PS\n/Quorvex findfont 12 scalefont setfont\nshowpage\n");
         // The simulated model's image: its signature, then the image's whole length (big-endian).
         std::string image = "QVFW";
