@@ -51,6 +51,8 @@ const std::vector<std::string> kMacroOn = {"flash", "macro-on", "12"};
 const std::vector<std::string> kPsfsRm = {"psfs", "rm", "Optima", "--disk", "--yes"};
 const std::vector<std::string> kPsfsLs = {"psfs", "ls", "--disk"};
 const char kFirmwareDone[] = "Firmware updated.";
+const std::vector<std::string> kAddFont = {"flash", "add-font", "HOME/form.ps", "777"};
+const unsigned kAddFontWaitMs = 37000; // start-up's 2 s, the send's 30 s, the flash's 5 s
 const char kErase[] = "Erase it? [Yes]"; // the question --yes answers
 
 const Row kRows[] = {
@@ -141,6 +143,13 @@ const Row kRows[] = {
     {"PsFormsRmAllInPieces", {"psforms", "rm-all", "--yes"}, {"job2:split=16"}, 0, kErase, true, false, {"psforms", "list"}, nullptr, "Invoice", false, 15.0, 7000},
     {"PsFlashFormatDropped", {"psflash", "format", "--yes"}, {"job2:drop"}, 0, kErase, false, false, kFlashList, nullptr, "fonts: 3\n", false, 15.0, 22000},
     {"PsFlashFormatInPieces", {"psflash", "format", "--yes"}, {"job2:split=16"}, 0, kErase, true, false, kFlashList, nullptr, "fonts: 3\n", false, 15.0, 22000},
+    // A download has no reply: dropped, it is reported sent and is not in the listing.
+    {"AddFontDropped", kAddFont, {"job2:drop"}, 0, "tavctl: 53 of 53 bytes (100 %)", false, false, kFlashList, "   777 ", nullptr, false, 15.0, kAddFontWaitMs},
+    {"AddFontUnaskedStatus", kAddFont, {"job2:unasked"}, 0, "tavctl: 53 of 53 bytes (100 %)", true, false, kFlashList, "   777 ", nullptr, false, 15.0, kAddFontWaitMs},
+    // The file system's questions and the backup read only: the next command works at once.
+    {"PsfsInfoNoReply", {"psfs", "info"}, {"job2:no-reply"}, 1, kPrinterError, false, false, kQuery},
+    {"PsfsDfDropped", {"psfs", "df"}, {"job2:drop"}, 1, kPrinterError, false, false, kQuery},
+    {"BackupGarbage", {"backup", "HOME/backup.ini"}, {"job1:garbage"}, 1, kNotRespond, false, false, kQuery},
     // The file send and the firmware transfer have no reply to spoil, and a dropped job is not
     // seen by the sender; what must hold is that status lines nobody asked for lose nothing.
     {"FormSendUnaskedStatus",
