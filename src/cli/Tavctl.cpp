@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <optional>
+#include <sstream>
 
 #include "pjl/ConfigFiles.h"
 #include "pjl/Startup.h"
@@ -23,6 +24,7 @@
 #include "pjl/SettingsRecord.h"
 #include "pjl/Upload.h"
 #include "platform/Platform.h"
+#include "platform/UserFile.h"
 
 namespace tav::cli {
 namespace {
@@ -30,6 +32,9 @@ namespace {
 struct Options : LaunchOptions {
     bool showJob = false;
 };
+
+// A backup holds some hundred lines; a file far past that is not one.
+constexpr size_t kMaxBackupBytes = 1 << 20;
 
 const char* kProgramHelp =
     "Usage: tavctl [OPTIONS] COMMAND [ARGS]\n"
@@ -311,11 +316,16 @@ int Backup(AppContext& ctx, const std::string& file) {
 // for, and keywords its lists do not hold, go to *skipped.
 std::optional<std::vector<Assignment>> ReadBackup(const std::string& file, const TableChoice& tables,
                                                   uint32_t residentFonts, std::vector<std::string>* skipped) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        Err("cannot read " + Visible(file, true));
+    // A backup is some kilobytes of text; a FIFO or device named here must not hang the command.
+    std::string text;
+    UserFileError error;
+    if (!ReadRegularFile(file, text, kMaxBackupBytes, error)) {
+        Err("cannot read " + Visible(file, true) +
+            (error == UserFileError::NotRegular ? ": not a regular file"
+             : error == UserFileError::TooLarge ? ": larger than a backup can be" : ""));
         return std::nullopt;
     }
+    std::istringstream in(text);
     std::vector<Assignment> edits;
     std::string line, section;
     bool bad = false;

@@ -7,6 +7,8 @@
 #include <new>
 #include <vector>
 
+#include "platform/UserFile.h"
+
 namespace tav {
 
 // A value that itself holds "%2" is not expanded again.
@@ -54,11 +56,7 @@ uint32_t Written(int count, uint32_t asked) {
 } // namespace
 
 std::optional<uint64_t> FirmwareFileSize(const std::string& path) {
-    struct stat st;
-    if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return static_cast<uint64_t>(st.st_size);
+    return RegularFile(path).Size();
 }
 
 std::string FirmwareSizeText(const AppContext& ctx, uint64_t size) {
@@ -81,10 +79,10 @@ FirmwareOutcome SendFirmware(AppContext& ctx, const std::string& path, const Fir
     auto message = [&](const char* key) {
         if (observer.message) observer.message(ctx.GetLangText("COMMON", key));
     };
-    const std::optional<uint64_t> size = FirmwareFileSize(path);
-    std::ifstream file;
-    if (size) file.open(path, std::ios::binary);
-    if (!size || !file) {
+    // The size and the bytes come from one open file, which is never a FIFO or a device.
+    RegularFile file(path);
+    const std::optional<uint64_t> size = file.Size();
+    if (!size) {
         outcome.result = FirmwareResult::CannotOpen;
         ctx.Message(FillLangText(ctx.GetLangText("FWUP", "IDS_CANNOT_OPEN"), {path}), MsgIcon::Error);
         return outcome;
@@ -128,8 +126,7 @@ FirmwareOutcome SendFirmware(AppContext& ctx, const std::string& path, const Fir
         // that shrinks ends the update as failed instead of sending nothing for ever.
         const auto want =
             static_cast<uint32_t>(std::min<uint64_t>(kFirmwareChunkSize, outcome.size - progress.sent));
-        file.read(buffer.data(), want);
-        const auto n = static_cast<uint32_t>(file.gcount());
+        const auto n = static_cast<uint32_t>(file.Read(buffer.data(), want));
         if (n == 0) {
             failed = true;
             break;

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/UserFile.h"
+
 namespace tav {
 namespace {
 
@@ -79,16 +81,12 @@ std::string CsHelpPathFor(const std::string& helpFile) {
 
 std::string CsHelpText(const std::string& helpFile, uint32_t helpId) {
     const std::string path = CsHelpPathFor(helpFile);
-    std::error_code ec;
     // A help file is some kilobytes; one past the limit is no help file and is not read whole
     // at every popup.
-    const uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size > kMaxCsHelpBytes) return {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream all;
-    all << in.rdbuf();
-    auto topics = ParseCsHelp(all.str());
+    std::string all;
+    UserFileError error;
+    if (!ReadRegularFile(path, all, kMaxCsHelpBytes, error)) return {};
+    auto topics = ParseCsHelp(all);
     auto it = topics.find(helpId);
     return it == topics.end() ? std::string() : it->second;
 }

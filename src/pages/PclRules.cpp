@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "pages/PrintingRules.h"
+#include "platform/UserFile.h"
 
 namespace tav {
 namespace {
@@ -70,12 +71,11 @@ ListFile ParseListText(std::string_view text) {
 }
 
 ListFile ReadListFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
+    RegularFile file(path);
+    if (!file.IsOpen()) return {};
     std::string text;
     text.resize(kMaxListFileBytes);
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<size_t>(in.gcount()));
+    text.resize(file.Read(text.data(), text.size()));
     return ParseListText(text);
 }
 

@@ -11,6 +11,7 @@
 #include "pjl/PrinterChoice.h"
 #include "pjl/Pjl.h"
 #include "platform/Ini.h"
+#include "platform/UserFile.h"
 #include <qvdevm/qvdevm.h>
 
 namespace tav {
@@ -42,11 +43,9 @@ namespace {
 // A language file that cannot be opened, or holds nothing, would give a window without a word;
 // one that is binary, far too large or not UTF-8 would give one of noise.
 bool LanguageFileReadable(const std::string& path) {
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return false;
-    if (static_cast<uint64_t>(st.st_size) > kMaxIniFileBytes || access(path.c_str(), R_OK) != 0) return false;
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    UserFileError error;
+    if (!ReadRegularFile(path, text, kMaxIniFileBytes, error) || text.empty()) return false;
     return IsValidUtf8(text) && IniDocument::Parse(text).HasEntries();
 }
 

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/UserFile.h"
+
 namespace tav {
 namespace {
 
@@ -32,20 +34,9 @@ std::string_view StripQuotes(std::string_view v) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
-    // A folder (an empty file name in langinfo.ini names the program folder itself) opens
-    // but throws on the first read; only regular files are files here.
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    if (static_cast<uint64_t>(st.st_size) > kMaxIniFileBytes) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    try {
-        out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::ios_base::failure&) {
-        out.clear();
-        return false;
-    }
-    return true;
+    // A folder (an empty file name in langinfo.ini names the program folder itself) is no file.
+    UserFileError error;
+    return ReadRegularFile(path, out, kMaxIniFileBytes, error);
 }
 
 // Walks the text line by line and calls onEntry(sectionLower, keyLower, value) for each

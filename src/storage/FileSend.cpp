@@ -10,43 +10,10 @@
 #include <new>
 
 #include "pjl/Pjl.h"
+#include "platform/UserFile.h"
 
 namespace tav {
 namespace {
-
-// Closes the descriptor on every path out.
-class FileHandle {
-  public:
-    explicit FileHandle(const std::string& path) : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~FileHandle() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int Fd() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
-
-// A directory opens for reading but is no file to send.
-std::optional<uint64_t> RegularSize(int fd) {
-    struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    return static_cast<uint64_t>(st.st_size);
-}
-
-// Reads up to n bytes, going on after a short read until the count is met or the file ends.
-size_t ReadChunk(int fd, uint8_t* buf, size_t n) {
-    size_t got = 0;
-    while (got < n) {
-        ssize_t r = ::read(fd, buf + got, n - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
-        got += static_cast<size_t>(r);
-    }
-    return got;
-}
 
 // One chunk, continued where a short write stopped, after a pause, at most three attempts.
 bool WriteWithRetries(AppContext& ctx, const uint8_t* data, size_t n) {
@@ -70,15 +37,15 @@ bool WriteAll(AppContext& ctx, std::string_view text) {
 } // namespace
 
 std::optional<uint64_t> FileSizeForSend(const std::string& path) {
-    FileHandle file(path);
-    return RegularSize(file.Fd());
+    RegularFile file(path);
+    return file.Size();
 }
 
 SendResult SendFile(AppContext& ctx, const std::string& path, std::string_view header,
                     std::optional<std::string_view> trailer, const SendObserver& observer) {
     SendResult result;
-    FileHandle file(path);
-    const std::optional<uint64_t> size = RegularSize(file.Fd());
+    RegularFile file(path);
+    const std::optional<uint64_t> size = file.Size();
     if (!size) return result;
     result.size = *size;
     if (*size >= kSendSizeLimit) {
@@ -99,7 +66,7 @@ SendResult SendFile(AppContext& ctx, const std::string& path, std::string_view h
     }
     while (result.sent < *size) {
         const size_t want = static_cast<size_t>(std::min<uint64_t>(*size - result.sent, kSendChunkSize));
-        const size_t n = ReadChunk(file.Fd(), buffer.get(), want);
+        const size_t n = file.Read(buffer.get(), want);
         if (n == 0) {
             // The file shrank under us: what was promised in a size line cannot be kept. The job
             // is still ended with the UEL, never the caller's trailer, so the printer leaves the

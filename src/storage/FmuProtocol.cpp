@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "pjl/Pjl.h"
+#include "platform/UserFile.h"
 #include "storage/FileSend.h"
 
 namespace tav {
@@ -257,10 +258,7 @@ uint64_t FmuProtocol::GetSysAvailableMemory() {
 }
 
 int FmuProtocol::Download(const std::string& path, int32_t type, const std::string& name) {
-    {
-        std::ifstream probe(path, std::ios::binary);
-        if (!probe) return 0;
-    }
+    if (!RegularFile(path).IsOpen()) return 0;
     const std::string header = ReceivingProgram(m_target, type, name);
     m_log("[FMU] F-Download / %s%s/%s\n", TargetInfo(m_target).psPrefix, FolderFor(type), name.c_str());
     if (m_sender) return m_sender(path, header);

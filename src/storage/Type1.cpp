@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/UserFile.h"
 #include "storage/FmuLog.h"
 
 namespace tav {
@@ -122,7 +123,8 @@ bool SegmentLength(Input& in, uint64_t fileSize, int32_t& length) {
 } // namespace
 
 int ConvertPfbToPfa(const char* sourcePath, char* outPath, size_t outCapacity, const FmuLog* log) {
-    FdCloser source(::open(sourcePath, O_RDONLY | O_CLOEXEC));
+    UserFileError openError;
+    FdCloser source(OpenRegularFile(sourcePath, openError));
     if (source.Get() < 0) return 0;
     struct stat st {};
     if (::fstat(source.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
@@ -189,9 +191,11 @@ int ValidateFont(const char* path, char* fontName, size_t fontNameCapacity, cons
     const FmuLog quiet;
     const FmuLog& fmu = log ? *log : quiet;
     fmu("[FMU] F-ValidateFont / hFile.pszFontPath() = %s\n", path);
-    FdCloser file(::open(path, O_RDONLY | O_CLOEXEC));
+    UserFileError openError;
+    FdCloser file(OpenRegularFile(path, openError));
     if (file.Get() < 0) {
-        fmu("ValidateFont / Open Error/ %.1024s\n", std::strerror(errno));
+        fmu("ValidateFont / Open Error/ %.1024s\n",
+            openError == UserFileError::NotRegular ? "not a regular file" : std::strerror(errno));
         return 0;
     }
     struct stat st {};

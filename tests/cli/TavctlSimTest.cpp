@@ -3,6 +3,8 @@
 // back leaves nothing to send but the resolution.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include <filesystem>
@@ -224,6 +226,11 @@ TEST_F(TavctlSimTest, BackupChangeOnThePrinterRestore) {
     r = Run({"restore", home.dir + "bad.ini"});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("COPIES takes 1 to 999, not 4000"), std::string::npos) << r.err;
+    // A FIFO named as the backup would block a plain open for ever.
+    ASSERT_EQ(mkfifo((home.dir + "fifo.ini").c_str(), 0600), 0);
+    r = Run({"restore", home.dir + "fifo.ini"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("fifo.ini: not a regular file"), std::string::npos) << r.err;
     r = Run({"set", "FEATUREFLAGS=0x12345678"});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("FEATUREFLAGS is read only (the printer reports 0x"), std::string::npos) << r.err;

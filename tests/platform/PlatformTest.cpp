@@ -9,6 +9,7 @@
 
 #include "platform/Platform.h"
 #include "platform/UiHost.h"
+#include "platform/UserFile.h"
 #include "RecordingUiHost.h"
 
 using namespace tav;
@@ -118,4 +119,42 @@ TEST(UiHost, RecordingHostAnswersFromItsScriptAndNeverSaysYesUnasked) {
     EXPECT_EQ(ui.waitCursorDepth, 0);
     EXPECT_EQ(ui.Waits(), std::vector<unsigned>{40000});
     EXPECT_EQ(ui.Messages().size(), 3u);
+}
+
+// Every path a user names is opened through this; a FIFO without a writer would block a plain
+// open for ever, and a device node must not be opened at all.
+TEST(Platform, OnlyRegularFilesAreReadAndNoOpenWaits) {
+    const std::string dir = std::filesystem::temp_directory_path() / ("tav-userfile-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir + "/font.bin") << "abc";
+    std::ofstream(dir + "/big.bin") << std::string(100, 'x');
+    ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink(dir + "/fifo", dir + "/link-to-fifo");
+    struct Row {
+        std::string path;
+        bool read;
+        UserFileError error;
+    } rows[] = {
+        {dir + "/font.bin", true, UserFileError::None},
+        {dir + "/big.bin", false, UserFileError::TooLarge},
+        {dir + "/absent.bin", false, UserFileError::Missing},
+        {"", false, UserFileError::Missing},
+        {dir, false, UserFileError::NotRegular},
+        {dir + "/fifo", false, UserFileError::NotRegular},
+        {dir + "/link-to-fifo", false, UserFileError::NotRegular},
+        {"/dev/null", false, UserFileError::NotRegular},
+    };
+    for (const Row& row : rows) {
+        std::string contents = "stale";
+        UserFileError error = UserFileError::None;
+        EXPECT_EQ(ReadRegularFile(row.path, contents, 50, error), row.read) << row.path;
+        EXPECT_EQ(error, row.error) << row.path;
+        EXPECT_EQ(contents, row.read ? "abc" : "") << row.path;
+    }
+    RegularFile file(dir + "/font.bin");
+    ASSERT_TRUE(file.IsOpen());
+    EXPECT_EQ(file.Size(), 3u);
+    char buf[8] = {};
+    EXPECT_EQ(file.Read(buf, sizeof buf), 3u);
+    std::filesystem::remove_all(dir);
 }
