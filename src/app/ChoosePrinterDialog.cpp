@@ -116,7 +116,7 @@ void ChoosePrinterDialog::OnTest() {
     if (TestPrinterChoice(m_ctx, name))
         m_ctx.Message(m_ctx.GetLangText(kSection, "IDS_TEST_OK"), MsgIcon::Information);
     else
-        m_ctx.Message(m_ctx.GetLangText("STRING", "IDS_NOT_RESPOND"), MsgIcon::Error);
+        m_ctx.Message(m_ctx.PrinterFailureText("IDS_NOT_RESPOND", 255, name), MsgIcon::Error);
 }
 
 void ChoosePrinterDialog::OnOk() {

@@ -85,6 +85,8 @@ int Launch::Run(CliUiHost& ui, const std::string& command, const std::function<i
     int status = kExitPrinter;
     StartupHooks hooks;
     hooks.requireLanguage = false;
+    hooks.languageFromLocale = true;
+    hooks.singleInstance = false;
     hooks.bindLibraries = [&](AppContext& ctx) {
         // Start-up has just read Common/DebugMsg; the option counts as that key set to 1.
         if (m_options.debug) ctx.cfg.debugMsg = 1;
@@ -115,7 +117,10 @@ int Launch::Run(CliUiHost& ui, const std::string& command, const std::function<i
     default:
         break; // start-up has shown its own message
     }
+    // A name that names no device is the user's to mend: nothing was tried with it.
+    const bool badName = app.Context().link.LastOpenFailure().code == QVDEVM_ERROR_BAD_NAME;
     app.ExitInstance();
+    if (badName) return kExitUsage;
     return outcome == StartupOutcome::Ran ? status : kExitPrinter;
 }
 

@@ -357,7 +357,7 @@ int Check(AppContext& ctx, bool json) {
     {
         WaitCursor cursor(ctx.ui);
         ok = GetCheckInfo(ctx);
-        if (!ok) ctx.Message(ctx.GetLangText("STRING", "IDS_NOT_RESPOND"), MsgIcon::Error);
+        if (!ok) ctx.Message(ctx.PrinterFailureText("IDS_NOT_RESPOND"), MsgIcon::Error);
         ctx.link.ReleasePort();
     }
     if (!ok) return kExitPrinter;

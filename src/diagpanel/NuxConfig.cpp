@@ -2,6 +2,7 @@
 
 #include "diagpanel/NuxProtocol.h"
 #include "platform/Ini.h"
+#include "platform/LangText.h"
 #include <qvdevm/qvdevm.h>
 
 #include <cstdio>
@@ -35,6 +36,9 @@ NuxConfig ReadNuxConfig(const std::string& programFolder) {
     // that is too long from one that just fits.
     config.deviceId = tav::ReadIniString(path, "DEVICE", "DID", "", QVDEVM_DEVICE_NAME_MAX + 1);
     config.debug = tav::GetPrivateProfileInt("DEBUG", "DEBUG", 0, path);
+    const bool machine = tav::StrEqual(tav::ReadIniString(path, "Common", "APPNAME", "2", 6), "2");
+    const std::string code = tav::RegistryLanguageCode(machine, tav::ReadIniString(path, "Common", "OEMID", "", kMax));
+    config.langFile = tav::LanguageFilePath(programFolder, code.empty() ? "EN" : code);
     return config;
 }
 

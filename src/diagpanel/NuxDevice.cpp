@@ -37,6 +37,7 @@ bool DlDeviceLibrary::Bind(NuxDeviceApi& api) {
     api.read = reinterpret_cast<DeviceReadFn>(dlsym(m_handle, "DeviceRead"));
     api.close = reinterpret_cast<DeviceCloseFn>(dlsym(m_handle, "DeviceClose"));
     api.control = reinterpret_cast<GetDeviceIoControlFn>(dlsym(m_handle, "GetDeviceIoControl"));
+    api.lastError = reinterpret_cast<DeviceLastErrorFn>(dlsym(m_handle, "DeviceLastError"));
     return true;
 }
 
@@ -111,11 +112,18 @@ std::uint32_t SkipStatusMessages(const NuxDeviceApi& api, std::uint8_t* reply, s
 NuxDevice::NuxDevice(NuxDeviceLibrary& library, std::string deviceId, DebugOut debug)
     : m_library(library), m_deviceId(std::move(deviceId)), m_debug(std::move(debug)) {}
 
+bool NuxDevice::Open(const NuxDeviceApi& api) {
+    // Asked while the library is still bound: its reason lives in the library.
+    const bool opened = api.open(2, 4, 0, 0, m_deviceId.c_str()) != 0;
+    m_lastOpenFailure = opened ? tav::DeviceFailure{} : tav::LastDeviceFailure(api.lastError);
+    return opened;
+}
+
 std::uint32_t NuxDevice::Write(const void* data, std::uint32_t length) {
     BoundLibrary lib(m_library);
     const NuxDeviceApi& api = lib.Api();
     if (!lib.Ok() || !api.open || !api.write || !api.close) return 0;
-    if (api.open(2, 4, 0, 0, m_deviceId.c_str()) == 0) return 0;
+    if (!Open(api)) return 0;
     std::uint32_t written = 0;
     api.write(data, length, &written);
     api.close(4);
@@ -127,7 +135,7 @@ std::uint32_t NuxDevice::Read(std::uint8_t* reply) {
     BoundLibrary lib(m_library);
     const NuxDeviceApi& api = lib.Api();
     if (!lib.Ok() || !api.open || !api.read || !api.close || !api.control) return 0;
-    if (api.open(2, 4, 0, 0, m_deviceId.c_str()) == 0) return 0;
+    if (!Open(api)) return 0;
     const std::uint8_t first = 16;
     const std::uint8_t second = 0;
     std::uint32_t returned = 0;

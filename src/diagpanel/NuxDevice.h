@@ -2,6 +2,7 @@
 // write and read, so nothing of the library is held between key presses.
 #pragma once
 #include "diagpanel/NuxProtocol.h"
+#include "platform/LangText.h"
 #include <qvdevm/qvdevm.h>
 
 #include <cstdint>
@@ -16,6 +17,7 @@ struct NuxDeviceApi {
     DeviceReadFn read = nullptr;
     DeviceCloseFn close = nullptr;
     GetDeviceIoControlFn control = nullptr;
+    DeviceLastErrorFn lastError = nullptr; // optional: an older library cannot say why
 };
 
 class NuxDeviceLibrary {
@@ -71,11 +73,17 @@ class NuxDevice {
     // Reads the display reply into `reply` (kReplySize bytes); bytes received, 0 when nothing
     // came or the library claimed more than was asked for.
     std::uint32_t Read(std::uint8_t* reply);
+    // Why the last open failed, as the library said; nothing known after one that worked.
+    const tav::DeviceFailure& LastOpenFailure() const { return m_lastOpenFailure; }
+    const std::string& DeviceId() const { return m_deviceId; }
 
   private:
+    bool Open(const NuxDeviceApi& api);
+
     NuxDeviceLibrary& m_library;
     std::string m_deviceId;
     DebugOut m_debug;
+    tav::DeviceFailure m_lastOpenFailure;
 };
 
 } // namespace nux

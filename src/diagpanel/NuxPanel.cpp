@@ -17,6 +17,12 @@ bool NuxPanel::Confirm(const std::string& job) {
            tav::MsgResult::Yes;
 }
 
+std::string NuxPanel::WithOpenFailure(const std::string& text) const {
+    const std::string reason =
+        tav::DeviceFailureText(m_config.langFile, m_device.LastOpenFailure(), m_device.DeviceId());
+    return reason.empty() ? text : text + "\n" + reason;
+}
+
 bool NuxPanel::WriteWhole(const std::string& job) {
     const auto length = static_cast<std::uint32_t>(job.size());
     // A job cut short never reaches the printer as a job, so it counts as not written.
@@ -27,7 +33,7 @@ void NuxPanel::EnterDiagnosticMode() {
     const std::string job = BuildEnterModeJob();
     if (m_config.debug != 0 && !Confirm(job)) return;
     if (!WriteWhole(job)) {
-        m_ui.MessageBox("Write Error!!", kWriteCaption, tav::MsgIcon::Error, tav::MsgButtons::Ok);
+        m_ui.MessageBox(WithOpenFailure("Write Error!!"), kWriteCaption, tav::MsgIcon::Error, tav::MsgButtons::Ok);
         return;
     }
     if (m_config.debug != 0)
@@ -66,7 +72,7 @@ bool NuxPanel::Exchange(std::string_view code) {
 
 bool NuxPanel::PressKey(std::string_view code) {
     if (Exchange(code) || m_config.debug != 0) return true;
-    m_ui.MessageBox(kSendError, kErrorCaption, tav::MsgIcon::Warning, tav::MsgButtons::Ok);
+    m_ui.MessageBox(WithOpenFailure(kSendError), kErrorCaption, tav::MsgIcon::Warning, tav::MsgButtons::Ok);
     return false;
 }
 

@@ -33,6 +33,8 @@ class NuxPanel {
     bool Confirm(const std::string& job);
     void Trace(std::string_view text) const;
     bool WriteWhole(const std::string& job);
+    // An error box's text, with the device library's reason when the printer could not be opened.
+    std::string WithOpenFailure(const std::string& text) const;
 
     NuxConfig m_config;
     NuxDevice& m_device;

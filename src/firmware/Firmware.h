@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pjl/AppContext.h"
+#include "platform/LangText.h"
 
 namespace tav {
 
@@ -19,9 +20,6 @@ inline constexpr unsigned kFirmwareProgramWaitMs = 40000; // the printer program
 // The size of a regular file that can be opened for reading; nothing otherwise (a folder, a
 // missing file, one without read permission).
 std::optional<uint64_t> FirmwareFileSize(const std::string& path);
-
-// A language text with the values put in for %1, %2, ... in one pass; never a format string.
-std::string FillLangText(const std::string& text, const std::vector<std::string>& values);
 
 // The file information text: the size and [FWUP] IDS_BYTES, as "%d %s".
 std::string FirmwareSizeText(const AppContext& ctx, uint64_t size);

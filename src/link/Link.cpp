@@ -57,11 +57,19 @@ int Link::ReleasePort() {
     return release && release(QVDEVM_PORT_TOKEN) != 0 ? 1 : 0;
 }
 
+bool Link::NoteOpen(bool opened) {
+    m_lastOpenFailure = {};
+    // An older library has no such entry point; that is no failure of the open, so no debug line.
+    if (!opened && m_primary)
+        m_lastOpenFailure = LastDeviceFailure(reinterpret_cast<DeviceLastErrorFn>(m_primary->Lookup("DeviceLastError")));
+    return opened;
+}
+
 bool Link::OpenForTransfer() {
     auto open = Entry<DeviceOpenFn>(m_primary.get(), "DeviceOpen");
     if (!open) return false;
     const std::string name = DeviceName();
-    return open(2, 4, 0, 0, name.c_str()) != 0;
+    return NoteOpen(open(2, 4, 0, 0, name.c_str()) != 0);
 }
 
 void Link::CloseDevice(int how) {
@@ -95,14 +103,14 @@ int Link::ReadPrinter(void* buffer, uint32_t capacity) {
 bool Link::IsPrinterConnected(const std::string& deviceName) {
     Debug(deviceName + "\n");
     auto check = Entry<DeviceCheckFn>(m_primary.get(), "DeviceCheck");
-    return check && check(deviceName.c_str(), 0, 0, 1) != 0;
+    return check && NoteOpen(check(deviceName.c_str(), 0, 0, 1) != 0);
 }
 
 bool Link::IsPrinterReady() {
     auto open = Entry<DeviceOpenFn>(m_primary.get(), "DeviceOpen");
     if (!open) return false;
     const std::string name = DeviceName();
-    if (open(0, 0, 0, 0, name.c_str()) == 0) return false;
+    if (!NoteOpen(open(0, 0, 0, 0, name.c_str()) != 0)) return false;
     unsigned char in[3] = {2, 0, 0};
     unsigned char out[8] = {};
     uint32_t count = 0;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "link/DeviceLibrary.h"
+#include "platform/LangText.h"
 
 namespace tav {
 
@@ -36,6 +37,9 @@ public:
     int ReadPrinter(void* buffer, uint32_t capacity);
     bool IsPrinterConnected(const std::string& deviceName);
     bool IsPrinterReady();
+    // Why the last open or presence test failed, as the library said; nothing known after one
+    // that succeeded, or with a library that cannot say.
+    const DeviceFailure& LastOpenFailure() const { return m_lastOpenFailure; }
 
 private:
     template <typename Fn>
@@ -43,12 +47,15 @@ private:
     // Open for a data transfer; false when the library fails or lacks the entry point.
     bool OpenForTransfer();
     void CloseDevice(int how);
+    // Keeps the library's reason after a failed open or check, forgets it after one that worked.
+    bool NoteOpen(bool opened);
     std::string DeviceName() const;
     void Debug(const std::string& text) const;
 
     std::shared_ptr<DeviceLibrary> m_primary;
     std::shared_ptr<DeviceLibrary> m_port;
     Callbacks m_callbacks;
+    DeviceFailure m_lastOpenFailure;
 };
 
 }  // namespace tav

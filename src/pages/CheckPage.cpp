@@ -81,7 +81,8 @@ void CCheck::ReadReport() {
             m_edits[i]->setCursorPosition(0);
         }
     } else {
-        Message(LangTextStd("STRING", "IDS_NOT_RESPOND"), MsgIcon::Error);
+        LangTextStd("STRING", "IDS_NOT_RESPOND");
+        Message(m_ctx.PrinterFailureText("IDS_NOT_RESPOND"), MsgIcon::Error);
         m_ctx.link.ReleasePort();
     }
 }

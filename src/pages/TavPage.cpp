@@ -140,7 +140,8 @@ MsgResult TavPage::Message(const std::string& text, MsgIcon icon, MsgButtons but
 }
 
 void TavPage::ShowPrinterError() {
-    Message(LangTextStd("STRING", "IDS_ERRORSTRING", 63), MsgIcon::Error);
+    m_keysAsked.emplace("STRING", "IDS_ERRORSTRING");
+    Message(m_ctx.PrinterFailureText("IDS_ERRORSTRING", 63), MsgIcon::Error);
 }
 
 } // namespace tav

@@ -47,7 +47,15 @@ MsgResult AppContext::Message(const std::string& text, MsgIcon icon, MsgButtons 
     return ui.MessageBox(text, ProductTitle(), icon, buttons);
 }
 
-void AppContext::ShowPrinterError() { Message(GetLangText("STRING", "IDS_ERRORSTRING", 63), MsgIcon::Error); }
+void AppContext::ShowPrinterError() { Message(PrinterFailureText("IDS_ERRORSTRING", 63), MsgIcon::Error); }
+
+std::string AppContext::PrinterFailureText(std::string_view key, size_t maxChars, const std::string& deviceName) const {
+    const DeviceFailure& failure = link.LastOpenFailure();
+    const std::string reason = DeviceFailureText(cfg.langFilePath, failure, deviceName.empty() ? DeviceName() : deviceName);
+    if (failure.code == QVDEVM_ERROR_BAD_NAME) return reason;
+    const std::string text = GetLangText("STRING", key, maxChars);
+    return reason.empty() ? text : text + "\n" + reason;
+}
 
 void AppContext::Debug(const std::string& text) const { DebugOut(text); }
 

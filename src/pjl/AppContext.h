@@ -76,6 +76,10 @@ public:
     // Message helpers: captioned with the product title.
     MsgResult Message(const std::string& text, MsgIcon icon = MsgIcon::None, MsgButtons buttons = MsgButtons::Ok);
     void ShowPrinterError();
+    // The language text [STRING] key that says an exchange failed, followed by the device
+    // library's reason when the device could not be opened; a device name that names no device
+    // is said alone, as nothing was tried. deviceName: the device tried, when not the configured one.
+    std::string PrinterFailureText(std::string_view key, size_t maxChars = 255, const std::string& deviceName = {}) const;
 
     // Debug output, gated by DebugMsg when asked.
     void Debug(const std::string& text) const;

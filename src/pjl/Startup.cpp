@@ -11,6 +11,7 @@
 #include "pjl/PrinterChoice.h"
 #include "pjl/Pjl.h"
 #include "platform/Ini.h"
+#include "platform/LangText.h"
 #include "platform/UserFile.h"
 #include <qvdevm/qvdevm.h>
 
@@ -28,14 +29,12 @@ Application::Application(UiHost& ui, StartupHooks hooks) : m_ctx(ui), m_hooks(st
 
 std::string Application::RegistryLanguageCode() const {
     const bool machine = StrEqual(m_ctx.Config("Common", "APPNAME", "2", 6), "2");
-    std::string keyPath = "Software\\QVPrint";
-    if (!m_ctx.cfg.oemId.empty()) keyPath += "\\" + m_ctx.cfg.oemId;
-    std::string code;
-    if (!RegistryReadString(machine ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser, keyPath,
-                            machine ? "ZkCntCode" : "TavCntCode", code, 260) ||
-        code.empty())
-        return "EN";
-    return code;
+    const std::string code = tav::RegistryLanguageCode(machine, m_ctx.cfg.oemId);
+    // A program run from scripts speaks the locale it runs under unless the user has chosen a
+    // language of their own; the whole machine's choice yields to it.
+    if (m_hooks.languageFromLocale && (machine || code.empty()))
+        if (const std::string locale = LocaleLanguageCode(); !locale.empty()) return locale;
+    return code.empty() ? "EN" : code;
 }
 
 namespace {
@@ -136,8 +135,10 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
     }
 
     // One copy at a time, named after the product title.
-    m_instance = std::make_unique<SingleInstance>(ctx.ProductTitle());
-    if (m_instance->AlreadyExists()) return StartupOutcome::AlreadyRunning;
+    if (m_hooks.singleInstance) {
+        m_instance = std::make_unique<SingleInstance>(ctx.ProductTitle());
+        if (m_instance->AlreadyExists()) return StartupOutcome::AlreadyRunning;
+    }
 
     // First run: no printer named anywhere yet. The user picks one, or the program ends.
     if (m_hooks.choosePrinter && NeedsPrinterChoice(ctx) && !m_hooks.choosePrinter(ctx))
@@ -178,7 +179,7 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
         }
         if (answered && m_hooks.loadSettingsRecord) answered = m_hooks.loadSettingsRecord(ctx);
         if (!answered) {
-            ctx.Message(ctx.GetLangText("STRING", "IDS_NOT_RESPOND"), MsgIcon::Error);
+            ctx.Message(ctx.PrinterFailureText("IDS_NOT_RESPOND"), MsgIcon::Error);
             ctx.link.ReleasePort();
             return StartupOutcome::NoResponse;
         }

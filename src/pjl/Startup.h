@@ -37,6 +37,12 @@ struct StartupHooks {
     // False for a front end without a window: with no language file at all it says so and goes
     // on without texts instead of ending.
     bool requireLanguage = true;
+    // The language follows LC_ALL, LC_MESSAGES or LANG unless the user's own registry value names
+    // one (the whole machine's value yields to the locale).
+    bool languageFromLocale = false;
+    // One copy at a time, as a window wants. A program that only exchanges jobs leaves the
+    // printer to the port lock, so copies on different printers run side by side.
+    bool singleInstance = true;
     // Binds the device libraries; the default loads them by name from the program folder.
     std::function<bool(AppContext&)> bindLibraries;
     // First run (no printer named yet): lets the user choose and store one; false ends the

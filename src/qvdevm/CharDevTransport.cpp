@@ -1,4 +1,5 @@
 #include "qvdevm/CharDevTransport.h"
+#include "qvdevm/OpenReason.h"
 
 #include "qvdevm/FdWrite.h"
 
@@ -33,8 +34,9 @@ bool CharDevTransport::Open(std::string& why) {
     int fd = open(m_path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int err = errno;
-        why = err == EBUSY                                     ? "device busy"
-              : err == ENOENT || err == ENODEV || err == ENXIO ? "no such device"
+        why = err == EBUSY                                     ? reason::kBusy
+              : err == EACCES || err == EPERM                  ? reason::kPermission
+              : err == ENOENT || err == ENODEV || err == ENXIO ? reason::kNoDevice
                                                                : std::strerror(err);
         return false;
     }

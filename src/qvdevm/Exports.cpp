@@ -1,14 +1,16 @@
-// The eight entry points. Everything else in the library is hidden.
+// The nine entry points. Everything else in the library is hidden.
 #define QVDEVM_BUILDING
 #include <qvdevm/qvdevm.h>
 
 #include "qvdevm/CharDevTransport.h"
 #include "qvdevm/Debug.h"
+#include "qvdevm/OpenReason.h"
 #include "qvdevm/PortLock.h"
 #include "qvdevm/Registry.h"
 #include "qvdevm/TcpTransport.h"
 #include "qvdevm/UsbTransport.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -52,16 +54,32 @@ Registry& Links() {
     return *g_registry;
 }
 
+// Per thread, as the opens are: a program that talks to two printers from two threads hears
+// each one's reason.
+thread_local OpenFailure t_lastFailure;
+
+int Outcome(OpenFailure failure) {
+    t_lastFailure = std::move(failure);
+    return t_lastFailure.code == QVDEVM_ERROR_NONE ? 1 : 0;
+}
+
+OpenFailure NameTooLong() {
+    const std::string why = "longer than " + std::to_string(QVDEVM_DEVICE_NAME_MAX) + " characters";
+    DebugLine("device name " + why + " refused");
+    return {QVDEVM_ERROR_BAD_NAME, why};
+}
+
 } // namespace
 
 extern "C" {
 
 QVDEVM_API int DeviceOpen(int, int, int, int, const char* deviceName) {
-    if (deviceName && strnlen(deviceName, QVDEVM_DEVICE_NAME_MAX + 1) > QVDEVM_DEVICE_NAME_MAX) {
-        DebugLine("device name longer than " + std::to_string(QVDEVM_DEVICE_NAME_MAX) + " characters refused");
-        return 0;
-    }
-    return Links().Open(deviceName ? deviceName : "") ? 1 : 0;
+    if (deviceName && strnlen(deviceName, QVDEVM_DEVICE_NAME_MAX + 1) > QVDEVM_DEVICE_NAME_MAX)
+        return Outcome(NameTooLong());
+    OpenFailure failure;
+    if (!Links().Open(deviceName ? deviceName : "", &failure) && failure.code == QVDEVM_ERROR_NONE)
+        failure = {QVDEVM_ERROR_OTHER, "the device cannot be opened"};
+    return Outcome(std::move(failure));
 }
 
 QVDEVM_API int DeviceWrite(const void* data, uint32_t length, uint32_t* written) {
@@ -115,27 +133,38 @@ QVDEVM_API int GetDeviceIoControl(uint32_t code, const void* in, uint32_t inLeng
 }
 
 QVDEVM_API int DeviceCheck(const char* deviceName, int, int, int) {
-    if (deviceName && strnlen(deviceName, QVDEVM_DEVICE_NAME_MAX + 1) > QVDEVM_DEVICE_NAME_MAX) return 0;
+    if (deviceName && strnlen(deviceName, QVDEVM_DEVICE_NAME_MAX + 1) > QVDEVM_DEVICE_NAME_MAX)
+        return Outcome(NameTooLong());
     const std::string text = deviceName ? deviceName : "";
-    if (std::shared_ptr<DeviceLink> link = Links().Existing(text); link && link->Usable()) return 1;
+    if (std::shared_ptr<DeviceLink> link = Links().Existing(text); link && link->Usable()) return Outcome({});
     const DeviceName name = ParseDeviceName(text);
+    const OpenFailure absent{QVDEVM_ERROR_NOT_FOUND, reason::kNoDevice};
     std::string why;
     switch (name.kind) {
     case DeviceKind::Tcp: {
-        bool ok = ProbeTcp(name.host, name.port, Settings::FromEnvironment().connectTimeoutMs, why);
-        if (!ok) DebugLine(text + ": " + why);
-        return ok ? 1 : 0;
+        if (ProbeTcp(name.host, name.port, Settings::FromEnvironment().connectTimeoutMs, why)) return Outcome({});
+        DebugLine(text + ": " + why);
+        return Outcome(FailureOf(why));
     }
     case DeviceKind::CharDevice:
-        return CharDeviceExists(name.path) ? 1 : 0;
+        return Outcome(CharDeviceExists(name.path) ? OpenFailure{} : absent);
     case DeviceKind::Usb:
     case DeviceKind::UsbDefault:
-        return UsbPrinterPresent(name) ? 1 : 0;
+        return Outcome(UsbPrinterPresent(name) ? OpenFailure{} : absent);
     case DeviceKind::Invalid:
         DebugLine("\"" + text + "\": " + name.error);
-        return 0;
+        return Outcome({QVDEVM_ERROR_BAD_NAME, name.error});
     }
-    return 0;
+    return Outcome({QVDEVM_ERROR_OTHER, "unknown device kind"});
+}
+
+QVDEVM_API int DeviceLastError(char* text, uint32_t capacity) {
+    if (text && capacity > 0) {
+        const size_t n = std::min<size_t>(t_lastFailure.text.size(), capacity - 1);
+        std::memcpy(text, t_lastFailure.text.data(), n);
+        text[n] = '\0';
+    }
+    return t_lastFailure.code;
 }
 
 QVDEVM_API int PortAcquire(int token) {

@@ -51,7 +51,7 @@ void Registry::ForgetThreadAttachments() {
     t_attached.owner = nullptr;
 }
 
-bool Registry::Open(const std::string& deviceName) {
+bool Registry::Open(const std::string& deviceName, OpenFailure* failure) {
     // Held while connecting, so the linger timer never closes a link that is being attached.
     std::lock_guard<std::mutex> lock(m_mutex);
     std::shared_ptr<DeviceLink> link;
@@ -65,6 +65,7 @@ bool Registry::Open(const std::string& deviceName) {
         std::unique_ptr<Transport> transport = MakeTransport(parsed, settings, why);
         if (!transport) {
             DebugLine("\"" + deviceName + "\": " + why);
+            if (failure) *failure = {QVDEVM_ERROR_BAD_NAME, why};
             return false;
         }
         link = std::make_shared<DeviceLink>(deviceName, std::move(transport), settings);
@@ -72,6 +73,7 @@ bool Registry::Open(const std::string& deviceName) {
     }
     std::string why;
     if (!link->Attach(why)) {
+        if (failure) *failure = FailureOf(why);
         // A link that never came up and holds nothing is not worth keeping.
         if (link->Attached() == 0 && !link->Usable()) {
             m_links.erase(deviceName);

@@ -3,6 +3,7 @@
 #pragma once
 #include "qvdevm/DeviceLink.h"
 #include "qvdevm/DeviceName.h"
+#include "qvdevm/OpenReason.h"
 
 #include <condition_variable>
 #include <map>
@@ -23,8 +24,9 @@ class Registry {
     Registry(const Registry&) = delete;
     Registry& operator=(const Registry&) = delete;
 
-    // Open and close pair up per thread: a thread's transfers go to the device it opened.
-    bool Open(const std::string& deviceName);
+    // Open and close pair up per thread: a thread's transfers go to the device it opened. On
+    // failure *failure (when given) says why.
+    bool Open(const std::string& deviceName, OpenFailure* failure = nullptr);
     void Close();
     std::shared_ptr<DeviceLink> Current();
     // Gives a link back: it lingers, or closes at once when the linger time is 0.

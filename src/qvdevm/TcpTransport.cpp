@@ -1,4 +1,5 @@
 #include "qvdevm/TcpTransport.h"
+#include "qvdevm/OpenReason.h"
 
 #include "qvdevm/FdWrite.h"
 #include "qvdevm/LinkBuffer.h"
@@ -28,10 +29,10 @@ int ConnectWithin(const std::string& host, uint16_t port, int timeoutMs, std::st
     const std::string service = std::to_string(port);
     int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
     if (rc != 0) {
-        why = std::string("unknown host: ") + gai_strerror(rc);
+        why = std::string(reason::kUnknownHost) + ": " + gai_strerror(rc);
         return -1;
     }
-    why = "no answer";
+    why = reason::kNoAnswer;
     bool refused = false;
     int result = -1;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -69,7 +70,7 @@ int ConnectWithin(const std::string& host, uint16_t port, int timeoutMs, std::st
             why = std::strerror(err);
     }
     freeaddrinfo(list);
-    if (result < 0 && refused) why = "connection refused";
+    if (result < 0 && refused) why = reason::kRefused;
     return result;
 }
 

@@ -1,4 +1,5 @@
 #include "qvdevm/UsbTransport.h"
+#include "qvdevm/OpenReason.h"
 
 #include "qvdevm/CharDevTransport.h"
 #include "qvdevm/Debug.h"
@@ -112,7 +113,7 @@ bool UsbTransport::OpenLibusb(std::string& why) {
     }
     libusb_device* device = FindDevice(m_context, m_name, m_interface);
     if (!device) {
-        why = "no such device";
+        why = reason::kNoDevice;
         Close();
         return false;
     }
@@ -120,19 +121,19 @@ bool UsbTransport::OpenLibusb(std::string& why) {
     libusb_unref_device(device);
     if (rc != 0) {
         m_handle = nullptr;
-        why = rc == LIBUSB_ERROR_ACCESS ? "permission denied (see the udev rule)" : libusb_error_name(rc);
+        why = rc == LIBUSB_ERROR_ACCESS ? reason::kPermission : libusb_error_name(rc);
         Close();
         return false;
     }
     if (libusb_kernel_driver_active(m_handle, m_interface.interfaceNumber) == 1) {
         // Some other driver serves the printer without a usblp node; it is not ours to detach.
-        why = "device busy";
+        why = reason::kBusy;
         Close();
         return false;
     }
     rc = libusb_claim_interface(m_handle, m_interface.interfaceNumber);
     if (rc != 0) {
-        why = rc == LIBUSB_ERROR_BUSY ? "device busy" : libusb_error_name(rc);
+        why = rc == LIBUSB_ERROR_BUSY ? reason::kBusy : libusb_error_name(rc);
         Close();
         return false;
     }

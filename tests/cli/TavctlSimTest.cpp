@@ -258,3 +258,31 @@ TEST_F(TavctlSimTest, DefaultReadsTheFactorySettingsAfterItsLongWait) {
     ASSERT_FALSE(jobs.empty());
     EXPECT_EQ(Text(jobs.back()), kUel + "@PJL\r\n@PJL INITIALIZE\r\n@PJL INFO PRINTER = ALL\r\n" + kUel);
 }
+
+// A name that cannot be a device is refused with the library's reason (status 2, nothing tried);
+// a printer that cannot be reached says why (status 1).
+TEST_F(TavctlSimTest, TheDeviceLibrarysReasonReachesTheUser) {
+    home.Write("lang.ini", "[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\nIDS_NOT_RESPOND=No answer.\n"
+                           "IDS_DEV_BADNAME=No device \"%1\" (%2).\nIDS_DEV_REFUSED=%1 refused (%2).\n");
+    const tavtest::SimProcess refusing(home.dir + "profile.ini", {"--fault", "refuse"});
+    const std::string closed = refusing.DeviceName();
+    const struct {
+        std::string device;
+        int status;
+        std::string said;
+    } rows[] = {
+        {"bogus", 2, "No device \"bogus\" (unknown device name)."},
+        {"tcp://", 2, "No device \"tcp://\" (no host)."},
+        {"tcp://127.0.0.1:99999", 2, "No device \"tcp://127.0.0.1:99999\" (bad port)."},
+        {"tcp://::1:9100", 2, "No device \"tcp://::1:9100\" (IPv6 addresses need brackets)."},
+        {"usb:zz", 2, "No device \"usb:zz\" (usb: needs VID:PID)."},
+        {closed, 1, "No answer.\n" + closed + " refused (connection refused)."},
+    };
+    for (const auto& row : rows) {
+        const ProgramResult r = Run({"--device", row.device, "query"});
+        EXPECT_EQ(r.status, row.status) << row.device;
+        EXPECT_EQ(r.err, "Quorvex Panel: " + row.said + "\n") << row.device;
+        EXPECT_TRUE(r.waits.empty()) << row.device; // no exchange was waited for
+    }
+    EXPECT_TRUE(sim->Jobs().empty());
+}

@@ -17,6 +17,8 @@
 namespace {
 
 const char kNotRespond[] = "The printer does not respond.";
+// The device library's reason reaches the user on a line of its own.
+const char kNotRespondRefused[] = "The printer does not respond.\nThe printer refused the connection (connection refused).";
 const char kPrinterError[] = "Printer error.";
 const char kPortBusy[] = "The port is in use.";
 
@@ -61,7 +63,7 @@ const Row kRows[] = {
     {"StartupShortReply", kQuery, {"job1:truncate=5"}, 1, kNotRespond, false},
     {"StartupGarbage", kQuery, {"job1:garbage"}, 1, kNotRespond, false},
     {"StartupDropped", kQuery, {"job1:drop"}, 1, kNotRespond, false},
-    {"StartupRefused", kQuery, {"refuse"}, 1, kNotRespond, false},
+    {"StartupRefused", kQuery, {"refuse"}, 1, kNotRespondRefused, false},
     {"StartupStalledReader", kQuery, {"stall"}, 1, kNotRespond, false},
     {"StartupLateReply", kQuery, {"job1:delay=250"}, 0, "", false},
     {"StartupReplyInPieces", kQuery, {"job1:split=16"}, 0, "", false},
@@ -198,7 +200,7 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
         home.Write("lang.ini",
                    std::string("[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\nIDS_NOT_RESPOND=") +
                        kNotRespond + "\nIDS_ERRORSTRING=" + kPrinterError +
-                       "\n[COMMON]\nIDS_STRING107=" + kPortBusy + "\nIDS_STRING106=" + kFirmwareDone +
+                       "\nIDS_DEV_REFUSED=The printer refused the connection (%2)." + "\n[COMMON]\nIDS_STRING107=" + kPortBusy + "\nIDS_STRING106=" + kFirmwareDone +
                        "\n[FLASH]\nMsg_delete_font=Erase it?\nMsg_delete_font_all=Erase it?\nMsg_delete_macro=Erase it?\n"
                        "Msg_delete_macro_all=Erase it?\nMsg_delete_fontmacro_all=Erase it?\nMsg_format_flash=Erase it?\n"
                        "Msg_delete_form_all=Erase it?\n");

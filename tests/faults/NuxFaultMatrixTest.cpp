@@ -46,6 +46,7 @@ struct Row {
     bool holdPort = false;         // another program holds the port lock throughout
     bool switchOff = false;        // the printer goes away after the `before` key
     const char* firstAfter = "";   // a simulator event the first key waits for
+    bool refused = false;          // the boxes add the device library's reason: the connection was refused
 };
 
 void PrintTo(const Row& row, std::ostream* os) {
@@ -61,7 +62,8 @@ const Row kRows[] = {
      .trace = kWriteError,
      .replied = false,
      .startBox = kWriteErrorBox,
-     .reached = false},
+     .reached = false,
+     .refused = true},
     // The key goes once the connection is gone: one written while the printer closes it is lost.
     {.name = "EnterDropped",
      .key = 1000,
@@ -235,7 +237,9 @@ TEST_P(NuxFaultMatrix, TheWindowShowsWhatIsOwedAndTheNextKeyItsOwnReply) {
     if (sim) settle(size_t(row.before != 0) + size_t(row.replied) + size_t(row.after != 0));
 
     // What the window showed, from what the printer sent.
-    std::string expected = row.startBox;
+    // No language file in this home: the reason is the device name and the library's words.
+    const std::string reason = row.refused ? sim->DeviceName() + ": connection refused\n" : "";
+    std::string expected = *row.startBox ? row.startBox + reason : "";
     std::string shown = Printed({});
     size_t next = 0;
     if (row.before) {
@@ -252,7 +256,7 @@ TEST_P(NuxFaultMatrix, TheWindowShowsWhatIsOwedAndTheNextKeyItsOwnReply) {
         ASSERT_GE(keyReply.size(), row.received);
         expected += Printed({keyReply.begin(), keyReply.begin() + long(row.received)});
     } else {
-        expected += kSendErrorBox + shown;
+        expected += kSendErrorBox + reason + shown;
     }
     if (row.after) {
         ASSERT_GT(replies.size(), next);

@@ -32,14 +32,18 @@ namespace {
 
 enum class Op { Startup, Send, Default, Check, TestPrint, RunNow };
 
-// A message of the language file, by section and key.
+// A message of the language file, by section and key; with the reason the device library gives
+// for a printer that refuses the connection on a line of its own.
 struct Said {
     const char* section;
     const char* key;
+    bool refused = false;
 };
 const Said kNotRespond{"STRING", "IDS_NOT_RESPOND"};
 const Said kPrinterError{"STRING", "IDS_ERRORSTRING"};
 const Said kPortBusy{"COMMON", "IDS_STRING107"};
+const Said kNotRespondRefused{"STRING", "IDS_NOT_RESPOND", true};
+const Said kPrinterErrorRefused{"STRING", "IDS_ERRORSTRING", true};
 
 struct Row {
     const char* name;
@@ -74,7 +78,7 @@ const Row kRows[] = {
     {"StartupShortReply", Op::Startup, {"job1:truncate=5"}, {kNotRespond}, false, StartupOutcome::NoResponse},
     {"StartupGarbage", Op::Startup, {"job1:garbage"}, {kNotRespond}, false, StartupOutcome::NoResponse},
     {"StartupDropped", Op::Startup, {"job1:drop"}, {kNotRespond}, false, StartupOutcome::NoResponse},
-    {"StartupRefused", Op::Startup, {"refuse"}, {kNotRespond}, false, StartupOutcome::NoResponse},
+    {"StartupRefused", Op::Startup, {"refuse"}, {kNotRespondRefused}, false, StartupOutcome::NoResponse},
     {"StartupStalledReader", Op::Startup, {"stall"}, {kNotRespond}, false, StartupOutcome::NoResponse},
     {"StartupLateReply", Op::Startup, {"job1:delay=250"}, {}},
     {"StartupReplyInPieces", Op::Startup, {"job1:split=64"}, {}},
@@ -87,7 +91,7 @@ const Row kRows[] = {
     {"SendShortReply", Op::Send, {"job2:truncate=5"}, {kPrinterError}, true},
     {"SendGarbage", Op::Send, {"job2:garbage"}, {kPrinterError}, true},
     {"SendDropped", Op::Send, {"job2:drop"}, {kPrinterError}, false},
-    {"SendUnreachableThenRefresh", Op::Send, {}, {kPrinterError}, false, StartupOutcome::Ran, true, true},
+    {"SendUnreachableThenRefresh", Op::Send, {}, {kPrinterErrorRefused}, false, StartupOutcome::Ran, true, true},
     {"SendReplyInPieces", Op::Send, {"job2:split=64"}, {}, true},
     {"SendUnaskedStatus", Op::Send, {"job1:unasked", "job2:unasked"}, {}, true},
     // Default, after a good Send changed the printer
@@ -99,16 +103,16 @@ const Row kRows[] = {
     {"CheckDropped", Op::Check, {"job2:drop"}, {kNotRespond}, false},
     {"CheckReplyInPieces", Op::Check, {"job2:split=64"}, {}, true},
     // A test print has no reply: only a printer that cannot be reached fails it.
-    {"TestPrintConfigUnreachable", Op::TestPrint, {}, {kPrinterError}, false, StartupOutcome::Ran, true},
-    {"TestPrintDemoUnreachable", Op::TestPrint, {}, {kPrinterError}, false, StartupOutcome::Ran, true, false, false, 1},
-    {"TestPrintMenuMapUnreachable", Op::TestPrint, {}, {kPrinterError}, false, StartupOutcome::Ran, true, false, false, 2},
-    {"TestPrintDuplexDemoUnreachable", Op::TestPrint, {}, {kPrinterError}, false, StartupOutcome::Ran, true, false, false, 3},
+    {"TestPrintConfigUnreachable", Op::TestPrint, {}, {kPrinterErrorRefused}, false, StartupOutcome::Ran, true},
+    {"TestPrintDemoUnreachable", Op::TestPrint, {}, {kPrinterErrorRefused}, false, StartupOutcome::Ran, true, false, false, 1},
+    {"TestPrintMenuMapUnreachable", Op::TestPrint, {}, {kPrinterErrorRefused}, false, StartupOutcome::Ran, true, false, false, 2},
+    {"TestPrintDuplexDemoUnreachable", Op::TestPrint, {}, {kPrinterErrorRefused}, false, StartupOutcome::Ran, true, false, false, 3},
     // A dropped print is reported sent: only the printer knows nothing came. Status that start-up
     // did not ask for is not taken for anything.
     {"TestPrintConfigDropped", Op::TestPrint, {"job2:drop"}, {}, false},
     {"TestPrintDemoUnaskedStatus", Op::TestPrint, {"job1:unasked"}, {}, true, StartupOutcome::Ran, false, false, false, 1},
     // automatic colour registration: one job, nothing edited
-    {"RunNowUnreachable", Op::RunNow, {}, {kPrinterError}, false, StartupOutcome::Ran, true},
+    {"RunNowUnreachable", Op::RunNow, {}, {kPrinterErrorRefused}, false, StartupOutcome::Ran, true},
     {"RunNowUnaskedStatus", Op::RunNow, {"job1:unasked"}, {}, true},
 };
 
@@ -264,6 +268,9 @@ TEST_P(WindowFaultMatrix, TheUserHearsTheRightThingAndNothingIsLost) {
     for (const Said& s : row.said) {
         owed.push_back(ctx.GetLangText(s.section, s.key));
         ASSERT_FALSE(owed.back().empty()) << s.section << "/" << s.key;
+        if (s.refused)
+            owed.back() += "\n" + FillLangText(ctx.GetLangText("STRING", "IDS_DEV_REFUSED"),
+                                               {ctx.DeviceName(), "connection refused"});
     }
     EXPECT_EQ(said, owed);
     EXPECT_LE(ui.TotalWaitMs(), kMostWaitMs);

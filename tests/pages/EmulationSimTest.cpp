@@ -194,7 +194,9 @@ TEST(EmulationSim, APrinterThatFailsGetsTheCommonFailureBox) {
         auto epson = env.Open<CEpsonTab>();
         Ctl<QPushButton>(*epson, 8067)->click();
         ASSERT_EQ(env.ui.Messages().size(), 1u);
-        EXPECT_EQ(env.ui.Messages()[0].text, "The printer could not be reached. Please try again.");
+        EXPECT_EQ(env.ui.Messages()[0].text, "The printer could not be reached. Please try again.\nThe printer " +
+                                                 env.ctx.DeviceName() +
+                                                 " refused the connection (connection refused). Check the port number.");
         EXPECT_TRUE(env.ui.Waits().empty());
         EXPECT_EQ(env.ui.waitCursorDepth, 0);
     }

@@ -47,8 +47,9 @@ const Api& Lib() {
         a.check = reinterpret_cast<DeviceCheckFn>(dlsym(h, "DeviceCheck"));
         a.acquire = reinterpret_cast<PortAcquireFn>(dlsym(h, "PortAcquire"));
         a.release = reinterpret_cast<PortReleaseFn>(dlsym(h, "PortRelease"));
+        a.lastError = reinterpret_cast<DeviceLastErrorFn>(dlsym(h, "DeviceLastError"));
         if (!a.open || !a.write || !a.read || !a.close || !a.control || !a.check || !a.acquire ||
-            !a.release) {
+            !a.release || !a.lastError) {
             throw std::runtime_error("device library lacks an entry point");
         }
         return a;

@@ -23,6 +23,7 @@ struct Api {
     DeviceCheckFn check;
     PortAcquireFn acquire;
     PortReleaseFn release;
+    DeviceLastErrorFn lastError;
 };
 const Api& Lib();
 std::string LibraryPath();

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <dlfcn.h>
+#include <fstream>
 #include <mutex>
 #include <sys/wait.h>
 #include <thread>
@@ -112,6 +113,43 @@ TEST(TcpLink, RefusedConnectionFailsAtOnceAndSaysSo) {
     uint32_t count = 99;
     EXPECT_EQ(Lib().write("x", 1, &count), 0); // nothing is open
     EXPECT_EQ(count, 0u);
+}
+
+// Each failed open and check tells its class and the library's words; one that works clears them.
+TEST(TcpLink, LastErrorSaysWhyTheOpenFailed) {
+    const std::string closed = "tcp://127.0.0.1:" + std::to_string(ClosedPort());
+    const std::string file = ::testing::TempDir() + "not-a-device";
+    std::ofstream(file) << "x";
+    const struct {
+        std::string name;
+        int code;
+        const char* text;
+    } rows[] = {
+        {"bogus", QVDEVM_ERROR_BAD_NAME, "unknown device name"},
+        {"tcp://", QVDEVM_ERROR_BAD_NAME, "no host"},
+        {"tcp://127.0.0.1:99999", QVDEVM_ERROR_BAD_NAME, "bad port"},
+        {"tcp://::1:9100", QVDEVM_ERROR_BAD_NAME, "IPv6 addresses need brackets"},
+        {"usb:zz", QVDEVM_ERROR_BAD_NAME, "usb: needs VID:PID"},
+        {std::string(QVDEVM_DEVICE_NAME_MAX + 1, 's'), QVDEVM_ERROR_BAD_NAME, "longer than 255 characters"},
+        {closed, QVDEVM_ERROR_REFUSED, "connection refused"},
+        {"/nonexistent/lp0", QVDEVM_ERROR_NOT_FOUND, "no such device"},
+        {file, QVDEVM_ERROR_OTHER, "not a character device"},
+    };
+    ScriptServer server([](Peer&, int) {});
+    char text[64];
+    for (const auto& row : rows) {
+        EXPECT_EQ(Lib().open(2, 4, 0, 0, row.name.c_str()), 0) << row.name;
+        EXPECT_EQ(Lib().lastError(text, sizeof text), row.code) << row.name;
+        EXPECT_STREQ(text, row.text) << row.name;
+        ASSERT_EQ(Lib().open(2, 4, 0, 0, server.Name().c_str()), 1);
+        Lib().close(4);
+        EXPECT_EQ(Lib().lastError(text, sizeof text), QVDEVM_ERROR_NONE);
+        EXPECT_STREQ(text, "");
+    }
+    EXPECT_EQ(Lib().check(closed.c_str(), 0, 0, 1), 0);
+    EXPECT_EQ(Lib().lastError(text, 5), QVDEVM_ERROR_REFUSED);
+    EXPECT_STREQ(text, "conn"); // cut to the buffer, ended
+    EXPECT_EQ(Lib().lastError(nullptr, 0), QVDEVM_ERROR_REFUSED);
 }
 
 TEST(TcpLink, RealCloseAfterLingerIsOrderly) {

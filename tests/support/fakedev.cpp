@@ -149,6 +149,12 @@ EXPORT int DeviceCheck(const char* name, int a, int b, int c) {
         "," + std::to_string(c) + ")");
     return static_cast<int>(Knob("check", 1));
 }
+// Why the last open failed, as the real library says it: the "lastError" knob's class (0: none).
+EXPORT int DeviceLastError(char* text, uint32_t capacity) {
+    const long code = Knob("lastError", 0);
+    if (text && capacity > 0) std::snprintf(text, capacity, "%s", code ? "fake reason" : "");
+    return static_cast<int>(code);
+}
 EXPORT int PortAcquire(int token) {
     Log("PortAcquire(" + std::to_string(token) + ")");
     if (!Knob("acquire", 1)) return 0;

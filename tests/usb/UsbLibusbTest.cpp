@@ -206,6 +206,10 @@ TEST(UsbLibusb, AKernelDriverOnTheInterfaceIsLeftAloneAndTheOpenSaysWhy) {
     EXPECT_FALSE(Has(r, "claim 0")) << Joined(r);
     EXPECT_TRUE(p.DataOut().empty());
     EXPECT_NE(log.find("usb 2f1e:041a: device busy"), std::string::npos) << log;
+    // The programs hear it through the C interface, not only the debug output.
+    char text[32];
+    EXPECT_EQ(api.lastError(text, sizeof text), QVDEVM_ERROR_BUSY);
+    EXPECT_STREQ(text, "device busy");
 }
 
 // tavctl and wintav32 against a printer that only the emulated bus connects to the simulator.

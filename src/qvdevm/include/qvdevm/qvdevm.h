@@ -30,7 +30,7 @@ extern "C" {
 // (QVDEVM_LINGER_MS, default 3000), so a program that opens and closes around every exchange
 // keeps one connection; while the process holds the port no link lingers out. All return 1 on
 // success and 0 on failure unless said otherwise; the reason goes to the debug output
-// (QVDEVM_DEBUG=1).
+// (QVDEVM_DEBUG=1) and, for an open or a check, to DeviceLastError.
 
 // Attaches the calling thread to deviceName: "tcp://HOST[:PORT]", a character device path, a
 // USB "VID:PID[:SERIAL]", or "s" for the first USB printer. a..d are ignored (kept for the
@@ -63,6 +63,21 @@ QVDEVM_API int PortAcquire(int token);
 // Gives back one acquire of token; 0 for a release with no acquire.
 QVDEVM_API int PortRelease(int token);
 
+// Why an open or a check failed, as DeviceLastError gives it.
+#define QVDEVM_ERROR_NONE 0
+#define QVDEVM_ERROR_BAD_NAME 1   // the name cannot name a device; nothing was tried
+#define QVDEVM_ERROR_NOT_FOUND 2  // no such device is attached, or no such host
+#define QVDEVM_ERROR_PERMISSION 3 // the device is there, but this user may not open it
+#define QVDEVM_ERROR_BUSY 4       // another program holds the device or its printer interface
+#define QVDEVM_ERROR_REFUSED 5    // the host refused the connection
+#define QVDEVM_ERROR_NO_ANSWER 6  // the host did not answer within the connect timeout
+#define QVDEVM_ERROR_OTHER 7      // anything else; the text says what
+
+// Why the calling thread's last DeviceOpen or DeviceCheck failed: a QVDEVM_ERROR_ code,
+// QVDEVM_ERROR_NONE when it succeeded (or before any). text, when not NULL and capacity is not
+// 0, gets the library's own reason in English, cut to capacity - 1 bytes and ended by a 0 byte.
+QVDEVM_API int DeviceLastError(char* text, uint32_t capacity);
+
 typedef int (*DeviceOpenFn)(int, int, int, int, const char*);
 typedef int (*DeviceWriteFn)(const void*, uint32_t, uint32_t*);
 typedef int (*DeviceReadFn)(void*, uint32_t, uint32_t*);
@@ -71,6 +86,7 @@ typedef int (*GetDeviceIoControlFn)(uint32_t, const void*, uint32_t, void*, uint
 typedef int (*DeviceCheckFn)(const char*, int, int, int);
 typedef int (*PortAcquireFn)(int);
 typedef int (*PortReleaseFn)(int);
+typedef int (*DeviceLastErrorFn)(char*, uint32_t);
 
 #ifdef __cplusplus
 }
