@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string sink = o.sink;
-    link.SetCallbacks({[sink] { return sink; }, [] { std::fprintf(stderr, "port busy\n"); }, nullptr});
+    link.SetCallbacks({[sink] { return sink; }, [] { std::fprintf(stderr, "port busy\n"); }, nullptr, nullptr});
     // The sink serves one connection at a time, so the raw run waits until the library's
     // link has lingered out.
     const char* lingerText = std::getenv("QVDEVM_LINGER_MS");

@@ -18,9 +18,9 @@ const char* kHelp =
     "program is replaced. On a terminal the progress is printed, one line per 10 %; otherwise\n"
     "nothing is printed on standard output.\n"
     "The model's configuration must show the firmware page (TAB/FirmWare).\n"
-    "Exit status: 0 updated, 1 the transfer failed, the printer could not be reached or the port\n"
-    "is busy, 2 usage error (no --yes, a file that cannot be opened or is empty, a page the model\n"
-    "does not show).\n";
+    "Exit status: 0 updated, 1 the transfer failed or the printer could not be reached, 2 usage\n"
+    "error (no --yes, a file that cannot be opened or is empty, a page the model does not show),\n"
+    "4 the printer is busy.\n";
 
 
 } // namespace

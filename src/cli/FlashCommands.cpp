@@ -49,12 +49,12 @@ void Help(const std::string& command) {
         std::string left = std::string(a.action) + (*a.args ? std::string(" ") + a.args : "");
         std::printf("  %-18s %s%s\n", left.c_str(), a.help, a.destructive ? " (needs --yes)" : "");
     }
-    std::printf("Each action sends what the page's button sends, with its waits (a download waits\n"
-                "%u seconds for the printer to store the file). The model's configuration must show the\n"
-                "page the command belongs to.\n"
-                "Exit status: 0 done, 1 the printer exchange failed or the port is busy, 2 usage error\n"
-                "or a page the model does not show, 3 the printer did not make the macro active.\n",
-                kFlashDownloadWaitMs / 1000);
+    std::printf("Each action sends what the page's button sends, with its waits (a font or macro download\n"
+                "waits %u seconds for the printer to store the file). The model's configuration must show\n"
+                "the page the command belongs to.\n"
+                "Exit status: 0 done, 1 the printer exchange failed, 2 usage error or a page the model\n"
+                "does not show, 3 the printer did not make the macro active, 4 the printer is busy.\n",
+                (kSendSettleWaitMs + kFlashDownloadWaitMs) / 1000);
     std::fputs(kLaunchOptionsHelp, stdout);
 }
 

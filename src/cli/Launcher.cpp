@@ -32,7 +32,8 @@ const PageNeed kPageNeeds[] = {
 } // namespace
 
 const char* const kLaunchOptionsHelp =
-    "\nOptions (before or after the command): --home DIR, --model NAME, --device NAME, --yes, --debug\n";
+    "\nOptions (before or after the command): --home DIR, --model NAME, --device NAME, --wait SECONDS,\n"
+    "--yes, --debug\n";
 
 std::optional<Launch> Launch::Prepare(const LaunchOptions& options) {
     Launch l;
@@ -98,6 +99,7 @@ int Launch::Run(CliUiHost& ui, const std::string& command, const std::function<i
     app.Context().cfg.deviceOverride = m_options.device;
     app.Context().cfg.model = m_options.model;
     app.Context().cfg.userConfigFilePath = m_userFile;
+    app.Context().cfg.portWaitMs = m_options.waitSeconds * 1000;
     const StartupOutcome outcome = app.InitInstance(m_home);
     switch (outcome) {
     case StartupOutcome::Ran:
@@ -107,9 +109,6 @@ int Launch::Run(CliUiHost& ui, const std::string& command, const std::function<i
             (app.Context().cfg.twoLibraryMode ? "libqvdevm.so or libqvdevms.so" : "libqvdevm.so") +
             " (from " + m_home + " or the system's library path)");
         break;
-    case StartupOutcome::AlreadyRunning:
-        Err("another copy of the program is running");
-        break;
     case StartupOutcome::BadDeviceName:
     case StartupOutcome::LanguageMissing:
         app.ExitInstance();
@@ -117,9 +116,12 @@ int Launch::Run(CliUiHost& ui, const std::string& command, const std::function<i
     default:
         break; // start-up has shown its own message
     }
-    // A name that names no device is the user's to mend: nothing was tried with it.
+    // A busy printer is worth another try later; a name that names no device is the user's to
+    // mend: nothing was tried with it.
+    const bool busy = app.Context().link.PortWasBusy();
     const bool badName = app.Context().link.LastOpenFailure().code == QVDEVM_ERROR_BAD_NAME;
     app.ExitInstance();
+    if (busy) return kExitBusy;
     if (badName) return kExitUsage;
     return outcome == StartupOutcome::Ran ? status : kExitPrinter;
 }

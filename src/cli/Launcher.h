@@ -19,6 +19,7 @@ struct LaunchOptions {
     std::string model;  // --model: a profile shipped under models/
     bool yes = false;
     bool debug = false;
+    unsigned waitSeconds = 0; // --wait: how long to wait for a printer another program is using
 };
 
 // The line of a command's --help that lists these options.

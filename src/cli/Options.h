@@ -11,8 +11,10 @@ namespace tav::cli {
 
 struct ProgramOptions : LaunchOptions {
     bool showJob = false;
-    bool help = false;
+    bool help = false;    // --help or -h
+    bool version = false; // --version
     std::vector<std::string> words; // the command and its arguments, in order
+    size_t operandsFrom = 0;        // words from here on came after "--": never options
 };
 
 // The options taken out of args; nothing with the exit status when the line is refused (the

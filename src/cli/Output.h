@@ -12,6 +12,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitPrinter = 1;  // the printer exchange failed (or start-up could not reach it)
 inline constexpr int kExitUsage = 2;    // usage, unknown name, bad value, missing files, a question answered No
 inline constexpr int kExitRefused = 3;  // the printer answered but did not take some values
+inline constexpr int kExitBusy = 4;     // another program is using the printer (for longer than --wait)
 
 // Messages go to stderr with control characters made visible; questions are answered No
 // unless told to say Yes, and the answer is printed beside the question.

@@ -35,8 +35,8 @@ const char* kHelp =
     "  report                            print the printer's storage report\n"
     "Each stored file is given 30 seconds for the printer to take it, as the page does. The model's\n"
     "configuration must show the PostScript file system page (TAB/FMU).\n"
-    "Exit status: 0 done, 1 the printer exchange failed, the port is busy, or a file was not stored\n"
-    "or deleted, 2 usage error or a page the model does not show.\n";
+    "Exit status: 0 done, 1 the printer exchange failed or a file was not stored or deleted,\n"
+    "2 usage error or a page the model does not show, 4 the printer is busy.\n";
 
 struct Request {
     std::string action;

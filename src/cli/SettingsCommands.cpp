@@ -425,22 +425,24 @@ bool AddAssignment(const std::string& a, const TableChoice& tables, uint32_t res
     return true;
 }
 
-// The command's own arguments; false (said on standard error) for one it does not take.
-bool ParseArguments(const std::string& command, const std::vector<std::string>& rest, const TableChoice& tables,
-                    uint32_t residentFonts, SettingsRequest& rq) {
-    for (const std::string& a : rest) {
-        if (command == "query" && a == "--raw") {
+// The command's own arguments (from operandsFrom on, none is an option); false (said on standard
+// error) for one it does not take.
+bool ParseArguments(const std::string& command, const std::vector<std::string>& rest, size_t operandsFrom,
+                    const TableChoice& tables, uint32_t residentFonts, SettingsRequest& rq) {
+    for (size_t i = 0; i < rest.size(); ++i) {
+        const std::string& a = rest[i];
+        const bool option = i < operandsFrom && a.rfind("--", 0) == 0;
+        if (command == "query" && option && a == "--raw") {
             rq.raw = true;
-        } else if (command == "query" && a == "--numeric") {
+        } else if (command == "query" && option && a == "--numeric") {
             rq.numeric = true;
-        } else if ((command == "query" || command == "check") && a == "--json") {
+        } else if ((command == "query" || command == "check") && option && a == "--json") {
             rq.json = true;
-        } else if (command == "set" && a.rfind("--", 0) != 0) {
+        } else if (command == "set" && !option) {
             if (!AddAssignment(a, tables, residentFonts, rq)) return false;
-        } else if ((command == "backup" || command == "restore") && rq.file.empty() && !a.empty() &&
-                   a.rfind("--", 0) != 0) {
+        } else if ((command == "backup" || command == "restore") && rq.file.empty() && !a.empty() && !option) {
             rq.file = a;
-        } else if (command == "test-print" && rq.pageName.empty() && a.rfind("--", 0) != 0) {
+        } else if (command == "test-print" && rq.pageName.empty() && !option) {
             if (!IsPageName(a)) {
                 Err("\"" + Visible(a, true) + "\" is not a page name (letters, digits and '_')");
                 return false;
@@ -504,7 +506,8 @@ bool IsSettingsCommand(const std::string& command) {
     return false;
 }
 
-int RunSettingsCommand(const ProgramOptions& opt, const std::string& command, const std::vector<std::string>& rest) {
+int RunSettingsCommand(const ProgramOptions& opt, const std::string& command, const std::vector<std::string>& rest,
+                       size_t operandsFrom) {
     if (opt.showJob && command != "set" && command != "restore") {
         Err("--show-job is for set and restore (tavctl " + command + " --help)");
         return kExitUsage;
@@ -525,7 +528,7 @@ int RunSettingsCommand(const ProgramOptions& opt, const std::string& command, co
 
     SettingsRequest rq;
     const uint32_t residentFonts = probe.IsKalor() ? 68 : 54;
-    if (!ParseArguments(command, rest, tables, residentFonts, rq) ||
+    if (!ParseArguments(command, rest, operandsFrom, tables, residentFonts, rq) ||
         !CompleteRequest(command, probe, tables, residentFonts, rq))
         return kExitUsage;
 

@@ -17,16 +17,19 @@ const char* kProgramHelp =
     "Usage: tavctl [OPTIONS] COMMAND [ARGS]\n"
     "Reads and changes the printer's stored defaults as wintav32 does, without a window.\n"
     "\n"
-    "Options, before or after the command:\n"
+    "Options, before or after the command (--NAME=VALUE also takes a value):\n"
     "  --home DIR     program folder holding comtav.ini, langinfo.ini, the language file\n"
     "                 and the device library (default: $WINTAV32_HOME, else tavctl's folder)\n"
     "  --model NAME   use the shipped profile models/NAME/comtav.ini (tavctl --model list\n"
     "                 names them); the user's own comtav.ini still applies over it\n"
     "  --device NAME  device name to use instead of Common/DeviceID\n"
+    "  --wait SECONDS wait up to SECONDS for a printer another program is using (default 0)\n"
     "  --yes          answer Yes to the program's questions (default: No)\n"
     "  --debug        as Common/DebugMsg=1: show the record and the job, write trace lines\n"
     "  --show-job     print the job set and restore send, ESC, CR and LF as \\e, \\r, \\n\n"
-    "  --help         this text, or after a command that command's\n"
+    "  --help, -h     this text, or after a command that command's\n"
+    "  --version      the program's version\n"
+    "  --             what follows is the command's own, even if it starts with --\n"
     "\n"
     "Commands:\n"
     "  query [--raw] [--numeric] [--json]  the printer's settings, one NAME=value a line\n"
@@ -43,11 +46,12 @@ const char* kProgramHelp =
     "  psfs ACTION [ARGS]              PostScript fonts and forms in memory or on disk (tavctl psfs --help)\n"
     "  devices [--probe HOST...] [--json]  the printers this computer can reach\n"
     "\n"
-    "tavctl COMMAND --help describes a command.\n"
-    "Exit status: 0 everything was applied; 1 the printer exchange failed, or the port or the\n"
-    "program is busy; 2 usage error, unknown name, bad value, missing program folder or\n"
+    "tavctl COMMAND --help describes a command; man tavctl shows the JSON each --json prints.\n"
+    "Exit status: 0 everything was applied; 1 the printer exchange failed; 2 usage error,\n"
+    "unknown name, bad value, a device name that names no device, missing program folder or\n"
     "comtav.ini, or a question answered No (nothing sent); 3 the printer answered but did not\n"
-    "take some values (named on standard error).\n";
+    "take some values (named on standard error); 4 the printer is busy: another program was\n"
+    "using it for longer than --wait.\n";
 
 // The command group words[0] names, with the rest of the line.
 int RunCommand(const ProgramOptions& opt) {
@@ -65,7 +69,7 @@ int RunCommand(const ProgramOptions& opt) {
         Err("unknown command \"" + Visible(command, true) + "\" (tavctl --help)");
         return kExitUsage;
     }
-    return RunSettingsCommand(opt, command, rest);
+    return RunSettingsCommand(opt, command, rest, opt.operandsFrom > 0 ? opt.operandsFrom - 1 : 0);
 }
 
 }  // namespace
@@ -74,6 +78,10 @@ int RunTavctl(const std::vector<std::string>& args) {
     int status = kExitUsage;
     const std::optional<ProgramOptions> opt = ParseProgramOptions(args, &status);
     if (!opt) return status;
+    if (opt->version) {
+        Out("tavctl " TAV_VERSION);
+        return kExitOk;
+    }
     if (const std::optional<int> ended = HandleModelOption(*opt)) return *ended;
     if (opt->words.empty()) {
         if (opt->help) {
@@ -83,7 +91,7 @@ int RunTavctl(const std::vector<std::string>& args) {
         Err("no command given (tavctl --help)");
         return kExitUsage;
     }
-    if (opt->words[0].rfind("--", 0) == 0) {
+    if (opt->operandsFrom > 0 && opt->words[0].rfind("--", 0) == 0) {
         Err("unknown option " + Visible(opt->words[0], true) + " (tavctl --help)");
         return kExitUsage;
     }

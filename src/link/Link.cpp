@@ -45,9 +45,22 @@ void Link::Debug(const std::string& text) const {
     if (m_callbacks.debug) m_callbacks.debug(text);
 }
 
-int Link::AcquirePort() {
+bool Link::TryAcquirePort() {
+    // A library that locks one printer lets programs on other printers run beside this one.
+    if (auto forDevice = m_port ? reinterpret_cast<PortAcquireForFn>(m_port->Lookup("PortAcquireFor")) : nullptr) {
+        const std::string name = DeviceName();
+        return forDevice(QVDEVM_PORT_TOKEN, name.c_str()) != 0;
+    }
     auto acquire = Entry<PortAcquireFn>(m_port.get(), "PortAcquire");
-    if (acquire && acquire(QVDEVM_PORT_TOKEN) != 0) return 1;
+    return acquire && acquire(QVDEVM_PORT_TOKEN) != 0;
+}
+
+int Link::AcquirePort() {
+    for (unsigned tries = 1;; ++tries) {
+        if (TryAcquirePort()) return 1;
+        if (!m_port || !m_callbacks.waitForPort || !m_callbacks.waitForPort(tries)) break;
+    }
+    m_portWasBusy = true;
     if (m_callbacks.showPortBusy) m_callbacks.showPortBusy();
     return 0;
 }

@@ -21,6 +21,9 @@ public:
         std::function<std::string()> deviceName;  // read afresh at each open
         std::function<void()> showPortBusy;       // the busy message, shown by AcquirePort
         std::function<void(const std::string&)> debug;
+        // Asked when the port is busy, with the count of tries so far: waits for the next try and
+        // says whether to make it. Absent: no try but the first.
+        std::function<bool(unsigned tries)> waitForPort;
     };
 
     // Loads the libraries by name; false (and nothing bound) when any of them cannot be loaded.
@@ -31,8 +34,12 @@ public:
     bool IsBound() const { return m_primary != nullptr; }
     void SetCallbacks(Callbacks callbacks) { m_callbacks = std::move(callbacks); }
 
+    // The port lock for the device being talked to (the library's PortAcquireFor, else the whole
+    // port), tried again while waitForPort says so; the busy message when it stays busy.
     int AcquirePort();
     int ReleasePort();
+    // Whether an acquire has given up on a busy port.
+    bool PortWasBusy() const { return m_portWasBusy; }
     int WritePrinter(const void* data, uint32_t length);
     int ReadPrinter(void* buffer, uint32_t capacity);
     bool IsPrinterConnected(const std::string& deviceName);
@@ -47,6 +54,7 @@ private:
     // Open for a data transfer; false when the library fails or lacks the entry point.
     bool OpenForTransfer();
     void CloseDevice(int how);
+    bool TryAcquirePort();
     // Keeps the library's reason after a failed open or check, forgets it after one that worked.
     bool NoteOpen(bool opened);
     std::string DeviceName() const;
@@ -56,6 +64,7 @@ private:
     std::shared_ptr<DeviceLibrary> m_port;
     Callbacks m_callbacks;
     DeviceFailure m_lastOpenFailure;
+    bool m_portWasBusy = false;
 };
 
 }  // namespace tav

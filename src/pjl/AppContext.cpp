@@ -73,6 +73,11 @@ void AppContext::WireLink() {
         ui.MessageBox(GetLangText("COMMON", "IDS_STRING107", 255), ProductTitle(), MsgIcon::None, MsgButtons::Ok);
     };
     cb.debug = [this](const std::string& text) { Debug(text); };
+    cb.waitForPort = [this](unsigned tries) {
+        if (static_cast<uint64_t>(tries) * kPortRetryMs > cfg.portWaitMs) return false;
+        ui.Wait(kPortRetryMs);
+        return true;
+    };
     link.SetCallbacks(std::move(cb));
 }
 

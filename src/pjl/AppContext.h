@@ -15,6 +15,8 @@
 namespace tav {
 
 inline constexpr size_t kJobBufferSize = 4100;
+// How often a program that waits for a busy port tries it again.
+inline constexpr unsigned kPortRetryMs = 250;
 inline constexpr size_t kReplyBufferSize = 4096;
 using JobBuffer = std::array<char, kJobBufferSize>;
 using ReplyBuffer = std::array<uint8_t, kReplyBufferSize>;
@@ -48,6 +50,7 @@ struct AppConfig {
     bool twoLibraryMode = false; // Common/QVUSB
     std::string oemId;           // Common/OEMID
     std::string deviceOverride;  // when set, used instead of Common/DeviceID (tavctl --device)
+    unsigned portWaitMs = 0;     // how long an acquire waits for a busy port (tavctl --wait)
 };
 
 class AppContext {

@@ -1,4 +1,4 @@
-// The nine entry points. Everything else in the library is hidden.
+// The ten entry points. Everything else in the library is hidden.
 #define QVDEVM_BUILDING
 #include <qvdevm/qvdevm.h>
 
@@ -170,6 +170,14 @@ QVDEVM_API int DeviceLastError(char* text, uint32_t capacity) {
 QVDEVM_API int PortAcquire(int token) {
     SetUp();
     const bool ok = g_portLock->Acquire(token, &LockFolders);
+    if (ok) g_registry->SetPortHeld(true);
+    return ok ? 1 : 0;
+}
+
+QVDEVM_API int PortAcquireFor(int token, const char* deviceName) {
+    SetUp();
+    std::string name = deviceName ? std::string(deviceName, strnlen(deviceName, QVDEVM_DEVICE_NAME_MAX + 1)) : "";
+    const bool ok = g_portLock->Acquire(token, &LockFolders, PortDeviceKey(name));
     if (ok) g_registry->SetPortHeld(true);
     return ok ? 1 : 0;
 }

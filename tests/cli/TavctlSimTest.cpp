@@ -16,6 +16,7 @@
 #include "pjl/Resolution.h"
 #include "pjl/SettingsRecord.h"
 #include "pjl/Upload.h"
+#include "platform/Platform.h"
 #include "RecordingUiHost.h"
 
 using tavtest::ProgramResult;
@@ -285,4 +286,31 @@ TEST_F(TavctlSimTest, TheDeviceLibrarysReasonReachesTheUser) {
         EXPECT_TRUE(r.waits.empty()) << row.device; // no exchange was waited for
     }
     EXPECT_TRUE(sim->Jobs().empty());
+}
+
+// Copies on different printers run side by side, whatever other copy of the program runs; one on
+// a printer another program is using waits --wait seconds for it, then ends with status 4.
+TEST_F(TavctlSimTest, APrinterInUseIsWaitedForAndTheOthersAreNot) {
+    home.Write("lang.ini", "[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[COMMON]\nIDS_STRING107=The port is busy.\n");
+    setenv("XDG_RUNTIME_DIR", home.dir.c_str(), 1);
+    const tav::SingleInstance window("Quorvex Panel"); // the window's one-copy lock, held
+    ASSERT_FALSE(window.AlreadyExists());
+    const tavtest::SimProcess other(home.dir + "profile.ini");
+    tav::RecordingUiHost ui;
+    tav::AppContext holder(ui);
+    ASSERT_TRUE(holder.link.Bind(false, home.dir));
+    holder.cfg.deviceOverride = sim->DeviceName();
+    ASSERT_TRUE(holder.link.AcquirePort());
+
+    ProgramResult r = Run({"--device", other.DeviceName(), "query"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    r = Run({"--wait", "1", "query"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(r.err, "Quorvex Panel: The port is busy.\n");
+    EXPECT_EQ(r.waits, std::vector<unsigned>(4, tav::kPortRetryMs));
+    EXPECT_EQ(Run({"query"}).waits, std::vector<unsigned>{}); // no --wait: no wait
+    holder.link.ReleasePort();
+    r = Run({"--wait=1", "query"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.waits, std::vector<unsigned>{2000}); // start-up's own, and none for the port
 }

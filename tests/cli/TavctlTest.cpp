@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "FakeDev.h"
 #include "RunProgram.h"
 
@@ -107,6 +109,11 @@ TEST_F(TavctlTest, HelpForTheProgramAndEachCommand) {
     ProgramResult r = Run({"--help"}, TAVCTL_SHIPPED_PATH);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("Usage: tavctl [OPTIONS] COMMAND [ARGS]\n", 0), 0u) << r.out;
+    EXPECT_EQ(Run({"-h"}).out, r.out);
+    r = Run({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("tavctl ", 0), 0u) << r.out;
+    EXPECT_EQ(Lines(r.out).size(), 1u) << r.out;
     for (const char* command : {"query", "set", "default", "check", "test-print"}) {
         r = Run({command, "--help"});
         EXPECT_EQ(r.status, 0) << command;
@@ -122,6 +129,14 @@ TEST_F(TavctlTest, HelpForTheProgramAndEachCommand) {
     EXPECT_NE(r.out.find("\n  RESOLUTION: 300 600 1200 DRAFT\n"), std::string::npos);
     EXPECT_NE(r.out.find("\n  JAMRECOVERY: FAST FULL OFF\n"), std::string::npos);
     EXPECT_TRUE(DeviceLog().empty());  // help never loads the device library
+
+    // After "--" a word that looks like an option is the command's own: here a file name.
+    Script({Record({})});
+    const std::string odd = "--odd-" + std::to_string(getpid()) + ".ini"; // in the test's own folder
+    r = Run({"backup", "--", odd});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(ReadFileText(odd).find("[Settings]"), std::string::npos);
+    std::remove(odd.c_str());
 }
 
 TEST_F(TavctlTest, UsageErrorsAndRefusedInputSendNothing) {
@@ -131,6 +146,9 @@ TEST_F(TavctlTest, UsageErrorsAndRefusedInputSendNothing) {
         {{"frobnicate"}, "unknown command \"frobnicate\""},
         {{"--verbose", "query"}, "unknown option --verbose"},
         {{"--home"}, "--home needs a value"},
+        {{"--wait", "soon", "query"}, "--wait takes 0 to 3600 seconds, not \"soon\""},
+        {{"--wait=3601", "query"}, "--wait takes 0 to 3600 seconds, not \"3601\""},
+        {{"--device=", "query"}, "--device needs a value"},
         {{"query", "--bogus"}, "unexpected \"--bogus\" for query"},
         {{"set"}, "set needs at least one NAME=VALUE"},
         {{"set", "COPIES=2", "FOO=1"}, "unknown setting \"FOO\""},
@@ -318,7 +336,7 @@ TEST_F(TavctlTest, DebugShowsTheJobAndSendsOnlyOnYes) {
 
 TEST_F(TavctlTest, DeviceOptionOverridesTheConfiguredName) {
     Script({Record({})});
-    const ProgramResult r = Run({"--device", "tcp://127.0.0.1:9", "query"});
+    const ProgramResult r = Run({"--device=tcp://127.0.0.1:9", "query"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(DeviceLog().find("DeviceOpen(2,4,0,0,tcp://127.0.0.1:9)"), std::string::npos) << DeviceLog();
     EXPECT_EQ(DeviceLog().find("DeviceOpen(2,4,0,0,s)"), std::string::npos);

@@ -26,7 +26,7 @@ struct Row {
     const char* name;
     std::vector<std::string> args;
     std::vector<std::string> faults; // tavsim --fault options; job1 is start-up's query, job2 the operation's
-    int status;                      // 0 done, 1 the printer exchange failed
+    int status;                      // 0 done, 1 the printer exchange failed, 4 the printer is busy
     const char* err;                 // the message on stderr ("" for none)
     bool changed;                    // the printer's settings differ afterwards
     bool holdPort = false;           // another program holds the port lock throughout
@@ -68,7 +68,7 @@ const Row kRows[] = {
     {"StartupLateReply", kQuery, {"job1:delay=250"}, 0, "", false},
     {"StartupReplyInPieces", kQuery, {"job1:split=16"}, 0, "", false},
     {"StartupUnaskedStatus", kQuery, {"job1:unasked"}, 0, "", false},
-    {"StartupPortHeld", kQuery, {}, 1, kPortBusy, false, true},
+    {"StartupPortHeld", kQuery, {}, 4, kPortBusy, false, true},
     // Send
     {"SendNoReply", kSet, {"job2:no-reply"}, 1, kPrinterError, true},
     {"SendShortReply", kSet, {"job2:truncate=5"}, 1, kPrinterError, true},

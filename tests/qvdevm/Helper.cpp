@@ -1,6 +1,6 @@
 // A second process for the tests. With one argument (the library) it obeys one-letter
-// commands on stdin ("a" acquire, "r" release, "q" quit), answering each with the result on
-// stdout. With a device name as well, it writes one job to the device and returns from main
+// commands on stdin ("a" acquire, "x" acquire for the printer tcp://printer-x, "u" for a USB
+// printer, "r" release, "q" quit), answering each with the result on stdout. With a device name as well, it writes one job to the device and returns from main
 // with the device closed but its link lingering, so the library's exit path ends the link.
 #include <qvdevm/qvdevm.h>
 
@@ -26,12 +26,15 @@ int main(int argc, char** argv) {
     }
     auto acquire = reinterpret_cast<PortAcquireFn>(dlsym(h, "PortAcquire"));
     auto release = reinterpret_cast<PortReleaseFn>(dlsym(h, "PortRelease"));
-    if (!acquire || !release) return 4;
+    auto acquireFor = reinterpret_cast<PortAcquireForFn>(dlsym(h, "PortAcquireFor"));
+    if (!acquire || !release || !acquireFor) return 4;
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     int c;
     while ((c = std::getchar()) != EOF) {
         if (c == 'a')
             std::printf("%d\n", acquire(QVDEVM_PORT_TOKEN));
+        else if (c == 'x' || c == 'u')
+            std::printf("%d\n", acquireFor(QVDEVM_PORT_TOKEN, c == 'x' ? "tcp://printer-x" : "usb:04f9:2042"));
         else if (c == 'r')
             std::printf("%d\n", release(QVDEVM_PORT_TOKEN));
         else if (c == 'q')

@@ -99,6 +99,45 @@ TEST_F(PortLock, ExclusiveAcrossProcessesAndCountedWithin) {
     EXPECT_TRUE(std::filesystem::exists(m_folder + "/port-128.lock"));
 }
 
+// One printer's lock keeps out the programs on that printer (however its name is spelled) and
+// those that want the whole port, not those on other printers; the hold is counted as one.
+TEST_F(PortLock, APrintersLockLeavesTheOtherPrintersFree) {
+    const Api& api = Lib();
+    Holder other;
+    const struct {
+        const char* name; // what this process holds
+        int x, u, whole;  // what the other process gets: printer-x, a USB printer, the whole port
+    } rows[] = {
+        {"TCP://Printer-X:9100/", 0, 1, 0},
+        {"tcp://printer-y", 1, 1, 0},
+        {"s", 1, 0, 0},
+    };
+    for (const auto& row : rows) {
+        ASSERT_EQ(api.acquireFor(QVDEVM_PORT_TOKEN, row.name), 1) << row.name;
+        ASSERT_EQ(api.acquireFor(QVDEVM_PORT_TOKEN, row.name), 1) << row.name; // a transfer's nested hold
+        EXPECT_EQ(api.release(QVDEVM_PORT_TOKEN), 1);
+        EXPECT_EQ(other.Ask('x'), row.x) << row.name;
+        if (row.x) {
+            EXPECT_EQ(other.Ask('r'), 1);
+        }
+        EXPECT_EQ(other.Ask('u'), row.u) << row.name;
+        if (row.u) {
+            EXPECT_EQ(other.Ask('r'), 1);
+        }
+        EXPECT_EQ(other.Ask('a'), row.whole) << row.name;
+        EXPECT_EQ(api.release(QVDEVM_PORT_TOKEN), 1);
+        EXPECT_EQ(other.Ask('x'), 1) << row.name; // free once released
+        EXPECT_EQ(other.Ask('r'), 1);
+    }
+    // The whole port keeps every printer's program out, and theirs keep it out.
+    ASSERT_EQ(other.Ask('x'), 1);
+    EXPECT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 0);
+    EXPECT_EQ(api.acquireFor(QVDEVM_PORT_TOKEN, "tcp://printer-y"), 1);
+    EXPECT_EQ(api.acquire(QVDEVM_PORT_TOKEN), 0) << "a printer's hold cannot grow to the whole port";
+    EXPECT_EQ(api.release(QVDEVM_PORT_TOKEN), 1);
+    EXPECT_EQ(api.release(QVDEVM_PORT_TOKEN), 0);
+}
+
 TEST_F(PortLock, KilledHolderFreesThePort) {
     const Api& api = Lib();
     Holder other;

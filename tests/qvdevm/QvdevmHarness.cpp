@@ -48,8 +48,9 @@ const Api& Lib() {
         a.acquire = reinterpret_cast<PortAcquireFn>(dlsym(h, "PortAcquire"));
         a.release = reinterpret_cast<PortReleaseFn>(dlsym(h, "PortRelease"));
         a.lastError = reinterpret_cast<DeviceLastErrorFn>(dlsym(h, "DeviceLastError"));
+        a.acquireFor = reinterpret_cast<PortAcquireForFn>(dlsym(h, "PortAcquireFor"));
         if (!a.open || !a.write || !a.read || !a.close || !a.control || !a.check || !a.acquire ||
-            !a.release || !a.lastError) {
+            !a.release || !a.lastError || !a.acquireFor) {
             throw std::runtime_error("device library lacks an entry point");
         }
         return a;

@@ -24,6 +24,7 @@ struct Api {
     PortAcquireFn acquire;
     PortReleaseFn release;
     DeviceLastErrorFn lastError;
+    PortAcquireForFn acquireFor;
 };
 const Api& Lib();
 std::string LibraryPath();

@@ -3,7 +3,7 @@
 set -u
 lib="$1"
 [ -f "$lib" ] || { echo "no such library: $lib"; exit 1; }
-expected="DeviceCheck DeviceClose DeviceLastError DeviceOpen DeviceRead DeviceWrite GetDeviceIoControl PortAcquire PortRelease"
+expected="DeviceCheck DeviceClose DeviceLastError DeviceOpen DeviceRead DeviceWrite GetDeviceIoControl PortAcquire PortAcquireFor PortRelease"
 exported=$(nm -D --defined-only "$lib" | awk '{print $NF}' | sed 's/@.*//' | sort -u | tr '\n' ' ' | sed 's/ $//')
 status=0
 if [ "$exported" != "$expected" ]; then

@@ -60,8 +60,15 @@ QVDEVM_API int DeviceCheck(const char* deviceName, int a, int b, int c);
 // The machine-wide port lock for token (the programs pass QVDEVM_PORT_TOKEN): 0 at once when
 // another process holds it. Re-entrant within the process; each acquire needs a release.
 QVDEVM_API int PortAcquire(int token);
-// Gives back one acquire of token; 0 for a release with no acquire.
+// Gives back one acquire of token (by PortAcquire or PortAcquireFor); 0 for a release with no
+// acquire.
 QVDEVM_API int PortRelease(int token);
+// The port lock for token as far as one printer is concerned: programs on different printers
+// hold it side by side, programs on the same printer (the same host and port, the same node, or
+// any USB printer, which only an open can tell apart) exclude each other, and a holder of the
+// whole port (PortAcquire) excludes them all. 0 at once when another process holds it.
+// Re-entrant and counted together with PortAcquire within the process.
+QVDEVM_API int PortAcquireFor(int token, const char* deviceName);
 
 // Why an open or a check failed, as DeviceLastError gives it.
 #define QVDEVM_ERROR_NONE 0
@@ -87,6 +94,7 @@ typedef int (*DeviceCheckFn)(const char*, int, int, int);
 typedef int (*PortAcquireFn)(int);
 typedef int (*PortReleaseFn)(int);
 typedef int (*DeviceLastErrorFn)(char*, uint32_t);
+typedef int (*PortAcquireForFn)(int, const char*);
 
 #ifdef __cplusplus
 }
