@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/Ini.h"
+
 namespace tav::cli {
 
 MsgResult CliUiHost::MessageBox(const std::string& text, const std::string& caption, MsgIcon,
@@ -29,21 +31,58 @@ MsgResult CliUiHost::MessageBox(const std::string& text, const std::string& capt
     return answer;
 }
 
+namespace {
+
+// The length of the UTF-8 sequence at text[i], or 0 when the bytes there are not one.
+size_t Utf8Length(std::string_view text, size_t i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+    return n && i + n <= text.size() && IsValidUtf8(text.substr(i, n)) ? n : 0;
+}
+
+}  // namespace
+
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7F) {
+        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && Utf8Length(text, i) == 0)) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\u%04x", c);
             out += hex;
+        } else if (c >= 0x80) {
+            const size_t n = Utf8Length(text, i);
+            out.append(text, i, n);
+            i += n - 1;
         } else {
             out += static_cast<char>(c);
         }
     }
     return out + "\"";
+}
+
+JsonObject& JsonObject::AddJson(std::string_view name, const std::string& json) {
+    m_members += (m_members.empty() ? "" : ", ") + JsonString(std::string(name)) + ": " + json;
+    return *this;
+}
+
+JsonObject& JsonObject::AddString(std::string_view name, const std::string& text) {
+    return AddJson(name, JsonString(text));
+}
+
+JsonObject& JsonObject::AddNumber(std::string_view name, uint64_t number) {
+    return AddJson(name, std::to_string(number));
+}
+
+JsonObject& JsonObject::AddBool(std::string_view name, bool value) { return AddJson(name, value ? "true" : "false"); }
+
+std::string JsonArray(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items) out += (out.empty() ? "" : ", ") + item;
+    return "[" + out + "]";
 }
 
 void Out(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }

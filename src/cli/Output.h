@@ -2,7 +2,10 @@
 // output and standard error, text made safe for a terminal, and the console that answers the
 // program's questions.
 #pragma once
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/UiHost.h"
 
@@ -37,7 +40,25 @@ std::string Visible(const std::string& text, bool escapeNewlines);
 void Out(const std::string& line);
 void Err(const std::string& line);
 
-// A JSON string: quotes, backslashes and control characters escaped, other bytes as they are.
+// The JSON every --json prints, written one way. A string is JSON's own escapes for quotes,
+// backslashes and control characters, UTF-8 as it is, and each byte that is not part of valid
+// UTF-8 as the character of that number (\u00XX), so the text is always valid JSON.
 std::string JsonString(const std::string& text);
+
+class JsonObject {
+public:
+    JsonObject& AddString(std::string_view name, const std::string& text);
+    JsonObject& AddNumber(std::string_view name, uint64_t number);
+    JsonObject& AddBool(std::string_view name, bool value);
+    // A value already written as JSON (an object or an array).
+    JsonObject& AddJson(std::string_view name, const std::string& json);
+    std::string Text() const { return "{" + m_members + "}"; }
+
+private:
+    std::string m_members;
+};
+
+// A JSON array of values already written as JSON.
+std::string JsonArray(const std::vector<std::string>& items);
 
 }  // namespace tav::cli

@@ -41,7 +41,8 @@ std::string ValueText(const SettingField& f, uint32_t v, const TableChoice& tabl
         std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(v));
         return hex;
     }
-    if (!f.table || numeric) return std::to_string(v);
+    if (!f.table) return std::to_string(v);
+    if (numeric) return "#" + std::to_string(v);
     const KeywordTable table = f.table(tables);
     // A value the table does not spell, or spells as an earlier entry, keeps its stored number.
     if (v >= table.size() || FirstSpelling(table, v) != v || Trimmed(table[v]).empty()) return "#" + std::to_string(v);
@@ -54,8 +55,7 @@ std::string Line(const SettingField& f, const PrinterSettings& s, const TableCho
 }
 }  // namespace
 
-std::optional<Assignment> ParseAssignment(std::string_view text, const TableChoice& tables,
-                                          uint32_t residentFontCount, std::string* error) {
+std::optional<Assignment> ParseAssignment(std::string_view text, const TableChoice& tables, std::string* error) {
     auto fail = [&](std::string why) -> std::optional<Assignment> {
         if (error) *error = std::move(why);
         return std::nullopt;
@@ -87,13 +87,23 @@ std::optional<Assignment> ParseAssignment(std::string_view text, const TableChoi
     }
     if (!number) return fail("\"" + std::string(value) + "\" is not a value of " + std::string(f->name));
 
-    uint64_t limit = f->width >= 4 ? 0xFFFFFFFFull : (1ull << (8 * f->width)) - 1;
-    if (f->table) limit = f->table(tables).size() - 1 + f->extra;
-    if (f->index == kFontNumberIndex && residentFontCount > 0) limit = residentFontCount - 1;  // no flash listing here
+    const uint64_t limit = f->width >= 4 ? 0xFFFFFFFFull : (1ull << (8 * f->width)) - 1;
     if (*number > limit)
         return fail(std::string(f->name) + " takes 0 to " + std::to_string(limit) + ", not " +
                     std::to_string(*number));
     return Assignment{f, *number};
+}
+
+std::string ListProblem(const SettingField& f, uint32_t value, const TableChoice& tables, uint32_t residentFontCount) {
+    uint64_t limit = 0;
+    if (f.table)
+        limit = f.table(tables).size() - 1 + f.extra;
+    else if (f.index == kFontNumberIndex && residentFontCount > 0)
+        limit = residentFontCount - 1;  // no flash listing here
+    else
+        return "";
+    if (value <= limit) return "";
+    return std::string(f.name) + " takes 0 to " + std::to_string(limit) + ", not " + std::to_string(value);
 }
 
 std::vector<std::string> SettingLines(const PrinterSettings& s, const TableChoice& tables, bool numeric) {

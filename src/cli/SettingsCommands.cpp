@@ -4,24 +4,21 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
-#include <sstream>
 
+#include "cli/BackupFile.h"
 #include "cli/Output.h"
 #include "cli/SettingLimits.h"
 #include "cli/SettingNames.h"
+#include "pages/PaperModel.h"
 #include "pages/TestPrints.h"
 #include "pjl/CheckInfo.h"
 #include "pjl/Pjl.h"
 #include "pjl/SettingsRecord.h"
 #include "pjl/Upload.h"
 #include "platform/Platform.h"
-#include "platform/UserFile.h"
 
 namespace tav::cli {
 namespace {
-
-// A backup holds some hundred lines; a file far past that is not one.
-constexpr size_t kMaxBackupBytes = 1 << 20;
 
 // The commands this file runs, in the order the program help lists them.
 const char* const kSettingsCommands[] = {"query", "set", "default", "check", "test-print", "backup", "restore"};
@@ -72,8 +69,9 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                    "the number. The output fed back to set changes nothing. FEATUREFLAGS is printed as\n"
                    "0x and 8 hex digits.\n"
                    "  --raw      also print the hex dump of the printer's reply\n"
-                   "  --numeric  print the stored numbers, keywords left aside\n"
-                   "  --json     print one JSON object, NAME: value (numbers as numbers)\n",
+                   "  --numeric  print the stored numbers: #N for a field with a list, so set reads them back\n"
+                   "  --json     print one JSON object, NAME: value; a field with a list and FEATUREFLAGS\n"
+                   "             are strings, every other field a number (with --numeric all are numbers)\n",
                    stdout);
         std::fputs(kLaunchOptionsHelp, stdout);
         std::fputs("\n", stdout);
@@ -83,10 +81,13 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
                    "Changes the settings, sends every field that now differs from the printer's report\n"
                    "(and RESOLUTION, which every send carries), reads the settings back and prints\n"
                    "those that changed. VALUE is written as query prints it: a keyword of the field's\n"
-                   "list (case does not matter) where it has one, else a number; #N sets the stored\n"
-                   "number N. A PAPER or custom size that differs sends the paper line.\n"
-                   "A name or value that is not known, or a number outside the range the pages allow,\n"
-                   "is refused (exit 2) and nothing is sent.\n"
+                   "list (case does not matter) where it has one, else a number; #N is the stored\n"
+                   "number N, any the record can hold. A PAPER that differs sends the paper line; the\n"
+                   "custom size goes only with PAPER=CUSTOM.\n"
+                   "A name or value that is not known, a change to a number past the field's list or\n"
+                   "outside the range the pages allow, is refused (exit 2) and nothing is sent; the\n"
+                   "printer's own value always passes. A range that needs no printer is checked even\n"
+                   "when the printer cannot be reached.\n"
                    "  --show-job  also print the job as sent, ESC, CR and LF written as \\e, \\r, \\n\n",
                    stdout);
         std::fputs(kLaunchOptionsHelp, stdout);
@@ -117,7 +118,8 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
     } else if (command == "backup") {
         std::fputs("Usage: tavctl [OPTIONS] backup FILE\n"
                    "Writes the printer's stored defaults to FILE as an INI file: one NAME = value a line\n"
-                   "under [Settings], spelled as query prints them, the model and the date in a comment.\n"
+                   "under [Settings], spelled as query prints them, the model, the device and the date in\n"
+                   "comments.\n"
                    "Read-only fields are left out.\n",
                    stdout);
         std::fputs(kLaunchOptionsHelp, stdout);
@@ -125,8 +127,10 @@ void CommandHelp(const std::string& command, const TableChoice& tables, const Ap
         std::fputs("Usage: tavctl [OPTIONS] restore FILE [--show-job]\n"
                    "Sends the settings of a backup FILE that differ from the printer's, as one Send, once\n"
                    "every value has been checked as set checks it (a bad value: exit 2, nothing sent).\n"
-                   "Names this model does not have, and keywords its lists do not hold, are skipped\n"
-                   "and named on standard error.\n"
+                   "The file is read by the INI rules (section and names in any case, ; comments); one\n"
+                   "with no setting to restore is refused (exit 2). Names this model does not have, and\n"
+                   "keywords its lists do not hold, are skipped and named on standard error, and so is a\n"
+                   "custom size that differs while the paper is not CUSTOM.\n"
                    "  --show-job  also print the job as sent\n",
                    stdout);
         std::fputs(kLaunchOptionsHelp, stdout);
@@ -150,26 +154,27 @@ void PrintRawReply(const ReplyBuffer& reply) {
     }
 }
 
-// One JSON object of NAME=value lines: a value of digits only is a number, anything else a string.
-void OutJson(const std::vector<std::string>& lines) {
-    std::string text = "{";
-    for (const std::string& line : lines) {
-        const size_t eq = line.find('=');
-        const std::string name = line.substr(0, eq), value = line.substr(eq + 1);
-        const bool number = !value.empty() && value.size() < 11 &&
-                            value.find_first_not_of("0123456789") == std::string::npos;
-        text += (text.size() > 1 ? ", " : "") + JsonString(name) + ": " + (number ? value : JsonString(value));
+// The settings as one JSON object: each field always of one type, a string where it has a list
+// (and FEATUREFLAGS, in hex), else a number; numeric: every field its stored number.
+void OutJson(const PrinterSettings& s, const TableChoice& tables, bool numeric) {
+    JsonObject json;
+    for (const SettingField* f : FieldsInRecordOrder()) {
+        const uint32_t v = f->get(s);
+        if (numeric || (!f->table && f->index != kFeatureFlagsIndex))
+            json.AddNumber(f->name, v);
+        else
+            json.AddString(f->name, ValueText(*f, v, tables, false));
     }
-    Out(text + "}");
+    Out(json.Text());
 }
 
 int Query(AppContext& ctx, bool raw, bool numeric, bool json) {
-    const std::vector<std::string> lines = SettingLines(ctx.store.reported, TableChoice::FromConfig(ctx), numeric);
+    const TableChoice tables = TableChoice::FromConfig(ctx);
     if (json) {
-        OutJson(lines);
+        OutJson(ctx.store.reported, tables, numeric);
         return kExitOk;
     }
-    for (const std::string& line : lines) Out(line);
+    for (const std::string& line : SettingLines(ctx.store.reported, tables, numeric)) Out(line);
     if (raw) PrintRawReply(ctx.replyBuffer);
     return kExitOk;
 }
@@ -190,37 +195,75 @@ std::string Upper(std::string s) {
     return s;
 }
 
-int Set(AppContext& ctx, const std::vector<Assignment>& edits, const std::vector<ReadOnlyValue>& fixed, bool showJob,
-        const CliUiHost& ui) {
-    const PrinterSettings before = ctx.store.reported;
-    const TableChoice tables = TableChoice::FromConfig(ctx);
-    // The printer's own value is accepted (it changes nothing); another one cannot be sent.
-    bool refused = false;
+// What a settings command was asked for on its command line, checked before the printer is reached.
+struct SettingsRequest {
+    bool raw = false, numeric = false, json = false;
+    std::vector<Assignment> edits;
+    std::vector<ReadOnlyValue> fixed;
+    std::string pageName, file;
+    bool showJob = false;
+    bool restoring = false; // the edits come from a backup
+};
+
+// The resident fonts, which the font number may name without a flash listing.
+uint32_t ResidentFonts(const AppContext& ctx) { return ctx.IsKalor() ? 68 : 54; }
+
+// The printer's own value is accepted (it changes nothing); another one cannot be sent.
+bool ReadOnlyValuesMatch(const std::vector<ReadOnlyValue>& fixed, const PrinterSettings& before,
+                         const TableChoice& tables) {
+    bool match = true;
     for (const ReadOnlyValue& r : fixed) {
         const std::string current = ValueText(*r.field, r.field->get(before), tables, false);
-        if (Upper(r.text) != Upper(current)) {
+        if (Upper(r.text) != Upper(current) && r.text != ValueText(*r.field, r.field->get(before), tables, true)) {
             Err(std::string(r.field->name) + " is read only (the printer reports " + current + ")");
-            refused = true;
+            match = false;
         }
     }
-    for (const Assignment& a : edits) a.field->set(ctx.store.edited, a.value);
-    // The ranges depend on the other values (the margins on the paper and the unit): checked
-    // once every edit is in place, before anything is sent. The printer's own value passes even
-    // outside them: it is not sent.
-    for (const Assignment& a : edits)
-        if (a.field->get(before) == a.value) continue;
-        else if (const std::string why = LimitProblem(*a.field, a.value, ctx.store.edited, ctx); !why.empty()) {
+    return match;
+}
+
+// The custom size goes to the printer only with the custom paper, as the window sends it: set is
+// refused a size that could not go, restore leaves it as the printer has it (*left) and says so.
+bool CustomSizeFits(AppContext& ctx, const PrinterSettings& before, bool restoring, bool* left) {
+    PrinterSettings& ed = ctx.store.edited;
+    if (IsCustomPaperCode(ctx, ed.paper) ||
+        (ed.customWidth == before.customWidth && ed.customHeight == before.customHeight))
+        return true;
+    const std::string paper = ValueText(*FindField("PAPER"), ed.paper, TableChoice::FromConfig(ctx), false);
+    if (!restoring) {
+        Err("the custom size goes to the printer only with PAPER=CUSTOM (the paper would be " + paper + ")");
+        return false;
+    }
+    Err("CUSTOMWIDTH and CUSTOMHEIGHT not restored: the custom size goes only with PAPER=CUSTOM (the paper is " +
+        paper + ")");
+    ed.customWidth = before.customWidth;
+    ed.customHeight = before.customHeight;
+    *left = true;
+    return true;
+}
+
+// Why each edit that changes the printer cannot be sent, said on standard error; true when none.
+// The ranges hang on the other values (the margins on the paper and the unit), so every edit is
+// in place first; the printer's own value passes even outside them, as it is not sent.
+bool EditsCanBeSent(const AppContext& ctx, const std::vector<Assignment>& edits, const PrinterSettings& before,
+                    const TableChoice& tables) {
+    bool fine = true;
+    for (const Assignment& a : edits) {
+        // What goes out is what the store holds now (an edit left out is as the printer has it).
+        const uint32_t value = a.field->get(ctx.store.edited);
+        if (a.field->get(before) == value) continue;
+        std::string why = ListProblem(*a.field, value, tables, ResidentFonts(ctx));
+        if (why.empty()) why = LimitProblem(*a.field, value, ctx.store.edited, ctx);
+        if (!why.empty()) {
             Err(why);
-            refused = true;
+            fine = false;
         }
-    if (refused) {
-        Err("nothing sent");
-        return kExitUsage;
     }
-    // The paper lines go out only for a size that differs, so feeding query's output back sends nothing.
-    ctx.store.paperChanged = ctx.store.edited.paper != before.paper;
-    ctx.store.customPaperChanged =
-        ctx.store.edited.customWidth != before.customWidth || ctx.store.edited.customHeight != before.customHeight;
+    return fine;
+}
+
+// The upload and its read-back, the port held around both. Status and what went wrong said.
+int SendAndReadBack(AppContext& ctx, const SettingsRequest& rq, const CliUiHost& ui) {
     if (!ctx.link.AcquirePort()) return kExitPrinter;
     std::string job;
     int ok;
@@ -234,104 +277,63 @@ int Set(AppContext& ctx, const std::vector<Assignment>& edits, const std::vector
         Err("nothing sent");
         return kExitUsage;
     }
-    if (!ok) ctx.ShowPrinterError();
+    // The job is kept only once all of it was written: then the printer has it, whatever the
+    // read-back brought.
+    if (!ok && !job.empty())
+        ctx.Message(ctx.PrinterFailureText("IDS_SENT_NOREAD"), MsgIcon::Error);
+    else if (!ok)
+        ctx.ShowPrinterError();
     ctx.link.ReleasePort();
-    if (showJob && !job.empty()) Out(Visible(job, true));
-    if (!ok) return kExitPrinter;
+    if (rq.showJob && !job.empty()) Out(Visible(job, true));
+    return ok ? kExitOk : kExitPrinter;
+}
+
+int Set(AppContext& ctx, const SettingsRequest& rq, const CliUiHost& ui) {
+    const PrinterSettings before = ctx.store.reported;
+    const TableChoice tables = TableChoice::FromConfig(ctx);
+    bool fine = ReadOnlyValuesMatch(rq.fixed, before, tables);
+    for (const Assignment& a : rq.edits) a.field->set(ctx.store.edited, a.value);
+    bool customLeft = false;
+    fine = CustomSizeFits(ctx, before, rq.restoring, &customLeft) && fine;
+    fine = EditsCanBeSent(ctx, rq.edits, before, tables) && fine;
+    if (!fine) {
+        Err("nothing sent");
+        return kExitUsage;
+    }
+    // The paper lines go out only for a paper or custom size that differs, so feeding query's
+    // output back sends nothing.
+    const PrinterSettings& ed = ctx.store.edited;
+    ctx.store.paperChanged = ed.paper != before.paper;
+    ctx.store.customPaperChanged =
+        IsCustomPaperCode(ctx, ed.paper) && (ctx.store.paperChanged || ed.customWidth != before.customWidth ||
+                                             ed.customHeight != before.customHeight);
+    if (const int status = SendAndReadBack(ctx, rq, ui); status != kExitOk) return status;
     for (const std::string& line : ChangedLines(before, ctx.store.reported, tables, false)) Out(line);
     // The exchange worked, but a printer may still refuse a value; a script should hear of it.
     int status = kExitOk;
-    for (const Assignment& a : edits)
-        if (a.field->get(ctx.store.edited) != a.value) {
-            Err("the printer did not take " + std::string(a.field->name) + "=" + Spelled(a, tables));
-            status = kExitRefused;
-        }
+    for (const Assignment& a : rq.edits) {
+        if (a.field->get(ctx.store.edited) == a.value) continue;
+        const bool customSize = a.field->limit == FieldLimit::CustomWidth || a.field->limit == FieldLimit::CustomHeight;
+        if (customLeft && customSize) continue;  // not sent, and said so
+        Err("the printer did not take " + std::string(a.field->name) + "=" + Spelled(a, tables));
+        status = kExitRefused;
+    }
     return status;
 }
 
 int Backup(AppContext& ctx, const std::string& file) {
-    const TableChoice tables = TableChoice::FromConfig(ctx);
-    std::string text = "; tavctl backup of the printer's stored defaults\n";
     char date[32] = "";
     const std::time_t now = std::time(nullptr);
     std::tm utc{};
     if (gmtime_r(&now, &utc)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S UTC", &utc);
-    const std::string model = ctx.Config("Common", "ModelName", ctx.DeviceName());
-    text += "; model: " + Visible(model, true) + "\n; date: " + date + "\n[Settings]\n";
-    for (const SettingField* f : FieldsInRecordOrder())
-        if (f->Settable())
-            text += std::string(f->name) + " = " + ValueText(*f, f->get(ctx.store.reported), tables, false) + "\n";
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << text;
+    out << BackupText(ctx, date);
     out.close();
     if (!out) {
         Err("cannot write " + Visible(file, true));
         return kExitUsage;
     }
     return kExitOk;
-}
-
-// The assignments of a backup file, checked as set checks them; names this model has no field
-// for, and keywords its lists do not hold, go to *skipped.
-std::optional<std::vector<Assignment>> ReadBackup(const std::string& file, const TableChoice& tables,
-                                                  uint32_t residentFonts, std::vector<std::string>* skipped) {
-    // A backup is some kilobytes of text; a FIFO or device named here must not hang the command.
-    std::string text;
-    UserFileError error;
-    if (!ReadRegularFile(file, text, kMaxBackupBytes, error)) {
-        Err("cannot read " + Visible(file, true) +
-            (error == UserFileError::NotRegular ? ": not a regular file"
-             : error == UserFileError::TooLarge ? ": larger than a backup can be" : ""));
-        return std::nullopt;
-    }
-    std::istringstream in(text);
-    std::vector<Assignment> edits;
-    std::string line, section;
-    bool bad = false;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (line.size() > 4096) {
-            Err(Visible(file, true) + ":" + std::to_string(number) + ": line too long");
-            return std::nullopt;
-        }
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
-        size_t start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line[start] == ';' || line[start] == '#') continue;
-        line.erase(0, start);
-        if (line[0] == '[') {
-            section = line;
-            continue;
-        }
-        if (section != "[Settings]") continue;
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos) {
-            Err(Visible(file, true) + ":" + std::to_string(number) + ": not NAME = value");
-            bad = true;
-            continue;
-        }
-        std::string name = line.substr(0, eq), value = line.substr(eq + 1);
-        while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
-        value.erase(0, std::min(value.size(), value.find_first_not_of(" \t")));
-        const SettingField* f = FindField(name);
-        if (!f || !f->Settable()) {
-            skipped->push_back(Visible(name, true));
-            continue;
-        }
-        std::string why;
-        auto edit = ParseAssignment(name + "=" + value, tables, residentFonts, &why);
-        if (!edit) {
-            // Another model's keyword is skipped; anything else is a bad file.
-            if (f->table && !value.empty() && value[0] != '#') {
-                skipped->push_back(Visible(name + "=" + value, true));
-                continue;
-            }
-            Err(Visible(file, true) + ":" + std::to_string(number) + ": " + Visible(why, true));
-            bad = true;
-            continue;
-        }
-        edits.push_back(*edit);
-    }
-    if (bad) return std::nullopt;
-    return edits;
 }
 
 int Default(AppContext& ctx) {
@@ -362,24 +364,19 @@ int Check(AppContext& ctx, bool json) {
     }
     if (!ok) return kExitPrinter;
     ParseCheckInfo(ctx);
-    std::vector<std::string> lines;
+    JsonObject items;
     for (unsigned type = 0; type < 256; ++type) {
         const int slot = CheckInfoSlot(type);
         if (slot < 0 || ctx.checkInfo[static_cast<size_t>(slot)].empty()) continue;
         // The JSON strings carry the printer's text with JSON's own escapes; the lines, terminal-safe.
         const std::string& text = ctx.checkInfo[static_cast<size_t>(slot)];
-        lines.push_back("ITEM" + std::to_string(type) + "=" + (json ? text : Visible(text, true)));
+        const std::string name = "ITEM" + std::to_string(type);
+        if (json)
+            items.AddString(name, text);
+        else
+            Out(name + "=" + Visible(text, true));
     }
-    if (json) {
-        std::string out = "{";
-        for (const std::string& line : lines) {
-            const size_t eq = line.find('=');
-            out += (out.size() > 1 ? ", " : "") + JsonString(line.substr(0, eq)) + ": " + JsonString(line.substr(eq + 1));
-        }
-        Out(out + "}");
-    } else {
-        for (const std::string& line : lines) Out(line);
-    }
+    if (json) Out(items.Text());
     return kExitOk;
 }
 
@@ -398,17 +395,8 @@ int TestPrint(AppContext& ctx, const std::string& name) {
     return ok ? kExitOk : kExitPrinter;
 }
 
-
-// What a settings command was asked for on its command line, checked before the printer is reached.
-struct SettingsRequest {
-    bool raw = false, numeric = false, json = false;
-    std::vector<Assignment> edits;
-    std::vector<ReadOnlyValue> fixed;
-    std::string pageName, file;
-};
-
 // One NAME=VALUE of set: a read-only field is kept aside to compare, any other parsed.
-bool AddAssignment(const std::string& a, const TableChoice& tables, uint32_t residentFonts, SettingsRequest& rq) {
+bool AddAssignment(const std::string& a, const TableChoice& tables, SettingsRequest& rq) {
     const size_t eq = a.find('=');
     if (const SettingField* f = eq == std::string::npos ? nullptr : FindField(Upper(a.substr(0, eq)));
         f && !f->Settable() && eq + 1 < a.size()) {
@@ -416,7 +404,7 @@ bool AddAssignment(const std::string& a, const TableChoice& tables, uint32_t res
         return true;
     }
     std::string why;
-    auto edit = ParseAssignment(a, tables, residentFonts, &why);
+    auto edit = ParseAssignment(a, tables, &why);
     if (!edit) {
         Err(Visible(why, true));
         return false;
@@ -428,7 +416,7 @@ bool AddAssignment(const std::string& a, const TableChoice& tables, uint32_t res
 // The command's own arguments (from operandsFrom on, none is an option); false (said on standard
 // error) for one it does not take.
 bool ParseArguments(const std::string& command, const std::vector<std::string>& rest, size_t operandsFrom,
-                    const TableChoice& tables, uint32_t residentFonts, SettingsRequest& rq) {
+                    const TableChoice& tables, SettingsRequest& rq) {
     for (size_t i = 0; i < rest.size(); ++i) {
         const std::string& a = rest[i];
         const bool option = i < operandsFrom && a.rfind("--", 0) == 0;
@@ -439,7 +427,7 @@ bool ParseArguments(const std::string& command, const std::vector<std::string>& 
         } else if ((command == "query" || command == "check") && option && a == "--json") {
             rq.json = true;
         } else if (command == "set" && !option) {
-            if (!AddAssignment(a, tables, residentFonts, rq)) return false;
+            if (!AddAssignment(a, tables, rq)) return false;
         } else if ((command == "backup" || command == "restore") && rq.file.empty() && !a.empty() && !option) {
             rq.file = a;
         } else if (command == "test-print" && rq.pageName.empty() && !option) {
@@ -471,7 +459,7 @@ bool PageOffered(const AppContext& probe, const std::string& pageName) {
 
 // What each command needs besides its arguments; false (said on standard error) when it lacks it.
 bool CompleteRequest(const std::string& command, const AppContext& probe, const TableChoice& tables,
-                     uint32_t residentFonts, SettingsRequest& rq) {
+                     SettingsRequest& rq) {
     if (command == "set" && rq.edits.empty() && rq.fixed.empty()) {
         Err("set needs at least one NAME=VALUE (tavctl set --help)");
         return false;
@@ -486,16 +474,35 @@ bool CompleteRequest(const std::string& command, const AppContext& probe, const 
         return false;
     }
     if (command == "restore") {
-        std::vector<std::string> skipped;
-        auto read = ReadBackup(rq.file, tables, residentFonts, &skipped);
+        auto read = ReadBackup(rq.file, tables);
         if (!read) {
             Err("nothing sent");
             return false;
         }
-        for (const std::string& name : skipped) Err("skipped " + name + ": this model does not take it");
         rq.edits = std::move(*read);
+        rq.restoring = true;
     }
     return true;
+}
+
+// The limits an edit is held to that need no printer: its list, and every range but the margins
+// (which hang on the printer's paper, orientation and unit). Said on standard error; true when
+// none is broken.
+bool WithinLimitsKnownOffline(const AppContext& probe, const SettingsRequest& rq, const TableChoice& tables) {
+    PrinterSettings edited;
+    for (const Assignment& a : rq.edits) a.field->set(edited, a.value);
+    bool fine = true;
+    for (const Assignment& a : rq.edits) {
+        const FieldLimit l = a.field->limit;
+        if (l == FieldLimit::TopMargin || l == FieldLimit::LeftMargin || l == FieldLimit::DuplexMargin) continue;
+        std::string why = ListProblem(*a.field, a.value, tables, ResidentFonts(probe));
+        if (why.empty()) why = LimitProblem(*a.field, a.value, edited, probe);
+        if (!why.empty()) {
+            Err(why);
+            fine = false;
+        }
+    }
+    return fine;
 }
 
 }  // namespace
@@ -527,20 +534,26 @@ int RunSettingsCommand(const ProgramOptions& opt, const std::string& command, co
     }
 
     SettingsRequest rq;
-    const uint32_t residentFonts = probe.IsKalor() ? 68 : 54;
-    if (!ParseArguments(command, rest, operandsFrom, tables, residentFonts, rq) ||
-        !CompleteRequest(command, probe, tables, residentFonts, rq))
+    rq.showJob = opt.showJob;
+    if (!ParseArguments(command, rest, operandsFrom, tables, rq) || !CompleteRequest(command, probe, tables, rq))
         return kExitUsage;
 
-    const bool showJob = opt.showJob;
-    return launch->Run(ui, command, [&](AppContext& ctx) {
+    bool reached = false;
+    const int status = launch->Run(ui, command, [&](AppContext& ctx) {
+        reached = true;
         if (command == "query") return Query(ctx, rq.raw && !rq.json, rq.numeric, rq.json);
-        if (command == "set" || command == "restore") return Set(ctx, rq.edits, rq.fixed, showJob, ui);
+        if (command == "set" || command == "restore") return Set(ctx, rq, ui);
         if (command == "backup") return Backup(ctx, rq.file);
         if (command == "default") return Default(ctx);
         if (command == "check") return Check(ctx, rq.json);
         return TestPrint(ctx, rq.pageName);
     });
+    // A printer that cannot be reached does not make a value that is wrong anyway a printer fault.
+    if (!reached && status == kExitPrinter && !WithinLimitsKnownOffline(probe, rq, tables)) {
+        Err("nothing sent");
+        return kExitUsage;
+    }
+    return status;
 }
 
 }  // namespace tav::cli

@@ -160,6 +160,14 @@ int IsCustomPaper(AppContext& ctx, int listPosition) {
     return index;
 }
 
+bool IsCustomPaperCode(const AppContext& ctx, int paperCode) {
+    // A model whose list does not map its custom entry has the printer's own custom code there.
+    const int custom = static_cast<int>(std::find_if(std::begin(kPapers), std::end(kPapers), [](const PaperInfo& p) {
+                                            return std::string_view(p.name) == "CUSTOM";
+                                        }) - std::begin(kPapers));
+    return paperCode == ctx.ConfigInt("SetPaperSize", std::to_string(CustomPaperIndex(ctx)), custom);
+}
+
 CustomSizeLimits ReadCustomSizeLimits(const AppContext& ctx) {
     CustomSizeLimits l;
     l.shortMin = LimitOrDefault(ctx, "SHORT_MIN", l.shortMin);

@@ -64,6 +64,8 @@ int CustomPaperIndex(const AppContext& ctx);
 // Sets CustomPaperChanged to whether the list position is the model's custom entry; returns
 // that entry's position.
 int IsCustomPaper(AppContext& ctx, int listPosition);
+// Whether a PAPER code is the one the model's custom entry stores.
+bool IsCustomPaperCode(const AppContext& ctx, int paperCode);
 
 struct CustomSizeLimits {
     int shortMin = 76, shortMax = 216, longMin = 127, longMax = 356;

@@ -207,6 +207,15 @@ std::string IniDocument::Get(std::string_view section, std::string_view key, std
     return Find(section, key, v) ? v : std::string(def);
 }
 
+std::vector<std::pair<std::string, std::string>> IniDocument::Entries(std::string_view section) const {
+    const std::string s = Lower(section);
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const auto& e : m_entries)
+        if (e.section == s && std::none_of(out.begin(), out.end(), [&](const auto& kv) { return kv.first == e.key; }))
+            out.emplace_back(e.key, e.value);
+    return out;
+}
+
 bool IniDocument::HasSection(std::string_view section) const {
     const std::string s = Lower(section);
     return std::find(m_sections.begin(), m_sections.end(), s) != m_sections.end();

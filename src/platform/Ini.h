@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tav {
@@ -44,6 +45,9 @@ public:
     bool Find(std::string_view section, std::string_view key, std::string& value) const;
     std::string Get(std::string_view section, std::string_view key, std::string_view def = {}) const;
     bool HasSection(std::string_view section) const;
+    // The keys (lower case) and values of one section in file order, as the lookups read them:
+    // of a key given twice, the first.
+    std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
     bool HasEntries() const { return !m_entries.empty(); }
 
 private:

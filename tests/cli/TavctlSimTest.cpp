@@ -14,6 +14,7 @@
 #include "SimProcess.h"
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
+#include "pjl/SettingsFields.h"
 #include "pjl/SettingsRecord.h"
 #include "pjl/Upload.h"
 #include "platform/Platform.h"
@@ -163,35 +164,61 @@ std::vector<std::string> Words(const std::string& text) {
 }
 }  // namespace
 
-// What query prints, fed back to set, sends nothing but the resolution and leaves the record as
-// it was, on every model the simulator plays.
-TEST_F(TavctlSimTest, QueryFedBackToSetChangesNothingOnEveryModel) {
-    for (const char* profile : {"mono-pcl", "color-ps", "profile"}) {
-        SCOPED_TRACE(profile);
-        tavtest::SimProcess model(std::string(profile) == "profile" ? home.dir + "profile.ini" : profile);
+namespace {
+// A printer holding a value past every list the tables spell (the resolution aside: every send
+// carries it) and numbers past the pages' ranges, as raw record entries of the profile.
+std::string PastEveryListProfile() {
+    std::string raw = "[RawEntries]\n";
+    const auto entry = [&](const tav::SettingField& f, uint32_t v) {
+        char bytes[8];
+        raw += std::to_string(f.index) + " =";
+        std::snprintf(bytes, sizeof bytes, " %02x", f.width);
+        raw += bytes;
+        for (int shift = 8 * (f.width - 1); shift >= 0; shift -= 8) {
+            std::snprintf(bytes, sizeof bytes, " %02x", (v >> shift) & 0xFF);
+            raw += bytes;
+        }
+        raw += "\n";
+    };
+    for (const tav::SettingField* f : tav::FieldsInRecordOrder())
+        if (f->table && f->Settable() && f->send != tav::SendAs::Resolution)
+            entry(*f, static_cast<uint32_t>(f->table(tav::TableChoice{}).size()) + f->extra);
+    entry(*tav::FindField("COPIES"), 0);
+    entry(*tav::FindField("FONTNUMBER"), 200);
+    return std::string(kProfile) + raw;
+}
+}  // namespace
+
+// What query, query --numeric and backup print, fed back to set, set and restore, sends nothing but
+// the resolution and leaves the printer as it was: on both models the simulator plays, and on a
+// printer holding values past every list.
+TEST_F(TavctlSimTest, EveryRoundTripChangesNothing) {
+    home.Write("past.ini", PastEveryListProfile());
+    for (const std::string profile : {"mono-pcl", "color-ps", "past"}) {
+        tavtest::SimProcess model(profile == "past" ? home.dir + "past.ini" : profile);
         home.Write("comtav.ini", "[Common]\nDeviceID=" + model.DeviceName() + "\n[TAB]\nPrinting=1\n");
         const ProgramResult before = Run({"query"});
         ASSERT_EQ(before.status, 0) << before.err;
-        std::vector<std::string> args = {"set", "--show-job"};
-        for (const std::string& line : Words(before.out)) args.push_back(line);
-        const ProgramResult r = Run(args);
-        ASSERT_EQ(r.status, 0) << r.err;
-        const std::vector<std::string> shown = Words(r.out);
-        ASSERT_EQ(shown.size(), 1u) << r.out;  // the job, and no line of a changed setting
-        EXPECT_EQ(shown[0].find("@PJL DEFAULT"), shown[0].rfind("@PJL DEFAULT")) << shown[0];
-        EXPECT_NE(shown[0].find("@PJL DEFAULT RESOLUTION = "), std::string::npos) << shown[0];
-        const ProgramResult after = Run({"query"});
-        EXPECT_EQ(after.out, before.out);
-
-        // The stored numbers read back through #N as well.
-        const ProgramResult numeric = Run({"query", "--numeric"});
-        ASSERT_EQ(numeric.status, 0);
-        EXPECT_NE(numeric.out.find("\nRESOLUTION=" ), std::string::npos);
-        EXPECT_NE(numeric.out, before.out);
-        const ProgramResult json = Run({"query", "--json"});
-        ASSERT_EQ(json.status, 0);
-        EXPECT_EQ(json.out.rfind("{\"PAPER\": \"", 0), 0u) << json.out;
-        EXPECT_NE(json.out.find(", \"COPIES\": 1, "), std::string::npos) << json.out;
+        for (const std::string way : {"query", "query --numeric", "backup"}) {
+            SCOPED_TRACE(profile + ", " + way);
+            std::vector<std::string> args = {"restore", home.dir + "saved.ini"};
+            if (way == "backup") {
+                ASSERT_EQ(Run({"backup", home.dir + "saved.ini"}).status, 0);
+            } else {
+                const ProgramResult printed = Run(way == "query" ? std::vector<std::string>{"query"}
+                                                                 : std::vector<std::string>{"query", "--numeric"});
+                args = {"set"};
+                for (const std::string& line : Words(printed.out)) args.push_back(line);
+            }
+            args.push_back("--show-job");
+            const ProgramResult r = Run(args);
+            ASSERT_EQ(r.status, 0) << r.err;
+            const std::vector<std::string> shown = Words(r.out);
+            ASSERT_EQ(shown.size(), 1u) << r.out;  // the job, and no line of a changed setting
+            EXPECT_EQ(shown[0].find("@PJL DEFAULT"), shown[0].find("@PJL DEFAULT RESOLUTION = ")) << shown[0];
+            EXPECT_EQ(shown[0].find("@PJL DEFAULT"), shown[0].rfind("@PJL DEFAULT")) << shown[0];
+            EXPECT_EQ(Run({"query"}).out, before.out);
+        }
     }
 }
 
@@ -236,6 +263,32 @@ TEST_F(TavctlSimTest, BackupChangeOnThePrinterRestore) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("FEATUREFLAGS is read only (the printer reports 0x"), std::string::npos) << r.err;
     EXPECT_EQ(sim->Jobs().size(), jobsBefore + 2);  // the start-up queries of the second run only
+
+    // The file is read by the INI rules, and one with nothing to restore is refused.
+    const struct {
+        const char* text;
+        int status;
+        const char* said;
+    } files[] = {
+        {"", 2, "holds no setting this model takes"},
+        {"; a note\n[Other]\nCOPIES = 4\n", 2, "holds no setting this model takes"},
+        {"[ settings ]\ncopies = \"4\"\nCOPIES = 5\n", 0, ""},
+    };
+    for (const auto& f : files) {
+        home.Write("file.ini", f.text);
+        r = Run({"restore", home.dir + "file.ini"});
+        EXPECT_EQ(r.status, f.status) << f.text;
+        EXPECT_NE(r.err.find(f.said), std::string::npos) << r.err;
+    }
+    EXPECT_NE(Run({"query"}).out.find("\nCOPIES=4\n"), std::string::npos);
+    // The custom size goes only with the custom paper: a backup of another paper leaves it be.
+    ASSERT_EQ(Run({"set", "PAPER=CUSTOM", "CUSTOMWIDTH=150", "CUSTOMHEIGHT=250"}).status, 0);
+    r = Run({"restore", home.dir + "saved.ini"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("CUSTOMWIDTH and CUSTOMHEIGHT not restored"), std::string::npos) << r.err;
+    const std::string now = Run({"query"}).out;
+    EXPECT_NE(now.find("PAPER=LETTER\n"), std::string::npos) << now;
+    EXPECT_NE(now.find("\nCUSTOMWIDTH=150\n"), std::string::npos) << now;
 }
 
 TEST_F(TavctlSimTest, DevicesProbeListsAPrinterThatAnswers) {

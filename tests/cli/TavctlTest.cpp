@@ -78,7 +78,8 @@ protected:
         home.Write("langinfo.ini", "[Config]\nEN=English\n[English]\nSTR_FILE=lang.ini\n");
         home.Write("lang.ini",
                    "[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\nIDS_NOT_RESPOND=The printer does not respond.\n"
-                   "IDS_ERRORSTRING=The printer reported an error.\n[COMMON]\nIDS_STRING107=The port is busy.\n");
+                   "IDS_ERRORSTRING=The printer reported an error.\nIDS_SENT_NOREAD=Sent, but not read back.\n"
+                   "[COMMON]\nIDS_STRING107=The port is busy.\n");
     }
     void Script(const std::vector<std::vector<uint8_t>>& replies) {
         std::string text;
@@ -155,13 +156,11 @@ TEST_F(TavctlTest, UsageErrorsAndRefusedInputSendNothing) {
         {{"set", "AUTOCONT=MAYBE"}, "\"MAYBE\" is not a value of AUTOCONT"},
         {{"set", "AUTOCONT"}, "\"AUTOCONT\" is not NAME=VALUE"},
         {{"set", "COPIES="}, "COPIES needs a value"},
-        {{"set", "DUPLEX=#3"}, "DUPLEX takes 0 to 2, not 3"},
         {{"set", "DUPLEX=3"}, "\"3\" is not a keyword of DUPLEX (#3 sets the stored number"},
-        {{"set", "PAPER=#23"}, "PAPER takes 0 to 22, not 23"},
+        {{"set", "PAPER=#256"}, "PAPER takes 0 to 255, not 256"},
         {{"set", "COPIES=65536"}, "COPIES takes 0 to 65535, not 65536"},
         {{"set", "COPIES=-1"}, "\"-1\" is not a value of COPIES"},
         {{"set", "RESOLUTION=300"}, "\"300\" is not a keyword of RESOLUTION"},
-        {{"set", "FONTNUMBER=54"}, "FONTNUMBER takes 0 to 53, not 54"},
         {{"test-print"}, "test-print needs a page name"},
         {{"test-print", "CONFIG\r\n@PJL INITIALIZE"}, "\"CONFIG\\r\\n@PJL INITIALIZE\" is not a page name"},
         {{"test-print", "CONFIG", "DEMO"}, "unexpected \"DEMO\" for test-print"},
@@ -185,7 +184,10 @@ TEST_F(TavctlTest, ValuesOutsideThePagesRangesAreRefused) {
         {"COPIES=0", "COPIES takes 1 to 999, not 0"},
         {"PITCH=12", "PITCH takes 44 to 9999 (0.44 to 99.99 characters per inch), not 12"},
         {"PTSIZE=4000", "PTSIZE takes 16 to 3999 (4.00 to 999.75 points), not 4000"},
-        {"CUSTOMHEIGHT=400", "CUSTOMHEIGHT takes 127 to 356 mm, not 400"},
+        {"DUPLEX=#3", "DUPLEX takes 0 to 2, not 3"},  // past its list: the upload could not spell it
+        {"PAPER=#23", "PAPER takes 0 to 22, not 23"},
+        {"FONTNUMBER=54", "FONTNUMBER takes 0 to 53, not 54"},
+        {"CUSTOMWIDTH=100", "the custom size goes to the printer only with PAPER=CUSTOM (the paper would be A4)"},
         {"DENSITY=3", "DENSITY takes 0 to 2, not 3"},
         {"TOPMARGIN=251", "TOPMARGIN takes 0 to 250 mm, not 251"},  // A4 portrait
         {"KSC5895PTSIZE=400", "KSC5895PTSIZE takes 16 to 399 (4.00 to 99.75 points), not 400"},
@@ -205,10 +207,19 @@ TEST_F(TavctlTest, ValuesOutsideThePagesRangesAreRefused) {
         EXPECT_EQ(r.err, "tavctl: " + message + "\ntavctl: nothing sent\n") << arg;
         EXPECT_EQ(Written(), kQueryJob) << arg;
     }
-    // Landscape swaps the limits, as the page does.
+    // Landscape swaps the limits, as the page does; the custom size has its own.
     Script({Record(a4)});
     EXPECT_EQ(Run({"set", "ORIENTATION=LANDSCAPE", "TOPMARGIN=200"}).err,
               "tavctl: TOPMARGIN takes 0 to 164 mm, not 200\ntavctl: nothing sent\n");
+    Script({Record(a4)});
+    EXPECT_EQ(Run({"set", "PAPER=CUSTOM", "CUSTOMHEIGHT=400"}).err,
+              "tavctl: CUSTOMHEIGHT takes 127 to 356 mm, not 400\ntavctl: nothing sent\n");
+    // A printer that cannot be reached: what is wrong without it is still a usage error.
+    Script({});
+    const ProgramResult r = Run({"set", "COPIES=0", "TOPMARGIN=251"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "Quorvex Panel: The printer does not respond.\n"
+                     "tavctl: COPIES takes 1 to 999, not 0\ntavctl: nothing sent\n");
 }
 
 TEST_F(TavctlTest, APrinterThatDoesNotAnswerGivesStatusOneAndTheMessage) {
@@ -220,12 +231,12 @@ TEST_F(TavctlTest, APrinterThatDoesNotAnswerGivesStatusOneAndTheMessage) {
     EXPECT_EQ(Written(), kQueryJob);  // the settings query and nothing after it
     EXPECT_EQ(r.waits, kStartupWaits);
 
-    // It answers the start-up query but not the upload's read-back.
+    // It answers the start-up query but not the upload's read-back: the settings went out.
     home.Write("written.bin", "");
     Script({Record({})});
     r = Run({"set", "COPIES=2"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Quorvex Panel: The printer reported an error.\n");
+    EXPECT_EQ(r.err, "Quorvex Panel: Sent, but not read back.\n");
     EXPECT_EQ(Written(), kQueryJob + Job({"@PJL DEFAULT COPIES = 2", "@PJL DEFAULT RESOLUTION = 600"}));
     EXPECT_EQ(r.waits, (Waits{2000, 1000, 1500}));  // the read-back was given its time before it failed
 }
@@ -291,13 +302,14 @@ TEST_F(TavctlTest, SetSendsTheEditsAndPrintsWhatChanged) {
 
 TEST_F(TavctlTest, ResolutionKeywordsAndTheCustomSize) {
     Script({Record({}), Record({})});
-    ProgramResult r = Run({"set", "RESOLUTION=1200", "CUSTOMWIDTH=100"});
+    ProgramResult r = Run({"set", "RESOLUTION=1200", "PAPER=CUSTOM", "CUSTOMWIDTH=100"});
     ASSERT_EQ(r.status, 3) << r.err;
-    // The custom size line carries both edges, the height as reported.
-    EXPECT_EQ(Written(), kQueryJob + Job({"@PJL DEFAULT PAPER = OTHERS WIDTH =100 HEIGHT=0",
+    // The custom size line goes with the custom paper and carries both edges, the height as reported.
+    EXPECT_EQ(Written(), kQueryJob + Job({"@PJL DEFAULT PAPER = CUSTOM", "@PJL DEFAULT PAPER = OTHERS WIDTH =100 HEIGHT=0",
                                           "@PJL DEFAULT RESOLUTION = 1200"}));
-    // This printer kept both values: the exchange worked, but the script hears which were not taken.
+    // This printer kept its values: the exchange worked, but the script hears which were not taken.
     EXPECT_EQ(r.err, "tavctl: the printer did not take RESOLUTION=1200\n"
+                     "tavctl: the printer did not take PAPER=CUSTOM\n"
                      "tavctl: the printer did not take CUSTOMWIDTH=100\n");
     EXPECT_TRUE(r.out.empty());
     // The OEM brand spells the printer's codes in full and does not shift them.

@@ -20,6 +20,8 @@ const char kNotRespond[] = "The printer does not respond.";
 // The device library's reason reaches the user on a line of its own.
 const char kNotRespondRefused[] = "The printer does not respond.\nThe printer refused the connection (connection refused).";
 const char kPrinterError[] = "Printer error.";
+// The settings job went out whole, and what the printer holds now is not known.
+const char kSentNoRead[] = "Sent, not read back.";
 const char kPortBusy[] = "The port is in use.";
 
 struct Row {
@@ -70,10 +72,10 @@ const Row kRows[] = {
     {"StartupUnaskedStatus", kQuery, {"job1:unasked"}, 0, "", false},
     {"StartupPortHeld", kQuery, {}, 4, kPortBusy, false, true},
     // Send
-    {"SendNoReply", kSet, {"job2:no-reply"}, 1, kPrinterError, true},
-    {"SendShortReply", kSet, {"job2:truncate=5"}, 1, kPrinterError, true},
-    {"SendGarbage", kSet, {"job2:garbage"}, 1, kPrinterError, true},
-    {"SendDropped", kSet, {"job2:drop"}, 1, kPrinterError, false},
+    {"SendNoReply", kSet, {"job2:no-reply"}, 1, kSentNoRead, true},
+    {"SendShortReply", kSet, {"job2:truncate=5"}, 1, kSentNoRead, true},
+    {"SendGarbage", kSet, {"job2:garbage"}, 1, kSentNoRead, true},
+    {"SendDropped", kSet, {"job2:drop"}, 1, kSentNoRead, false},
     {"SendLateReply", kSet, {"job2:delay=250"}, 0, "", true},
     {"SendReplyInPieces", kSet, {"job2:split=16"}, 0, "", true},
     {"SendUnaskedStatus", kSet, {"job1:unasked", "job2:unasked"}, 0, "", true},
@@ -200,7 +202,7 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
         home.Write("lang.ini",
                    std::string("[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\nIDS_NOT_RESPOND=") +
                        kNotRespond + "\nIDS_ERRORSTRING=" + kPrinterError +
-                       "\nIDS_DEV_REFUSED=The printer refused the connection (%2)." + "\n[COMMON]\nIDS_STRING107=" + kPortBusy + "\nIDS_STRING106=" + kFirmwareDone +
+                       "\nIDS_DEV_REFUSED=The printer refused the connection (%2).\nIDS_SENT_NOREAD=" + kSentNoRead + "\n[COMMON]\nIDS_STRING107=" + kPortBusy + "\nIDS_STRING106=" + kFirmwareDone +
                        "\n[FLASH]\nMsg_delete_font=Erase it?\nMsg_delete_font_all=Erase it?\nMsg_delete_macro=Erase it?\n"
                        "Msg_delete_macro_all=Erase it?\nMsg_delete_fontmacro_all=Erase it?\nMsg_format_flash=Erase it?\n"
                        "Msg_delete_form_all=Erase it?\n");
