@@ -6,20 +6,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 
 #include "cli/Output.h"
+#include "platform/UsbPrinters.h"
+
+#include <qvdevm/qvdevm.h>
 
 namespace tav::cli {
 namespace {
-
-namespace fs = std::filesystem;
 
 const char* kHelp =
     "Usage: tavctl devices [--probe HOST...] [--json]\n"
@@ -28,17 +25,6 @@ const char* kHelp =
     "IEEE 1284 ID), one a line: the device name to use, the kind, the node and the ID.\n"
     "  --probe HOST...  also try each HOST (or HOST:PORT) on port 9100 and list those that answer\n"
     "  --json           print one JSON array of objects\n";
-
-// The first line of a small sysfs attribute, without its newline; "" when absent.
-std::string Attribute(const fs::path& path) {
-    std::ifstream in(path);
-    std::string line;
-    if (!in || !std::getline(in, line)) return "";
-    if (line.size() > 1024) line.resize(1024);
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' '))
-        line.pop_back();
-    return line;
-}
 
 // Text that stays on one line and in one column: control characters and blanks of a device's
 // own strings made harmless.
@@ -49,53 +35,22 @@ std::string OneLine(const std::string& text) {
     return out;
 }
 
-bool IsHex4(const std::string& s) {
-    return s.size() == 4 && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isxdigit(c); });
+struct FoundDevice {
+    std::string name;     // the device name to give --device or Common/DeviceID
+    std::string kind;     // "usblp", "usb" or "network"
+    std::string node;     // /dev/usb/lpN for a usblp node, else empty
+    std::string ieee1284; // the printer's IEEE 1284 ID, or its maker and model
+};
+
+FoundDevice FromUsb(const UsbPrinter& p) {
+    FoundDevice d{p.DeviceName(QVDEVM_DEVICE_NAME_MAX), p.usblpNode.empty() ? "usb" : "usblp", p.usblpNode,
+                  p.ieee1284};
+    if (d.ieee1284.empty() && (!p.manufacturer.empty() || !p.product.empty()))
+        d.ieee1284 = "MFG:" + p.manufacturer + ";MDL:" + p.product + ";";
+    return d;
 }
 
 } // namespace
-
-std::vector<FoundDevice> FindUsbPrinters(const std::string& sysRoot) {
-    std::vector<FoundDevice> found;
-    std::error_code ec;
-    const fs::path devices = fs::path(sysRoot) / "bus/usb/devices";
-    std::vector<fs::path> entries;
-    for (fs::directory_iterator it(devices, ec), end; !ec && it != end; it.increment(ec))
-        entries.push_back(it->path());
-    std::sort(entries.begin(), entries.end());
-    for (const fs::path& iface : entries) {
-        const std::string entry = iface.filename().string();
-        const size_t colon = entry.find(':');
-        if (colon == std::string::npos) continue; // a device, not one of its interfaces
-        if (Attribute(iface / "bInterfaceClass") != "07" || Attribute(iface / "bInterfaceSubClass") != "01")
-            continue;
-        const fs::path device = devices / entry.substr(0, colon);
-        const std::string vid = Attribute(device / "idVendor"), pid = Attribute(device / "idProduct");
-        if (!IsHex4(vid) || !IsHex4(pid)) continue;
-        const std::string serial = Attribute(device / "serial");
-        FoundDevice d;
-        d.kind = "usb";
-        // A serial with a ':' or blank could not be given back as a name; the ids alone then.
-        const bool serialFits = !serial.empty() && serial.find_first_of(": \t") == std::string::npos;
-        d.name = "usb:" + vid + ":" + pid + (serialFits ? ":" + OneLine(serial) : "");
-        d.ieee1284 = OneLine(Attribute(iface / "ieee1284_id"));
-        for (fs::directory_iterator it(iface / "usbmisc", ec), end; !ec && it != end; it.increment(ec)) {
-            const std::string lp = it->path().filename().string();
-            if (lp.rfind("lp", 0) != 0) continue;
-            d.kind = "usblp";
-            d.node = "/dev/usb/" + lp;
-            break;
-        }
-        ec.clear();
-        if (d.ieee1284.empty()) {
-            const std::string maker = OneLine(Attribute(device / "manufacturer")),
-                              model = OneLine(Attribute(device / "product"));
-            if (!maker.empty() || !model.empty()) d.ieee1284 = "MFG:" + maker + ";MDL:" + model + ";";
-        }
-        found.push_back(d);
-    }
-    return found;
-}
 
 bool AnswersOnPort(const std::string& hostAndPort, int timeoutMs) {
     std::string host = hostAndPort, port = "9100";
@@ -150,23 +105,29 @@ int RunDevicesCommand(const std::vector<std::string>& args) {
         std::fputs("tavctl: --probe needs at least one host (tavctl devices --help)\n", stderr);
         return kExitUsage;
     }
-    const char* root = std::getenv("TAV_SYSFS_ROOT"); // a test's own tree
-    std::vector<FoundDevice> found = FindUsbPrinters(root && *root ? root : "/sys");
+    // A test's own trees stand in for sysfs and the usblp nodes.
+    const char* sys = std::getenv("TAV_SYSFS_ROOT");
+    const char* nodes = std::getenv("TAV_USBLP_ROOT");
+    std::vector<FoundDevice> found;
+    for (const UsbPrinter& p : FindUsbPrinters(sys && *sys ? sys : "/sys", nodes && *nodes ? nodes : "/dev/usb"))
+        found.push_back(FromUsb(p));
     for (const std::string& h : hosts)
         if (AnswersOnPort(h, 1000))
             found.push_back(
                 {"tcp://" + OneLine(h.find(':') == std::string::npos ? h + ":9100" : h), "network", "", ""});
     if (json) {
-        std::string out = "[";
+        std::vector<std::string> items;
         for (const FoundDevice& d : found)
-            out += std::string(out.size() > 1 ? ", " : "") + "{\"name\": " + JsonString(d.name) +
-                   ", \"kind\": " + JsonString(d.kind) + ", \"node\": " + JsonString(d.node) +
-                   ", \"ieee1284\": " + JsonString(d.ieee1284) + "}";
-        std::printf("%s]\n", out.c_str());
+            items.push_back(JsonObject()
+                                .AddString("name", d.name)
+                                .AddString("kind", d.kind)
+                                .AddString("node", d.node)
+                                .AddString("ieee1284", d.ieee1284)
+                                .Text());
+        Out(JsonArray(items));
     } else {
         for (const FoundDevice& d : found)
-            std::printf("%s\t%s\t%s\t%s\n", d.name.c_str(), d.kind.c_str(),
-                        d.node.empty() ? "-" : d.node.c_str(), d.ieee1284.c_str());
+            Out(d.name + "\t" + d.kind + "\t" + (d.node.empty() ? "-" : d.node) + "\t" + OneLine(d.ieee1284));
     }
     return kExitOk;
 }

@@ -105,10 +105,13 @@ std::vector<UsbPrinter> FindUsbPrinters(const std::string& sysRoot, const std::s
                 node = devRoot + "/" + lp;
                 break;
             }
+        // An IEEE 1284 ID runs to some hundred characters.
+        const std::string id = Attribute(devices + iface + "/ieee1284_id", 1024);
         auto same = std::find_if(found.begin(), found.end(),
                                  [&](const UsbPrinter& p) { return p.busPath == busPath; });
         if (same != found.end()) {
             if (same->usblpNode.empty()) same->usblpNode = node;
+            if (same->ieee1284.empty()) same->ieee1284 = id;
             continue; // a second printer interface of the same device
         }
         UsbPrinter p;
@@ -121,6 +124,7 @@ std::vector<UsbPrinter> FindUsbPrinters(const std::string& sysRoot, const std::s
         p.manufacturer = Attribute(dev + "manufacturer");
         p.product = Attribute(dev + "product");
         p.usblpNode = node;
+        p.ieee1284 = id;
         found.push_back(p);
     }
     return found;

@@ -1,5 +1,5 @@
-// The USB printers attached to this computer, found through sysfs: one list for the first-run
-// printer choice and for any command that lists devices.
+// The USB printers attached to this computer, found through sysfs: the one list the first-run
+// printer choice and tavctl devices show.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -15,6 +15,7 @@ struct UsbPrinter {
     std::string manufacturer; // as the printer reports it, may be ""
     std::string product;      // as the printer reports it, may be ""
     std::string usblpNode;    // "/dev/usb/lpN" when the kernel printer driver serves it, else ""
+    std::string ieee1284;     // the printer's IEEE 1284 ID, when the kernel driver has read it, else ""
 
     // The device name the device library takes: usb:VID:PID:SERIAL, without the serial when
     // there is none or the whole name would not fit maxChars (what the device library takes).

@@ -96,7 +96,8 @@ protected:
                                     {"FAKEDEV_READS", home.dir + "reads.txt"},
                                     {"FAKEDEV_LOG", home.dir + "device.log"},
                                     {"FAKEDEV_WRITTEN", home.dir + "written.bin"},
-                                    {"TAV_SYSFS_ROOT", home.dir + "sys"}},
+                                    {"TAV_SYSFS_ROOT", home.dir + "sys"},
+                                    {"TAV_USBLP_ROOT", home.dir + "dev"}},
                                    home.dir);
     }
     std::string Written() const { return ReadFileText(home.dir + "written.bin"); }
@@ -425,8 +426,9 @@ TEST_F(TavctlTest, AProgramFolderWithoutLanguageFilesStillWorks) {
     EXPECT_NE(r.out.find("FEATUREFLAGS=0x20000080\n"), std::string::npos);
 }
 
-// devices reads sysfs only: printer-class interfaces with their usblp node and IEEE 1284 ID,
-// other interfaces left out, a serial that could not be typed back left out of the name.
+// devices reads sysfs only, as the window's printer choice does: printer-class interfaces with
+// their usblp node and IEEE 1284 ID, other interfaces left out, a serial that could not be typed
+// back left out of the name, a device's control characters dropped.
 TEST_F(TavctlTest, DevicesListsThePrinterInterfacesOfSysfs) {
     const std::string usb = "sys/bus/usb/devices/";
     std::filesystem::create_directories(home.dir + usb + "1-1:1.0/usbmisc/lp0");
@@ -449,10 +451,12 @@ TEST_F(TavctlTest, DevicesListsThePrinterInterfacesOfSysfs) {
     home.Write(usb + "2-1/product", "CL-\x1b" "500\n");
     home.Write(usb + "2-1:1.0/bInterfaceClass", "07\n");
     home.Write(usb + "2-1:1.0/bInterfaceSubClass", "01\n");
+    std::filesystem::create_directories(home.dir + "dev");
+    std::filesystem::create_symlink("/dev/null", home.dir + "dev/lp0");  // a character device to find
     ProgramResult r = Run({"devices", "--probe", "127.0.0.1:1"});  // a closed loopback port
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "usb:04e8:3301:ABC123\tusblp\t/dev/usb/lp0\tMFG:Quorvex;MDL:ML-2250;CMD:PJL;\n"
-                     "usb:1234:abcd\tusb\t-\tMFG:Quorvex;MDL:CL-?500;\n");
+    EXPECT_EQ(r.out, "usb:04e8:3301:ABC123\tusblp\t" + home.dir + "dev/lp0\tMFG:Quorvex;MDL:ML-2250;CMD:PJL;\n"
+                     "usb:1234:abcd\tusb\t-\tMFG:Quorvex;MDL:CL-500;\n");
     r = Run({"devices", "--json"});
     EXPECT_EQ(r.out.rfind("[{\"name\": \"usb:04e8:3301:ABC123\", \"kind\": \"usblp\", ", 0), 0u) << r.out;
     EXPECT_EQ(Run({"devices", "--probe"}).status, 2);
