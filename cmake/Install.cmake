@@ -27,10 +27,19 @@ install(CODE "
 file(GLOB tav_sim_profiles ${CMAKE_SOURCE_DIR}/sim/profiles/*.ini)
 install(FILES ${tav_sim_profiles} DESTINATION ${TAV_INSTALL_DIR}/profiles)
 
-# Man pages name the folder the programs were configured to install into.
-set(TAV_INSTALL_FULL_DIR ${CMAKE_INSTALL_PREFIX}/${TAV_INSTALL_DIR})
+# bash-completion finds a command's completion by the command's name, in the completions folder
+# of every data folder it searches (/usr/share for the package, /usr/local/share and the like).
+set(TAV_COMPLETION_DIR ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+install(FILES ${CMAKE_SOURCE_DIR}/data/cli/tavctl.bash DESTINATION ${TAV_COMPLETION_DIR} RENAME tavctl)
+
+# Man pages name the folders the programs are installed into. The prefix is known only when the
+# install runs (cmake --install --prefix, the package's /usr), so they are filled in then.
 foreach(page wintav32 nux tavctl tavsim)
-  configure_file(${CMAKE_SOURCE_DIR}/data/man/${page}.1 ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)
+  install(CODE "
+    set(TAV_INSTALL_FULL_DIR \"\${CMAKE_INSTALL_PREFIX}/${TAV_INSTALL_DIR}\")
+    set(TAV_INSTALL_COMPLETION_DIR \"\${CMAKE_INSTALL_PREFIX}/${TAV_COMPLETION_DIR}\")
+    set(PROJECT_VERSION \"${PROJECT_VERSION}\")
+    configure_file(\"${CMAKE_SOURCE_DIR}/data/man/${page}.1\" \"${CMAKE_BINARY_DIR}/man/${page}.1\" @ONLY)")
   install(FILES ${CMAKE_BINARY_DIR}/man/${page}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 

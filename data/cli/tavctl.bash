@@ -1,51 +1,73 @@
-# bash completion for tavctl
-_tavctl() {
-    local cur prev words cword
-    _init_completion 2>/dev/null || {
-        cur=${COMP_WORDS[COMP_CWORD]}
-        prev=${COMP_WORDS[COMP_CWORD-1]}
-        words=("${COMP_WORDS[@]}")
-        cword=$COMP_CWORD
-    }
-    local options="--home --model --device --yes --debug --show-job --help"
-    case $prev in
-        --home) COMPREPLY=($(compgen -d -- "$cur")); return ;;
-        --device) return ;;
-        --model) COMPREPLY=($(compgen -W "list $(tavctl --model list 2>/dev/null)" -- "$cur")); return ;;
-    esac
-    local command="" i
+# bash completion for tavctl: its commands, options, actions, settings and their keywords, as
+# tavctl's own help lists them. Uses the bash-completion package's helpers.
+
+# tavctl's help, for the program folder and model the line names.
+_tavctl_help() {
+    local i args=()
     for ((i = 1; i < cword; i++)); do
         case ${words[i]} in
-            --home|--device|--model) ((i++)) ;;
-            -*) ;;
-            *) command=${words[i]}; break ;;
+            --home|--model) args+=("${words[i]}" "${words[i + 1]}") ;;
+            --home=*|--model=*) args+=("${words[i]}") ;;
         esac
     done
+    tavctl "${args[@]}" "$@" --help 2>/dev/null
+}
+
+# The first words of a help's indented lines: options (--x) or commands and actions (x).
+_tavctl_listed() {
+    sed -n "s/^  \\($1\\).*/\\1/p"
+}
+
+_tavctl() {
+    local cur prev words cword split
+    # -s: --NAME=VALUE completes VALUE after --NAME. NAME=VALUE and a device name with its ':'
+    # stay one word here; bash itself still replaces only what follows the last '=' or ':'.
+    _init_completion -s -n : || return
+
+    case $prev in
+        --home) _filedir -d; return ;;
+        --device|--wait) return ;;
+        --model) COMPREPLY=($(compgen -W "list $(tavctl --model list 2>/dev/null)" -- "$cur")); return ;;
+    esac
+    $split && return
+
+    local command="" action="" i
+    for ((i = 1; i < cword; i++)); do
+        case ${words[i]} in
+            --home|--device|--model|--wait) ((i++)) ;;
+            -*) ;;
+            *) if [[ -z $command ]]; then command=${words[i]}; elif [[ -z $action ]]; then action=${words[i]}; fi ;;
+        esac
+    done
+    local options
+    options=$(_tavctl_help | _tavctl_listed '--[a-z-]*')
     if [[ -z $command ]]; then
-        COMPREPLY=($(compgen -W "query set default check test-print backup restore firmware flash psforms psflash psfs devices $options" -- "$cur"))
+        COMPREPLY=($(compgen -W "$(_tavctl_help | sed -n '/^Commands:/,/^$/p' | _tavctl_listed '[a-z-]*') $options" -- "$cur"))
         return
     fi
+    [[ $cur == -* ]] && { COMPREPLY=($(compgen -W "$(_tavctl_help "$command" | _tavctl_listed '--[a-z-]*') $options" -- "$cur")); return; }
     case $command in
-        query) COMPREPLY=($(compgen -W "--raw --numeric --json $options" -- "$cur")) ;;
-        check) COMPREPLY=($(compgen -W "--json $options" -- "$cur")) ;;
-        devices) COMPREPLY=($(compgen -W "--probe --json --help" -- "$cur")) ;;
-        backup|restore|firmware) COMPREPLY=($(compgen -f -- "$cur")) ;;
+        backup|restore|firmware) _filedir ;;
         test-print) COMPREPLY=($(compgen -W "CONFIG DEMO MENUMAP DUPLEXDEMO" -- "$cur")) ;;
-        set)
-            if [[ $cur == *=* ]]; then
-                # The keywords of one setting, from tavctl's own help of set.
-                local name=${cur%%=*} values
-                values=$(tavctl set --help 2>/dev/null | sed -n "s/^  ${name^^}: //p" | head -1)
-                [[ $values == *" to "* || $values == *"number of"* ]] && values=""
-                COMPREPLY=($(compgen -P "$name=" -W "$values" -- "${cur#*=}"))
+        flash|psforms|psflash|psfs)
+            if [[ -z $action ]]; then
+                COMPREPLY=($(compgen -W "$(_tavctl_help "$command" | _tavctl_listed '[a-z][a-z-]*')" -- "$cur"))
             else
-                local names
-                names=$(tavctl set --help 2>/dev/null | sed -n 's/^  \([A-Z0-9_]*\):.*/\1=/p')
-                compopt -o nospace 2>/dev/null
-                COMPREPLY=($(compgen -W "$names $options" -- "$cur"))
+                _filedir
             fi
             ;;
-        *) COMPREPLY=($(compgen -W "$options" -- "$cur")) ;;
+        set)
+            if [[ $cur == *=* ]]; then
+                # The keywords of one setting; a range or a plain number has none to offer.
+                local name=${cur%%=*} values
+                values=$(_tavctl_help set | sed -n "s/^  ${name^^}: //p" | sed 's/ (.*//')
+                [[ $values == *" to "* || $values == *"number of"* ]] && values=""
+                COMPREPLY=($(compgen -W "$values" -- "${cur#*=}"))
+            else
+                compopt -o nospace
+                COMPREPLY=($(compgen -W "$(_tavctl_help set | sed -n 's/^  \([A-Z][A-Z0-9_]*\):.*/\1=/p')" -- "${cur^^}"))
+            fi
+            ;;
     esac
 }
 complete -F _tavctl tavctl

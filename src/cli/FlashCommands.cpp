@@ -1,5 +1,6 @@
 #include "cli/FlashCommands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -25,7 +26,8 @@ struct ActionDef {
 };
 
 const ActionDef kActions[] = {
-    {"flash", "list", "", "the flash fonts (No., ID, name, symbol set) and macros (No., ID, * active)",
+    {"flash", "list", "", "the flash fonts (No., ID, name, symbol set) and macros (No., ID, * active);\n"
+     "                     --json prints one JSON object (man tavctl)",
      false},
     {"flash", "add-font", "FILE ID", "download a PCL soft font under ID (0-99999)", false},
     {"flash", "add-macro", "FILE ID", "download a PCL macro under ID (0-99999)", false},
@@ -36,7 +38,8 @@ const ActionDef kActions[] = {
     {"flash", "rm-all", "", "delete all fonts and macros", true},
     {"flash", "macro-on", "ID", "make a macro the one applied to every page", false},
     {"flash", "macro-off", "", "apply no macro", false},
-    {"psforms", "list", "", "the PostScript forms in flash (No., name, size)", false},
+    {"psforms", "list", "", "the PostScript forms in flash (No., name, size); --json prints one JSON object",
+     false},
     {"psforms", "add", "FILE", "download a PostScript form", false},
     {"psforms", "rm-all", "", "delete all PostScript forms", true},
     {"psflash", "format", "", "format the PostScript flash: fonts, macros and forms are erased", true},
@@ -84,7 +87,27 @@ int Fail(AppContext& ctx) {
     return kExitPrinter;
 }
 
-int ListFlash(AppContext& ctx) {
+// The flash listing as JSON: the fonts and the macros, numbered from 1 as the lines are.
+std::string FlashJson(const AppContext& ctx, const std::vector<FlashFontEntry>& fonts,
+                      const std::vector<uint16_t>& macros) {
+    std::vector<std::string> fontItems, macroItems;
+    for (size_t i = 0; i < fonts.size(); ++i)
+        fontItems.push_back(JsonObject()
+                                .AddNumber("number", i + 1)
+                                .AddNumber("id", fonts[i].fontId)
+                                .AddString("name", FontName(fonts[i]))
+                                .AddString("symbolSet", FontSymbolSet(fonts[i]))
+                                .Text());
+    for (size_t i = 0; i < macros.size(); ++i)
+        macroItems.push_back(JsonObject()
+                                 .AddNumber("number", i + 1)
+                                 .AddNumber("id", macros[i])
+                                 .AddBool("active", macros[i] == ActiveMacroId(ctx))
+                                 .Text());
+    return JsonObject().AddJson("fonts", JsonArray(fontItems)).AddJson("macros", JsonArray(macroItems)).Text();
+}
+
+int ListFlash(AppContext& ctx, bool json) {
     std::optional<std::vector<uint16_t>> macros;
     {
         PortHold port(ctx);
@@ -92,6 +115,10 @@ int ListFlash(AppContext& ctx) {
         if (!QueryFontInfo(ctx) || !(macros = QueryMacroInfo(ctx))) return Fail(ctx);
     }
     const std::vector<FlashFontEntry> fonts = FlashFonts(ctx);
+    if (json) {
+        Out(FlashJson(ctx, fonts, *macros));
+        return kExitOk;
+    }
     Out("fonts: " + std::to_string(fonts.size()));
     for (size_t i = 0; i < fonts.size(); ++i)
         Out(Pad(std::to_string(i + 1), 4) + Pad(std::to_string(fonts[i].fontId), 7) +
@@ -103,13 +130,24 @@ int ListFlash(AppContext& ctx) {
     return kExitOk;
 }
 
-int ListForms(AppContext& ctx) {
+int ListForms(AppContext& ctx, bool json) {
     {
         PortHold port(ctx);
         if (!port.Held()) return kExitPrinter;
         if (!QueryFormInfo(ctx)) return Fail(ctx);
     }
     const auto& forms = ctx.store.formList;
+    if (json) {
+        std::vector<std::string> items;
+        for (size_t i = 0; i < forms.size(); ++i)
+            items.push_back(JsonObject()
+                                .AddNumber("number", i + 1)
+                                .AddString("name", FormName(forms[i]))
+                                .AddNumber("size", forms[i].size)
+                                .Text());
+        Out(JsonObject().AddJson("forms", JsonArray(items)).Text());
+        return kExitOk;
+    }
     Out("forms: " + std::to_string(forms.size()));
     for (size_t i = 0; i < forms.size(); ++i)
         Out(Pad(std::to_string(i + 1), 4) + Pad(Printable(FormName(forms[i])), 40) +
@@ -206,15 +244,20 @@ std::optional<FlashRequest> ParseFlashRequest(const std::string& command,
         if (command == a.command && args[0] == a.action) desc = &a;
     if (!desc) return fail("unknown action \"" + Visible(args[0], true) + "\" for " + command);
     FlashRequest r{command, desc->action, {}, 0, desc->destructive};
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (const auto json = std::find(rest.begin(), rest.end(), "--json"); r.action == "list" && json != rest.end()) {
+        r.json = true;
+        rest.erase(json);
+    }
     const std::string form = desc->args;
     const size_t want = form.empty() ? 0 : (form == "FILE ID" ? 2 : 1);
-    if (args.size() - 1 != want)
+    if (rest.size() != want)
         return fail(command + " " + desc->action + (form.empty() ? " takes no arguments" : " needs " + form));
-    size_t at = 1;
+    size_t at = 0;
     if (form.rfind("FILE", 0) == 0) {
         std::error_code ec;
-        const std::filesystem::path p = std::filesystem::absolute(args[at++], ec);
-        r.file = ec ? args[1] : p.string();
+        const std::filesystem::path p = std::filesystem::absolute(rest[at++], ec);
+        r.file = ec ? rest[0] : p.string();
         // The path stands in a PJL line of the form download; a control character would end it.
         if (!IsPjlLineSafe(r.file))
             return fail("the file name \"" + Visible(r.file, true) + "\" holds a control character");
@@ -223,8 +266,8 @@ std::optional<FlashRequest> ParseFlashRequest(const std::string& command,
         if (*size >= kSendSizeLimit) return fail(Visible(r.file, true) + " is 2 GiB or larger");
     }
     if (form.find("ID") != std::string::npos) {
-        const std::optional<int> id = ParseDownloadId(args[at]);
-        if (!id) return fail("\"" + Visible(args[at], true) + "\" is not an ID (0 to 99999)");
+        const std::optional<int> id = ParseDownloadId(rest[at]);
+        if (!id) return fail("\"" + Visible(rest[at], true) + "\" is not an ID (0 to 99999)");
         r.id = *id;
     }
     return r;
@@ -232,7 +275,7 @@ std::optional<FlashRequest> ParseFlashRequest(const std::string& command,
 
 int RunFlashRequest(AppContext& ctx, const FlashRequest& q) {
     if (q.command == "flash") {
-        if (q.action == "list") return ListFlash(ctx);
+        if (q.action == "list") return ListFlash(ctx, q.json);
         if (q.action == "add-font")
             return Download(ctx, q.file, FontDownloadHeader(q.id), std::nullopt, kFlashDownloadWaitMs);
         if (q.action == "add-macro")
@@ -246,7 +289,7 @@ int RunFlashRequest(AppContext& ctx, const FlashRequest& q) {
         if (q.action == "macro-on") return MacroOn(ctx, q.id);
         if (q.action == "macro-off") return Job(ctx, FlashJob::MacroId, kNoActiveMacro, true);
     } else if (q.command == "psforms") {
-        if (q.action == "list") return ListForms(ctx);
+        if (q.action == "list") return ListForms(ctx, q.json);
         if (q.action == "add") {
             const std::optional<uint64_t> size = FileSizeForSend(q.file);
             const std::optional<std::string> header = size ? FormDownloadHeader(q.file, *size) : std::nullopt;

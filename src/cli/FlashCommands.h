@@ -16,6 +16,7 @@ struct FlashRequest {
     std::string file;    // absolute, for the downloads
     int id = 0;
     bool destructive = false;
+    bool json = false;   // list: one JSON object instead of the lines
 };
 
 bool IsFlashCommand(const std::string& command);

@@ -23,9 +23,10 @@ const char* kHelp =
     "The fonts and forms kept in the printer's PostScript file system, in its memory or,\n"
     "with --disk, on its hard disk.\n"
     "  info                              which storage the printer offers: memory, disk, both or none\n"
-    "  ls [--disk] [--fonts|--forms]     the stored fonts and forms, one \"font NAME\" or \"form NAME\" a "
-    "line\n"
-    "  df [--disk]                       total, used and available space in kilobytes\n"
+    "  ls [--disk] [--fonts|--forms] [--json]\n"
+    "                                    the stored fonts and forms, one \"font NAME\" or \"form NAME\" a\n"
+    "                                    line; --json prints one JSON array (man tavctl)\n"
+    "  df [--disk] [--json]              total, used and available space in kilobytes\n"
     "  put FILE... [--disk] [--font|--form]\n"
     "                                    store files; without --font or --form a valid Type 1 font goes\n"
     "                                    as a font under its /FontName, anything else as a form under\n"
@@ -44,6 +45,7 @@ struct Request {
     bool disk = false;
     int filter = 0; // 0 all, 1 fonts, 2 forms
     bool yes = false;
+    bool json = false; // ls, df: JSON instead of the lines
 };
 
 bool Offers(int system, bool disk) {
@@ -97,6 +99,14 @@ int Run(AppContext& ctx, const Request& rq) {
         FmuSizes sizes;
         if (!fmu.QuerySizes(sizes, true)) return kExitPrinter;
         const uint64_t used = sizes.totalKb > sizes.freeKb ? sizes.totalKb - sizes.freeKb : 0;
+        if (rq.json) {
+            Out(JsonObject()
+                    .AddNumber("totalKb", sizes.totalKb)
+                    .AddNumber("usedKb", used)
+                    .AddNumber("availableKb", sizes.freeKb)
+                    .Text());
+            return kExitOk;
+        }
         Out("Total: " + FormatThousands(sizes.totalKb) + " KB");
         Out("Used: " + FormatThousands(used) + " KB");
         Out("Available: " + FormatThousands(sizes.freeKb) + " KB");
@@ -105,9 +115,16 @@ int Run(AppContext& ctx, const Request& rq) {
     if (rq.action == "ls") {
         std::vector<FmuFileEntry> entries;
         if (!LoadEntries(ctx, fmu, entries)) return kExitPrinter;
+        std::vector<std::string> items;
         for (const FmuFileEntry& e : entries)
-            if (Passes(rq.filter, e.type))
+            if (!Passes(rq.filter, e.type))
+                continue;
+            else if (rq.json)
+                items.push_back(
+                    JsonObject().AddString("type", e.type == FMU_DATA_FONT ? "font" : "form").AddString("name", e.name).Text());
+            else
                 Out(std::string(e.type == FMU_DATA_FONT ? "font " : "form ") + Visible(e.name, true));
+        if (rq.json) Out(JsonArray(items));
         return kExitOk;
     }
     if (rq.action == "put") {
@@ -214,6 +231,8 @@ int RunPsfsCommand(const LaunchOptions& options, const std::vector<std::string>&
             rq.filter = a == "--fonts" ? 1 : 2;
         } else if (typeFlag && takesNames && (a == "--font" || a == "--form") && rq.filter == 0) {
             rq.filter = a == "--font" ? 1 : 2;
+        } else if (a == "--json" && (rq.action == "ls" || rq.action == "df")) {
+            rq.json = true;
         } else if (a == "--yes" && rq.action == "rm") {
             rq.yes = true;
         } else if (takesNames && a.rfind("--", 0) != 0 && !a.empty()) {

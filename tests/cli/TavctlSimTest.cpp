@@ -8,8 +8,10 @@
 #include <cstdlib>
 
 #include <filesystem>
+#include <sstream>
 
 #include "FakeDev.h"
+#include "JsonShape.h"
 #include "RunProgram.h"
 #include "SimProcess.h"
 #include "pjl/Pjl.h"
@@ -366,4 +368,47 @@ TEST_F(TavctlSimTest, APrinterInUseIsWaitedForAndTheOthersAreNot) {
     r = Run({"--wait=1", "query"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.waits, std::vector<unsigned>{2000}); // start-up's own, and none for the port
+}
+
+// Every --json the man page documents prints the shape it shows, against a printer with something
+// in every list; each field of query keeps its one type on a printer holding values past every list.
+TEST_F(TavctlSimTest, EveryJsonOutputHasTheShapeThePageDocuments) {
+    const auto shapes = tavtest::ManPageJsonShapes(tavtest::ReadFileText(TAVCTL_MAN_PAGE));
+    ASSERT_EQ(shapes.size(), 8u);
+    const tavtest::SimProcess color("color-ps");
+    home.Write("comtav.ini", "[Common]\nDeviceID=" + color.DeviceName() + "\n[TAB]\nPrinting=1\nDOWNLOAD=1\nFMU=1\nPS3=1\n");
+    const std::string usb = "sys/bus/usb/devices/1-1";  // one USB printer in a sysfs of the test's own
+    for (const auto& [file, text] : {std::pair{"/idVendor", "04e8"}, {"/idProduct", "3301"}, {":1.0/bInterfaceClass", "07"},
+                                     {":1.0/bInterfaceSubClass", "01"}, {":1.0/ieee1284_id", "MFG:Quorvex;MDL:\xff;"}}) {
+        std::filesystem::create_directories(std::filesystem::path(home.dir + usb + file).parent_path());
+        home.Write(usb + file, std::string(text) + "\n");
+    }
+    for (const auto& [command, shape] : shapes) {
+        std::vector<std::string> args;
+        std::istringstream words(command);
+        for (std::string w; words >> w;) args.push_back(w);
+        if (args[0] == "psfs") args.push_back("--disk");
+        if (args[0] == "devices") args.insert(args.begin() + 1, {"--probe", color.DeviceName().substr(6)});
+        const ProgramResult r = Run(args, {{"TAV_SYSFS_ROOT", home.dir + "sys"}});
+        ASSERT_EQ(r.status, 0) << command << ": " << r.err;
+        ASSERT_EQ(r.out.back(), '\n');
+        EXPECT_EQ(tavtest::JsonShapeProblem(r.out.substr(0, r.out.size() - 1), shape), "") << command << ": " << r.out;
+        EXPECT_EQ(r.out.find("[]"), std::string::npos) << command << ": every list holds something here";
+    }
+    // Each field its one type, on both printers: a string where it has a list, else a number.
+    std::string typed = "{", numbers = "{";
+    for (const tav::SettingField* f : tav::FieldsInRecordOrder()) {
+        const char* sep = typed.size() > 1 ? ", " : "";
+        const bool text = f->table || f->index == tav::kFeatureFlagsIndex;
+        typed += sep + ("\"" + std::string(f->name) + "\": \"") + (text ? "string\"" : "integer\"");
+        numbers += sep + ("\"" + std::string(f->name) + "\": \"integer\"");
+    }
+    home.Write("past.ini", PastEveryListProfile());
+    const tavtest::SimProcess past(home.dir + "past.ini");
+    for (const tavtest::SimProcess* printer : {&color, &past}) {
+        const std::string device = "--device=" + printer->DeviceName();
+        const ProgramResult r = Run({device, "query", "--json"}), n = Run({device, "query", "--numeric", "--json"});
+        EXPECT_EQ(tavtest::JsonShapeProblem(r.out.substr(0, r.out.size() - 1), typed + "}"), "") << r.out;
+        EXPECT_EQ(tavtest::JsonShapeProblem(n.out.substr(0, n.out.size() - 1), numbers + "}"), "") << n.out;
+    }
 }

@@ -33,6 +33,14 @@ for p in wintav32 nux tavctl tavsim; do
     check_file "share/man/man1/$p.1"
     grep -q '^\.TH' "$P/share/man/man1/$p.1" || fail "$p.1 is not a man page"
 done
+# The pages name this prefix's folders; the tavctl page is the whole one; the completion is where
+# bash-completion looks for it.
+for p in wintav32 nux tavctl tavsim; do
+    grep -q "/usr/$D" "$P/share/man/man1/$p.1" || fail "$p.1 does not name /usr/$D"
+    ! grep -q '/usr/local\|@[A-Z_]*@' "$P/share/man/man1/$p.1" || fail "$p.1 names a folder of another prefix"
+done
+grep -q '^\.SH JSON OUTPUT' "$P/share/man/man1/tavctl.1" || fail "the installed tavctl.1 is not the complete page"
+check_file share/bash-completion/completions/tavctl
 check_file lib/udev/rules.d/70-qvdevm.rules
 check_file lib/tmpfiles.d/qvdevm.conf
 for size in 16 32 48 256; do
