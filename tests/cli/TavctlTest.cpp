@@ -86,19 +86,19 @@ protected:
         for (const auto& r : replies) text += Hex(r) + "\n";
         home.Write("reads.txt", text);
     }
-    ProgramResult Run(const std::vector<std::string>& args, const std::string& program = TAVCTL_PATH) {
-        return tavtest::RunProgram(program, args,
-                                   {{"WINTAV32_HOME", home.dir},
-                                    {"XDG_RUNTIME_DIR", home.dir},
-                                    {"TAV_REGISTRY_LM", home.dir + "lm.ini"},
-                                    {"TAV_REGISTRY_CU", home.dir + "cu.ini"},
-                                    {"TAV_DEBUG_FILE", home.dir + "debug.txt"},
-                                    {"FAKEDEV_READS", home.dir + "reads.txt"},
-                                    {"FAKEDEV_LOG", home.dir + "device.log"},
-                                    {"FAKEDEV_WRITTEN", home.dir + "written.bin"},
-                                    {"TAV_SYSFS_ROOT", home.dir + "sys"},
-                                    {"TAV_USBLP_ROOT", home.dir + "dev"}},
-                                   home.dir);
+    ProgramResult Run(const std::vector<std::string>& args, const std::string& program = TAVCTL_PATH,
+                      std::map<std::string, std::string> env = {}) {
+        env.insert({{"WINTAV32_HOME", home.dir},
+                    {"XDG_RUNTIME_DIR", home.dir},
+                    {"TAV_REGISTRY_LM", home.dir + "lm.ini"},
+                    {"TAV_REGISTRY_CU", home.dir + "cu.ini"},
+                    {"TAV_DEBUG_FILE", home.dir + "debug.txt"},
+                    {"FAKEDEV_READS", home.dir + "reads.txt"},
+                    {"FAKEDEV_LOG", home.dir + "device.log"},
+                    {"FAKEDEV_WRITTEN", home.dir + "written.bin"},
+                    {"TAV_SYSFS_ROOT", home.dir + "sys"},
+                    {"TAV_USBLP_ROOT", home.dir + "dev"}});
+        return tavtest::RunProgram(program, args, env, home.dir);
     }
     std::string Written() const { return ReadFileText(home.dir + "written.bin"); }
     std::string DeviceLog() const { return ReadFileText(home.dir + "device.log"); }
@@ -409,6 +409,26 @@ TEST_F(TavctlTest, TestPrintSendsTheNamedPage) {
     EXPECT_EQ(Written(), kQueryJob + kUel + "@PJL\r\n@PJL TEST PRINT = CONFIG\r\n" + kUel);
     // The page is sent, then the program stays with the printer while it prints.
     EXPECT_EQ(r.waits, (Waits{2000, 1000, 10000}));
+}
+
+// The messages follow the locale a script runs under where the user has chosen no language; the
+// whole machine's choice yields to it.
+TEST_F(TavctlTest, MessagesFollowTheLocaleWhereTheUserChoseNoLanguage) {
+    home.Write("langinfo.ini",
+               "[Config]\nEN=English\nKR=Korean\n[English]\nSTR_FILE=lang.ini\n[Korean]\nSTR_FILE=kr.ini\n");
+    home.Write("kr.ini", "[ABOUT]\nIDL_APPNAME_P=패널\n[STRING]\nIDS_NOT_RESPOND=응답 없음\n");
+    home.Write("lm.ini", "[Software\\QVPrint]\nZkCntCode=KR\n");
+    const std::string english = "Quorvex Panel: The printer does not respond.\n", korean = "패널: 응답 없음\n";
+    const struct {
+        const char* lcAll;
+        const char* lang;
+        const std::string& said;
+    } rows[] = {{"C", "ko_KR.UTF-8", english}, {"", "ko_KR.UTF-8", korean}, {"en_US.UTF-8", "", english}, {"", "", korean}};
+    for (const auto& row : rows) {
+        Script({});
+        const ProgramResult r = Run({"query"}, TAVCTL_PATH, {{"LC_ALL", row.lcAll}, {"LC_MESSAGES", ""}, {"LANG", row.lang}});
+        EXPECT_EQ(r.err, row.said) << row.lcAll << " " << row.lang;
+    }
 }
 
 TEST_F(TavctlTest, AProgramFolderWithoutLanguageFilesStillWorks) {
