@@ -94,6 +94,7 @@ const Row kRows[] = {
     // Read-only operations: a second command (the settings query) must work at once afterwards.
     // flash list: the font listing is job 2, the macro listing job 3
     {"FlashListMacrosDropped", kFlashList, {"job3:drop"}, 1, kPrinterError, false, false, kQuery},
+    {"FlashListJsonMacrosDropped", {"flash", "list", "--json"}, {"job3:drop"}, 1, kPrinterError, false, false, kQuery},
     {"FlashListInPieces", kFlashList, {"job2:split=16", "job3:split=16"}, 0, "", false, false, kQuery},
     {"PsFormsListDropped", {"psforms", "list"}, {"job2:drop"}, 1, kPrinterError, false, false, kQuery},
     // flash macro-on: the job (2), then the settings again (3) to see the macro active. Exit 0 is
@@ -153,6 +154,7 @@ const Row kRows[] = {
     // The file system's questions and the backup read only: the next command works at once.
     {"PsfsInfoNoReply", {"psfs", "info"}, {"job2:no-reply"}, 1, kPrinterError, false, false, kQuery},
     {"PsfsDfDropped", {"psfs", "df"}, {"job2:drop"}, 1, kPrinterError, false, false, kQuery},
+    {"PsfsDfJsonDropped", {"psfs", "df", "--json"}, {"job2:drop"}, 1, kPrinterError, false, false, kQuery},
     {"BackupGarbage", {"backup", "HOME/backup.ini"}, {"job1:garbage"}, 1, kNotRespond, false, false, kQuery},
     // The file send and the firmware transfer have no reply to spoil, and a dropped job is not
     // seen by the sender; what must hold is that status lines nobody asked for lose nothing.
