@@ -13,11 +13,12 @@ namespace {
 constexpr size_t kMaxBackupBytes = 1 << 20;
 
 std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
-}  // namespace
+} // namespace
 
 std::string BackupText(const AppContext& ctx, const std::string& date) {
     const TableChoice tables = TableChoice::FromConfig(ctx);
@@ -25,10 +26,12 @@ std::string BackupText(const AppContext& ctx, const std::string& date) {
     std::string model = ctx.Config("STRING", "MODEL", "", 127);
     if (model.empty()) model = ctx.cfg.model.empty() ? "(the profile names none)" : ctx.cfg.model;
     std::string text = "; tavctl backup of the printer's stored defaults\n; model: " + Visible(model, true) +
-                       "\n; device: " + Visible(ctx.DeviceName(), true) + "\n; date: " + date + "\n[Settings]\n";
+                       "\n; device: " + Visible(ctx.DeviceName(), true) + "\n; date: " + date +
+                       "\n[Settings]\n";
     for (const SettingField* f : FieldsInRecordOrder())
         if (f->Settable())
-            text += std::string(f->name) + " = " + ValueText(*f, f->get(ctx.store.reported), tables, false) + "\n";
+            text += std::string(f->name) + " = " + ValueText(*f, f->get(ctx.store.reported), tables, false) +
+                    "\n";
     return text;
 }
 
@@ -39,11 +42,14 @@ std::optional<std::vector<Assignment>> ReadBackup(const std::string& file, const
     if (!ReadRegularFile(file, text, kMaxBackupBytes, error)) {
         Err("cannot read " + Visible(file, true) +
             (error == UserFileError::NotRegular ? ": not a regular file"
-             : error == UserFileError::TooLarge ? ": larger than a backup can be" : ""));
+             : error == UserFileError::TooLarge ? ": larger than a backup can be"
+                                                : ""));
         return std::nullopt;
     }
     std::vector<Assignment> edits;
-    const auto skip = [](const std::string& what) { Err("skipped " + Visible(what, true) + ": this model does not take it"); };
+    const auto skip = [](const std::string& what) {
+        Err("skipped " + Visible(what, true) + ": this model does not take it");
+    };
     bool bad = false;
     for (const auto& [key, value] : IniDocument::Parse(text).Entries("Settings")) {
         const std::string name = Upper(key);
@@ -71,4 +77,4 @@ std::optional<std::vector<Assignment>> ReadBackup(const std::string& file, const
     return edits;
 }
 
-}  // namespace tav::cli
+} // namespace tav::cli

@@ -17,4 +17,4 @@ std::string BackupText(const AppContext& ctx, const std::string& date);
 // file that cannot be read, a value that is not one, or a file with no setting to restore.
 std::optional<std::vector<Assignment>> ReadBackup(const std::string& file, const TableChoice& tables);
 
-}  // namespace tav::cli
+} // namespace tav::cli

@@ -23,8 +23,8 @@ bool TakeValue(const std::string& name, const std::string& value, ProgramOptions
         unsigned seconds = 0;
         const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), seconds);
         if (ec != std::errc() || end != value.data() + value.size() || seconds > kMostWaitSeconds) {
-            Err("--wait takes 0 to " + std::to_string(kMostWaitSeconds) + " seconds, not \"" + Visible(value, true) +
-                "\"");
+            Err("--wait takes 0 to " + std::to_string(kMostWaitSeconds) + " seconds, not \"" +
+                Visible(value, true) + "\"");
             return false;
         }
         opt.waitSeconds = seconds;
@@ -43,7 +43,7 @@ bool TakesValue(const std::string& name) {
     return name == "--home" || name == "--device" || name == "--model" || name == "--wait";
 }
 
-}  // namespace
+} // namespace
 
 std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>& args, int* status) {
     ProgramOptions opt;
@@ -72,7 +72,8 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
                 Err(a + " needs a value");
                 return std::nullopt;
             }
-            if (!TakeValue(name, eq == std::string::npos ? args[++i] : a.substr(eq + 1), opt)) return std::nullopt;
+            if (!TakeValue(name, eq == std::string::npos ? args[++i] : a.substr(eq + 1), opt))
+                return std::nullopt;
         } else {
             opt.words.push_back(a);
         }
@@ -88,14 +89,16 @@ std::optional<int> HandleModelOption(const ProgramOptions& opt) {
     if (opt.model != "list" && !ModelProfilePath(home, opt.model).empty()) return std::nullopt;
     const std::vector<std::string> models = ShippedModels(home);
     if (opt.model == "list") {
-        for (const std::string& m : models) Out(m);
+        for (const std::string& m : models)
+            Out(m);
         return kExitOk;
     }
     std::string names;
-    for (const std::string& m : models) names += (names.empty() ? "" : ", ") + m;
+    for (const std::string& m : models)
+        names += (names.empty() ? "" : ", ") + m;
     Err("no model \"" + Visible(opt.model, true) + "\" in " + home + "models (" +
         (names.empty() ? "none is installed" : "installed: " + names) + ")");
     return kExitUsage;
 }
 
-}  // namespace tav::cli
+} // namespace tav::cli

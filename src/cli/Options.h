@@ -11,8 +11,8 @@ namespace tav::cli {
 
 struct ProgramOptions : LaunchOptions {
     bool showJob = false;
-    bool help = false;    // --help or -h
-    bool version = false; // --version
+    bool help = false;              // --help or -h
+    bool version = false;           // --version
     std::vector<std::string> words; // the command and its arguments, in order
     size_t operandsFrom = 0;        // words from here on came after "--": never options
 };
@@ -25,4 +25,4 @@ std::optional<ProgramOptions> ParseProgramOptions(const std::vector<std::string>
 // status when the program ends here, nothing when it goes on.
 std::optional<int> HandleModelOption(const ProgramOptions& options);
 
-}  // namespace tav::cli
+} // namespace tav::cli

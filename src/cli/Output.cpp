@@ -11,7 +11,8 @@ MsgResult CliUiHost::MessageBox(const std::string& text, const std::string& capt
     MsgResult answer = MsgResult::Ok;
     const char* said = "";
     switch (buttons) {
-    case MsgButtons::Ok: break;
+    case MsgButtons::Ok:
+        break;
     case MsgButtons::OkCancel:
         answer = m_yes ? MsgResult::Ok : MsgResult::Cancel;
         said = m_yes ? " [OK]" : " [Cancel]";
@@ -25,7 +26,8 @@ MsgResult CliUiHost::MessageBox(const std::string& text, const std::string& capt
     }
     // A language file without the title or the text still leaves a line that says something.
     const std::string shownCaption = caption.empty() ? "tavctl" : Visible(caption, true);
-    const std::string shownText = text.empty() ? "(the language file has no text for this message)" : Visible(text, false);
+    const std::string shownText =
+        text.empty() ? "(the language file has no text for this message)" : Visible(text, false);
     std::fprintf(stderr, "%s: %s%s\n", shownCaption.c_str(), shownText.c_str(), said);
     std::fflush(stderr);
     return answer;
@@ -40,7 +42,7 @@ size_t Utf8Length(std::string_view text, size_t i) {
     return n && i + n <= text.size() && IsValidUtf8(text.substr(i, n)) ? n : 0;
 }
 
-}  // namespace
+} // namespace
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
@@ -77,16 +79,23 @@ JsonObject& JsonObject::AddNumber(std::string_view name, uint64_t number) {
     return AddJson(name, std::to_string(number));
 }
 
-JsonObject& JsonObject::AddBool(std::string_view name, bool value) { return AddJson(name, value ? "true" : "false"); }
+JsonObject& JsonObject::AddBool(std::string_view name, bool value) {
+    return AddJson(name, value ? "true" : "false");
+}
 
 std::string JsonArray(const std::vector<std::string>& items) {
     std::string out;
-    for (const std::string& item : items) out += (out.empty() ? "" : ", ") + item;
+    for (const std::string& item : items)
+        out += (out.empty() ? "" : ", ") + item;
     return "[" + out + "]";
 }
 
-void Out(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
-void Err(const std::string& line) { std::fprintf(stderr, "tavctl: %s\n", line.c_str()); }
+void Out(const std::string& line) {
+    std::fprintf(stdout, "%s\n", line.c_str());
+}
+void Err(const std::string& line) {
+    std::fprintf(stderr, "tavctl: %s\n", line.c_str());
+}
 
 std::string Visible(const std::string& text, bool escapeNewlines) {
     std::string out;
@@ -108,4 +117,4 @@ std::string Visible(const std::string& text, bool escapeNewlines) {
     return out;
 }
 
-}  // namespace tav::cli
+} // namespace tav::cli

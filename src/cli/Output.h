@@ -12,22 +12,22 @@
 namespace tav::cli {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitPrinter = 1;  // the printer exchange failed (or start-up could not reach it)
-inline constexpr int kExitUsage = 2;    // usage, unknown name, bad value, missing files, a question answered No
-inline constexpr int kExitRefused = 3;  // the printer answered but did not take some values
-inline constexpr int kExitBusy = 4;     // another program is using the printer (for longer than --wait)
+inline constexpr int kExitPrinter = 1; // the printer exchange failed (or start-up could not reach it)
+inline constexpr int kExitUsage = 2; // usage, unknown name, bad value, missing files, a question answered No
+inline constexpr int kExitRefused = 3; // the printer answered but did not take some values
+inline constexpr int kExitBusy = 4;    // another program is using the printer (for longer than --wait)
 
 // Messages go to stderr with control characters made visible; questions are answered No
 // unless told to say Yes, and the answer is printed beside the question.
 class CliUiHost : public ConsoleUiHost {
-public:
+  public:
     explicit CliUiHost(bool answerYes) : ConsoleUiHost(answerYes), m_yes(answerYes) {}
     MsgResult MessageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                          MsgButtons buttons) override;
     // Whether a question was answered No: what followed was the user's choice, not a failure.
     bool Declined() const { return m_declined; }
 
-private:
+  private:
     bool m_yes;
     bool m_declined = false;
 };
@@ -46,7 +46,7 @@ void Err(const std::string& line);
 std::string JsonString(const std::string& text);
 
 class JsonObject {
-public:
+  public:
     JsonObject& AddString(std::string_view name, const std::string& text);
     JsonObject& AddNumber(std::string_view name, uint64_t number);
     JsonObject& AddBool(std::string_view name, bool value);
@@ -54,11 +54,11 @@ public:
     JsonObject& AddJson(std::string_view name, const std::string& json);
     std::string Text() const { return "{" + m_members + "}"; }
 
-private:
+  private:
     std::string m_members;
 };
 
 // A JSON array of values already written as JSON.
 std::string JsonArray(const std::vector<std::string>& items);
 
-}  // namespace tav::cli
+} // namespace tav::cli

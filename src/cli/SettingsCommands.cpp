@@ -21,7 +21,8 @@ namespace tav::cli {
 namespace {
 
 // The commands this file runs, in the order the program help lists them.
-const char* const kSettingsCommands[] = {"query", "set", "default", "check", "test-print", "backup", "restore"};
+const char* const kSettingsCommands[] = {"query",      "set",    "default", "check",
+                                         "test-print", "backup", "restore"};
 
 const char* kOwnNamesHelp =
     "Fields the printer reports but that are not sent under a PJL name of their own:\n"
@@ -45,10 +46,12 @@ void PrintSettingList(const TableChoice& tables, const AppContext& probe) {
         if (f.table) {
             line += ":";
             for (std::string_view w : f.table(tables)) {
-                while (!w.empty() && w.back() == ' ') w.remove_suffix(1);
+                while (!w.empty() && w.back() == ' ')
+                    w.remove_suffix(1);
                 line += " " + std::string(w);
             }
-            if (f.extra) line += " (and " + std::to_string(f.table(tables).size()) + ": EPSON or IBM by EPSONIBM)";
+            if (f.extra)
+                line += " (and " + std::to_string(f.table(tables).size()) + ": EPSON or IBM by EPSONIBM)";
         } else if (const auto range = RangeOf(f, PrinterSettings{}, probe)) {
             line += ": " + range->shown;
             if (f.limit == FieldLimit::TopMargin || f.limit == FieldLimit::LeftMargin)
@@ -62,17 +65,18 @@ void PrintSettingList(const TableChoice& tables, const AppContext& probe) {
 
 void CommandHelp(const std::string& command, const TableChoice& tables, const AppContext& probe) {
     if (command == "query") {
-        std::fputs("Usage: tavctl [OPTIONS] query [--raw] [--numeric] [--json]\n"
-                   "Prints the settings the printer reports, one NAME=value a line, in record order.\n"
-                   "Names are the PJL variables that set sends; a value is the keyword where the field\n"
-                   "has a list (tavctl set --help), #N for a stored number the list does not spell, else\n"
-                   "the number. The output fed back to set changes nothing. FEATUREFLAGS is printed as\n"
-                   "0x and 8 hex digits.\n"
-                   "  --raw      also print the hex dump of the printer's reply\n"
-                   "  --numeric  print the stored numbers: #N for a field with a list, so set reads them back\n"
-                   "  --json     print one JSON object, NAME: value; a field with a list and FEATUREFLAGS\n"
-                   "             are strings, every other field a number (with --numeric all are numbers)\n",
-                   stdout);
+        std::fputs(
+            "Usage: tavctl [OPTIONS] query [--raw] [--numeric] [--json]\n"
+            "Prints the settings the printer reports, one NAME=value a line, in record order.\n"
+            "Names are the PJL variables that set sends; a value is the keyword where the field\n"
+            "has a list (tavctl set --help), #N for a stored number the list does not spell, else\n"
+            "the number. The output fed back to set changes nothing. FEATUREFLAGS is printed as\n"
+            "0x and 8 hex digits.\n"
+            "  --raw      also print the hex dump of the printer's reply\n"
+            "  --numeric  print the stored numbers: #N for a field with a list, so set reads them back\n"
+            "  --json     print one JSON object, NAME: value; a field with a list and FEATUREFLAGS\n"
+            "             are strings, every other field a number (with --numeric all are numbers)\n",
+            stdout);
         std::fputs(kLaunchOptionsHelp, stdout);
         std::fputs("\n", stdout);
         std::fputs(kOwnNamesHelp, stdout);
@@ -147,9 +151,11 @@ bool IsPageName(const std::string& name) {
 // The hex dump of the reply up to its last non-zero byte: the zero fill says nothing.
 void PrintRawReply(const ReplyBuffer& reply) {
     size_t end = reply.size();
-    while (end > 0 && reply[end - 1] == 0) --end;
+    while (end > 0 && reply[end - 1] == 0)
+        --end;
     for (std::string row : HexDumpRows(reply.data(), std::max<size_t>(end, 1))) {
-        while (!row.empty() && (row.back() == '\n' || row.back() == '\r')) row.pop_back();
+        while (!row.empty() && (row.back() == '\n' || row.back() == '\r'))
+            row.pop_back();
         Out(row);
     }
 }
@@ -174,7 +180,8 @@ int Query(AppContext& ctx, bool raw, bool numeric, bool json) {
         OutJson(ctx.store.reported, tables, numeric);
         return kExitOk;
     }
-    for (const std::string& line : SettingLines(ctx.store.reported, tables, numeric)) Out(line);
+    for (const std::string& line : SettingLines(ctx.store.reported, tables, numeric))
+        Out(line);
     if (raw) PrintRawReply(ctx.replyBuffer);
     return kExitOk;
 }
@@ -191,7 +198,8 @@ struct ReadOnlyValue {
 };
 
 std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -206,7 +214,9 @@ struct SettingsRequest {
 };
 
 // The resident fonts, which the font number may name without a flash listing.
-uint32_t ResidentFonts(const AppContext& ctx) { return ctx.IsKalor() ? 68 : 54; }
+uint32_t ResidentFonts(const AppContext& ctx) {
+    return ctx.IsKalor() ? 68 : 54;
+}
 
 // The printer's own value is accepted (it changes nothing); another one cannot be sent.
 bool ReadOnlyValuesMatch(const std::vector<ReadOnlyValue>& fixed, const PrinterSettings& before,
@@ -214,7 +224,8 @@ bool ReadOnlyValuesMatch(const std::vector<ReadOnlyValue>& fixed, const PrinterS
     bool match = true;
     for (const ReadOnlyValue& r : fixed) {
         const std::string current = ValueText(*r.field, r.field->get(before), tables, false);
-        if (Upper(r.text) != Upper(current) && r.text != ValueText(*r.field, r.field->get(before), tables, true)) {
+        if (Upper(r.text) != Upper(current) &&
+            r.text != ValueText(*r.field, r.field->get(before), tables, true)) {
             Err(std::string(r.field->name) + " is read only (the printer reports " + current + ")");
             match = false;
         }
@@ -234,7 +245,8 @@ bool CustomSizeFits(AppContext& ctx, const PrinterSettings& before, bool restori
         Err("the custom size goes to the printer only with PAPER=CUSTOM (the paper would be " + paper + ")");
         return false;
     }
-    Err("CUSTOMWIDTH and CUSTOMHEIGHT not restored: the custom size goes only with PAPER=CUSTOM (the paper is " +
+    Err("CUSTOMWIDTH and CUSTOMHEIGHT not restored: the custom size goes only with PAPER=CUSTOM (the paper "
+        "is " +
         paper + ")");
     ed.customWidth = before.customWidth;
     ed.customHeight = before.customHeight;
@@ -245,8 +257,8 @@ bool CustomSizeFits(AppContext& ctx, const PrinterSettings& before, bool restori
 // Why each edit that changes the printer cannot be sent, said on standard error; true when none.
 // The ranges hang on the other values (the margins on the paper and the unit), so every edit is
 // in place first; the printer's own value passes even outside them, as it is not sent.
-bool EditsCanBeSent(const AppContext& ctx, const std::vector<Assignment>& edits, const PrinterSettings& before,
-                    const TableChoice& tables) {
+bool EditsCanBeSent(const AppContext& ctx, const std::vector<Assignment>& edits,
+                    const PrinterSettings& before, const TableChoice& tables) {
     bool fine = true;
     for (const Assignment& a : edits) {
         // What goes out is what the store holds now (an edit left out is as the printer has it).
@@ -292,7 +304,8 @@ int Set(AppContext& ctx, const SettingsRequest& rq, const CliUiHost& ui) {
     const PrinterSettings before = ctx.store.reported;
     const TableChoice tables = TableChoice::FromConfig(ctx);
     bool fine = ReadOnlyValuesMatch(rq.fixed, before, tables);
-    for (const Assignment& a : rq.edits) a.field->set(ctx.store.edited, a.value);
+    for (const Assignment& a : rq.edits)
+        a.field->set(ctx.store.edited, a.value);
     bool customLeft = false;
     fine = CustomSizeFits(ctx, before, rq.restoring, &customLeft) && fine;
     fine = EditsCanBeSent(ctx, rq.edits, before, tables) && fine;
@@ -308,13 +321,15 @@ int Set(AppContext& ctx, const SettingsRequest& rq, const CliUiHost& ui) {
         IsCustomPaperCode(ctx, ed.paper) && (ctx.store.paperChanged || ed.customWidth != before.customWidth ||
                                              ed.customHeight != before.customHeight);
     if (const int status = SendAndReadBack(ctx, rq, ui); status != kExitOk) return status;
-    for (const std::string& line : ChangedLines(before, ctx.store.reported, tables, false)) Out(line);
+    for (const std::string& line : ChangedLines(before, ctx.store.reported, tables, false))
+        Out(line);
     // The exchange worked, but a printer may still refuse a value; a script should hear of it.
     int status = kExitOk;
     for (const Assignment& a : rq.edits) {
         if (a.field->get(ctx.store.edited) == a.value) continue;
-        const bool customSize = a.field->limit == FieldLimit::CustomWidth || a.field->limit == FieldLimit::CustomHeight;
-        if (customLeft && customSize) continue;  // not sent, and said so
+        const bool customSize =
+            a.field->limit == FieldLimit::CustomWidth || a.field->limit == FieldLimit::CustomHeight;
+        if (customLeft && customSize) continue; // not sent, and said so
         Err("the printer did not take " + std::string(a.field->name) + "=" + Spelled(a, tables));
         status = kExitRefused;
     }
@@ -348,7 +363,8 @@ int Default(AppContext& ctx) {
     if (!ok) ctx.ShowPrinterError();
     ctx.link.ReleasePort();
     if (!ok) return kExitPrinter;
-    for (const std::string& line : ChangedLines(before, ctx.store.reported, TableChoice::FromConfig(ctx), false))
+    for (const std::string& line :
+         ChangedLines(before, ctx.store.reported, TableChoice::FromConfig(ctx), false))
         Out(line);
     return kExitOk;
 }
@@ -387,7 +403,7 @@ int TestPrint(AppContext& ctx, const std::string& name) {
         WaitCursor cursor(ctx.ui);
         ok = SendTestPrint(ctx, name).has_value();
         if (ok)
-            ctx.ui.Wait(10000);  // the printer is busy printing
+            ctx.ui.Wait(10000); // the printer is busy printing
         else
             ctx.ShowPrinterError();
         ctx.link.ReleasePort();
@@ -428,7 +444,8 @@ bool ParseArguments(const std::string& command, const std::vector<std::string>& 
             rq.json = true;
         } else if (command == "set" && !option) {
             if (!AddAssignment(a, tables, rq)) return false;
-        } else if ((command == "backup" || command == "restore") && rq.file.empty() && !a.empty() && !option) {
+        } else if ((command == "backup" || command == "restore") && rq.file.empty() && !a.empty() &&
+                   !option) {
             rq.file = a;
         } else if (command == "test-print" && rq.pageName.empty() && !option) {
             if (!IsPageName(a)) {
@@ -437,7 +454,8 @@ bool ParseArguments(const std::string& command, const std::vector<std::string>& 
             }
             rq.pageName = a;
         } else {
-            Err("unexpected \"" + Visible(a, true) + "\" for " + command + " (tavctl " + command + " --help)");
+            Err("unexpected \"" + Visible(a, true) + "\" for " + command + " (tavctl " + command +
+                " --help)");
             return false;
         }
     }
@@ -453,7 +471,8 @@ bool PageOffered(const AppContext& probe, const std::string& pageName) {
             listed = listed || pageName == t.pageName;
             offered += std::string(offered.empty() ? "" : ", ") + t.pageName;
         }
-    if (!listed) Err(pageName + " is not a page this model lists (" + (offered.empty() ? "none" : offered) + ")");
+    if (!listed)
+        Err(pageName + " is not a page this model lists (" + (offered.empty() ? "none" : offered) + ")");
     return listed;
 }
 
@@ -490,11 +509,13 @@ bool CompleteRequest(const std::string& command, const AppContext& probe, const 
 // none is broken.
 bool WithinLimitsKnownOffline(const AppContext& probe, const SettingsRequest& rq, const TableChoice& tables) {
     PrinterSettings edited;
-    for (const Assignment& a : rq.edits) a.field->set(edited, a.value);
+    for (const Assignment& a : rq.edits)
+        a.field->set(edited, a.value);
     bool fine = true;
     for (const Assignment& a : rq.edits) {
         const FieldLimit l = a.field->limit;
-        if (l == FieldLimit::TopMargin || l == FieldLimit::LeftMargin || l == FieldLimit::DuplexMargin) continue;
+        if (l == FieldLimit::TopMargin || l == FieldLimit::LeftMargin || l == FieldLimit::DuplexMargin)
+            continue;
         std::string why = ListProblem(*a.field, a.value, tables, ResidentFonts(probe));
         if (why.empty()) why = LimitProblem(*a.field, a.value, edited, probe);
         if (!why.empty()) {
@@ -505,7 +526,7 @@ bool WithinLimitsKnownOffline(const AppContext& probe, const SettingsRequest& rq
     return fine;
 }
 
-}  // namespace
+} // namespace
 
 bool IsSettingsCommand(const std::string& command) {
     for (const char* c : kSettingsCommands)
@@ -513,8 +534,8 @@ bool IsSettingsCommand(const std::string& command) {
     return false;
 }
 
-int RunSettingsCommand(const ProgramOptions& opt, const std::string& command, const std::vector<std::string>& rest,
-                       size_t operandsFrom) {
+int RunSettingsCommand(const ProgramOptions& opt, const std::string& command,
+                       const std::vector<std::string>& rest, size_t operandsFrom) {
     if (opt.showJob && command != "set" && command != "restore") {
         Err("--show-job is for set and restore (tavctl " + command + " --help)");
         return kExitUsage;
@@ -535,7 +556,8 @@ int RunSettingsCommand(const ProgramOptions& opt, const std::string& command, co
 
     SettingsRequest rq;
     rq.showJob = opt.showJob;
-    if (!ParseArguments(command, rest, operandsFrom, tables, rq) || !CompleteRequest(command, probe, tables, rq))
+    if (!ParseArguments(command, rest, operandsFrom, tables, rq) ||
+        !CompleteRequest(command, probe, tables, rq))
         return kExitUsage;
 
     bool reached = false;
@@ -556,4 +578,4 @@ int RunSettingsCommand(const ProgramOptions& opt, const std::string& command, co
     return status;
 }
 
-}  // namespace tav::cli
+} // namespace tav::cli

@@ -11,7 +11,7 @@ namespace tav::cli {
 bool IsSettingsCommand(const std::string& command);
 // Runs one settings command with the arguments after it (opt.help: its help); those from
 // operandsFrom on came after "--". Returns the exit status.
-int RunSettingsCommand(const ProgramOptions& opt, const std::string& command, const std::vector<std::string>& rest,
-                       size_t operandsFrom);
+int RunSettingsCommand(const ProgramOptions& opt, const std::string& command,
+                       const std::vector<std::string>& rest, size_t operandsFrom);
 
-}  // namespace tav::cli
+} // namespace tav::cli

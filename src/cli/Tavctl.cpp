@@ -72,7 +72,7 @@ int RunCommand(const ProgramOptions& opt) {
     return RunSettingsCommand(opt, command, rest, opt.operandsFrom > 0 ? opt.operandsFrom - 1 : 0);
 }
 
-}  // namespace
+} // namespace
 
 int RunTavctl(const std::vector<std::string>& args) {
     int status = kExitUsage;
@@ -98,4 +98,4 @@ int RunTavctl(const std::vector<std::string>& args) {
     return RunCommand(*opt);
 }
 
-}  // namespace tav::cli
+} // namespace tav::cli

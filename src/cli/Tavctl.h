@@ -8,4 +8,4 @@ namespace tav::cli {
 // Runs one command line (without the program name); returns the exit status.
 int RunTavctl(const std::vector<std::string>& args);
 
-}  // namespace tav::cli
+} // namespace tav::cli

@@ -62,10 +62,17 @@ DeviceFailure LastDeviceFailure(DeviceLastErrorFn lastError) {
 
 std::string DeviceFailureText(const std::string& langFile, const DeviceFailure& failure,
                               const std::string& deviceName) {
-    static const char* const kKeys[] = {"", "IDS_DEV_BADNAME", "IDS_DEV_NOTFOUND", "IDS_DEV_PERMISSION",
-                                        "IDS_DEV_BUSY", "IDS_DEV_REFUSED", "IDS_DEV_NOANSWER", "IDS_DEV_OTHER"};
+    static const char* const kKeys[] = {"",
+                                        "IDS_DEV_BADNAME",
+                                        "IDS_DEV_NOTFOUND",
+                                        "IDS_DEV_PERMISSION",
+                                        "IDS_DEV_BUSY",
+                                        "IDS_DEV_REFUSED",
+                                        "IDS_DEV_NOANSWER",
+                                        "IDS_DEV_OTHER"};
     if (!failure.Known()) return "";
-    const int code = failure.code > 0 && failure.code <= QVDEVM_ERROR_OTHER ? failure.code : QVDEVM_ERROR_OTHER;
+    const int code =
+        failure.code > 0 && failure.code <= QVDEVM_ERROR_OTHER ? failure.code : QVDEVM_ERROR_OTHER;
     std::string text = ReadIniString(langFile, "STRING", kKeys[code], "", 511);
     // A language file without the text still says what the library said.
     if (text.empty()) text = "%1: %2";

@@ -14,14 +14,14 @@ namespace {
 
 struct Value {
     enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
-    std::string text;                                      // String: the decoded text; Number: as written
-    std::vector<Value> items;                              // Array
-    std::vector<std::pair<std::string, Value>> members;    // Object
+    std::string text;                                   // String: the decoded text; Number: as written
+    std::vector<Value> items;                           // Array
+    std::vector<std::pair<std::string, Value>> members; // Object
 };
 
 // Strict RFC 8259, as far as the tests need: throws on anything else.
 class Reader {
-public:
+  public:
     explicit Reader(const std::string& s) : m_s(s) {}
     Value Whole() {
         Value v = Parse();
@@ -30,12 +30,13 @@ public:
         return v;
     }
 
-private:
+  private:
     [[noreturn]] void Fail(const std::string& why) const {
         throw std::runtime_error(why + " at byte " + std::to_string(m_at));
     }
     void Blank() {
-        while (m_at < m_s.size() && std::strchr(" \t\r\n", m_s[m_at])) ++m_at;
+        while (m_at < m_s.size() && std::strchr(" \t\r\n", m_s[m_at]))
+            ++m_at;
     }
     bool Take(char c) {
         Blank();
@@ -55,9 +56,10 @@ private:
             } else if (m_at < m_s.size() && std::strchr("\"\\/bfnrt", m_s[m_at])) {
                 out += m_s[m_at++];
             } else if (m_at + 5 <= m_s.size() && m_s[m_at] == 'u' &&
-                       std::all_of(m_s.begin() + long(m_at) + 1, m_s.begin() + long(m_at) + 5,
-                                   [](char h) { return std::isxdigit(static_cast<unsigned char>(h)) != 0; })) {
-                out += "\\u" + m_s.substr(m_at + 1, 4);  // kept as written: the shapes need no more
+                       std::all_of(m_s.begin() + long(m_at) + 1, m_s.begin() + long(m_at) + 5, [](char h) {
+                           return std::isxdigit(static_cast<unsigned char>(h)) != 0;
+                       })) {
+                out += "\\u" + m_s.substr(m_at + 1, 4); // kept as written: the shapes need no more
                 m_at += 5;
             } else {
                 Fail("bad escape");
@@ -95,7 +97,8 @@ private:
         } else {
             const size_t start = m_at;
             if (m_s[m_at] == '-') ++m_at;
-            while (m_at < m_s.size() && (std::isdigit(static_cast<unsigned char>(m_s[m_at])) || std::strchr(".eE+-", m_s[m_at])))
+            while (m_at < m_s.size() &&
+                   (std::isdigit(static_cast<unsigned char>(m_s[m_at])) || std::strchr(".eE+-", m_s[m_at])))
                 ++m_at;
             v.kind = Value::Number, v.text = m_s.substr(start, m_at - start);
             if (v.text.empty() || v.text == "-") Fail("a value expected");
@@ -117,24 +120,28 @@ std::string Mismatch(const Value& v, const Value& s, const std::string& where) {
         std::istringstream alternatives(s.text);
         for (std::string a; std::getline(alternatives, a, '|');) {
             if ((a == "string" && v.kind == Value::String) || (a == "boolean" && v.kind == Value::Bool) ||
-                (a == "integer" && v.kind == Value::Number && v.text.find_first_not_of("-0123456789") == std::string::npos) ||
+                (a == "integer" && v.kind == Value::Number &&
+                 v.text.find_first_not_of("-0123456789") == std::string::npos) ||
                 (v.kind == Value::String && v.text == a))
                 return "";
         }
-        return where + ": " + (v.kind == Value::String ? "\"" + v.text + "\"" : KindName(v.kind)) + " is not " + s.text;
+        return where + ": " + (v.kind == Value::String ? "\"" + v.text + "\"" : KindName(v.kind)) +
+               " is not " + s.text;
     }
     if (v.kind != s.kind) return where + ": " + KindName(v.kind) + " where " + KindName(s.kind) + " belongs";
     if (s.kind == Value::Array) {
         for (size_t i = 0; i < v.items.size(); ++i)
-            if (std::string why = Mismatch(v.items[i], s.items.at(0), where + "[" + std::to_string(i) + "]"); !why.empty())
+            if (std::string why = Mismatch(v.items[i], s.items.at(0), where + "[" + std::to_string(i) + "]");
+                !why.empty())
                 return why;
         return "";
     }
     // An object: one key in capitals stands for any; else exactly the keys shown, in any order.
-    const bool anyKeys = s.members.size() == 1 && s.members[0].first.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") ==
-                                                       std::string::npos;
+    const bool anyKeys = s.members.size() == 1 && s.members[0].first.find_first_not_of(
+                                                      "ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos;
     if (!anyKeys && v.members.size() != s.members.size())
-        return where + ": " + std::to_string(v.members.size()) + " members, not " + std::to_string(s.members.size());
+        return where + ": " + std::to_string(v.members.size()) + " members, not " +
+               std::to_string(s.members.size());
     for (const auto& [key, value] : v.members) {
         const Value* expect = anyKeys ? &s.members[0].second : nullptr;
         for (const auto& m : s.members)
@@ -145,7 +152,7 @@ std::string Mismatch(const Value& v, const Value& s, const std::string& where) {
     return "";
 }
 
-}  // namespace
+} // namespace
 
 std::string JsonShapeProblem(const std::string& json, const std::string& shape) {
     if (!tav::IsValidUtf8(json)) return "not UTF-8";
@@ -162,7 +169,7 @@ std::string ManPageWords(const std::string& roff) {
         if (roff[i] == '\\' && i + 1 < roff.size() && roff[i + 1] == '-') {
             out += '-', ++i;
         } else if (roff[i] == '\\' && i + 2 < roff.size() && roff[i + 1] == 'f') {
-            i += 2;  // \fB, \fI, \fR
+            i += 2; // \fB, \fI, \fR
         } else {
             out += roff[i];
         }
@@ -189,4 +196,4 @@ std::map<std::string, std::string> ManPageJsonShapes(const std::string& roff) {
     return shapes;
 }
 
-}  // namespace tavtest
+} // namespace tavtest

@@ -18,4 +18,4 @@ std::map<std::string, std::string> ManPageJsonShapes(const std::string& roff);
 // The page's text without roff's escapes for '-' and the fonts, as a reader sees the words.
 std::string ManPageWords(const std::string& roff);
 
-}  // namespace tavtest
+} // namespace tavtest

@@ -28,20 +28,21 @@ std::set<std::string> Words(const std::string& text, const char* pattern) {
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ManPages, WhatTheHelpNamesIsOnThePage) {
     const std::string roff = ReadFileText(MAN_DIR "tavctl.1");
     const std::string page = tavtest::ManPageWords(roff);
     const auto shapes = tavtest::ManPageJsonShapes(roff);
-    for (const char* command : {"", "query", "set", "default", "check", "test-print", "backup", "restore", "firmware",
-                                "flash", "psforms", "psflash", "psfs", "devices"}) {
+    for (const char* command : {"", "query", "set", "default", "check", "test-print", "backup", "restore",
+                                "firmware", "flash", "psforms", "psflash", "psfs", "devices"}) {
         SCOPED_TRACE(command);
         std::string help = Help(TAVCTL_SHIPPED_PATH, *command ? std::vector<std::string>{command, "--help"}
                                                               : std::vector<std::string>{"--help"});
-        help = help.substr(0, help.find("\nSettings and their keywords"));  // the page points to set --help
+        help = help.substr(0, help.find("\nSettings and their keywords")); // the page points to set --help
         const size_t exit = help.find("Exit status:");
-        const std::string statuses = exit == std::string::npos ? "" : help.substr(exit, help.find("\n\n", exit) - exit);
+        const std::string statuses =
+            exit == std::string::npos ? "" : help.substr(exit, help.find("\n\n", exit) - exit);
         // Options, the commands and actions a help lists first on its lines, the waits.
         for (const std::string& w : Words(help, R"((?:^|[\s\[|(,])(--?[a-z][a-z-]*))"))
             EXPECT_NE(page.find(w), std::string::npos) << w;
@@ -60,8 +61,10 @@ TEST(ManPages, WhatTheHelpNamesIsOnThePage) {
     const std::string sim = tavtest::ManPageWords(ReadFileText(MAN_DIR "tavsim.1"));
     const std::string usage = Help(TAVSIM_PATH, {"--help"}, true);
     std::set<std::string> said = Words(usage, R"((--[a-z][a-z-]*))");
-    const std::set<std::string> faults = Words(usage.substr(usage.find("faults:")), R"(([a-z][a-z-]+)(?:=[A-Z]+)?[,;])");
+    const std::set<std::string> faults =
+        Words(usage.substr(usage.find("faults:")), R"(([a-z][a-z-]+)(?:=[A-Z]+)?[,;])");
     said.insert(faults.begin(), faults.end());
     EXPECT_GE(faults.size(), 10u);
-    for (const std::string& w : said) EXPECT_NE(sim.find(w), std::string::npos) << w;
+    for (const std::string& w : said)
+        EXPECT_NE(sim.find(w), std::string::npos) << w;
 }
