@@ -5,7 +5,7 @@ JOBS    ?= $(shell nproc)
 # Most tests spend their time waiting on a simulated printer, not on a core: three at a time a
 # core keeps the cores busy.
 TEST_JOBS ?= $(shell echo $$(( $(JOBS) * 3 )))
-DEB_PKGS = qt6-base-dev libusb-1.0-0-dev libgtest-dev libgmock-dev cmake ninja-build clang xvfb pkg-config g++ fonts-nanum desktop-file-utils dpkg-dev file umockdev libumockdev-dev bash-completion
+DEB_PKGS = qt6-base-dev libusb-1.0-0-dev libgtest-dev libgmock-dev cmake ninja-build clang xvfb pkg-config g++ fonts-nanum desktop-file-utils dpkg-dev file umockdev libumockdev-dev bash-completion nlohmann-json3-dev
 
 .PHONY: all deps configure build test test-sanitize demo screenshots bench fuzz format clean package
 

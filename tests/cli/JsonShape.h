@@ -1,7 +1,7 @@
-// A small JSON reader for the tests, and the shapes tavctl(1) documents for each --json: a shape
-// is JSON whose strings name the type found there ("string", "integer", "boolean", or words the
-// string is one of, joined by '|'), an array holds any number of its one element, and an object
-// whose one key is in capitals stands for any keys.
+// The shapes tavctl(1) documents for each --json, and the check of a program's JSON against one.
+// A shape is JSON whose strings name the type found there ("string", "integer", "boolean", or
+// words the string is one of, joined by '|'); an array holds any number of its one element; an
+// object whose one key is in capitals stands for any keys.
 #pragma once
 #include <map>
 #include <string>

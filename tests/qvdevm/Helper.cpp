@@ -1,6 +1,6 @@
 // A second process for the tests. With one argument (the library) it obeys one-letter
-// commands on stdin ("a" acquire, "x" acquire for the printer tcp://printer-x, "u" for a USB
-// printer, "r" release, "q" quit), answering each with the result on stdout. With a device name as well, it writes one job to the device and returns from main
+// commands on stdin ("a" acquire, "r" release, "x" and "u" try the printer tcp://printer-x and a
+// USB printer and give them back at once, "q" quit), answering each with the result on stdout. With a device name as well, it writes one job to the device and returns from main
 // with the device closed but its link lingering, so the library's exit path ends the link.
 #include <qvdevm/qvdevm.h>
 
@@ -33,8 +33,11 @@ int main(int argc, char** argv) {
     while ((c = std::getchar()) != EOF) {
         if (c == 'a')
             std::printf("%d\n", acquire(QVDEVM_PORT_TOKEN));
-        else if (c == 'x' || c == 'u')
-            std::printf("%d\n", acquireFor(QVDEVM_PORT_TOKEN, c == 'x' ? "tcp://printer-x" : "usb:04f9:2042"));
+        else if (c == 'x' || c == 'u') {
+            const int held = acquireFor(QVDEVM_PORT_TOKEN, c == 'x' ? "tcp://printer-x" : "usb:04f9:2042");
+            if (held) release(QVDEVM_PORT_TOKEN);
+            std::printf("%d\n", held);
+        }
         else if (c == 'r')
             std::printf("%d\n", release(QVDEVM_PORT_TOKEN));
         else if (c == 'q')

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <sys/wait.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 using namespace qvtest;
@@ -116,31 +117,22 @@ TEST(TcpLink, RefusedConnectionFailsAtOnceAndSaysSo) {
 }
 
 // Each failed open and check tells its class and the library's words; one that works clears them.
+// (What tavctl makes of each bad name: TavctlSimTest.)
 TEST(TcpLink, LastErrorSaysWhyTheOpenFailed) {
     const std::string closed = "tcp://127.0.0.1:" + std::to_string(ClosedPort());
     const std::string file = ::testing::TempDir() + "not-a-device";
     std::ofstream(file) << "x";
-    const struct {
-        std::string name;
-        int code;
-        const char* text;
-    } rows[] = {
-        {"bogus", QVDEVM_ERROR_BAD_NAME, "unknown device name"},
-        {"tcp://", QVDEVM_ERROR_BAD_NAME, "no host"},
-        {"tcp://127.0.0.1:99999", QVDEVM_ERROR_BAD_NAME, "bad port"},
-        {"tcp://::1:9100", QVDEVM_ERROR_BAD_NAME, "IPv6 addresses need brackets"},
-        {"usb:zz", QVDEVM_ERROR_BAD_NAME, "usb: needs VID:PID"},
-        {std::string(QVDEVM_DEVICE_NAME_MAX + 1, 's'), QVDEVM_ERROR_BAD_NAME, "longer than 255 characters"},
-        {closed, QVDEVM_ERROR_REFUSED, "connection refused"},
-        {"/nonexistent/lp0", QVDEVM_ERROR_NOT_FOUND, "no such device"},
-        {file, QVDEVM_ERROR_OTHER, "not a character device"},
-    };
     ScriptServer server([](Peer&, int) {});
     char text[64];
-    for (const auto& row : rows) {
-        EXPECT_EQ(Lib().open(2, 4, 0, 0, row.name.c_str()), 0) << row.name;
-        EXPECT_EQ(Lib().lastError(text, sizeof text), row.code) << row.name;
-        EXPECT_STREQ(text, row.text) << row.name;
+    for (const auto& [name, code, why] :
+         {std::tuple{std::string("bogus"), QVDEVM_ERROR_BAD_NAME, "unknown device name"},
+          {std::string(QVDEVM_DEVICE_NAME_MAX + 1, 's'), QVDEVM_ERROR_BAD_NAME, "longer than 255 characters"},
+          {closed, QVDEVM_ERROR_REFUSED, "connection refused"},
+          {"/nonexistent/lp0", QVDEVM_ERROR_NOT_FOUND, "no such device"},
+          {file, QVDEVM_ERROR_OTHER, "not a character device"}}) {
+        EXPECT_EQ(Lib().open(2, 4, 0, 0, name.c_str()), 0) << name;
+        EXPECT_EQ(Lib().lastError(text, sizeof text), code) << name;
+        EXPECT_STREQ(text, why);
         ASSERT_EQ(Lib().open(2, 4, 0, 0, server.Name().c_str()), 1);
         Lib().close(4);
         EXPECT_EQ(Lib().lastError(text, sizeof text), QVDEVM_ERROR_NONE);
@@ -149,7 +141,6 @@ TEST(TcpLink, LastErrorSaysWhyTheOpenFailed) {
     EXPECT_EQ(Lib().check(closed.c_str(), 0, 0, 1), 0);
     EXPECT_EQ(Lib().lastError(text, 5), QVDEVM_ERROR_REFUSED);
     EXPECT_STREQ(text, "conn"); // cut to the buffer, ended
-    EXPECT_EQ(Lib().lastError(nullptr, 0), QVDEVM_ERROR_REFUSED);
 }
 
 TEST(TcpLink, RealCloseAfterLingerIsOrderly) {
