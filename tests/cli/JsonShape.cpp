@@ -2,7 +2,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <regex>
 #include <sstream>
 
 namespace tavtest {
@@ -54,8 +53,15 @@ std::string JsonShapeProblem(const std::string& json, const std::string& shape) 
 }
 
 std::string ManPageWords(const std::string& roff) {
-    return std::regex_replace(std::regex_replace(roff, std::regex(R"(\\-)"), "-"), std::regex(R"(\\f[BIRP])"),
-                              "");
+    std::string out;
+    for (size_t i = 0; i < roff.size(); ++i)
+        if (roff.compare(i, 2, "\\-") == 0)
+            out += '-', ++i;
+        else if (roff.compare(i, 2, "\\f") == 0)
+            i += 2; // \fB, \fI, \fR
+        else
+            out += roff[i];
+    return out;
 }
 
 std::map<std::string, std::string> ManPageJsonShapes(const std::string& roff) {
