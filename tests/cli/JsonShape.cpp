@@ -66,8 +66,10 @@ std::string ManPageWords(const std::string& roff) {
 
 std::map<std::string, std::string> ManPageJsonShapes(const std::string& roff) {
     std::map<std::string, std::string> shapes;
-    const std::string section = ManPageWords(roff.substr(roff.find(".SH JSON OUTPUT")));
-    std::istringstream in(section.substr(section.find("\n.nf\n") + 5));
+    const size_t at = roff.find(".SH JSON OUTPUT\n");
+    const size_t block = roff.find("\n.nf\n", at);
+    if (at == std::string::npos || block == std::string::npos) return shapes; // a page without them
+    std::istringstream in(ManPageWords(roff.substr(block + 5)));
     std::string command;
     // A command line at the margin, its shape on the indented lines below it.
     for (std::string line; std::getline(in, line) && line != ".fi";)
