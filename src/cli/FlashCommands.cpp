@@ -27,8 +27,8 @@ struct ActionDef {
 const ActionDef kActions[] = {
     {"flash", "list", "", "the flash fonts (No., ID, name, symbol set) and macros (No., ID, * active)",
      false},
-    {"flash", "add-font", "FILE ID", "download a PCL soft font under ID (0-99999)", false},
-    {"flash", "add-macro", "FILE ID", "download a PCL macro under ID (0-99999)", false},
+    {"flash", "add-font", "FILE ID", "download a PCL soft font under ID", false},
+    {"flash", "add-macro", "FILE ID", "download a PCL macro under ID", false},
     {"flash", "rm-font", "ID", "delete one font", true},
     {"flash", "rm-macro", "ID", "delete one macro", true},
     {"flash", "rm-fonts", "", "delete all fonts", true},
@@ -51,10 +51,10 @@ void Help(const std::string& command) {
     }
     std::printf("Each action sends what the page's button sends, with its waits (a download waits\n"
                 "%u seconds for the printer to store the file). The model's configuration must show the\n"
-                "page the command belongs to.\n"
+                "page the command belongs to. IDs run from 0 to %d (%u means no active macro).\n"
                 "Exit status: 0 done, 1 the printer exchange failed or the port is busy, 2 usage error\n"
                 "or a page the model does not show, 3 the printer did not make the macro active.\n",
-                kFlashDownloadWaitMs / 1000);
+                kFlashDownloadWaitMs / 1000, kFlashIdMax, static_cast<unsigned>(kNoActiveMacro));
     std::fputs(kLaunchOptionsHelp, stdout);
 }
 
@@ -221,10 +221,15 @@ std::optional<FlashRequest> ParseFlashRequest(const std::string& command,
         const std::optional<uint64_t> size = FileSizeForSend(r.file);
         if (!size) return fail("cannot open " + Visible(r.file, true));
         if (*size >= kSendSizeLimit) return fail(Visible(r.file, true) + " is 2 GiB or larger");
+        // An empty form is a form; an empty font or macro is nothing the printer can store.
+        if (*size == 0 && command == "flash")
+            return fail(Visible(r.file, true) + " is empty: nothing to store");
     }
     if (form.find("ID") != std::string::npos) {
         const std::optional<int> id = ParseDownloadId(args[at]);
-        if (!id) return fail("\"" + Visible(args[at], true) + "\" is not an ID (0 to 99999)");
+        if (!id || !IsFlashId(*id))
+            return fail("\"" + Visible(args[at], true) + "\" is not an ID (0 to " +
+                        std::to_string(kFlashIdMax) + ")");
         r.id = *id;
     }
     return r;

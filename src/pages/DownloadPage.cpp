@@ -321,11 +321,14 @@ void CDownload::OnMacroClicked() {
 
 void CDownload::OnEnableMacro() {
     if (!m_ctx.link.AcquirePort()) return;
-    if (SelectedRow(m_macroList) < 0) {
+    // The selected row, however it was selected: a row chosen with the keys was never clicked.
+    const int row = SelectedRow(m_macroList);
+    if (row < 0 || row >= static_cast<int>(m_macros.size())) {
         m_ctx.ui.Beep();
     } else {
         WaitCursor cursor(m_ctx.ui);
-        const uint16_t chosen = m_ctx.store.edited.flashValue;
+        const uint16_t chosen = m_macros[static_cast<size_t>(row)];
+        m_ctx.store.edited.flashValue = chosen;
         // Already the printer's active macro: nothing to send.
         if (chosen != ActiveMacroId(m_ctx)) {
             if (RunFlashJob(m_ctx, FlashJob::MacroId, chosen))

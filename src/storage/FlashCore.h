@@ -13,6 +13,12 @@ namespace tav {
 
 // The FSMACROID value that clears the active macro.
 inline constexpr uint16_t kNoActiveMacro = 65535;
+// Fonts and macros are stored under 0 to 65534: the printer keeps none under the ID that means
+// "no active macro".
+inline constexpr int kFlashIdMax = kNoActiveMacro - 1;
+inline bool IsFlashId(int id) {
+    return id >= 0 && id <= kFlashIdMax;
+}
 
 enum class FlashJob {
     MacroInfo,  // list the macros

@@ -171,10 +171,11 @@ TEST(FlashPageSimTest, DownloadListEnableAndDelete) {
     const int macroRow = RowOf(page.MacroList(), "42");
     ASSERT_GE(macroRow, 0);
 
-    // Enable it: the red row moves there only with the refresh that follows.
-    Select(page.MacroList(), macroRow);
+    // Enable it: the selected row counts, not the row last clicked (keys select without a click);
+    // the red row moves there with the listing that follows.
+    Select(page.MacroList(), RowOf(page.MacroList(), "1"));
     page.OnMacroClicked();
-    EXPECT_EQ(env.ctx->store.edited.flashValue, 42);
+    Select(page.MacroList(), macroRow);
     page.OnEnableMacro();
     EXPECT_TRUE(env.Received(kUel + "@PJL\r\n@PJL FSMACROID = 42\r\n" + kUel));
     EXPECT_EQ(ActiveMacroId(*env.ctx), 42);
@@ -357,7 +358,7 @@ TEST(FlashCommandsSimTest, FaultsEndInAnExitStatusNeverInJunk) {
 }
 
 TEST(FlashCommandsTest, UsageErrorsSendNothing) {
-    TempFile file("x", "usage.bin");
+    TempFile file("x", "usage.bin"), empty("", "empty.mac");
     const std::vector<std::pair<std::string, std::vector<std::string>>> bad = {
         {"flash", {}},
         {"flash", {"nonsense"}},
@@ -368,6 +369,10 @@ TEST(FlashCommandsTest, UsageErrorsSendNothing) {
         {"flash", {"list", "extra"}},
         {"psforms", {"add", "/tmp/bad\nname.ps"}},
         {"psflash", {"erase"}},
+        // The printer keeps nothing under 65535 ("no active macro") and above, nor an empty file.
+        {"flash", {"add-font", file.path, "65535"}},
+        {"flash", {"rm-macro", "70000"}},
+        {"flash", {"add-macro", empty.path, "1"}},
     };
     for (const auto& [command, args] : bad) {
         std::string why;
@@ -376,6 +381,10 @@ TEST(FlashCommandsTest, UsageErrorsSendNothing) {
         EXPECT_FALSE(why.empty());
     }
     std::string why;
+    cli::ParseFlashRequest("flash", {"macro-on", "65535"}, &why);
+    EXPECT_EQ(why, "\"65535\" is not an ID (0 to 65534)");
+    // A form may be empty.
+    EXPECT_TRUE(cli::ParseFlashRequest("psforms", {"add", empty.path}, &why).has_value()) << why;
     auto ok = cli::ParseFlashRequest("flash", {"rm-font", "00042"}, &why);
     ASSERT_TRUE(ok.has_value());
     EXPECT_EQ(ok->id, 42);
