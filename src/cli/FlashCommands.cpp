@@ -15,7 +15,6 @@
 namespace tav::cli {
 namespace {
 
-
 struct ActionDef {
     const char* command;
     const char* action;
@@ -52,8 +51,10 @@ void Help(const std::string& command) {
     std::printf("Each action sends what the page's button sends, with its waits (a download waits\n"
                 "%u seconds for the printer to store the file). The model's configuration must show the\n"
                 "page the command belongs to. IDs run from 0 to %d (%u means no active macro).\n"
-                "Exit status: 0 done, 1 the printer exchange failed or the port is busy, 2 usage error\n"
-                "or a page the model does not show, 3 the printer did not make the macro active.\n",
+                "Every flash action is checked against the printer's listing afterwards.\n"
+                "Exit status: 0 done, 1 the printer exchange failed, a listing arrived incomplete or the\n"
+                "port is busy, 2 usage error, an ID the printer does not hold or a page the model does\n"
+                "not show, 3 the listing does not show the change (what differs is named).\n",
                 kFlashDownloadWaitMs / 1000, kFlashIdMax, static_cast<unsigned>(kNoActiveMacro));
     std::fputs(kLaunchOptionsHelp, stdout);
 }
@@ -84,23 +85,80 @@ int Fail(AppContext& ctx) {
     return kExitPrinter;
 }
 
+std::string Counted(size_t n, bool macro) {
+    return std::to_string(n) + (macro ? " macro" : " font") + (n == 1 ? "" : "s");
+}
+
+// What a listing cut short says of itself, or "" for a whole one.
+std::string CutText(const std::optional<ListedIds>& list, bool macro) {
+    if (!list || list->Complete()) return {};
+    return std::string("the ") + (macro ? "macro" : "font") +
+           " listing is incomplete: " + std::to_string(list->ids.size()) + " of " +
+           Counted(list->announced, macro) + " arrived";
+}
+
+std::string Described(const FlashMiss& m, uint16_t id) {
+    const std::string entry = std::string(m.macro ? "macro " : "font ") + std::to_string(m.value);
+    switch (m.kind) {
+    case FlashMiss::Kind::NotListed:
+        return entry + " is not listed";
+    case FlashMiss::Kind::StillListed:
+        return entry + " is still listed";
+    case FlashMiss::Kind::NotEmpty:
+        return Counted(m.value, m.macro) + (m.value == 1 ? " is" : " are") + " still listed";
+    case FlashMiss::Kind::NotActive:
+        return id == kNoActiveMacro ? entry + " is still active"
+                                    : "macro " + std::to_string(id) + " is not active";
+    }
+    return {};
+}
+
 int ListFlash(AppContext& ctx) {
-    std::optional<std::vector<uint16_t>> macros;
+    std::optional<FlashListing> listing;
     {
         PortHold port(ctx);
         if (!port.Held()) return kExitPrinter;
-        if (!QueryFontInfo(ctx) || !(macros = QueryMacroInfo(ctx))) return Fail(ctx);
+        if (!(listing = RefreshFlashLists(ctx, kFlashFonts | kFlashMacros))) return Fail(ctx);
     }
     const std::vector<FlashFontEntry> fonts = FlashFonts(ctx);
     Out("fonts: " + std::to_string(fonts.size()));
     for (size_t i = 0; i < fonts.size(); ++i)
         Out(Pad(std::to_string(i + 1), 4) + Pad(std::to_string(fonts[i].fontId), 7) +
             Pad(Printable(FontName(fonts[i])), 22) + Printable(FontSymbolSet(fonts[i])));
-    Out("macros: " + std::to_string(macros->size()));
-    for (size_t i = 0; i < macros->size(); ++i)
-        Out(Pad(std::to_string(i + 1), 4) + std::to_string((*macros)[i]) +
-            ((*macros)[i] == ActiveMacroId(ctx) ? " *" : ""));
-    return kExitOk;
+    const std::vector<uint16_t>& macros = listing->macros->ids;
+    Out("macros: " + std::to_string(macros.size()));
+    for (size_t i = 0; i < macros.size(); ++i)
+        Out(Pad(std::to_string(i + 1), 4) + std::to_string(macros[i]) +
+            (macros[i] == ActiveMacroId(ctx) ? " *" : ""));
+    // What arrived is shown; a list cut short is not passed off as the whole.
+    int status = kExitOk;
+    for (const std::string& cut : {CutText(listing->fonts, false), CutText(listing->macros, true)})
+        if (!cut.empty()) {
+            Err(cut);
+            status = kExitPrinter;
+        }
+    return status;
+}
+
+// Lists again what the action changed: 0 when the printer shows the change, 3 when it shows
+// otherwise (named), 1 when the listing could not be read or arrived too short to tell.
+int Confirm(AppContext& ctx, FlashAction action, uint16_t id) {
+    PortHold port(ctx);
+    if (!port.Held()) return kExitPrinter;
+    const std::optional<FlashListing> listing = RefreshFlashLists(ctx, PartsOf(action));
+    if (!listing) return Fail(ctx);
+    const FlashCheck check = CheckFlashChange(action, id, *listing);
+    if (!check.misses.empty()) {
+        std::string what;
+        for (const FlashMiss& m : check.misses)
+            what += (what.empty() ? "" : "; ") + Described(m, id);
+        Err("the printer did not take it: " + what);
+        return kExitRefused;
+    }
+    if (!check.undecided) return kExitOk;
+    for (const std::string& cut : {CutText(listing->fonts, false), CutText(listing->macros, true)})
+        if (!cut.empty()) Err(cut + ", so it does not show whether the printer took it");
+    return kExitPrinter;
 }
 
 int ListForms(AppContext& ctx) {
@@ -117,8 +175,10 @@ int ListForms(AppContext& ctx) {
     return kExitOk;
 }
 
+// confirm: the flash action the download is, checked against the listing once it was sent.
 int Download(AppContext& ctx, const std::string& path, const std::string& header,
-             std::optional<std::string_view> trailer, unsigned waitAfter) {
+             std::optional<std::string_view> trailer, unsigned waitAfter,
+             std::optional<FlashAction> confirm = std::nullopt, int id = 0) {
     PortHold port(ctx);
     if (!port.Held()) return kExitPrinter;
     SendObserver observer;
@@ -135,7 +195,9 @@ int Download(AppContext& ctx, const std::string& path, const std::string& header
     switch (r.status) {
     case SendStatus::Complete:
         Out("sent " + std::to_string(r.sent) + " bytes");
-        return kExitOk;
+        if (!confirm) return kExitOk;
+        return Confirm(ctx, *confirm,
+                       StoredDownloadId(path, static_cast<uint16_t>(id), *confirm == FlashAction::AddMacro));
     case SendStatus::OpenFailed:
         Err("cannot open " + Visible(path, true));
         return kExitUsage;
@@ -158,16 +220,30 @@ int Download(AppContext& ctx, const std::string& path, const std::string& header
     return kExitPrinter;
 }
 
-// A destructive or immediate flash job: the question, the job, its wait.
-int Job(AppContext& ctx, FlashJob job, int id, bool reportFailure) {
+// A destructive or immediate flash job: the question, the job, its wait, and for the flash
+// actions the listing that shows whether the printer did it.
+int Job(AppContext& ctx, FlashJob job, int id, bool reportFailure,
+        std::optional<FlashAction> confirm = std::nullopt) {
     PortHold port(ctx);
     if (!port.Held()) return kExitPrinter;
+    const auto uid = static_cast<uint16_t>(id);
+    // The listing afterwards cannot tell a delete from an entry that was never there: ask first.
+    if (confirm == FlashAction::DeleteFont || confirm == FlashAction::DeleteMacro) {
+        const std::optional<FlashListing> listing = RefreshFlashLists(ctx, PartsOf(*confirm));
+        if (!listing) return Fail(ctx);
+        if (CheckFlashChange(*confirm, uid, *listing).Taken()) {
+            Err(std::string("the printer holds no ") +
+                (*confirm == FlashAction::DeleteMacro ? "macro " : "font ") + std::to_string(id) +
+                "; nothing was sent");
+            return kExitUsage;
+        }
+    }
     if (!ConfirmFlashJob(ctx, job)) {
         Err("nothing was changed");
         return kExitUsage;
     }
     WaitCursor cursor(ctx.ui);
-    if (RunFlashJob(ctx, job, id)) return kExitOk;
+    if (RunFlashJob(ctx, job, id)) return confirm ? Confirm(ctx, *confirm, uid) : kExitOk;
     if (reportFailure) return Fail(ctx);
     Err("the printer did not take the job");
     return kExitPrinter;
@@ -178,14 +254,7 @@ int MacroOn(AppContext& ctx, int id) {
         Out("macro " + std::to_string(id) + " is already active");
         return kExitOk;
     }
-    if (int s = Job(ctx, FlashJob::MacroId, id, true); s != kExitOk) return s;
-    PortHold port(ctx);
-    if (!port.Held() || !QueryPrinterSettings(ctx) || !LoadSettingsRecord(ctx)) return Fail(ctx);
-    if (ActiveMacroId(ctx) != id) {
-        Err("the printer did not make macro " + std::to_string(id) + " active");
-        return kExitRefused;  // it answered, but did not take the value
-    }
-    return kExitOk;
+    return Job(ctx, FlashJob::MacroId, id, true, FlashAction::SetActiveMacro);
 }
 
 } // namespace
@@ -239,17 +308,22 @@ int RunFlashRequest(AppContext& ctx, const FlashRequest& q) {
     if (q.command == "flash") {
         if (q.action == "list") return ListFlash(ctx);
         if (q.action == "add-font")
-            return Download(ctx, q.file, FontDownloadHeader(q.id), std::nullopt, kFlashDownloadWaitMs);
+            return Download(ctx, q.file, FontDownloadHeader(q.id), std::nullopt, kFlashDownloadWaitMs,
+                            FlashAction::AddFont, q.id);
         if (q.action == "add-macro")
             return Download(ctx, q.file, MacroDownloadHeader(q.id), MacroDownloadTrailer(),
-                            kFlashDownloadWaitMs);
-        if (q.action == "rm-font") return Job(ctx, FlashJob::DeleteFont, q.id, true);
-        if (q.action == "rm-macro") return Job(ctx, FlashJob::DeleteMacro, q.id, true);
-        if (q.action == "rm-fonts") return Job(ctx, FlashJob::DeleteFontAll, 0, true);
-        if (q.action == "rm-macros") return Job(ctx, FlashJob::DeleteMacroAll, 0, true);
-        if (q.action == "rm-all") return Job(ctx, FlashJob::DeleteAll, 0, true);
+                            kFlashDownloadWaitMs, FlashAction::AddMacro, q.id);
+        if (q.action == "rm-font") return Job(ctx, FlashJob::DeleteFont, q.id, true, FlashAction::DeleteFont);
+        if (q.action == "rm-macro")
+            return Job(ctx, FlashJob::DeleteMacro, q.id, true, FlashAction::DeleteMacro);
+        if (q.action == "rm-fonts")
+            return Job(ctx, FlashJob::DeleteFontAll, 0, true, FlashAction::DeleteFonts);
+        if (q.action == "rm-macros")
+            return Job(ctx, FlashJob::DeleteMacroAll, 0, true, FlashAction::DeleteMacros);
+        if (q.action == "rm-all") return Job(ctx, FlashJob::DeleteAll, 0, true, FlashAction::DeleteAll);
         if (q.action == "macro-on") return MacroOn(ctx, q.id);
-        if (q.action == "macro-off") return Job(ctx, FlashJob::MacroId, kNoActiveMacro, true);
+        if (q.action == "macro-off")
+            return Job(ctx, FlashJob::MacroId, kNoActiveMacro, true, FlashAction::SetActiveMacro);
     } else if (q.command == "psforms") {
         if (q.action == "list") return ListForms(ctx);
         if (q.action == "add") {

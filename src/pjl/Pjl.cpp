@@ -82,6 +82,7 @@ int QueryFontInfo(AppContext& ctx) {
     if (got < 2) return 0;
     const uint32_t count = ReadBigEndian(reply.data(), 2);
     ctx.store.edited.flashFontCount = count;
+    ctx.store.flashFontsAnnounced = count;
     if (count == 0) return 1;
     const size_t expected = 2 + 26 * static_cast<size_t>(count);
     if (got < expected && got < cap) {
