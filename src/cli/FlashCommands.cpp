@@ -146,7 +146,12 @@ int Confirm(AppContext& ctx, FlashAction action, uint16_t id) {
     PortHold port(ctx);
     if (!port.Held()) return kExitPrinter;
     const std::optional<FlashListing> listing = RefreshFlashLists(ctx, PartsOf(action));
-    if (!listing) return Fail(ctx);
+    if (!listing) {
+        // The job went out; only its outcome is unknown.
+        ctx.ShowPrinterError();
+        Err("the job was sent, but what the printer holds could not be read back");
+        return kExitPrinter;
+    }
     const FlashCheck check = CheckFlashChange(action, id, *listing);
     if (!check.misses.empty()) {
         std::string what;
@@ -197,7 +202,8 @@ int Download(AppContext& ctx, const std::string& path, const std::string& header
         Out("sent " + std::to_string(r.sent) + " bytes");
         if (!confirm) return kExitOk;
         return Confirm(ctx, *confirm,
-                       StoredDownloadId(path, static_cast<uint16_t>(id), *confirm == FlashAction::AddMacro));
+                       *confirm == FlashAction::AddFont ? StoredFontId(path, static_cast<uint16_t>(id))
+                                                        : static_cast<uint16_t>(id));
     case SendStatus::OpenFailed:
         Err("cannot open " + Visible(path, true));
         return kExitUsage;

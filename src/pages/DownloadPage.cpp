@@ -239,7 +239,8 @@ void CDownload::Download(bool macro) {
         send.exec();
         m_ctx.ui.Wait(kFlashDownloadWaitMs);
         // A send that failed has said so in its dialog; one that went out is looked for.
-        const uint16_t stored = StoredDownloadId(select.FilePath(), static_cast<uint16_t>(id), macro);
+        const auto typed = static_cast<uint16_t>(id);
+        const uint16_t stored = macro ? typed : StoredFontId(select.FilePath(), typed);
         if (send.Result().status != SendStatus::Complete ||
             !Confirm(macro ? FlashAction::AddMacro : FlashAction::AddFont, stored))
             EnableActions(false);

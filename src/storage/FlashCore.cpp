@@ -183,10 +183,10 @@ void CheckList(const std::optional<ListedIds>& list, bool macro, Goal goal, uint
         check.undecided |= unseen;
         break;
     case Goal::Empty:
-        // A count above 0 is the printer's word that something is left, whatever arrived.
-        if (!list->ids.empty() || list->announced)
-            check.misses.push_back(
-                {Kind::NotEmpty, macro, static_cast<uint32_t>(std::max(list->ids.size(), list->announced))});
+        // An entry that arrived whole is left; a count alone, without its records, may be noise.
+        if (!list->ids.empty())
+            check.misses.push_back({Kind::NotEmpty, macro, static_cast<uint32_t>(list->ids.size())});
+        check.undecided |= list->ids.empty() && !list->Complete();
         break;
     case Goal::Active:
         break;
@@ -212,25 +212,24 @@ FlashCheck CheckFlashChange(FlashAction action, uint16_t id, const FlashListing&
     return check;
 }
 
-std::optional<uint16_t> OwnDownloadId(std::string_view head, bool macro) {
-    const std::string_view open = macro ? "\x1b&f" : "\x1b*c";
-    const char final = macro ? 'Y' : 'D';
+std::optional<uint16_t> OwnFontId(std::string_view head) {
+    const std::string_view open = "\x1b*c";
     if (head.substr(0, open.size()) != open) return std::nullopt;
     uint32_t id = 0;
     size_t at = open.size();
     // Five digits at most, as the ID is typed.
     for (; at < head.size() && at < open.size() + 5 && head[at] >= '0' && head[at] <= '9'; ++at)
         id = id * 10 + static_cast<uint32_t>(head[at] - '0');
-    if (at == open.size() || at >= head.size() || head[at] != final || !IsFlashId(static_cast<int>(id)))
+    if (at == open.size() || at >= head.size() || head[at] != 'D' || !IsFlashId(static_cast<int>(id)))
         return std::nullopt;
     return static_cast<uint16_t>(id);
 }
 
-uint16_t StoredDownloadId(const std::string& path, uint16_t typed, bool macro) {
+uint16_t StoredFontId(const std::string& path, uint16_t typed) {
     char head[16] = {};
     RegularFile file(path);
     const size_t got = file.IsOpen() ? file.Read(head, sizeof head) : 0;
-    return OwnDownloadId(std::string_view(head, got), macro).value_or(typed);
+    return OwnFontId(std::string_view(head, got)).value_or(typed);
 }
 
 namespace {

@@ -101,7 +101,7 @@ unsigned PartsOf(FlashAction action);
 struct FlashMiss {
     enum class Kind { NotListed, StillListed, NotEmpty, NotActive } kind;
     bool macro = false; // the list it concerns (NotActive: the macros)
-    // NotListed, StillListed: the ID; NotEmpty: the entries announced; NotActive: the printer's
+    // NotListed, StillListed: the ID; NotEmpty: the entries listed; NotActive: the printer's
     // active macro.
     uint32_t value = 0;
     bool operator==(const FlashMiss&) const = default;
@@ -117,11 +117,12 @@ struct FlashCheck {
 // tavctl decide whether the printer did it.
 FlashCheck CheckFlashChange(FlashAction action, uint16_t id, const FlashListing& listing);
 
-// The ID a downloaded file is stored under: the typed one, unless the file opens with its own ID
-// command (the font ID, or the macro ID), which the printer takes last.
-uint16_t StoredDownloadId(const std::string& path, uint16_t typed, bool macro);
-// The same for the file's first bytes.
-std::optional<uint16_t> OwnDownloadId(std::string_view head, bool macro);
+// The ID a downloaded font is stored under: the typed one, unless the file opens with its own font
+// ID command, which the printer takes last. (A macro's own ID command would only be part of the
+// macro, so the typed ID stands.)
+uint16_t StoredFontId(const std::string& path, uint16_t typed);
+// The font ID command the file's first bytes open with.
+std::optional<uint16_t> OwnFontId(std::string_view head);
 
 // The printer's active macro as last reported.
 inline uint16_t ActiveMacroId(const AppContext& ctx) {

@@ -110,7 +110,7 @@ const Row kRows[] = {
      kMacroOn,
      {"job3:drop"},
      1,
-     kPrinterError,
+     "Printer error.\ntavctl: the job was sent, but what the printer holds could not be read back",
      true,
      false,
      kQuery,

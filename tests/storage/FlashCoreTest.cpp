@@ -154,7 +154,7 @@ TEST_F(FlashFixture, RemovingFontsMovesLaterOnesUp) {
 }
 
 // The dropped job of each action is a row of the fault matrices; here what a cut listing tells.
-TEST(FlashCheckTest, AListingCutShortTellsOnlyWhatArrivedAndItsCount) {
+TEST(FlashCheckTest, AListingCutShortTellsOnlyWhatArrived) {
     using K = FlashMiss::Kind;
     using A = FlashAction;
     // Three fonts and two macros announced; one font and no macro arrived.
@@ -162,7 +162,8 @@ TEST(FlashCheckTest, AListingCutShortTellsOnlyWhatArrivedAndItsCount) {
     const std::tuple<A, uint16_t, std::vector<FlashMiss>, bool> cases[] = {
         {A::AddFont, 20, {}, false},
         {A::DeleteFont, 99, {}, true}, // it may be among the records that did not come
-        {A::DeleteMacros, 0, {{K::NotEmpty, true, 2}}, false}, // the count says what is left
+        {A::DeleteFonts, 0, {{K::NotEmpty, false, 1}}, false}, // one arrived whole: it is left
+        {A::DeleteMacros, 0, {}, true},                        // a count without its records
         {A::SetActiveMacro, 1, {}, true},                      // the settings were not read
     };
     for (const auto& [action, id, misses, undecided] : cases) {
@@ -174,15 +175,15 @@ TEST(FlashCheckTest, AListingCutShortTellsOnlyWhatArrivedAndItsCount) {
     }
 }
 
-TEST_F(FlashFixture, ADownloadIsLookedForUnderTheIdItsFileNames) {
-    const std::tuple<std::string, bool, std::optional<uint16_t>> cases[] = {
-        {"\x1b&f300Y\x1b&f0X", true, 300},
-        {"\x1b*c65535D", false, std::nullopt}, // no font is stored there
-        {"\x1b)s64W", false, std::nullopt},
+TEST_F(FlashFixture, AFontIsLookedForUnderTheIdItsFileNames) {
+    const std::pair<std::string, std::optional<uint16_t>> cases[] = {
+        {"\x1b*c300D\x1b)s64W", 300},
+        {"\x1b*c65535D", std::nullopt}, // no font is stored there
+        {"\x1b*c12", std::nullopt},
+        {"\x1b)s64W", std::nullopt},
     };
-    for (const auto& [head, macro, want] : cases)
-        EXPECT_EQ(OwnDownloadId(head, macro), want) << head.substr(1) << macro;
+    for (const auto& [head, want] : cases)
+        EXPECT_EQ(OwnFontId(head), want) << head.substr(1);
     home.Write("own.sfp", "\x1b*c12D\x1b)s64W");
-    EXPECT_EQ(StoredDownloadId(home.dir + "own.sfp", 9, false), 12);
-    EXPECT_EQ(StoredDownloadId(home.dir + "own.sfp", 9, true), 9);
+    EXPECT_EQ(StoredFontId(home.dir + "own.sfp", 9), 12);
 }
