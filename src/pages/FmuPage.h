@@ -64,9 +64,9 @@ class CFMUTab : public TavPage {
     void SelectFilter(int filter);
     void SelectTarget(int target);
     // One download; returns false when the run is to stop.
-    bool DownloadOne(const std::string& path, const std::string& entryText, int& downloaded, int count);
-    // Language text used as a format: %s and %d are filled in order, nothing else is read.
-    std::string Format(const std::string& text, const std::vector<std::string>& args) const;
+    bool DownloadOne(const std::string& path, int& downloaded, int count);
+    // Reads the lists after deletions: they become what the page shows, and what is still there is named.
+    void ConfirmDeleted(const std::vector<FmuFileEntry>& deleted);
 
     FmuLog m_log;
     FmuProtocol m_proto;

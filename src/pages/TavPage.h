@@ -76,6 +76,9 @@ class TavPage : public QWidget {
     std::string LangTextStd(const char* section, const char* key, size_t maxChars = 255);
     // The product title and the common failure box, recorded like every other text.
     std::string ProductTitle();
+    // Language text used as a format: %s and %d are filled with args in order, %% is a percent
+    // sign, nothing else is read.
+    static std::string Format(const std::string& text, const std::vector<std::string>& args);
     void ShowPrinterError();
     MsgResult Message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
 
