@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "FakeDev.h"
 #include "RunProgram.h"
@@ -18,7 +19,7 @@ struct PsfsCli : ::testing::Test {
         home.Write("profile.ini", profile);
         sim = std::make_unique<tavtest::SimProcess>(home.dir + "profile.ini");
         home.Write("comtav.ini",
-                   "[Common]\nDeviceID=" + sim->DeviceName() + "\n[TAB]\nPrinting=1\nFMU=1\nDOWNLOAD=1\n");
+                   "[Common]\nDeviceID=" + sim->DeviceName() + "\n[TAB]\nPrinting=1\nFMU=1\nDOWNLOAD=1\nPS3=1\n");
         home.Write("langinfo.ini", "[Config]\nEN=English\n[English]\nSTR_FILE=lang.ini\n");
         home.Write("lang.ini",
                    "[ABOUT]\nIDL_APPNAME_P=Quorvex Panel\n[STRING]\nIDS_ERRORSTRING=Printer error.\n");
@@ -95,6 +96,15 @@ TEST_F(PsfsCli, PutStoresWhatTheListingThenShows) {
     EXPECT_EQ(ls.out, "font Caf\xC3\xA9\nfont Bad\\xE9\nfont Quill-Bold\nform letter.ps\n");
     auto flash = Run({"flash", "list"});
     EXPECT_NE(flash.out.find("Caf\xC3\xA9 \\xC2\\x9B"), std::string::npos) << flash.out << flash.err;
+    // The form listing's trace lines follow the debug switch.
+    auto trace = [&] {
+        std::ifstream in(home.dir + "debug.txt");
+        return std::string(std::istreambuf_iterator<char>(in), {}).find("FSPSFORMINFO read bytes");
+    };
+    EXPECT_EQ(Run({"psforms", "list"}).status, 0);
+    EXPECT_EQ(trace(), std::string::npos);
+    EXPECT_EQ(Run({"psforms", "list", "--debug"}).status, 0);
+    EXPECT_NE(trace(), std::string::npos);
     // Every run took its converted font and its temporary folder with it.
     for (const auto& e : std::filesystem::directory_iterator(home.dir))
         EXPECT_NE(e.path().filename().string().rfind("tav-", 0), 0u) << e.path();
