@@ -94,10 +94,17 @@ bool CheckTarget(FmuProtocol& fmu, bool disk) {
     return false;
 }
 
-// Both lists; false when they could not be read (the printer box has said so).
+// The lists could not be read: not answered (the printer box) or answered with something else.
+int ListingFailed(AppContext& ctx, const FmuProtocol& fmu) {
+    if (fmu.LastReply() == FmuReply::NotUnderstood) return ReplyFailed(fmu, "listing");
+    ctx.ShowPrinterError();
+    return kExitPrinter;
+}
+
+// Both lists; false when they could not be read, and said so.
 bool LoadEntries(AppContext& ctx, FmuProtocol& fmu, std::vector<FmuFileEntry>& entries, bool& complete) {
     if (fmu.LoadEntries(entries, complete)) return true;
-    ctx.ShowPrinterError();
+    ListingFailed(ctx, fmu);
     return false;
 }
 
@@ -163,8 +170,7 @@ int Put(AppContext& ctx, FmuProtocol& fmu, const Request& rq, const FmuLog& log)
             status = Worse(status, kExitPrinter);
             break;
         case Listed::Unread:
-            ctx.ShowPrinterError();
-            return kExitPrinter;
+            return ListingFailed(ctx, fmu);
         }
     }
     return status;
@@ -224,8 +230,7 @@ int Remove(AppContext& ctx, FmuProtocol& fmu, const Request& rq) {
     case Listed::Unread:
         break;
     }
-    ctx.ShowPrinterError();
-    return kExitPrinter;
+    return ListingFailed(ctx, fmu);
 }
 
 int Run(AppContext& ctx, const Request& rq) {

@@ -213,15 +213,20 @@ int FmuProtocol::LoadList(std::vector<FmuFileEntry>& list, int32_t type) {
     const auto size = static_cast<int32_t>(std::clamp<int64_t>(
         ParseFieldNumber(&record[t.infoOffset + kFmuNumberField], kFmuNumberField), INT32_MIN, INT32_MAX));
     m_log("[FMU] F-%s / nFileNum = %d, dwFilesize = %d\n", op, count, size);
-    // A negative size counts as too large.
-    if (size < 0 || size > kMaxListingBytes) return 0;
+    // A negative size counts as too large. Either way the record is no count this printer means.
+    if (size < 0 || size > kMaxListingBytes) {
+        m_reply = FmuReply::NotUnderstood;
+        return 0;
+    }
     if (size < kMinListingBytes) {
         m_log("[FMU]F-LoadFormListFromDevice / dwFilesize < 45 / fw error!! \n");
+        m_reply = FmuReply::NotUnderstood;
         return 0;
     }
     const std::string listing =
         std::string("@PJL FSPSDIRLIST NAME=\"") + t.pjlRoot + "/" + FolderFor(type) + "\"";
     const size_t len = ComposeJob(m_ctx.jobBuffer, {listing});
+    m_reply = FmuReply::Failed;
     if (len == 0 ||
         m_ctx.link.WritePrinter(m_ctx.jobBuffer.data(), static_cast<uint32_t>(len)) < static_cast<int>(len))
         return 0;
@@ -238,10 +243,19 @@ int FmuProtocol::LoadList(std::vector<FmuFileEntry>& list, int32_t type) {
             m_log("[FMU] %s / listing cut short: %d of %d bytes\n", op, static_cast<int>(got), size);
         }
     }
+    m_reply = FmuReply::Ok;
     if (count == 0) {
         m_log("[FMU] %s / nFileNum = 0 -_-;;\n", op);
         m_listingComplete = true;
         return 1;
+    }
+    // Every listing names its folder's entries by TYPE (the folder itself is one) or ends at a
+    // form feed; bytes with neither are not a listing, however long.
+    const std::string_view text(reinterpret_cast<const char*>(buffer.data()), parse);
+    if (parse == buffer.size() && text.find(" TYPE=") == std::string_view::npos &&
+        text.find('\f') == std::string_view::npos) {
+        m_reply = FmuReply::NotUnderstood;
+        return 0;
     }
     for (FmuFileEntry& entry : ParseDirListing(buffer.data(), parse, type)) {
         m_log("[QSA] %s / FileName : %s\n", op, entry.name.c_str());

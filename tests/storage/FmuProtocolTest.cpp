@@ -204,6 +204,11 @@ TEST_F(FmuFixture, ListsAppendToWhatIsThereAndAZeroCountAddsNothing) {
         EXPECT_EQ(got.size(), c.entries) << c.bytes;
         EXPECT_EQ(fmu.LastListingComplete(), c.complete) << c.bytes;
     }
+    // Bytes with no entry and no form feed are no listing, and neither is a count out of range.
+    std::vector<FmuFileEntry> none;
+    dev.reads = {InfoRecord("INQUIRE PSFRMINFO", true, 2, 100), std::string(100, 'x')};
+    EXPECT_EQ(fmu.LoadFormListFromDevice(none), 0);
+    EXPECT_EQ(fmu.LastReply(), FmuReply::NotUnderstood);
 
     // The form count query on the hard disk answers a failed read with the printer box.
     dev.reads = {"short"};
