@@ -420,24 +420,7 @@ bool CFMUTab::DownloadOne(const std::string& path, int& downloaded, int count) {
     }
     // The list shows what the printer holds, and says so when that is not what was sent.
     std::vector<FmuFileEntry> listing;
-    const ListingCheck<FmuFileEntry> check = download.Confirm(listing);
-    if (check.verdict != Listed::Unread) {
-        m_rFontInfo = std::move(listing);
-        RefreshListCtrl();
-    }
-    switch (check.verdict) {
-    case Listed::Confirmed:
-        break;
-    case Listed::NotTaken:
-        Message(Format(LangTextStd("FMU", "IDS_NOT_STORED"), {name}), MsgIcon::Error);
-        return true;
-    case Listed::Incomplete:
-        Message(LangTextStd("STRING", "IDS_LIST_INCOMPLETE"), MsgIcon::Warning);
-        return true;
-    case Listed::Unread:
-        ShowPrinterError();
-        return true;
-    }
+    if (!ShowListing(download.Confirm(listing), listing, "IDS_NOT_STORED")) return true;
     ++downloaded;
     const std::string text = Format(LangTextStd("FMU", "IDS_DOWNLOAD_COUNT"),
                                     {name, std::to_string(downloaded), std::to_string(count)});
@@ -544,28 +527,19 @@ void CFMUTab::ConfirmDeleted(const std::vector<FmuFileEntry>& deleted) {
         WaitCursor cursor(m_ctx.ui);
         read = m_proto.LoadEntries(listing, complete);
     }
-    const ListingCheck<FmuFileEntry> check = CheckByListing(read, complete, listing, deleted, false);
+    ShowListing(CheckByListing(read, complete, listing, deleted, false), listing, "IDS_NOT_DELETED");
+}
+
+bool CFMUTab::ShowListing(const ListingCheck<FmuFileEntry>& check, std::vector<FmuFileEntry>& listing,
+                          const char* notTakenKey) {
     if (check.verdict != Listed::Unread) {
         m_rFontInfo = std::move(listing);
         RefreshListCtrl();
     }
-    switch (check.verdict) {
-    case Listed::Confirmed:
-        break;
-    case Listed::NotTaken: {
-        std::string names;
-        for (const FmuFileEntry& e : check.contrary)
-            names += (names.empty() ? "" : ", ") + e.name;
-        Message(Format(LangTextStd("FMU", "IDS_NOT_DELETED"), {names}), MsgIcon::Error);
-        break;
-    }
-    case Listed::Incomplete:
-        Message(LangTextStd("STRING", "IDS_LIST_INCOMPLETE"), MsgIcon::Warning);
-        break;
-    case Listed::Unread:
-        ShowPrinterError();
-        break;
-    }
+    std::string names;
+    for (const FmuFileEntry& e : check.contrary)
+        names += (names.empty() ? "" : ", ") + e.name;
+    return TellListed(check.verdict, names, notTakenKey);
 }
 
 void CFMUTab::OnFmuButtonReport() {

@@ -7,6 +7,7 @@
 
 #include "pages/TavPage.h"
 #include "storage/FmuProtocol.h"
+#include "storage/ListingCheck.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -67,6 +68,10 @@ class CFMUTab : public TavPage {
     bool DownloadOne(const std::string& path, int& downloaded, int count);
     // Reads the lists after deletions: they become what the page shows, and what is still there is named.
     void ConfirmDeleted(const std::vector<FmuFileEntry>& deleted);
+    // The lists read after an action become what the page shows; what contradicts the action is
+    // named with the FMU text notTakenKey. True when they show the action done.
+    bool ShowListing(const ListingCheck<FmuFileEntry>& check, std::vector<FmuFileEntry>& listing,
+                     const char* notTakenKey);
 
     FmuLog m_log;
     FmuProtocol m_proto;

@@ -221,21 +221,9 @@ void CPostS4::ShowConfirmed(const ListingCheck<std::string>& check, const char* 
     std::string names;
     for (const std::string& n : check.contrary)
         names += (names.empty() ? "" : ", ") + n.substr(n.find(' ') + 1); // without the "form " before it
-    switch (check.verdict) {
-    case Listed::Confirmed:
-        break;
-    case Listed::NotTaken:
-        Message(Format(LangTextStd("FMU", notTakenKey), {names}), MsgIcon::Error);
-        break;
-    case Listed::Incomplete:
-        Message(LangTextStd("STRING", "IDS_LIST_INCOMPLETE"), MsgIcon::Warning);
-        break;
-    case Listed::Unread:
-        // The list no longer says what the printer holds until the next refresh.
-        EnableButtons(false, false, false, false);
-        ShowPrinterError();
-        break;
-    }
+    // Unread, the list no longer says what the printer holds until the next refresh.
+    if (check.verdict == Listed::Unread) EnableButtons(false, false, false, false);
+    TellListed(check.verdict, names, notTakenKey);
 }
 
 void CPostS4::OnAdd() {

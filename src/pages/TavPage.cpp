@@ -161,6 +161,23 @@ std::string TavPage::Format(const std::string& text, const std::vector<std::stri
     return out;
 }
 
+bool TavPage::TellListed(Listed verdict, const std::string& names, const char* notTakenKey) {
+    switch (verdict) {
+    case Listed::Confirmed:
+        return true;
+    case Listed::NotTaken:
+        Message(Format(LangTextStd("FMU", notTakenKey), {names}), MsgIcon::Error);
+        break;
+    case Listed::Incomplete:
+        Message(LangTextStd("STRING", "IDS_LIST_INCOMPLETE"), MsgIcon::Warning);
+        break;
+    case Listed::Unread:
+        ShowPrinterError();
+        break;
+    }
+    return false;
+}
+
 void TavPage::ShowPrinterError() {
     Message(LangTextStd("STRING", "IDS_ERRORSTRING", 63), MsgIcon::Error);
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pjl/AppContext.h"
+#include "storage/ListingCheck.h"
 
 class QLabel;
 class QScrollBar;
@@ -80,6 +81,10 @@ class TavPage : public QWidget {
     // sign, nothing else is read.
     static std::string Format(const std::string& text, const std::vector<std::string>& args);
     void ShowPrinterError();
+    // What a listing read after an action says, told the user: names (what contradicts the action)
+    // with the FMU text notTakenKey, an incomplete listing, or the printer box for none. True when
+    // it shows the action done.
+    bool TellListed(Listed verdict, const std::string& names, const char* notTakenKey);
     MsgResult Message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
 
     void contextMenuEvent(QContextMenuEvent* event) override;
