@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "cli/Launcher.h"
-#include "cli/Tavctl.h"
+#include "cli/Output.h"
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
 #include "pjl/SettingsRecord.h"
@@ -13,7 +13,6 @@
 #include "storage/FileSend.h"
 #include "storage/FlashCore.h"
 #include "storage/PsForms.h"
-#include "cli/NameText.h"
 
 namespace tav::cli {
 namespace {

@@ -6,12 +6,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "cli/Tavctl.h"
+#include "cli/Output.h"
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
 #include "pjl/SettingsRecord.h"
 #include "platform/Platform.h"
-#include "cli/NameText.h"
 #include "storage/FmuProtocol.h"
 #include "storage/PsDownload.h"
 
