@@ -85,9 +85,8 @@ class FmuProtocol {
 
     // 0 none, 1 memory only, 2 hard disk only, 3 both.
     int CheckSystem();
-    // True when the last query's job was written short or its reply never came whole, as opposed
-    // to a reply that said no.
-    bool LastExchangeFailed() const { return m_reply == FmuReply::Failed; }
+    // How the last question went: Failed when its job was written short or its reply never came
+    // whole, as opposed to a reply that said no (Ok) or one that was not its reply.
     FmuReply LastReply() const { return m_reply; }
     // Append the target's fonts (forms) to list; 1 on success. A listing that came shorter than
     // its size still gives its whole lines (1), and LastListingComplete() is then false.
