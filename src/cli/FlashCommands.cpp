@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
 #include "cli/Launcher.h"
 #include "cli/Output.h"
@@ -11,6 +12,7 @@
 #include "platform/Platform.h"
 #include "storage/FileSend.h"
 #include "storage/FlashCore.h"
+#include "storage/PsForms.h"
 
 namespace tav::cli {
 namespace {
@@ -54,25 +56,10 @@ void Help(const std::string& command) {
                 "Every flash action is checked against the printer's listing afterwards.\n"
                 "Exit status: 0 done, 1 the printer exchange failed, a listing arrived incomplete or the\n"
                 "port is busy, 2 usage error, an ID the printer does not hold or a page the model does\n"
-                "not show, 3 the listing does not show the change (what differs is named).\n",
+                "not show, 3 the listing does not show the change (what differs is named; for a\n"
+                "PostScript form action, the form listing read after it).\n",
                 kFlashDownloadWaitMs / 1000, kFlashIdMax, static_cast<unsigned>(kNoActiveMacro));
     std::fputs(kLaunchOptionsHelp, stdout);
-}
-
-// Names come from the printer as bytes; anything but plain ASCII is written as an escape so a
-// garbled reply cannot upset the terminal.
-std::string Printable(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        }
-    }
-    return out;
 }
 
 std::string Pad(std::string s, size_t n) {
@@ -124,7 +111,7 @@ int ListFlash(AppContext& ctx) {
     Out("fonts: " + std::to_string(fonts.size()));
     for (size_t i = 0; i < fonts.size(); ++i)
         Out(Pad(std::to_string(i + 1), 4) + Pad(std::to_string(fonts[i].fontId), 7) +
-            Pad(Printable(FontName(fonts[i])), 22) + Printable(FontSymbolSet(fonts[i])));
+            Pad(TerminalName(FontName(fonts[i])), 22) + TerminalName(FontSymbolSet(fonts[i])));
     const std::vector<uint16_t>& macros = listing->macros->ids;
     Out("macros: " + std::to_string(macros.size()));
     for (size_t i = 0; i < macros.size(); ++i)
@@ -167,17 +154,44 @@ int Confirm(AppContext& ctx, FlashAction action, uint16_t id) {
 }
 
 int ListForms(AppContext& ctx) {
+    ListingShape shape;
     {
         PortHold port(ctx);
         if (!port.Held()) return kExitPrinter;
-        if (!QueryFormInfo(ctx)) return Fail(ctx);
+        if (!QueryFormInfo(ctx, &shape)) return Fail(ctx);
     }
     const auto& forms = ctx.store.formList;
     Out("forms: " + std::to_string(forms.size()));
     for (size_t i = 0; i < forms.size(); ++i)
-        Out(Pad(std::to_string(i + 1), 4) + Pad(Printable(FormName(forms[i])), 40) +
+        Out(Pad(std::to_string(i + 1), 4) + Pad(TerminalName(FormName(forms[i])), 40) +
             std::to_string(forms[i].size));
-    return kExitOk;
+    if (shape.Complete()) return kExitOk;
+    Err("the printer's form listing came incomplete: " + std::to_string(shape.taken) + " of " +
+        std::to_string(shape.promised) + " forms arrived whole");
+    return kExitPrinter;
+}
+
+// After a PostScript storage action, the listing says whether it was done.
+int Confirmed(AppContext& ctx, const std::function<ListingCheck<std::string>()>& list, const char* how) {
+    PortHold port(ctx);
+    if (!port.Held()) return kExitPrinter;
+    const ListingCheck<std::string> check = list();
+    std::string names;
+    for (const std::string& n : check.contrary)
+        names += (names.empty() ? "" : ", ") + TerminalName(n);
+    switch (check.verdict) {
+    case Listed::Confirmed:
+        return kExitOk;
+    case Listed::NotTaken:
+        Err("the printer did not take it: " + names + (check.contrary.size() > 1 ? " are " : " is ") + how);
+        return kExitRefused;
+    case Listed::Incomplete:
+        Err("the printer's listing came incomplete: it does not show the action done");
+        return kExitPrinter;
+    case Listed::Unread:
+        break;
+    }
+    return Fail(ctx);
 }
 
 // confirm: the flash action the download is, checked against the listing once it was sent.
@@ -339,11 +353,16 @@ int RunFlashRequest(AppContext& ctx, const FlashRequest& q) {
                 Err("cannot send " + Visible(q.file, true));
                 return kExitUsage;
             }
-            return Download(ctx, q.file, *header, std::nullopt, 0);
+            if (int s = Download(ctx, q.file, *header, std::nullopt, 0); s != kExitOk) return s;
+            return Confirmed(ctx, [&] { return ConfirmFormStored(ctx, q.file); }, "not in its listing");
         }
-        if (q.action == "rm-all") return Job(ctx, FlashJob::DeletePsFormAll, 0, true);
+        if (q.action == "rm-all") {
+            if (int s = Job(ctx, FlashJob::DeletePsFormAll, 0, true); s != kExitOk) return s;
+            return Confirmed(ctx, [&] { return ConfirmFlashErased(ctx, false); }, "still in its listing");
+        }
     } else if (q.command == "psflash" && q.action == "format") {
-        return Job(ctx, FlashJob::FormatFlash, 0, false);
+        if (int s = Job(ctx, FlashJob::FormatFlash, 0, false); s != kExitOk) return s;
+        return Confirmed(ctx, [&] { return ConfirmFlashErased(ctx, true); }, "still in its listing");
     }
     return kExitUsage;
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/Ini.h"
+
 namespace tav::cli {
 
 MsgResult CliUiHost::MessageBox(const std::string& text, const std::string& caption, MsgIcon,
@@ -64,6 +66,28 @@ std::string Visible(const std::string& text, bool escapeNewlines) {
             out += hex;
         } else {
             out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+std::string TerminalName(const std::string& bytes) {
+    std::string out;
+    for (size_t i = 0; i < bytes.size();) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        const size_t n = Utf8SequenceAt(bytes, i);
+        // U+0080 to U+009F are the C1 controls, encoded C2 80 to C2 9F.
+        const bool control =
+            c < 0x20 || c == 0x7F || (n == 2 && c == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0);
+        if (n > 0 && !control) {
+            out.append(bytes, i, n);
+            i += n;
+            continue;
+        }
+        for (const size_t end = i + (n ? n : 1); i < end; ++i) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(bytes[i]));
+            out += hex;
         }
     }
     return out;
