@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!tav::QueryFontInfo(ctx)) return 0;
     const auto& list = ctx.store.edited.fontList;
     const size_t n = list ? list->size() : 0;
-    if (ctx.store.edited.flashFontCount != n) std::abort();
+    if (ctx.store.edited.flashFontCount != n || ctx.store.flashFontsAnnounced < n) std::abort();
     if (2 + 26 * n > ctx.replyBuffer.size()) std::abort();
     for (size_t i = 0; i < n; ++i) {
         const tav::FlashFontEntry& e = (*list)[i];

@@ -29,13 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const auto direct = tav::ParseMacroInfo(data + 1, size - 1);
         if (direct) {
             const size_t count = size_t(data[1]) << 8 | data[2];
-            if (direct->size() > (size - 3) / 2 || direct->size() > count) std::abort();
-            for (size_t i = 0; i < direct->size(); ++i)
-                if ((*direct)[i] != (data[3 + 2 * i] << 8 | data[4 + 2 * i])) std::abort();
+            const std::vector<uint16_t>& ids = direct->ids;
+            if (ids.size() > (size - 3) / 2 || ids.size() > count || direct->announced != count) std::abort();
+            // Whole exactly when every announced ID arrived.
+            if (direct->Complete() != (ids.size() == count)) std::abort();
+            for (size_t i = 0; i < ids.size(); ++i)
+                if (ids[i] != (data[3 + 2 * i] << 8 | data[4 + 2 * i])) std::abort();
         }
     }
     fuzzlink::Serve(data, size);
-    const auto ids = tav::QueryMacroInfo(ctx);
-    if (ids && 2 + 2 * ids->size() > ctx.replyBuffer.size()) std::abort();
+    const auto listed = tav::QueryMacroInfo(ctx);
+    if (listed && 2 + 2 * listed->ids.size() > ctx.replyBuffer.size()) std::abort();
     return 0;
 }

@@ -76,10 +76,16 @@ std::string Printer::TakeRestOfJob() {
 void Printer::FsDownloadFont(const PjlLine&, JobResult& r) {
     const std::string data = TakeRestOfJob();
     size_t pos = 0;
-    const long id = PclNumber(data, "*c", 'D', pos);
+    long id = PclNumber(data, "*c", 'D', pos);
     if (id < 0 || id > 0xFFFF) {
         r.notes.push_back("FSDOWNLOADFONT: the data does not start with the font ID command");
         return;
+    }
+    // A font file that opens with its own ID command is stored under that ID: it comes last.
+    size_t own = 0;
+    if (const long fileId = PclNumber(data.substr(pos), "*c", 'D', own); fileId >= 0 && fileId <= 0xFFFF) {
+        id = fileId;
+        pos += own;
     }
     if (pos == data.size()) {
         r.notes.push_back("FSDOWNLOADFONT: no font data after the font ID");

@@ -22,6 +22,7 @@
 #include "pages/PageFactory.h"
 #include "pages/ProgramIcon.h"
 #include "pages/TavPage.h"
+#include "platform/Platform.h"
 
 namespace tav {
 
@@ -47,6 +48,7 @@ void QuitListener::OnQuit() {
     m_ctx.link.ReleasePort();
     m_ctx.link.Unbind();
     m_server->close();
+    RemovePrivateTempFolder(); // _exit runs no exit handlers
     ::_exit(0);
 }
 

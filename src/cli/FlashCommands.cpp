@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
 #include "cli/Launcher.h"
 #include "cli/Output.h"
@@ -12,10 +13,10 @@
 #include "platform/Platform.h"
 #include "storage/FileSend.h"
 #include "storage/FlashCore.h"
+#include "storage/PsForms.h"
 
 namespace tav::cli {
 namespace {
-
 
 struct ActionDef {
     const char* command;
@@ -29,8 +30,8 @@ const ActionDef kActions[] = {
     {"flash", "list", "", "the flash fonts (No., ID, name, symbol set) and macros (No., ID, * active);\n"
      "                     --json prints one JSON object (man tavctl)",
      false},
-    {"flash", "add-font", "FILE ID", "download a PCL soft font under ID (0-99999)", false},
-    {"flash", "add-macro", "FILE ID", "download a PCL macro under ID (0-99999)", false},
+    {"flash", "add-font", "FILE ID", "download a PCL soft font under ID", false},
+    {"flash", "add-macro", "FILE ID", "download a PCL macro under ID", false},
     {"flash", "rm-font", "ID", "delete one font", true},
     {"flash", "rm-macro", "ID", "delete one macro", true},
     {"flash", "rm-fonts", "", "delete all fonts", true},
@@ -54,27 +55,14 @@ void Help(const std::string& command) {
     }
     std::printf("Each action sends what the page's button sends, with its waits (a font or macro download\n"
                 "waits %u seconds for the printer to store the file). The model's configuration must show\n"
-                "the page the command belongs to.\n"
-                "Exit status: 0 done, 1 the printer exchange failed, 2 usage error or a page the model\n"
-                "does not show, 3 the printer did not make the macro active, 4 the printer is busy.\n",
-                (kSendSettleWaitMs + kFlashDownloadWaitMs) / 1000);
+                "the page the command belongs to. IDs run from 0 to %d (%u means no active macro).\n"
+                "Every flash action is checked against the printer's listing afterwards.\n"
+                "Exit status: 0 done, 1 the printer exchange failed or a listing arrived incomplete,\n"
+                "2 usage error, an ID the printer does not hold or a page the model does not show, 3 the\n"
+                "listing does not show the change (what differs is named; for a PostScript form action,\n"
+                "the form listing read after it), 4 the printer is busy.\n",
+                (kSendSettleWaitMs + kFlashDownloadWaitMs) / 1000, kFlashIdMax, static_cast<unsigned>(kNoActiveMacro));
     std::fputs(kLaunchOptionsHelp, stdout);
-}
-
-// Names come from the printer as bytes; anything but plain ASCII is written as an escape so a
-// garbled reply cannot upset the terminal.
-std::string Printable(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        }
-    }
-    return out;
 }
 
 std::string Pad(std::string s, size_t n) {
@@ -107,34 +95,97 @@ std::string FlashJson(const AppContext& ctx, const std::vector<FlashFontEntry>& 
     return JsonObject().AddJson("fonts", JsonArray(fontItems)).AddJson("macros", JsonArray(macroItems)).Text();
 }
 
+std::string Counted(size_t n, bool macro) {
+    return std::to_string(n) + (macro ? " macro" : " font") + (n == 1 ? "" : "s");
+}
+
+// What a listing cut short says of itself, or "" for a whole one.
+std::string CutText(const std::optional<ListedIds>& list, bool macro) {
+    if (!list || list->Complete()) return {};
+    return std::string("the ") + (macro ? "macro" : "font") +
+           " listing is incomplete: " + std::to_string(list->ids.size()) + " of " +
+           Counted(list->announced, macro) + " arrived";
+}
+
+std::string Described(const FlashMiss& m, uint16_t id) {
+    const std::string entry = std::string(m.macro ? "macro " : "font ") + std::to_string(m.value);
+    switch (m.kind) {
+    case FlashMiss::Kind::NotListed:
+        return entry + " is not listed";
+    case FlashMiss::Kind::StillListed:
+        return entry + " is still listed";
+    case FlashMiss::Kind::NotEmpty:
+        return Counted(m.value, m.macro) + (m.value == 1 ? " is" : " are") + " still listed";
+    case FlashMiss::Kind::NotActive:
+        return id == kNoActiveMacro ? entry + " is still active"
+                                    : "macro " + std::to_string(id) + " is not active";
+    }
+    return {};
+}
+
 int ListFlash(AppContext& ctx, bool json) {
-    std::optional<std::vector<uint16_t>> macros;
+    std::optional<FlashListing> listing;
     {
         PortHold port(ctx);
         if (!port.Held()) return kExitPrinter;
-        if (!QueryFontInfo(ctx) || !(macros = QueryMacroInfo(ctx))) return Fail(ctx);
+        if (!(listing = RefreshFlashLists(ctx, kFlashFonts | kFlashMacros))) return Fail(ctx);
     }
     const std::vector<FlashFontEntry> fonts = FlashFonts(ctx);
+    const std::vector<uint16_t>& macros = listing->macros->ids;
     if (json) {
-        Out(FlashJson(ctx, fonts, *macros));
-        return kExitOk;
+        Out(FlashJson(ctx, fonts, macros));
+    } else {
+        Out("fonts: " + std::to_string(fonts.size()));
+        for (size_t i = 0; i < fonts.size(); ++i)
+            Out(Pad(std::to_string(i + 1), 4) + Pad(std::to_string(fonts[i].fontId), 7) +
+                Pad(TerminalName(FontName(fonts[i])), 22) + TerminalName(FontSymbolSet(fonts[i])));
+        Out("macros: " + std::to_string(macros.size()));
+        for (size_t i = 0; i < macros.size(); ++i)
+            Out(Pad(std::to_string(i + 1), 4) + std::to_string(macros[i]) +
+                (macros[i] == ActiveMacroId(ctx) ? " *" : ""));
     }
-    Out("fonts: " + std::to_string(fonts.size()));
-    for (size_t i = 0; i < fonts.size(); ++i)
-        Out(Pad(std::to_string(i + 1), 4) + Pad(std::to_string(fonts[i].fontId), 7) +
-            Pad(Printable(FontName(fonts[i])), 22) + Printable(FontSymbolSet(fonts[i])));
-    Out("macros: " + std::to_string(macros->size()));
-    for (size_t i = 0; i < macros->size(); ++i)
-        Out(Pad(std::to_string(i + 1), 4) + std::to_string((*macros)[i]) +
-            ((*macros)[i] == ActiveMacroId(ctx) ? " *" : ""));
-    return kExitOk;
+    // What arrived is shown; a list cut short is not passed off as the whole.
+    int status = kExitOk;
+    for (const std::string& cut : {CutText(listing->fonts, false), CutText(listing->macros, true)})
+        if (!cut.empty()) {
+            Err(cut);
+            status = kExitPrinter;
+        }
+    return status;
+}
+
+// Lists again what the action changed: 0 when the printer shows the change, 3 when it shows
+// otherwise (named), 1 when the listing could not be read or arrived too short to tell.
+int Confirm(AppContext& ctx, FlashAction action, uint16_t id) {
+    PortHold port(ctx);
+    if (!port.Held()) return kExitPrinter;
+    const std::optional<FlashListing> listing = RefreshFlashLists(ctx, PartsOf(action));
+    if (!listing) {
+        // The job went out; only its outcome is unknown.
+        ctx.ShowPrinterError();
+        Err("the job was sent, but what the printer holds could not be read back");
+        return kExitPrinter;
+    }
+    const FlashCheck check = CheckFlashChange(action, id, *listing);
+    if (!check.misses.empty()) {
+        std::string what;
+        for (const FlashMiss& m : check.misses)
+            what += (what.empty() ? "" : "; ") + Described(m, id);
+        Err("the printer did not take it: " + what);
+        return kExitRefused;
+    }
+    if (!check.undecided) return kExitOk;
+    for (const std::string& cut : {CutText(listing->fonts, false), CutText(listing->macros, true)})
+        if (!cut.empty()) Err(cut + ", so it does not show whether the printer took it");
+    return kExitPrinter;
 }
 
 int ListForms(AppContext& ctx, bool json) {
+    ListingShape shape;
     {
         PortHold port(ctx);
         if (!port.Held()) return kExitPrinter;
-        if (!QueryFormInfo(ctx)) return Fail(ctx);
+        if (!QueryFormInfo(ctx, &shape)) return Fail(ctx);
     }
     const auto& forms = ctx.store.formList;
     if (json) {
@@ -146,17 +197,45 @@ int ListForms(AppContext& ctx, bool json) {
                                 .AddNumber("size", forms[i].size)
                                 .Text());
         Out(JsonObject().AddJson("forms", JsonArray(items)).Text());
-        return kExitOk;
+    } else {
+        Out("forms: " + std::to_string(forms.size()));
+        for (size_t i = 0; i < forms.size(); ++i)
+            Out(Pad(std::to_string(i + 1), 4) + Pad(TerminalName(FormName(forms[i])), 40) +
+                std::to_string(forms[i].size));
     }
-    Out("forms: " + std::to_string(forms.size()));
-    for (size_t i = 0; i < forms.size(); ++i)
-        Out(Pad(std::to_string(i + 1), 4) + Pad(Printable(FormName(forms[i])), 40) +
-            std::to_string(forms[i].size));
-    return kExitOk;
+    if (shape.Complete()) return kExitOk;
+    Err("the printer's form listing came incomplete: " + std::to_string(shape.taken) + " of " +
+        std::to_string(shape.promised) + " forms arrived whole");
+    return kExitPrinter;
 }
 
+// After a PostScript storage action, the listing says whether it was done.
+int Confirmed(AppContext& ctx, const std::function<ListingCheck<std::string>()>& list, const char* how) {
+    PortHold port(ctx);
+    if (!port.Held()) return kExitPrinter;
+    const ListingCheck<std::string> check = list();
+    std::string names;
+    for (const std::string& n : check.contrary)
+        names += (names.empty() ? "" : ", ") + TerminalName(n);
+    switch (check.verdict) {
+    case Listed::Confirmed:
+        return kExitOk;
+    case Listed::NotTaken:
+        Err("the printer did not take it: " + names + (check.contrary.size() > 1 ? " are " : " is ") + how);
+        return kExitRefused;
+    case Listed::Incomplete:
+        Err("the printer's listing came incomplete: it does not show the action done");
+        return kExitPrinter;
+    case Listed::Unread:
+        break;
+    }
+    return Fail(ctx);
+}
+
+// confirm: the flash action the download is, checked against the listing once it was sent.
 int Download(AppContext& ctx, const std::string& path, const std::string& header,
-             std::optional<std::string_view> trailer, unsigned waitAfter) {
+             std::optional<std::string_view> trailer, unsigned waitAfter,
+             std::optional<FlashAction> confirm = std::nullopt, int id = 0) {
     PortHold port(ctx);
     if (!port.Held()) return kExitPrinter;
     SendObserver observer;
@@ -173,7 +252,10 @@ int Download(AppContext& ctx, const std::string& path, const std::string& header
     switch (r.status) {
     case SendStatus::Complete:
         Out("sent " + std::to_string(r.sent) + " bytes");
-        return kExitOk;
+        if (!confirm) return kExitOk;
+        return Confirm(ctx, *confirm,
+                       *confirm == FlashAction::AddFont ? StoredFontId(path, static_cast<uint16_t>(id))
+                                                        : static_cast<uint16_t>(id));
     case SendStatus::OpenFailed:
         Err("cannot open " + Visible(path, true));
         return kExitUsage;
@@ -196,16 +278,30 @@ int Download(AppContext& ctx, const std::string& path, const std::string& header
     return kExitPrinter;
 }
 
-// A destructive or immediate flash job: the question, the job, its wait.
-int Job(AppContext& ctx, FlashJob job, int id, bool reportFailure) {
+// A destructive or immediate flash job: the question, the job, its wait, and for the flash
+// actions the listing that shows whether the printer did it.
+int Job(AppContext& ctx, FlashJob job, int id, bool reportFailure,
+        std::optional<FlashAction> confirm = std::nullopt) {
     PortHold port(ctx);
     if (!port.Held()) return kExitPrinter;
+    const auto uid = static_cast<uint16_t>(id);
+    // The listing afterwards cannot tell a delete from an entry that was never there: ask first.
+    if (confirm == FlashAction::DeleteFont || confirm == FlashAction::DeleteMacro) {
+        const std::optional<FlashListing> listing = RefreshFlashLists(ctx, PartsOf(*confirm));
+        if (!listing) return Fail(ctx);
+        if (CheckFlashChange(*confirm, uid, *listing).Taken()) {
+            Err(std::string("the printer holds no ") +
+                (*confirm == FlashAction::DeleteMacro ? "macro " : "font ") + std::to_string(id) +
+                "; nothing was sent");
+            return kExitUsage;
+        }
+    }
     if (!ConfirmFlashJob(ctx, job)) {
         Err("nothing was changed");
         return kExitUsage;
     }
     WaitCursor cursor(ctx.ui);
-    if (RunFlashJob(ctx, job, id)) return kExitOk;
+    if (RunFlashJob(ctx, job, id)) return confirm ? Confirm(ctx, *confirm, uid) : kExitOk;
     if (reportFailure) return Fail(ctx);
     Err("the printer did not take the job");
     return kExitPrinter;
@@ -216,14 +312,7 @@ int MacroOn(AppContext& ctx, int id) {
         Out("macro " + std::to_string(id) + " is already active");
         return kExitOk;
     }
-    if (int s = Job(ctx, FlashJob::MacroId, id, true); s != kExitOk) return s;
-    PortHold port(ctx);
-    if (!port.Held() || !QueryPrinterSettings(ctx) || !LoadSettingsRecord(ctx)) return Fail(ctx);
-    if (ActiveMacroId(ctx) != id) {
-        Err("the printer did not make macro " + std::to_string(id) + " active");
-        return kExitRefused;  // it answered, but did not take the value
-    }
-    return kExitOk;
+    return Job(ctx, FlashJob::MacroId, id, true, FlashAction::SetActiveMacro);
 }
 
 } // namespace
@@ -264,10 +353,15 @@ std::optional<FlashRequest> ParseFlashRequest(const std::string& command,
         const std::optional<uint64_t> size = FileSizeForSend(r.file);
         if (!size) return fail("cannot open " + Visible(r.file, true));
         if (*size >= kSendSizeLimit) return fail(Visible(r.file, true) + " is 2 GiB or larger");
+        // An empty form is a form; an empty font or macro is nothing the printer can store.
+        if (*size == 0 && command == "flash")
+            return fail(Visible(r.file, true) + " is empty: nothing to store");
     }
     if (form.find("ID") != std::string::npos) {
         const std::optional<int> id = ParseDownloadId(rest[at]);
-        if (!id) return fail("\"" + Visible(rest[at], true) + "\" is not an ID (0 to 99999)");
+        if (!id || !IsFlashId(*id))
+            return fail("\"" + Visible(rest[at], true) + "\" is not an ID (0 to " +
+                        std::to_string(kFlashIdMax) + ")");
         r.id = *id;
     }
     return r;
@@ -277,17 +371,22 @@ int RunFlashRequest(AppContext& ctx, const FlashRequest& q) {
     if (q.command == "flash") {
         if (q.action == "list") return ListFlash(ctx, q.json);
         if (q.action == "add-font")
-            return Download(ctx, q.file, FontDownloadHeader(q.id), std::nullopt, kFlashDownloadWaitMs);
+            return Download(ctx, q.file, FontDownloadHeader(q.id), std::nullopt, kFlashDownloadWaitMs,
+                            FlashAction::AddFont, q.id);
         if (q.action == "add-macro")
             return Download(ctx, q.file, MacroDownloadHeader(q.id), MacroDownloadTrailer(),
-                            kFlashDownloadWaitMs);
-        if (q.action == "rm-font") return Job(ctx, FlashJob::DeleteFont, q.id, true);
-        if (q.action == "rm-macro") return Job(ctx, FlashJob::DeleteMacro, q.id, true);
-        if (q.action == "rm-fonts") return Job(ctx, FlashJob::DeleteFontAll, 0, true);
-        if (q.action == "rm-macros") return Job(ctx, FlashJob::DeleteMacroAll, 0, true);
-        if (q.action == "rm-all") return Job(ctx, FlashJob::DeleteAll, 0, true);
+                            kFlashDownloadWaitMs, FlashAction::AddMacro, q.id);
+        if (q.action == "rm-font") return Job(ctx, FlashJob::DeleteFont, q.id, true, FlashAction::DeleteFont);
+        if (q.action == "rm-macro")
+            return Job(ctx, FlashJob::DeleteMacro, q.id, true, FlashAction::DeleteMacro);
+        if (q.action == "rm-fonts")
+            return Job(ctx, FlashJob::DeleteFontAll, 0, true, FlashAction::DeleteFonts);
+        if (q.action == "rm-macros")
+            return Job(ctx, FlashJob::DeleteMacroAll, 0, true, FlashAction::DeleteMacros);
+        if (q.action == "rm-all") return Job(ctx, FlashJob::DeleteAll, 0, true, FlashAction::DeleteAll);
         if (q.action == "macro-on") return MacroOn(ctx, q.id);
-        if (q.action == "macro-off") return Job(ctx, FlashJob::MacroId, kNoActiveMacro, true);
+        if (q.action == "macro-off")
+            return Job(ctx, FlashJob::MacroId, kNoActiveMacro, true, FlashAction::SetActiveMacro);
     } else if (q.command == "psforms") {
         if (q.action == "list") return ListForms(ctx, q.json);
         if (q.action == "add") {
@@ -297,11 +396,16 @@ int RunFlashRequest(AppContext& ctx, const FlashRequest& q) {
                 Err("cannot send " + Visible(q.file, true));
                 return kExitUsage;
             }
-            return Download(ctx, q.file, *header, std::nullopt, 0);
+            if (int s = Download(ctx, q.file, *header, std::nullopt, 0); s != kExitOk) return s;
+            return Confirmed(ctx, [&] { return ConfirmFormStored(ctx, q.file); }, "not in its listing");
         }
-        if (q.action == "rm-all") return Job(ctx, FlashJob::DeletePsFormAll, 0, true);
+        if (q.action == "rm-all") {
+            if (int s = Job(ctx, FlashJob::DeletePsFormAll, 0, true); s != kExitOk) return s;
+            return Confirmed(ctx, [&] { return ConfirmFlashErased(ctx, false); }, "still in its listing");
+        }
     } else if (q.command == "psflash" && q.action == "format") {
-        return Job(ctx, FlashJob::FormatFlash, 0, false);
+        if (int s = Job(ctx, FlashJob::FormatFlash, 0, false); s != kExitOk) return s;
+        return Confirmed(ctx, [&] { return ConfirmFlashErased(ctx, true); }, "still in its listing");
     }
     return kExitUsage;
 }

@@ -33,17 +33,6 @@ MsgResult CliUiHost::MessageBox(const std::string& text, const std::string& capt
     return answer;
 }
 
-namespace {
-
-// The length of the UTF-8 sequence at text[i], or 0 when the bytes there are not one.
-size_t Utf8Length(std::string_view text, size_t i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    const size_t n = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
-    return n && i + n <= text.size() && IsValidUtf8(text.substr(i, n)) ? n : 0;
-}
-
-} // namespace
-
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
     for (size_t i = 0; i < text.size(); ++i) {
@@ -51,12 +40,12 @@ std::string JsonString(const std::string& text) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && Utf8Length(text, i) == 0)) {
+        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && Utf8SequenceAt(text, i) == 0)) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\u%04x", c);
             out += hex;
         } else if (c >= 0x80) {
-            const size_t n = Utf8Length(text, i);
+            const size_t n = Utf8SequenceAt(text, i);
             out.append(text, i, n);
             i += n - 1;
         } else {
@@ -112,6 +101,28 @@ std::string Visible(const std::string& text, bool escapeNewlines) {
             out += hex;
         } else {
             out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+std::string TerminalName(const std::string& bytes) {
+    std::string out;
+    for (size_t i = 0; i < bytes.size();) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        const size_t n = Utf8SequenceAt(bytes, i);
+        // U+0080 to U+009F are the C1 controls, encoded C2 80 to C2 9F.
+        const bool control =
+            c < 0x20 || c == 0x7F || (n == 2 && c == 0xC2 && static_cast<unsigned char>(bytes[i + 1]) < 0xA0);
+        if (n > 0 && !control) {
+            out.append(bytes, i, n);
+            i += n;
+            continue;
+        }
+        for (const size_t end = i + (n ? n : 1); i < end; ++i) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(bytes[i]));
+            out += hex;
         }
     }
     return out;

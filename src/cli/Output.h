@@ -36,6 +36,12 @@ class CliUiHost : public ConsoleUiHost {
 // escapeNewlines also LF, so a whole job fits on one line.
 std::string Visible(const std::string& text, bool escapeNewlines);
 
+// Names from the printer's listings, which are bytes in whatever encoding the listing was
+// written in: well-formed UTF-8 stands as it is; control characters (C0, DEL and C1) and every
+// byte that is not part of a well-formed sequence become \xNN, so nothing reaches the terminal
+// as a command.
+std::string TerminalName(const std::string& bytes);
+
 // A line on standard output; a line on standard error after "tavctl: ".
 void Out(const std::string& line);
 void Err(const std::string& line);

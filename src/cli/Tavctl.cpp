@@ -47,11 +47,12 @@ const char* kProgramHelp =
     "  devices [--probe HOST...] [--json]  the printers this computer can reach\n"
     "\n"
     "tavctl COMMAND --help describes a command; man tavctl shows the JSON each --json prints.\n"
-    "Exit status: 0 everything was applied; 1 the printer exchange failed; 2 usage error,\n"
-    "unknown name, bad value, a device name that names no device, missing program folder or\n"
-    "comtav.ini, or a question answered No (nothing sent); 3 the printer answered but did not\n"
-    "take some values (named on standard error); 4 the printer is busy: another program was\n"
-    "using it for longer than --wait.\n";
+    "Exit status: 0 everything was applied; 1 the printer exchange failed or a listing arrived\n"
+    "incomplete; 2 usage error, unknown name, bad value, a device name that names no device,\n"
+    "missing program folder or comtav.ini, or a question answered No (nothing sent); 3 the printer\n"
+    "answered but did not take some values, or its listing does not show a storage action done\n"
+    "(named on standard error); 4 the printer is busy: another program was using it for longer\n"
+    "than --wait.\n";
 
 // The command group words[0] names, with the rest of the line.
 int RunCommand(const ProgramOptions& opt) {

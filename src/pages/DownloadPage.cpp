@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "pages/Sheet.h"
 #include "pjl/Pjl.h"
 #include "storage/FileSend.h"
-#include "storage/FlashCore.h"
 #include "storage/SendProgressDlg.h"
 
 namespace tav {
@@ -158,8 +158,9 @@ void CDownload::OnInitDialog() {
     connect(deleteAll, &QPushButton::clicked, this, &CDownload::OnDeleteAll);
     connect(m_refresh, &QPushButton::clicked, this, &CDownload::OnRefresh);
     connect(m_macroList, &QTreeWidget::itemClicked, this, &CDownload::OnMacroClicked);
-    for (const char* key : {"Msg_delete_font", "Msg_delete_macro", "Msg_delete_font_all",
-                            "Msg_delete_macro_all", "Msg_delete_fontmacro_all"})
+    for (const char* key :
+         {"Msg_delete_font", "Msg_delete_macro", "Msg_delete_font_all", "Msg_delete_macro_all",
+          "Msg_delete_fontmacro_all", "Msg_not_taken", "Msg_list_incomplete"})
         LangTextStd("FLASH", key);
 }
 
@@ -192,19 +193,36 @@ void CDownload::FillMacroRows() {
         AddRow(m_macroList, {QString::number(i + 1), QString::number(m_macros[i])});
 }
 
+std::optional<FlashListing> CDownload::Reload() {
+    std::optional<FlashListing> listing = RefreshFlashLists(m_ctx);
+    if (!listing) {
+        ShowPrinterError();
+        return std::nullopt;
+    }
+    m_macros = listing->macros->ids;
+    FillMacroRows();
+    FillFontRows();
+    EnableActions(true);
+    emit FlashFontsChanged();
+    // The rows hold what arrived whole; the user is told that there is more.
+    if (!listing->fonts->Complete() || !listing->macros->Complete())
+        Message(LangTextStd("FLASH", "Msg_list_incomplete"), MsgIcon::Warning);
+    return listing;
+}
+
+bool CDownload::Confirm(FlashAction action, uint16_t id) {
+    const std::optional<FlashListing> listing = Reload();
+    if (!listing) return false;
+    if (!CheckFlashChange(action, id, *listing).misses.empty())
+        Message(LangTextStd("FLASH", "Msg_not_taken"), MsgIcon::Warning);
+    return true;
+}
+
 void CDownload::OnRefresh() {
     if (!m_ctx.link.AcquirePort()) return;
     {
         WaitCursor cursor(m_ctx.ui);
-        if (std::optional<std::vector<uint16_t>> macros = RefreshFlashLists(m_ctx)) {
-            m_macros = std::move(*macros);
-            FillMacroRows();
-            FillFontRows();
-            EnableActions(true);
-            emit FlashFontsChanged();
-        } else {
-            ShowPrinterError();
-        }
+        Reload();
     }
     m_ctx.link.ReleasePort();
 }
@@ -215,11 +233,17 @@ void CDownload::Download(bool macro) {
     if (select.exec() == QDialog::Accepted) {
         const int id = select.Id();
         WaitCursor cursor(m_ctx.ui);
-        SendFileWithProgress(m_ctx, select.FilePath(),
-                             macro ? MacroDownloadHeader(id) : FontDownloadHeader(id),
-                             macro ? std::optional<std::string>(MacroDownloadTrailer()) : std::nullopt, this);
+        CSendProgressDlg send(
+            m_ctx, select.FilePath(), macro ? MacroDownloadHeader(id) : FontDownloadHeader(id),
+            macro ? std::optional<std::string>(MacroDownloadTrailer()) : std::nullopt, this);
+        send.exec();
         m_ctx.ui.Wait(kFlashDownloadWaitMs);
-        EnableActions(false);
+        // A send that failed has said so in its dialog; one that went out is looked for.
+        const auto typed = static_cast<uint16_t>(id);
+        const uint16_t stored = macro ? typed : StoredFontId(select.FilePath(), typed);
+        if (send.Result().status != SendStatus::Complete ||
+            !Confirm(macro ? FlashAction::AddMacro : FlashAction::AddFont, stored))
+            EnableActions(false);
     }
     m_ctx.link.ReleasePort();
 }
@@ -231,6 +255,14 @@ void CDownload::OnAddMacro() {
     Download(true);
 }
 
+void CDownload::AfterDelete(bool written, FlashAction action, uint16_t id,
+                            const std::function<void()>& assume) {
+    if (!written) ShowPrinterError();
+    if (written && Confirm(action, id)) return;
+    assume();
+    EnableActions(false);
+}
+
 void CDownload::OnDeleteFont() {
     if (!m_ctx.link.AcquirePort()) return;
     const int row = SelectedRow(m_fonts);
@@ -238,15 +270,16 @@ void CDownload::OnDeleteFont() {
     if (row < 0 || row >= static_cast<int>(fonts.size())) {
         m_ctx.ui.Beep();
     } else if (ConfirmFlashJob(m_ctx, FlashJob::DeleteFont)) {
-        {
-            WaitCursor cursor(m_ctx.ui);
-            if (!RunFlashJob(m_ctx, FlashJob::DeleteFont, fonts[static_cast<size_t>(row)].fontId))
-                ShowPrinterError();
-        }
-        // Gone from the page either way; the next refresh shows what the printer really holds.
-        RemoveFlashFont(m_ctx, static_cast<size_t>(row));
-        FillFontRows();
-        EnableActions(false);
+        WaitCursor cursor(m_ctx.ui);
+        const uint16_t id = fonts[static_cast<size_t>(row)].fontId;
+        AfterDelete(RunFlashJob(m_ctx, FlashJob::DeleteFont, id), FlashAction::DeleteFont, id, [&] {
+            // By its ID: a listing that failed part way may have replaced the rows.
+            const std::vector<FlashFontEntry> now = FlashFonts(m_ctx);
+            const auto at = std::find_if(now.begin(), now.end(),
+                                         [id](const FlashFontEntry& f) { return f.fontId == id; });
+            RemoveFlashFont(m_ctx, static_cast<size_t>(at - now.begin()));
+            FillFontRows();
+        });
     }
     m_ctx.link.ReleasePort();
 }
@@ -257,14 +290,12 @@ void CDownload::OnDeleteMacro() {
     if (row < 0 || row >= static_cast<int>(m_macros.size())) {
         m_ctx.ui.Beep();
     } else if (ConfirmFlashJob(m_ctx, FlashJob::DeleteMacro)) {
-        {
-            WaitCursor cursor(m_ctx.ui);
-            if (!RunFlashJob(m_ctx, FlashJob::DeleteMacro, m_macros[static_cast<size_t>(row)]))
-                ShowPrinterError();
-        }
-        m_macros.erase(m_macros.begin() + row);
-        FillMacroRows();
-        EnableActions(false);
+        WaitCursor cursor(m_ctx.ui);
+        const uint16_t id = m_macros[static_cast<size_t>(row)];
+        AfterDelete(RunFlashJob(m_ctx, FlashJob::DeleteMacro, id), FlashAction::DeleteMacro, id, [&] {
+            m_macros.erase(m_macros.begin() + row);
+            FillMacroRows();
+        });
     }
     m_ctx.link.ReleasePort();
 }
@@ -274,21 +305,22 @@ void CDownload::DeleteAll(int which) {
     const FlashJob job = which == 1   ? FlashJob::DeleteFontAll
                          : which == 2 ? FlashJob::DeleteMacroAll
                                       : FlashJob::DeleteAll;
+    const FlashAction action = which == 1   ? FlashAction::DeleteFonts
+                               : which == 2 ? FlashAction::DeleteMacros
+                                            : FlashAction::DeleteAll;
     if (ConfirmFlashJob(m_ctx, job)) {
-        {
-            WaitCursor cursor(m_ctx.ui);
-            if (!RunFlashJob(m_ctx, job)) ShowPrinterError();
-        }
-        if (which & 1) {
-            ClearFlashFonts(m_ctx);
-            m_fonts->clear();
-            emit FlashFontsChanged();
-        }
-        if (which & 2) {
-            m_macros.clear();
-            m_macroList->clear();
-        }
-        EnableActions(false);
+        WaitCursor cursor(m_ctx.ui);
+        AfterDelete(RunFlashJob(m_ctx, job), action, 0, [&] {
+            if (which & 1) {
+                ClearFlashFonts(m_ctx);
+                m_fonts->clear();
+                emit FlashFontsChanged();
+            }
+            if (which & 2) {
+                m_macros.clear();
+                m_macroList->clear();
+            }
+        });
     }
     m_ctx.link.ReleasePort();
 }
@@ -319,33 +351,32 @@ void CDownload::OnMacroClicked() {
     m_ctx.store.edited.flashValue = m_macros[static_cast<size_t>(row)];
 }
 
+void CDownload::SetActiveMacro(uint16_t id) {
+    WaitCursor cursor(m_ctx.ui);
+    if (RunFlashJob(m_ctx, FlashJob::MacroId, id))
+        Confirm(FlashAction::SetActiveMacro, id);
+    else
+        ShowPrinterError();
+}
+
 void CDownload::OnEnableMacro() {
     if (!m_ctx.link.AcquirePort()) return;
-    if (SelectedRow(m_macroList) < 0) {
+    // The selected row, however it was selected: a row chosen with the keys was never clicked.
+    const int row = SelectedRow(m_macroList);
+    if (row < 0 || row >= static_cast<int>(m_macros.size())) {
         m_ctx.ui.Beep();
     } else {
-        WaitCursor cursor(m_ctx.ui);
-        const uint16_t chosen = m_ctx.store.edited.flashValue;
+        const uint16_t chosen = m_macros[static_cast<size_t>(row)];
+        m_ctx.store.edited.flashValue = chosen;
         // Already the printer's active macro: nothing to send.
-        if (chosen != ActiveMacroId(m_ctx)) {
-            if (RunFlashJob(m_ctx, FlashJob::MacroId, chosen))
-                OnRefresh();
-            else
-                ShowPrinterError();
-        }
+        if (chosen != ActiveMacroId(m_ctx)) SetActiveMacro(chosen);
     }
     m_ctx.link.ReleasePort();
 }
 
 void CDownload::OnDisableMacro() {
     if (!m_ctx.link.AcquirePort()) return;
-    {
-        WaitCursor cursor(m_ctx.ui);
-        if (RunFlashJob(m_ctx, FlashJob::MacroId, kNoActiveMacro))
-            OnRefresh();
-        else
-            ShowPrinterError();
-    }
+    SetActiveMacro(kNoActiveMacro);
     m_ctx.link.ReleasePort();
 }
 

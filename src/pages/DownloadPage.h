@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "pages/TavPage.h"
+#include "storage/FlashCore.h"
 
 class QPushButton;
 
@@ -62,6 +63,17 @@ class CDownload : public TavPage {
     void FillMacroRows();
     void Download(bool macro);
     void DeleteAll(int which); // 1 fonts, 2 macros, 3 both
+    // Lists both again and shows them, saying when a list arrived cut short. Nothing when the
+    // exchange failed (said, and the rows kept).
+    std::optional<FlashListing> Reload();
+    // After a job the printer took: the lists again, and a message when they do not show the
+    // change. False when the lists could not be read.
+    bool Confirm(FlashAction action, uint16_t id);
+    // After a delete job: confirmed when it went out; otherwise, or when the lists cannot be
+    // read, the entries leave the page (assume) until a refresh shows the printer again.
+    void AfterDelete(bool written, FlashAction action, uint16_t id, const std::function<void()>& assume);
+    // Makes id the active macro (kNoActiveMacro: none) and confirms it.
+    void SetActiveMacro(uint16_t id);
 
     std::vector<uint16_t> m_macros;
     QTreeWidget* m_fonts = nullptr;

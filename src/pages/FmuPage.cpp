@@ -15,12 +15,11 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <sys/stat.h>
 
 #include "pages/PageControls.h"
 #include "pjl/Pjl.h"
+#include "storage/PsDownload.h"
 #include "storage/SendProgressDlg.h"
-#include "storage/Type1.h"
 
 namespace tav {
 namespace {
@@ -47,10 +46,9 @@ const char* const kTargetKeys[] = {"IDC_FMU_RADIO_MEMORY", "IDC_FMU_RADIO_HDD"};
 constexpr unsigned kReportWaitMs = 10000;
 constexpr unsigned kReportFailWaitMs = 2000;
 constexpr unsigned kFontListWaitMs = 10000;
-// After each deletion the printer is given eight seconds, in steps that keep the window alive.
-constexpr int kDeleteWaitRounds = 80;
+// After each deletion the printer is given its eight seconds in steps that keep the window alive.
 constexpr unsigned kDeleteWaitStepMs = 100;
-constexpr size_t kPathCapacity = 260;
+constexpr unsigned kDeleteWaitRounds = kFmuDeleteWaitMs / kDeleteWaitStepMs;
 
 bool Passes(int filter, int32_t type) {
     return filter == FMU_SELECTED_DATA_ALL || (filter == FMU_SELECTED_DATA_FONT && type == FMU_DATA_FONT) ||
@@ -71,7 +69,7 @@ CFMUTab::CFMUTab(AppContext& ctx, QWidget* parent) : TavPage(ctx, 152, parent), 
     m_sender = [this](const std::string& path, const std::string& header) {
         CSendProgressDlg dlg(m_ctx, path, header, std::nullopt, this);
         dlg.exec();
-        return dlg.Result().status == SendStatus::Complete ? 1 : 0;
+        return dlg.Result();
     };
     m_proto.SetSender(
         [this](const std::string& path, const std::string& header) { return m_sender(path, header); });
@@ -322,10 +320,13 @@ void CFMUTab::OnFmuButtonRefresh() {
     {
         WaitCursor cursor(m_ctx.ui);
         m_rFontInfo.clear();
-        const bool ok =
-            m_proto.LoadFontListFromDevice(m_rFontInfo) && m_proto.LoadFormListFromDevice(m_rFontInfo);
-        if (!ok) ShowPrinterError();
+        bool complete = false;
+        const bool ok = m_proto.LoadEntries(m_rFontInfo, complete);
         RefreshListCtrl();
+        if (!ok)
+            ShowPrinterError();
+        else if (!complete)
+            Message(LangTextStd("STRING", "IDS_LIST_INCOMPLETE"), MsgIcon::Warning);
         UpdateMemoryStatus();
         m_ctx.link.ReleasePort();
     }
@@ -351,7 +352,7 @@ int CFMUTab::UpdateMemoryStatus() {
 }
 
 void CFMUTab::OnFmuButtonFiledialog() {
-    if (m_rFontInfo.size() >= kFmuEntryLimit) {
+    if (EntryLimitReached(m_rFontInfo.size())) {
         m_log("[FMU] F-OnFmuButtonFiledialog / Limit!! m_rFontInfo = %d\n",
               static_cast<int>(m_rFontInfo.size()));
         Message(LangTextStd("FMU", "IDS_LIMIT_FILE"), MsgIcon::Error);
@@ -361,9 +362,8 @@ void CFMUTab::OnFmuButtonFiledialog() {
         LangTextStd("FMU", "IDC_FMU_BUTTON_FILEDIALOG", 127), "*.*|*.*|*.pfa|*.pfa|*.pfb|*.pfb||", "");
     if (!path || path->empty()) return;
     OnFmuButtonReset();
-    const size_t slash = path->find_last_of('/');
-    auto* item =
-        new QListWidgetItem(FromStd(slash == std::string::npos ? *path : path->substr(slash + 1)), m_pending);
+    // The text is for the eye; the path's own bytes name the form.
+    auto* item = new QListWidgetItem(FromStd(FileNamePart(*path)), m_pending);
     item->setData(Qt::UserRole, QByteArray::fromStdString(*path));
 }
 
@@ -378,72 +378,49 @@ void CFMUTab::closeEvent(QCloseEvent* event) {
     TavPage::closeEvent(event);
 }
 
-std::string CFMUTab::Format(const std::string& text, const std::vector<std::string>& args) const {
-    std::string out;
-    size_t next = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size()) {
-            const char c = text[i + 1];
-            if (c == '%') {
-                out += '%';
-                ++i;
-                continue;
-            }
-            if (c == 's' || c == 'd') {
-                if (next < args.size()) out += args[next++];
-                ++i;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
-}
-
-bool CFMUTab::DownloadOne(const std::string& path, const std::string& entryText, int& downloaded, int count) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        const uint64_t freeKb = m_proto.GetSysAvailableMemory();
-        if (freeKb == 0 || freeKb * 1024 <= static_cast<uint64_t>(st.st_size)) {
-            Message(Format(LangTextStd("STRING", "IDS_SEND_NOTMEM"), {std::to_string(downloaded)}),
-                    MsgIcon::Error);
-            return false;
-        }
-    } else {
+bool CFMUTab::DownloadOne(const std::string& path, int& downloaded, int count) {
+    const PsSendAs as = m_nDataType == FMU_SELECTED_DATA_FONT   ? PsSendAs::Font
+                        : m_nDataType == FMU_SELECTED_DATA_FORM ? PsSendAs::Form
+                                                                : PsSendAs::Any;
+    PsDownload download(m_proto, path, as, m_rFontInfo.size(), &m_log);
+    const std::string file = FileNamePart(path);
+    switch (download.Step()) {
+    case PsDownloadStep::Ready:
+        break;
+    case PsDownloadStep::Full:
+        Message(LangTextStd("FMU", "IDS_LIMIT_FILE"), MsgIcon::Error);
+        return false;
+    case PsDownloadStep::Unreadable:
         m_log("Problem getting information\n");
+        Message(LangTextStd("STRING", "IDS_SEND_NOTOPEN"), MsgIcon::Error);
+        return true;
+    case PsDownloadStep::NotAFont:
+        Message(Format(LangTextStd("FMU", "IDS_INVALID_FONT"), {ProductTitle()}), MsgIcon::Error);
+        return true;
+    case PsDownloadStep::BadName:
+        Message(Format(LangTextStd("FMU", download.Entry().type == FMU_DATA_FONT ? "IDS_BAD_FONTNAME"
+                                                                                  : "IDS_BAD_FORMNAME"),
+                       {file, LangTextStd("FMU", TextOf(download.Problem()).langKey)}),
+                MsgIcon::Error);
+        return true;
+    case PsDownloadStep::SizeUnknown:
+    case PsDownloadStep::NoSpace:
+        Message(Format(LangTextStd("STRING", "IDS_SEND_NOTMEM"), {std::to_string(downloaded)}), MsgIcon::Error);
+        return false;
     }
-    const bool all = m_nDataType == FMU_SELECTED_DATA_ALL;
-    std::string sendPath = path;
-    std::string fontName;
-    bool font = false;
-    if (m_nDataType != FMU_SELECTED_DATA_FORM) {
-        char converted[kPathCapacity];
-        if (ConvertPfbToPfa(path.c_str(), converted, sizeof converted, &m_log)) sendPath = converted;
-        char name[kPathCapacity];
-        font = ValidateFont(sendPath.c_str(), name, sizeof name, &m_log) == 1;
-        if (font) fontName = name;
-        if (!font && !all) {
-            Message(Format(LangTextStd("FMU", "IDS_INVALID_FONT"), {ProductTitle()}), MsgIcon::Error);
-            return true;
-        }
-    }
-    const int32_t type = font ? FMU_DATA_FONT : FMU_DATA_FORM;
-    const std::string& name = font ? fontName : entryText;
-    for (;;) {
-        const int ok =
-            font
-                ? m_proto.DownloadFontToDevice(sendPath, name)
-                : m_proto.DownloadFormToDevice(m_nDataType == FMU_SELECTED_DATA_FORM ? path : sendPath, name);
-        if (ok) break;
+    const bool font = download.Entry().type == FMU_DATA_FONT;
+    const std::string& name = download.Entry().name;
+    while (download.Send().status != SendStatus::Complete) {
         m_log(font ? "[FMU] F-OnFmuButtonDownload / Font Download Error\n"
                    : "[FMU] F-OnFmuButtonDownload / Form Download Error\n");
         const MsgResult answer =
-            Message(LangTextStd("FMU", font ? "IDS_FAIL_FONTDOWNLOAD" : "IDS_FAIL_FORMDOWNLOAD"),
-                    MsgIcon::Error, all ? MsgButtons::YesNoCancel : MsgButtons::YesNo);
-        if (answer == MsgResult::Yes) continue;
-        return answer != MsgResult::Cancel;
+            Message(LangTextStd("FMU", font ? "IDS_FAIL_FONTDOWNLOAD" : "IDS_FAIL_FORMDOWNLOAD"), MsgIcon::Error,
+                    m_nDataType == FMU_SELECTED_DATA_ALL ? MsgButtons::YesNoCancel : MsgButtons::YesNo);
+        if (answer != MsgResult::Yes) return answer != MsgResult::Cancel;
     }
-    AddItemToListCtrl(name, type);
+    // The list shows what the printer holds, and says so when that is not what was sent.
+    std::vector<FmuFileEntry> listing;
+    if (!ShowListing(download.Confirm(listing), listing, "IDS_NOT_STORED")) return true;
     ++downloaded;
     const std::string text = Format(LangTextStd("FMU", "IDS_DOWNLOAD_COUNT"),
                                     {name, std::to_string(downloaded), std::to_string(count)});
@@ -455,10 +432,9 @@ bool CFMUTab::DownloadOne(const std::string& path, const std::string& entryText,
 void CFMUTab::OnFmuButtonDownload() {
     if (!m_ctx.link.AcquirePort()) return;
     const int count = m_pending->count();
-    std::vector<std::pair<std::string, std::string>> pending;
+    std::vector<std::string> pending;
     for (int i = 0; i < count; ++i)
-        pending.emplace_back(m_pending->item(i)->data(Qt::UserRole).toByteArray().toStdString(),
-                             m_pending->item(i)->text().toStdString());
+        pending.push_back(m_pending->item(i)->data(Qt::UserRole).toByteArray().toStdString());
     {
         WaitCursor cursor(m_ctx.ui);
         m_list->setEnabled(false);
@@ -467,7 +443,7 @@ void CFMUTab::OnFmuButtonDownload() {
         int downloaded = 0;
         bool go = true;
         for (size_t i = 0; go && i < pending.size(); ++i)
-            go = DownloadOne(pending[i].first, pending[i].second, downloaded, count);
+            go = DownloadOne(pending[i], downloaded, count);
         if (go) UpdateMemoryStatus();
     }
     OnFmuButtonReset();
@@ -491,31 +467,36 @@ void CFMUTab::OnFmuButtonDelete() {
     std::sort(selected.begin(), selected.end(), [this](QTreeWidgetItem* a, QTreeWidgetItem* b) {
         return m_list->indexOfTopLevelItem(a) < m_list->indexOfTopLevelItem(b);
     });
-    // Noted before the first deletion: the list is rebuilt after each one.
+    // Noted before the first deletion: the list is rebuilt after each one. A name that cannot be
+    // sent whole and inside its folder is never cut to fit: it is refused.
     std::vector<FmuFileEntry> noted;
     for (QTreeWidgetItem* item : selected) {
-        std::string name = item->data(0, Qt::UserRole + 1).toByteArray().toStdString();
-        if (name.size() > 259) name.resize(259);
-        noted.push_back({name, item->data(0, Qt::UserRole).toInt()});
+        const FmuFileEntry e{item->data(0, Qt::UserRole + 1).toByteArray().toStdString(),
+                             item->data(0, Qt::UserRole).toInt()};
+        if (const NameProblem p = CheckStoredName(e.name, NameUse::Delete); p != NameProblem::None)
+            Message(Format(LangTextStd("FMU", "IDS_BAD_DELETENAME"), {e.name, LangTextStd("FMU", TextOf(p).langKey)}),
+                    MsgIcon::Error);
+        else
+            noted.push_back(e);
     }
+    std::vector<FmuFileEntry> deleted;
     {
         WaitCursor cursor(m_ctx.ui);
         // Everything that would start another exchange is off while the printer deletes; the
         // window itself keeps answering.
         EnableManager(false);
-        int deleted = 0;
         bool stop = false;
         for (const FmuFileEntry& e : noted) {
             if (stop) break;
             for (;;) {
                 if (m_proto.DeleteFileOnDevice(e.name, e.type)) {
-                    ++deleted;
+                    deleted.push_back(e);
                     const std::string text =
                         Format(LangTextStd("FMU", "IDS_DELETE_COUNT"),
-                               {e.name, std::to_string(deleted), std::to_string(noted.size())});
+                               {e.name, std::to_string(deleted.size()), std::to_string(noted.size())});
                     m_log("[FMU] F-OnFmuButtonDelete / strText = %s\n", text.c_str());
                     DeleteItemFromListCtrl(e.name, e.type);
-                    for (int round = 0; round < kDeleteWaitRounds; ++round) {
+                    for (unsigned round = 0; round < kDeleteWaitRounds; ++round) {
                         QApplication::processEvents(QEventLoop::AllEvents, 10);
                         m_ctx.ui.Wait(kDeleteWaitStepMs);
                     }
@@ -533,8 +514,32 @@ void CFMUTab::OnFmuButtonDelete() {
         }
     }
     EnableManager(true);
+    if (!deleted.empty()) ConfirmDeleted(deleted);
     UpdateMemoryStatus();
     m_ctx.link.ReleasePort();
+}
+
+void CFMUTab::ConfirmDeleted(const std::vector<FmuFileEntry>& deleted) {
+    std::vector<FmuFileEntry> listing;
+    bool complete = false;
+    bool read;
+    {
+        WaitCursor cursor(m_ctx.ui);
+        read = m_proto.LoadEntries(listing, complete);
+    }
+    ShowListing(CheckByListing(read, complete, listing, deleted, false), listing, "IDS_NOT_DELETED");
+}
+
+bool CFMUTab::ShowListing(const ListingCheck<FmuFileEntry>& check, std::vector<FmuFileEntry>& listing,
+                          const char* notTakenKey) {
+    if (check.verdict != Listed::Unread) {
+        m_rFontInfo = std::move(listing);
+        RefreshListCtrl();
+    }
+    std::string names;
+    for (const FmuFileEntry& e : check.contrary)
+        names += (names.empty() ? "" : ", ") + e.name;
+    return TellListed(check.verdict, names, notTakenKey);
 }
 
 void CFMUTab::OnFmuButtonReport() {

@@ -7,6 +7,7 @@
 
 #include "pages/TavPage.h"
 #include "storage/FmuProtocol.h"
+#include "storage/ListingCheck.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -64,9 +65,13 @@ class CFMUTab : public TavPage {
     void SelectFilter(int filter);
     void SelectTarget(int target);
     // One download; returns false when the run is to stop.
-    bool DownloadOne(const std::string& path, const std::string& entryText, int& downloaded, int count);
-    // Language text used as a format: %s and %d are filled in order, nothing else is read.
-    std::string Format(const std::string& text, const std::vector<std::string>& args) const;
+    bool DownloadOne(const std::string& path, int& downloaded, int count);
+    // Reads the lists after deletions: they become what the page shows, and what is still there is named.
+    void ConfirmDeleted(const std::vector<FmuFileEntry>& deleted);
+    // The lists read after an action become what the page shows; what contradicts the action is
+    // named with the FMU text notTakenKey. True when they show the action done.
+    bool ShowListing(const ListingCheck<FmuFileEntry>& check, std::vector<FmuFileEntry>& listing,
+                     const char* notTakenKey);
 
     FmuLog m_log;
     FmuProtocol m_proto;

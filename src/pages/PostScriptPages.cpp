@@ -16,6 +16,7 @@
 #include "pjl/Pjl.h"
 #include "storage/FileSend.h"
 #include "storage/FlashCore.h"
+#include "storage/PsForms.h"
 #include "storage/SendProgressDlg.h"
 
 namespace tav {
@@ -192,21 +193,37 @@ void CPostS4::OnRefresh() {
     if (!m_ctx.link.AcquirePort()) return;
     {
         WaitCursor cursor(m_ctx.ui);
-        if (!QueryFormInfo(m_ctx)) {
+        ListingShape shape;
+        if (!QueryFormInfo(m_ctx, &shape)) {
             ShowPrinterError();
         } else {
-            m_list->clear();
-            const auto& forms = m_ctx.store.formList;
-            for (size_t i = 0; i < forms.size(); ++i) {
-                auto* row = new QTreeWidgetItem(m_list, {QString::number(i + 1), FromStd(FormName(forms[i])),
-                                                         QString::number(forms[i].size)});
-                row->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
-            }
-            const bool any = m_list->topLevelItemCount() > 0;
-            EnableButtons(true, any, true, any);
+            ShowForms();
+            if (!shape.Complete()) Message(LangTextStd("STRING", "IDS_LIST_INCOMPLETE"), MsgIcon::Warning);
         }
     }
     m_ctx.link.ReleasePort();
+}
+
+void CPostS4::ShowForms() {
+    m_list->clear();
+    const auto& forms = m_ctx.store.formList;
+    for (size_t i = 0; i < forms.size(); ++i) {
+        auto* row = new QTreeWidgetItem(m_list, {QString::number(i + 1), FromStd(FormName(forms[i])),
+                                                 QString::number(forms[i].size)});
+        row->setTextAlignment(0, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    const bool any = m_list->topLevelItemCount() > 0;
+    EnableButtons(true, any, true, any);
+}
+
+void CPostS4::ShowConfirmed(const ListingCheck<std::string>& check, const char* notTakenKey) {
+    if (check.verdict != Listed::Unread) ShowForms();
+    std::string names;
+    for (const std::string& n : check.contrary)
+        names += (names.empty() ? "" : ", ") + n.substr(n.find(' ') + 1); // without the "form " before it
+    // Unread, the list no longer says what the printer holds until the next refresh.
+    if (check.verdict == Listed::Unread) EnableButtons(false, false, false, false);
+    TellListed(check.verdict, names, notTakenKey);
 }
 
 void CPostS4::OnAdd() {
@@ -220,12 +237,18 @@ void CPostS4::OnAdd() {
         } else if (*size >= kSendSizeLimit) {
             Message(LangTextStd("STRING", "IDS_SEND_TOOLARGE"), MsgIcon::Warning);
         } else if (std::optional<std::string> header = FormDownloadHeader(*path, *size)) {
-            SendFileWithProgress(m_ctx, *path, *header, std::nullopt, this);
+            CSendProgressDlg dlg(m_ctx, *path, *header, std::nullopt, this);
+            dlg.exec();
+            // Sent or not, the list then shows what the printer holds.
+            WaitCursor cursor(m_ctx.ui);
+            const ListingCheck<std::string> check = ConfirmFormStored(m_ctx, *path);
+            if (dlg.Result().status == SendStatus::Complete || check.verdict == Listed::Unread)
+                ShowConfirmed(check, "IDS_NOT_STORED");
+            else
+                ShowForms();
         } else {
             Message(LangTextStd("STRING", "IDS_SEND_UNSAFE"), MsgIcon::Warning);
         }
-        // The list no longer says what the printer holds until the next refresh.
-        EnableButtons(false, false, false, false);
     }
     m_ctx.link.ReleasePort();
 }
@@ -234,14 +257,13 @@ void CPostS4::OnDeleteAll() {
     if (!m_ctx.link.AcquirePort()) return;
     LangTextStd("FLASH", DefOf(FlashJob::DeletePsFormAll).questionKey);
     if (ConfirmFlashJob(m_ctx, FlashJob::DeletePsFormAll)) {
-        {
-            WaitCursor cursor(m_ctx.ui);
-            if (!RunFlashJob(m_ctx, FlashJob::DeletePsFormAll)) ShowPrinterError();
+        WaitCursor cursor(m_ctx.ui);
+        if (RunFlashJob(m_ctx, FlashJob::DeletePsFormAll)) {
+            ShowConfirmed(ConfirmFlashErased(m_ctx, false), "IDS_NOT_DELETED");
+        } else {
+            ShowPrinterError();
+            EnableButtons(false, false, false, false);
         }
-        m_ctx.store.edited.formCount = 0;
-        m_ctx.store.formList.clear();
-        m_list->clear();
-        EnableButtons(false, false, false, false);
     }
     m_ctx.link.ReleasePort();
 }

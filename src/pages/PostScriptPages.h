@@ -1,7 +1,10 @@
 // The two PostScript pages: both edit whether PostScript errors are printed and print the font
 // list. CPostS3 adds the flash directory print and flash format; CPostS4 the form list.
 #pragma once
+#include <string>
+
 #include "pages/TavPage.h"
+#include "storage/ListingCheck.h"
 
 class QButtonGroup;
 class QPushButton;
@@ -48,6 +51,11 @@ class CPostS4 : public TavPage {
 
   private:
     void EnableButtons(bool add, bool deleteAll, bool fontList, bool formList);
+    // The store's form listing in the list.
+    void ShowForms();
+    // The listing read after an action: shown, and what contradicts the action named with the
+    // FMU text notTakenKey.
+    void ShowConfirmed(const ListingCheck<std::string>& check, const char* notTakenKey);
 
     int m_errorIndex = 0;
     QButtonGroup* m_radios = nullptr;

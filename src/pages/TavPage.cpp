@@ -139,6 +139,45 @@ MsgResult TavPage::Message(const std::string& text, MsgIcon icon, MsgButtons but
     return m_ctx.ui.MessageBox(text, ProductTitle(), icon, buttons);
 }
 
+std::string TavPage::Format(const std::string& text, const std::vector<std::string>& args) {
+    std::string out;
+    size_t next = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size()) {
+            const char c = text[i + 1];
+            if (c == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+            if (c == 's' || c == 'd') {
+                if (next < args.size()) out += args[next++];
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+bool TavPage::TellListed(Listed verdict, const std::string& names, const char* notTakenKey) {
+    switch (verdict) {
+    case Listed::Confirmed:
+        return true;
+    case Listed::NotTaken:
+        Message(Format(LangTextStd("FMU", notTakenKey), {names}), MsgIcon::Error);
+        break;
+    case Listed::Incomplete:
+        Message(LangTextStd("STRING", "IDS_LIST_INCOMPLETE"), MsgIcon::Warning);
+        break;
+    case Listed::Unread:
+        ShowPrinterError();
+        break;
+    }
+    return false;
+}
+
 void TavPage::ShowPrinterError() {
     m_keysAsked.emplace("STRING", "IDS_ERRORSTRING");
     Message(m_ctx.PrinterFailureText("IDS_ERRORSTRING", 63), MsgIcon::Error);

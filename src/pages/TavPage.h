@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pjl/AppContext.h"
+#include "storage/ListingCheck.h"
 
 class QLabel;
 class QScrollBar;
@@ -76,7 +77,14 @@ class TavPage : public QWidget {
     std::string LangTextStd(const char* section, const char* key, size_t maxChars = 255);
     // The product title and the common failure box, recorded like every other text.
     std::string ProductTitle();
+    // Language text used as a format: %s and %d are filled with args in order, %% is a percent
+    // sign, nothing else is read.
+    static std::string Format(const std::string& text, const std::vector<std::string>& args);
     void ShowPrinterError();
+    // What a listing read after an action says, told the user: names (what contradicts the action)
+    // with the FMU text notTakenKey, an incomplete listing, or the printer box for none. True when
+    // it shows the action done.
+    bool TellListed(Listed verdict, const std::string& names, const char* notTakenKey);
     MsgResult Message(const std::string& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok);
 
     void contextMenuEvent(QContextMenuEvent* event) override;

@@ -82,6 +82,7 @@ int QueryFontInfo(AppContext& ctx) {
     if (got < 2) return 0;
     const uint32_t count = ReadBigEndian(reply.data(), 2);
     ctx.store.edited.flashFontCount = count;
+    ctx.store.flashFontsAnnounced = count;
     if (count == 0) return 1;
     const size_t expected = 2 + 26 * static_cast<size_t>(count);
     if (got < expected && got < cap) {
@@ -109,19 +110,20 @@ int QueryFontInfo(AppContext& ctx) {
     return 1;
 }
 
-int QueryFormInfo(AppContext& ctx) {
+int QueryFormInfo(AppContext& ctx, ListingShape* shape) {
+    if (shape) *shape = {};
     const size_t len = ComposeJob(ctx.jobBuffer, {"@PJL FSPSFORMINFO"});
     if (len == 0 || static_cast<size_t>(WriteJob(ctx, len)) < len) {
-        ctx.Debug("Write error - FSPSFORMINFO\n");
+        ctx.DebugIfEnabled("Write error - FSPSFORMINFO\n");
         return 0;
     }
     ctx.ui.Wait(2000);
     auto& reply = ctx.replyBuffer;
     const int got = ctx.link.ReadPrinter(reply.data(), static_cast<uint32_t>(reply.size()));
-    ctx.Debug("FSPSFORMINFO read bytes = " + std::to_string(got) + "\n");
+    ctx.DebugIfEnabled("FSPSFORMINFO read bytes = " + std::to_string(got) + "\n");
     if (got <= 3 || got > static_cast<int>(reply.size())) return 0;
     const uint32_t count = ReadBigEndian(reply.data(), 4);
-    ctx.Debug("FSPSFORMINFO Count = " + std::to_string(static_cast<int32_t>(count)) + "\n");
+    ctx.DebugIfEnabled("FSPSFORMINFO Count = " + std::to_string(static_cast<int32_t>(count)) + "\n");
     // A negative count (top bit set) is an empty list, as the printer means it; anything else
     // above 64 is refused and the previous count kept.
     const bool empty = (count & 0x80000000u) != 0 || count == 0;
@@ -150,7 +152,9 @@ int QueryFormInfo(AppContext& ctx) {
     }
     // Only the records that arrived whole: a listing cut short must not leave empty entries.
     if (filled < count)
-        ctx.Debug("FSPSFORMINFO took " + std::to_string(filled) + " of " + std::to_string(count) + " forms\n");
+        ctx.DebugIfEnabled("FSPSFORMINFO took " + std::to_string(filled) + " of " + std::to_string(count) +
+                           " forms\n");
+    if (shape) *shape = {count, filled};
     forms.resize(filled);
     ctx.store.edited.formCount = static_cast<uint32_t>(filled);
     ctx.store.formList = std::move(forms);

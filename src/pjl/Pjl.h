@@ -53,7 +53,15 @@ inline constexpr unsigned kListPrintWaitMs = 10000;
 // write. A busy port has been reported by the port itself. 1 when the printer took the job.
 int PrintPrinterList(AppContext& ctx, const char* name, const std::function<void()>& onFailure);
 int QueryFontInfo(AppContext& ctx);
-int QueryFormInfo(AppContext& ctx);
+// How much of a listing arrived: the records its count promised and the whole ones taken.
+struct ListingShape {
+    size_t promised = 0;
+    size_t taken = 0;
+    bool Complete() const { return taken >= promised; }
+};
+// The PostScript form listing into the store; a listing cut short keeps its whole records (1),
+// and shape, when given, tells how many the count promised.
+int QueryFormInfo(AppContext& ctx, ListingShape* shape = nullptr);
 // The bytes as HexDumpRows pictures them, to the debug output.
 void HexDump(const AppContext& ctx, const uint8_t* data, size_t count);
 

@@ -134,6 +134,8 @@ struct SettingsStore {
     std::string flashSymSet;          // FlashSymSet, at most 63 characters
     bool pclPageCreated = false;      // PclPageCreated: the PCL page's window exists
     std::vector<PsFormEntry> formList;  // kept beside the store; a settings load leaves it alone
+    // The count the last font listing announced: above flashFontCount when it was cut short.
+    uint32_t flashFontsAnnounced = 0;
 };
 
 }  // namespace tav

@@ -143,33 +143,38 @@ bool StrEqual(const char* a, const char* b) {
 
 bool StrEqual(std::string_view a, std::string_view b) { return a == b; }
 
+size_t Utf8SequenceAt(std::string_view text, size_t at) {
+    if (at >= text.size()) return 0;
+    const auto c = static_cast<unsigned char>(text[at]);
+    size_t n = 0;
+    uint32_t cp = 0;
+    if (c < 0x80) {
+        return 1;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+        n = 1, cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 2, cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 3, cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (text.size() - at <= n) return 0;
+    for (size_t k = 1; k <= n; ++k) {
+        const auto t = static_cast<unsigned char>(text[at + k]);
+        if ((t & 0xC0) != 0x80) return 0;
+        cp = cp << 6 | (t & 0x3F);
+    }
+    if ((n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n + 1;
+}
+
 bool IsValidUtf8(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        size_t n = 0;
-        uint32_t cp = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            n = 1, cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            n = 2, cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            n = 3, cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (text.size() - i <= n) return false;
-        for (size_t k = 1; k <= n; ++k) {
-            const auto t = static_cast<unsigned char>(text[i + k]);
-            if ((t & 0xC0) != 0x80) return false;
-            cp = cp << 6 | (t & 0x3F);
-        }
-        if ((n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += n + 1;
+    for (size_t i = 0; i < text.size();) {
+        const size_t n = Utf8SequenceAt(text, i);
+        if (n == 0) return false;
+        i += n;
     }
     return true;
 }

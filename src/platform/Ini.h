@@ -17,6 +17,8 @@ inline constexpr uint64_t kMaxIniFileBytes = 4ull << 20;
 
 // True when text is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
 bool IsValidUtf8(std::string_view text);
+// The length of the well-formed UTF-8 sequence that starts at text[at] (1 for ASCII); 0 when none does.
+size_t Utf8SequenceAt(std::string_view text, size_t at);
 
 // Copies the value (or the default) into buf, cut to size - 1 characters and zero-terminated;
 // returns the number of characters copied. size 0 copies nothing.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
@@ -74,18 +75,50 @@ std::string SafeFileName(std::string_view name) {
     return out;
 }
 
+namespace {
+
+struct TempFolder {
+    std::mutex lock;
+    std::string path;
+    pid_t owner = 0; // a forked child's exit must not take its parent's folder
+    bool removalRegistered = false;
+};
+
+TempFolder& TheTempFolder() {
+    static TempFolder folder;
+    return folder;
+}
+
+} // namespace
+
 std::string PrivateTempFolder() {
-    static std::mutex lock;
-    static std::string folder;
-    std::lock_guard<std::mutex> guard(lock);
-    if (!folder.empty()) return folder;
+    TempFolder& t = TheTempFolder();
+    std::lock_guard<std::mutex> guard(t.lock);
+    if (!t.path.empty() && t.owner == getpid()) return t.path;
     const char* base = std::getenv("TMPDIR");
     std::string tmpl = std::string(base && *base ? base : "/tmp") + "/tav-XXXXXX";
     std::vector<char> buf(tmpl.begin(), tmpl.end());
     buf.push_back('\0');
     if (!mkdtemp(buf.data())) return {};
-    folder = std::string(buf.data()) + "/";
-    return folder;
+    t.path = std::string(buf.data()) + "/";
+    t.owner = getpid();
+    if (!t.removalRegistered) t.removalRegistered = std::atexit(RemovePrivateTempFolder) == 0;
+    return t.path;
+}
+
+void RemovePrivateTempFolder() {
+    TempFolder& t = TheTempFolder();
+    std::lock_guard<std::mutex> guard(t.lock);
+    if (t.path.empty() || t.owner != getpid()) return;
+    // Only this process writes there (mode 0700), and only plain files.
+    if (DIR* dir = opendir(t.path.c_str())) {
+        while (const dirent* e = readdir(dir))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                unlink((t.path + e->d_name).c_str());
+        closedir(dir);
+    }
+    rmdir(t.path.c_str());
+    t.path.clear();
 }
 
 std::string RegistryFile(RegistryRoot root) {

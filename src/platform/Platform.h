@@ -15,7 +15,11 @@ std::string ProgramFolder();
 void DebugOut(std::string_view text);
 
 // A private temporary folder (mode 0700) for this process, created on first use; "" if it cannot be.
+// It goes, with what it holds, when the process that made it exits.
 std::string PrivateTempFolder();
+// Removes it now (a program that ends with _exit, which runs no exit handlers); the next use
+// makes a new one.
+void RemovePrivateTempFolder();
 
 // The stand-in for the two registry roots: INI files whose sections are key paths and whose keys
 // are value names. Local machine: $TAV_REGISTRY_LM, else /etc/xdg/quorvex/registry.ini. Current

@@ -6,6 +6,11 @@
 #include "qvdevm/UsbTransport.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace qvdevm {
 
@@ -23,6 +28,37 @@ std::unique_ptr<Transport> MakeTransport(const DeviceName& name, const Settings&
     }
     why = name.error;
     return nullptr;
+}
+
+bool ProcessHoldsPortLock() {
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir) return false;
+    bool held = false;
+    while (const dirent* e = readdir(dir)) {
+        if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
+        char target[4096];
+        const std::string fdPath = std::string("/proc/self/fd/") + e->d_name;
+        const ssize_t n = readlink(fdPath.c_str(), target, sizeof target - 1);
+        if (n <= 0) continue;
+        target[n] = '\0';
+        const char* base = std::strrchr(target, '/');
+        base = base ? base + 1 : target;
+        const size_t len = std::strlen(base);
+        if (std::strncmp(base, "port-", 5) != 0 || len < 10 || std::strcmp(base + len - 5, ".lock") != 0) continue;
+        // fdinfo names the locks this open file holds: "lock:	1: FLOCK  ADVISORY  WRITE ...".
+        const int info = open((std::string("/proc/self/fdinfo/") + e->d_name).c_str(), O_RDONLY | O_CLOEXEC);
+        if (info < 0) continue;
+        char text[1024];
+        const ssize_t got = read(info, text, sizeof text - 1);
+        close(info);
+        if (got <= 0) continue;
+        text[got] = '\0';
+        for (const char* line = std::strstr(text, "lock:"); line && !held; line = std::strstr(line + 5, "lock:"))
+            held = std::strstr(line, "FLOCK") && std::strstr(line, "WRITE");
+        if (held) break;
+    }
+    closedir(dir);
+    return held;
 }
 
 namespace {
@@ -162,12 +198,18 @@ void Registry::ReaperLoop() {
         const auto now = DeviceLink::Clock::now();
         std::vector<std::shared_ptr<DeviceLink>> expired;
         auto next = DeviceLink::Clock::time_point::max();
+        int heldElsewhere = -1; // asked of the kernel once a linger is up, at most once a round
         for (auto it = m_links.begin(); it != m_links.end();) {
             DeviceLink* link = it->second.get();
             auto d = m_deadlines.find(link);
             if (link->Attached() > 0 || d == m_deadlines.end()) {
                 ++it;
                 continue;
+            }
+            if (d->second <= now) {
+                if (heldElsewhere < 0) heldElsewhere = ProcessHoldsPortLock() ? 1 : 0;
+                // The other library's operation is under way: look again a linger later.
+                if (heldElsewhere) d->second = now + std::chrono::milliseconds(std::max(LingerMs(), 1));
             }
             const auto deadline = d->second; // every close moves it on
             if (deadline <= now) {

@@ -18,6 +18,11 @@ namespace qvdevm {
 // Makes the backend for a parsed name; nullptr (with why) when there is none.
 std::unique_ptr<Transport> MakeTransport(const DeviceName& name, const Settings& settings, std::string& why);
 
+// Whether this process holds a port lock (an flock on a port lock file), whichever copy of the
+// library took it. In the two-library mode the port is taken through the other library, whose
+// registry is not this one; the kernel's lock table is the state both share.
+bool ProcessHoldsPortLock();
+
 class Registry {
   public:
     Registry() = default;
@@ -39,7 +44,8 @@ class Registry {
     void Shutdown();
     // While the process holds the port, an operation is under way: its links never linger out,
     // whatever its waits between a write and the read of the reply (Default waits 4 s, an
-    // unattended firmware update 40 s). The linger counts again from the release.
+    // unattended firmware update 40 s). The linger counts again from the release. A hold taken
+    // through the other library is found when a link's linger is up (ProcessHoldsPortLock).
     void SetPortHeld(bool held);
 
   private:

@@ -1,9 +1,11 @@
 #include "storage/FlashCore.h"
 
+#include <algorithm>
 #include <array>
 
 #include "pjl/Pjl.h"
 #include "pjl/SettingsRecord.h"
+#include "platform/UserFile.h"
 
 namespace tav {
 namespace {
@@ -75,18 +77,23 @@ bool ConfirmFlashJob(AppContext& ctx, FlashJob job) {
            MsgResult::Yes;
 }
 
-std::optional<std::vector<uint16_t>> ParseMacroInfo(const uint8_t* reply, size_t got) {
-    if (got < 2 || got > kReplyBufferSize) return std::nullopt;
-    const size_t count = ReadBigEndian(reply, 2);
-    // A count that promises more than arrived yields only the IDs that did arrive.
-    const size_t whole = std::min(count, (got - 2) / 2);
-    std::vector<uint16_t> ids(whole);
-    for (size_t i = 0; i < whole; ++i)
-        ids[i] = static_cast<uint16_t>(ReadBigEndian(reply + 2 + 2 * i, 2));
-    return ids;
+bool ListedIds::Holds(uint16_t id) const {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
 }
 
-std::optional<std::vector<uint16_t>> QueryMacroInfo(AppContext& ctx) {
+std::optional<ListedIds> ParseMacroInfo(const uint8_t* reply, size_t got) {
+    if (got < 2 || got > kReplyBufferSize) return std::nullopt;
+    ListedIds listed;
+    listed.announced = ReadBigEndian(reply, 2);
+    // A count that promises more than arrived yields only the IDs that did arrive.
+    const size_t whole = std::min(listed.announced, (got - 2) / 2);
+    listed.ids.resize(whole);
+    for (size_t i = 0; i < whole; ++i)
+        listed.ids[i] = static_cast<uint16_t>(ReadBigEndian(reply + 2 + 2 * i, 2));
+    return listed;
+}
+
+std::optional<ListedIds> QueryMacroInfo(AppContext& ctx) {
     if (!RunFlashJob(ctx, FlashJob::MacroInfo)) return std::nullopt;
     ctx.replyBuffer.fill(0);
     const int got =
@@ -110,11 +117,119 @@ int ReloadSettingsKeepingEdits(AppContext& ctx) {
     return 1;
 }
 
-std::optional<std::vector<uint16_t>> RefreshFlashLists(AppContext& ctx) {
-    if (!QueryFontInfo(ctx)) return std::nullopt;
-    if (!ReloadSettingsKeepingEdits(ctx)) return std::nullopt;
-    ctx.ui.Wait(kFlashRefreshSettleMs);
-    return QueryMacroInfo(ctx);
+std::optional<FlashListing> RefreshFlashLists(AppContext& ctx, unsigned parts) {
+    FlashListing listing;
+    if (parts & kFlashFonts) {
+        if (!QueryFontInfo(ctx)) return std::nullopt;
+        ListedIds& fonts = listing.fonts.emplace();
+        for (const FlashFontEntry& f : FlashFonts(ctx))
+            fonts.ids.push_back(f.fontId);
+        fonts.announced = ctx.store.flashFontsAnnounced;
+    }
+    if (parts & kFlashActiveMacro) {
+        if (!ReloadSettingsKeepingEdits(ctx)) return std::nullopt;
+        listing.activeMacro = ActiveMacroId(ctx);
+        // The printer answers the macro listing only once the settings query has settled.
+        if (parts & kFlashMacros) ctx.ui.Wait(kFlashRefreshSettleMs);
+    }
+    if (parts & kFlashMacros) {
+        if (!(listing.macros = QueryMacroInfo(ctx))) return std::nullopt;
+    }
+    return listing;
+}
+
+namespace {
+enum class Goal { Listed, Gone, Empty, Active };
+
+// What each action leaves, and in which parts of the listing it shows.
+struct ActionGoal {
+    FlashAction action;
+    Goal goal;
+    unsigned parts;
+};
+constexpr ActionGoal kActionGoals[] = {
+    {FlashAction::AddFont, Goal::Listed, kFlashFonts},
+    {FlashAction::AddMacro, Goal::Listed, kFlashMacros},
+    {FlashAction::DeleteFont, Goal::Gone, kFlashFonts},
+    {FlashAction::DeleteMacro, Goal::Gone, kFlashMacros},
+    {FlashAction::DeleteFonts, Goal::Empty, kFlashFonts},
+    {FlashAction::DeleteMacros, Goal::Empty, kFlashMacros},
+    {FlashAction::DeleteAll, Goal::Empty, kFlashFonts | kFlashMacros},
+    {FlashAction::SetActiveMacro, Goal::Active, kFlashActiveMacro},
+};
+
+const ActionGoal& GoalOf(FlashAction action) {
+    for (const ActionGoal& g : kActionGoals)
+        if (g.action == action) return g;
+    return kActionGoals[0];
+}
+
+// One list against the goal; a part that was not read cannot tell.
+void CheckList(const std::optional<ListedIds>& list, bool macro, Goal goal, uint16_t id, FlashCheck& check) {
+    using Kind = FlashMiss::Kind;
+    if (!list) {
+        check.undecided = true;
+        return;
+    }
+    // An entry missing from a listing cut short may be among the records that did not come.
+    const bool unseen = !list->Holds(id) && !list->Complete();
+    switch (goal) {
+    case Goal::Listed:
+        if (!list->Holds(id) && list->Complete()) check.misses.push_back({Kind::NotListed, macro, id});
+        check.undecided |= unseen;
+        break;
+    case Goal::Gone:
+        if (list->Holds(id)) check.misses.push_back({Kind::StillListed, macro, id});
+        check.undecided |= unseen;
+        break;
+    case Goal::Empty:
+        // An entry that arrived whole is left; a count alone, without its records, may be noise.
+        if (!list->ids.empty())
+            check.misses.push_back({Kind::NotEmpty, macro, static_cast<uint32_t>(list->ids.size())});
+        check.undecided |= list->ids.empty() && !list->Complete();
+        break;
+    case Goal::Active:
+        break;
+    }
+}
+} // namespace
+
+unsigned PartsOf(FlashAction action) {
+    return GoalOf(action).parts;
+}
+
+FlashCheck CheckFlashChange(FlashAction action, uint16_t id, const FlashListing& l) {
+    const ActionGoal& g = GoalOf(action);
+    FlashCheck check;
+    if (g.parts & kFlashFonts) CheckList(l.fonts, false, g.goal, id, check);
+    if (g.parts & kFlashMacros) CheckList(l.macros, true, g.goal, id, check);
+    if (g.parts & kFlashActiveMacro) {
+        if (!l.activeMacro)
+            check.undecided = true;
+        else if (*l.activeMacro != id)
+            check.misses.push_back({FlashMiss::Kind::NotActive, true, *l.activeMacro});
+    }
+    return check;
+}
+
+std::optional<uint16_t> OwnFontId(std::string_view head) {
+    const std::string_view open = "\x1b*c";
+    if (head.substr(0, open.size()) != open) return std::nullopt;
+    uint32_t id = 0;
+    size_t at = open.size();
+    // Five digits at most, as the ID is typed.
+    for (; at < head.size() && at < open.size() + 5 && head[at] >= '0' && head[at] <= '9'; ++at)
+        id = id * 10 + static_cast<uint32_t>(head[at] - '0');
+    if (at == open.size() || at >= head.size() || head[at] != 'D' || !IsFlashId(static_cast<int>(id)))
+        return std::nullopt;
+    return static_cast<uint16_t>(id);
+}
+
+uint16_t StoredFontId(const std::string& path, uint16_t typed) {
+    char head[16] = {};
+    RegularFile file(path);
+    const size_t got = file.IsOpen() ? file.Read(head, sizeof head) : 0;
+    return OwnFontId(std::string_view(head, got)).value_or(typed);
 }
 
 namespace {
@@ -150,8 +265,8 @@ std::vector<FlashFontEntry> FlashFonts(const AppContext& ctx) {
 
 void RemoveFlashFont(AppContext& ctx, size_t row) {
     PrinterSettings& ed = ctx.store.edited;
-    auto list = std::make_shared<std::vector<FlashFontEntry>>(ed.fontList ? *ed.fontList
-                                                                          : std::vector<FlashFontEntry>{});
+    // Only the entries the count admits: those past it are no longer the printer's.
+    auto list = std::make_shared<std::vector<FlashFontEntry>>(FlashFonts(ctx));
     if (row < list->size()) list->erase(list->begin() + static_cast<long>(row));
     ed.flashFontCount = static_cast<uint32_t>(list->size());
     ed.fontList = std::move(list);

@@ -102,6 +102,19 @@ std::vector<FmuFileEntry> ParseDirListing(const uint8_t* data, size_t length, in
     return entries;
 }
 
+size_t WholeListingPart(const uint8_t* data, size_t length, bool& reachedEnd) {
+    size_t lineStart = 0;
+    for (size_t i = 0; i < length; ++i) {
+        if (i == lineStart && data[i] == 0x0C) {
+            reachedEnd = true;
+            return i;
+        }
+        if (data[i] == '\n') lineStart = i + 1;
+    }
+    reachedEnd = false;
+    return lineStart;
+}
+
 std::string ReceivingProgram(int target, int32_t type, std::string_view name) {
     std::string job(UEL);
     job += "\r\n%!PS\r\n(";
@@ -127,7 +140,7 @@ std::string DeleteProgram(int target, int32_t type, std::string_view name) {
     return job;
 }
 
-FmuProtocol::Exchange FmuProtocol::ReadRecord(unsigned waitMs, uint8_t* record, size_t length) {
+FmuProtocol::Exchange FmuProtocol::ReadRecord(unsigned waitMs, uint8_t* record, size_t length, size_t* received) {
     m_ctx.ui.Wait(waitMs);
     int got = m_ctx.link.ReadPrinter(record, static_cast<uint32_t>(length));
     size_t have = got > 0 ? static_cast<size_t>(got) : 0;
@@ -138,6 +151,7 @@ FmuProtocol::Exchange FmuProtocol::ReadRecord(unsigned waitMs, uint8_t* record, 
         got = m_ctx.link.ReadPrinter(record + have, static_cast<uint32_t>(length - have));
         have += got > 0 ? static_cast<size_t>(got) : 0;
     }
+    if (received) *received = have;
     return have == length ? Exchange::Ok : Exchange::ReadWrong;
 }
 
@@ -145,13 +159,13 @@ FmuProtocol::Exchange FmuProtocol::Query(std::string_view line, unsigned waitMs,
                                          size_t length) {
     const size_t len = ComposeJob(m_ctx.jobBuffer, {line});
     m_log("[FMU] F-Query / W-CMD / %.*s\n", static_cast<int>(line.size()), line.data());
-    m_exchangeFailed = true;
+    m_reply = FmuReply::Failed;
     if (len == 0 ||
         m_ctx.link.WritePrinter(m_ctx.jobBuffer.data(), static_cast<uint32_t>(len)) < static_cast<int>(len))
         return Exchange::WriteShort;
     std::memset(record, 0, length);
     const Exchange e = ReadRecord(waitMs, record, length);
-    m_exchangeFailed = e != Exchange::Ok;
+    if (e == Exchange::Ok) m_reply = FmuReply::Ok;
     return e;
 }
 
@@ -163,7 +177,11 @@ int FmuProtocol::CheckSystem() {
         return 0;
     }
     m_log("[FMU] F-CheckSystem / szReadBuffer = %s\n", RecordText(record, kFileSysRecord).c_str());
-    if (!Echoes(record, kFileSysQuery)) return 0;
+    // '0' is a printer without the file system; anything else is not this reply.
+    if (!Echoes(record, kFileSysQuery) || record[24] < '0' || record[24] > '3') {
+        m_reply = FmuReply::NotUnderstood;
+        return 0;
+    }
     switch (record[24]) {
     case '1':
         return 1;
@@ -178,6 +196,7 @@ int FmuProtocol::CheckSystem() {
 }
 
 int FmuProtocol::LoadList(std::vector<FmuFileEntry>& list, int32_t type) {
+    m_listingComplete = true;
     const bool fonts = type == FMU_DATA_FONT;
     const char* op = fonts ? "LoadFontListFromDevice" : "LoadFormListFromDevice";
     const FmuTargetInfo& t = TargetInfo(m_target);
@@ -194,25 +213,51 @@ int FmuProtocol::LoadList(std::vector<FmuFileEntry>& list, int32_t type) {
     const auto size = static_cast<int32_t>(std::clamp<int64_t>(
         ParseFieldNumber(&record[t.infoOffset + kFmuNumberField], kFmuNumberField), INT32_MIN, INT32_MAX));
     m_log("[FMU] F-%s / nFileNum = %d, dwFilesize = %d\n", op, count, size);
-    // A negative size counts as too large.
-    if (size < 0 || size > kMaxListingBytes) return 0;
+    // A negative size counts as too large. Either way the record is no count this printer means.
+    if (size < 0 || size > kMaxListingBytes) {
+        m_reply = FmuReply::NotUnderstood;
+        return 0;
+    }
     if (size < kMinListingBytes) {
         m_log("[FMU]F-LoadFormListFromDevice / dwFilesize < 45 / fw error!! \n");
+        m_reply = FmuReply::NotUnderstood;
         return 0;
     }
     const std::string listing =
         std::string("@PJL FSPSDIRLIST NAME=\"") + t.pjlRoot + "/" + FolderFor(type) + "\"";
     const size_t len = ComposeJob(m_ctx.jobBuffer, {listing});
+    m_reply = FmuReply::Failed;
     if (len == 0 ||
         m_ctx.link.WritePrinter(m_ctx.jobBuffer.data(), static_cast<uint32_t>(len)) < static_cast<int>(len))
         return 0;
     std::vector<uint8_t> buffer(static_cast<size_t>(size), 0);
-    if (ReadRecord(kQueryWaitMs, buffer.data(), buffer.size()) != Exchange::Ok) return 0;
+    size_t got = 0;
+    size_t parse = buffer.size();
+    if (ReadRecord(kQueryWaitMs, buffer.data(), buffer.size(), &got) != Exchange::Ok) {
+        if (got == 0) return 0;
+        // Cut short: the lines that came whole are what the printer holds, as far as we know.
+        bool reachedEnd = false;
+        parse = WholeListingPart(buffer.data(), got, reachedEnd);
+        if (!reachedEnd) {
+            m_listingComplete = false;
+            m_log("[FMU] %s / listing cut short: %d of %d bytes\n", op, static_cast<int>(got), size);
+        }
+    }
+    m_reply = FmuReply::Ok;
     if (count == 0) {
         m_log("[FMU] %s / nFileNum = 0 -_-;;\n", op);
+        m_listingComplete = true;
         return 1;
     }
-    for (FmuFileEntry& entry : ParseDirListing(buffer.data(), buffer.size(), type)) {
+    // Every listing names its folder's entries by TYPE (the folder itself is one) or ends at a
+    // form feed; bytes with neither are not a listing, however long.
+    const std::string_view text(reinterpret_cast<const char*>(buffer.data()), parse);
+    if (parse == buffer.size() && text.find(" TYPE=") == std::string_view::npos &&
+        text.find('\f') == std::string_view::npos) {
+        m_reply = FmuReply::NotUnderstood;
+        return 0;
+    }
+    for (FmuFileEntry& entry : ParseDirListing(buffer.data(), parse, type)) {
         m_log("[QSA] %s / FileName : %s\n", op, entry.name.c_str());
         list.push_back(std::move(entry));
     }
@@ -227,6 +272,15 @@ int FmuProtocol::LoadFormListFromDevice(std::vector<FmuFileEntry>& list) {
     return LoadList(list, FMU_DATA_FORM);
 }
 
+bool FmuProtocol::LoadEntries(std::vector<FmuFileEntry>& list, bool& complete) {
+    complete = false;
+    if (!LoadFontListFromDevice(list)) return false;
+    const bool fontsWhole = LastListingComplete();
+    if (!LoadFormListFromDevice(list)) return false;
+    complete = fontsWhole && LastListingComplete();
+    return true;
+}
+
 bool FmuProtocol::QuerySizes(FmuSizes& sizes, bool showError) {
     const FmuTargetInfo& t = TargetInfo(m_target);
     std::vector<uint8_t> record(t.sizeRecord + 1, 0);
@@ -234,7 +288,10 @@ bool FmuProtocol::QuerySizes(FmuSizes& sizes, bool showError) {
         if (showError) m_ctx.ShowPrinterError();
         return false;
     }
-    if (!Echoes(record.data(), t.sizeQuery)) return false;
+    if (!Echoes(record.data(), t.sizeQuery)) {
+        m_reply = FmuReply::NotUnderstood;
+        return false;
+    }
     // Sizes are never negative; a minus sign reads as nothing rather than as a huge number.
     const int64_t total = ParseFieldNumber(&record[t.sizeOffset], kFmuNumberField);
     const int64_t free = ParseFieldNumber(&record[t.sizeOffset + kFmuNumberField], kFmuNumberField);
@@ -257,23 +314,25 @@ uint64_t FmuProtocol::GetSysAvailableMemory() {
     return ok ? sizes.freeKb : 0;
 }
 
-int FmuProtocol::Download(const std::string& path, int32_t type, const std::string& name) {
-    if (!RegularFile(path).IsOpen()) return 0;
+SendResult FmuProtocol::SendToDevice(const std::string& path, int32_t type, const std::string& name) {
+    if (!RegularFile(path).IsOpen()) return {};
     const std::string header = ReceivingProgram(m_target, type, name);
     m_log("[FMU] F-Download / %s%s/%s\n", TargetInfo(m_target).psPrefix, FolderFor(type), name.c_str());
     if (m_sender) return m_sender(path, header);
-    return SendFile(m_ctx, path, header, std::nullopt).status == SendStatus::Complete ? 1 : 0;
+    return SendFile(m_ctx, path, header, std::nullopt);
 }
 
 int FmuProtocol::DownloadFontToDevice(const std::string& path, const std::string& fontName) {
-    return Download(path, FMU_DATA_FONT, fontName);
+    return SendToDevice(path, FMU_DATA_FONT, fontName).status == SendStatus::Complete ? 1 : 0;
 }
 
 int FmuProtocol::DownloadFormToDevice(const std::string& path, const std::string& formName) {
-    return Download(path, FMU_DATA_FORM, formName);
+    return SendToDevice(path, FMU_DATA_FORM, formName).status == SendStatus::Complete ? 1 : 0;
 }
 
 int FmuProtocol::DeleteFileOnDevice(const std::string& name, int32_t type) {
+    // A name from the printer's own listing may still point outside the folder.
+    if (CheckStoredName(name, NameUse::Delete) != NameProblem::None) return 0;
     const std::string job = DeleteProgram(m_target, type, name);
     m_log("[FMU] F-OnFmuButtonDelete / CMD / %s\n", job.c_str());
     const int written = m_ctx.link.WritePrinter(job.data(), static_cast<uint32_t>(job.size()));

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "pjl/AppContext.h"
+#include "storage/FileSend.h"
 #include "storage/FmuLog.h"
+#include "storage/PsNames.h"
 
 namespace tav {
 
@@ -52,6 +54,9 @@ std::string PsStringEscape(std::string_view name);
 // The file entries of a directory listing (lines ending in LF, ended by a form feed at the start
 // of a line or by the end of the buffer).
 std::vector<FmuFileEntry> ParseDirListing(const uint8_t* data, size_t length, int32_t type);
+// How much of a listing cut short to parse: up to its form feed when that came (the listing is
+// then whole), else up to its last line end, so no name is taken cut.
+size_t WholeListingPart(const uint8_t* data, size_t length, bool& reachedEnd);
 
 // Jobs, byte for byte.
 std::string ReceivingProgram(int target, int32_t type, std::string_view name);
@@ -62,9 +67,13 @@ struct FmuSizes {
     uint64_t freeKb = 0;
 };
 
-// Sends one file as header + file bytes + the UEL; returns 1 when the whole job was written.
+// Sends one file as header + file bytes + the UEL, as SendFile does and with its result.
 // Without one, the file goes through SendFile with no window.
-using FmuFileSender = std::function<int(const std::string& path, const std::string& header)>;
+using FmuFileSender = std::function<SendResult(const std::string& path, const std::string& header)>;
+
+// How the last question went: answered, not answered (written short, read short: the printer
+// box has been shown where the page shows it), or answered with something that is not its reply.
+enum class FmuReply { Ok, Failed, NotUnderstood };
 
 class FmuProtocol {
   public:
@@ -76,21 +85,30 @@ class FmuProtocol {
 
     // 0 none, 1 memory only, 2 hard disk only, 3 both.
     int CheckSystem();
-    // True when the last query's job was written short or its reply never came whole, as opposed
-    // to a reply that said no.
-    bool LastExchangeFailed() const { return m_exchangeFailed; }
-    // Append the target's fonts (forms) to list; 1 on success.
+    // How the last question went: Failed when its job was written short or its reply never came
+    // whole, as opposed to a reply that said no (Ok) or one that was not its reply.
+    FmuReply LastReply() const { return m_reply; }
+    // Append the target's fonts (forms) to list; 1 on success. A listing that came shorter than
+    // its size still gives its whole lines (1), and LastListingComplete() is then false.
     int LoadFontListFromDevice(std::vector<FmuFileEntry>& list);
     int LoadFormListFromDevice(std::vector<FmuFileEntry>& list);
+    bool LastListingComplete() const { return m_listingComplete; }
+    // Both lists of the target, fonts first; false when either could not be read (complete: both
+    // came whole).
+    bool LoadEntries(std::vector<FmuFileEntry>& list, bool& complete);
     // Free kilobytes of the target, 0 on failure.
     uint64_t GetSysAvailableMemory();
     // The size query without the message box; false when it failed (showError: the printer box on
     // a failed exchange, as the page does).
     bool QuerySizes(FmuSizes& sizes, bool showError);
-    // 0 when the file cannot be opened, else what the sender reports.
+    // Sends the file under that name into the target's folder for type: the receiving program,
+    // then the file through the sender.
+    SendResult SendToDevice(const std::string& path, int32_t type, const std::string& name);
+    // 0 when the file cannot be opened, else 1 when the sender sent it whole.
     int DownloadFontToDevice(const std::string& path, const std::string& fontName);
     int DownloadFormToDevice(const std::string& path, const std::string& formName);
-    // 1 when the whole delete job was written.
+    // 1 when the whole delete job was written; 0, with nothing sent, for a name CheckStoredName
+    // refuses for deletion.
     int DeleteFileOnDevice(const std::string& name, int32_t type);
     // 1 when the report job was written whole.
     int SendStorageReport();
@@ -98,15 +116,15 @@ class FmuProtocol {
   private:
     enum class Exchange { Ok, WriteShort, ReadWrong };
     Exchange Query(std::string_view line, unsigned waitMs, uint8_t* record, size_t length);
-    Exchange ReadRecord(unsigned waitMs, uint8_t* record, size_t length);
+    Exchange ReadRecord(unsigned waitMs, uint8_t* record, size_t length, size_t* received = nullptr);
     int LoadList(std::vector<FmuFileEntry>& list, int32_t type);
-    int Download(const std::string& path, int32_t type, const std::string& name);
 
     AppContext& m_ctx;
     FmuLog& m_log;
     int m_target = FMU_SELECTED_TARGET_DIMM;
     FmuFileSender m_sender;
-    bool m_exchangeFailed = false;
+    FmuReply m_reply = FmuReply::Ok;
+    bool m_listingComplete = true;
 };
 
 } // namespace tav

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "storage/FlashCore.h"
+
 namespace tav {
 namespace {
 
@@ -108,6 +110,19 @@ void CSelectFileDlg::OnSend() {
     if (!id) {
         m_ctx.Message(m_ctx.GetLangText("SELECT_FILE", "Please enter an integer."), MsgIcon::Warning);
         m_idEdit->setFocus();
+        return;
+    }
+    // Fonts and macros are stored under 0 to 65534, and need data to store.
+    if (!IsFlashId(*id)) {
+        const QString text = Utf8Cut(m_ctx.GetLangText("SELECT_FILE", "Msg_id_range"))
+                                 .replace(QStringLiteral("%1"), QStringLiteral("0"))
+                                 .replace(QStringLiteral("%2"), QString::number(kFlashIdMax));
+        m_ctx.Message(text.toStdString(), MsgIcon::Warning);
+        m_idEdit->setFocus();
+        return;
+    }
+    if (FileSizeForSend(m_path) == uint64_t{0}) {
+        m_ctx.Message(m_ctx.GetLangText("SELECT_FILE", "Msg_empty_file"), MsgIcon::Warning);
         return;
     }
     m_id = *id;

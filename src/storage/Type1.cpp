@@ -4,12 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <algorithm>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -69,23 +69,18 @@ class Input {
     uint64_t m_consumed = 0;
 };
 
-// Output in text mode: every line break is stored as CR LF.
+// Output in text mode: every line break is stored as CR LF. Once the writer has failed, the
+// output takes nothing more: the conversion is over and ends with 0.
 class Output {
   public:
-    explicit Output(int fd) : m_fd(fd) {}
+    explicit Output(const Type1Writer& writer) : m_writer(writer) {}
     void Put(char c) {
         if (c == '\n') Raw('\r');
         Raw(c);
     }
     void LineBreak() { Put('\n'); }
     bool Flush() {
-        size_t done = 0;
-        while (done < m_len) {
-            ssize_t n = ::write(m_fd, m_buf + done, m_len - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return m_ok = false;
-            done += static_cast<size_t>(n);
-        }
+        if (m_ok && m_len > 0) m_ok = m_writer(m_buf, m_len);
         m_len = 0;
         return m_ok;
     }
@@ -93,10 +88,11 @@ class Output {
 
   private:
     void Raw(char c) {
-        if (m_len == sizeof m_buf) Flush();
+        if (m_len == sizeof m_buf && !Flush()) return;
+        if (!m_ok) return;
         m_buf[m_len++] = c;
     }
-    int m_fd;
+    const Type1Writer& m_writer;
     char m_buf[8192];
     size_t m_len = 0;
     bool m_ok = true;
@@ -105,6 +101,22 @@ class Output {
 void CopyPath(const char* path, char* out, size_t capacity) {
     if (capacity == 0) return;
     std::snprintf(out, capacity, "%s", path);
+}
+
+// PostScript's white space and delimiters: a name token ends at either.
+bool IsPsWhite(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+
+bool IsPsDelimiter(char c) {
+    return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' || c == '}' ||
+           c == '/' || c == '%';
+}
+
+size_t SkipWhite(std::string_view text, size_t pos) {
+    while (pos < text.size() && IsPsWhite(text[pos]))
+        ++pos;
+    return pos;
 }
 
 int32_t LittleEndian32(const uint8_t* p) {
@@ -122,44 +134,23 @@ bool SegmentLength(Input& in, uint64_t fileSize, int32_t& length) {
 
 } // namespace
 
-int ConvertPfbToPfa(const char* sourcePath, char* outPath, size_t outCapacity, const FmuLog* log) {
-    UserFileError openError;
-    FdCloser source(OpenRegularFile(sourcePath, openError));
-    if (source.Get() < 0) return 0;
-    struct stat st {};
-    if (::fstat(source.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
-    const uint64_t fileSize = static_cast<uint64_t>(st.st_size);
-
-    // Private to this process (mode 0700), so no other user can put a link in its place.
-    const std::string folder = PrivateTempFolder();
-    const std::string target = folder + kConvertedFontFile;
-    if (folder.empty() || target.size() + 1 > outCapacity) return 0;
-    if (log) (*log)("[FMU] F-ConvertPfbToPfa / TempPath = %s\n", folder.c_str());
-    std::memcpy(outPath, target.c_str(), target.size() + 1);
-    if (log) (*log)("[FMU] F-ConvertPfbToPfa / OutPath = %s\n", outPath);
-
-    FdCloser output(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (output.Get() < 0) return 0;
-
-    Input in(source.Get());
-    Output out(output.Get());
+int ConvertPfbStream(int sourceFd, uint64_t fileSize, const Type1Writer& writer) {
+    Input in(sourceFd);
+    Output out(writer);
     static constexpr char kHex[] = "0123456789abcdef";
     bool lastText = true;
     unsigned digits = 0; // hexadecimal digits on the current line; each conversion starts afresh
     uint8_t b;
     bool more = in.Byte(b);
     while (more) {
-        if (b != 0x80) {
-            CopyPath(sourcePath, outPath, outCapacity);
-            return 0;
-        }
+        if (b != 0x80) return 0;
         uint8_t type;
         if (!in.Byte(type)) return 0;
         int32_t length = 0;
         if (type == 1) {
             if (!lastText) out.LineBreak();
             if (!SegmentLength(in, fileSize, length)) return 0;
-            for (int32_t i = 0; i < length; ++i) {
+            for (int32_t i = 0; i < length && out.Ok(); ++i) {
                 uint8_t c;
                 if (!in.Byte(c)) return 0;
                 out.Put(c == '\r' ? '\n' : static_cast<char>(c));
@@ -168,7 +159,7 @@ int ConvertPfbToPfa(const char* sourcePath, char* outPath, size_t outCapacity, c
         } else if (type == 2) {
             lastText = false;
             if (!SegmentLength(in, fileSize, length)) return 0;
-            for (int32_t i = 0; i < length; ++i) {
+            for (int32_t i = 0; i < length && out.Ok(); ++i) {
                 uint8_t c;
                 if (!in.Byte(c)) return 0;
                 if (digits >= 64) {
@@ -182,31 +173,67 @@ int ConvertPfbToPfa(const char* sourcePath, char* outPath, size_t outCapacity, c
         } else if (type != 3) {
             return 0;
         }
+        if (!out.Ok()) return 0;
         more = in.Byte(b);
     }
     return out.Flush() ? 1 : 0;
 }
 
-int ValidateFont(const char* path, char* fontName, size_t fontNameCapacity, const FmuLog* log) {
+int ConvertPfbToPfa(const char* sourcePath, char* outPath, size_t outCapacity, const FmuLog* log) {
+    UserFileError openError;
+    FdCloser source(OpenRegularFile(sourcePath, openError));
+    if (source.Get() < 0) return 0;
+    struct stat st {};
+    if (::fstat(source.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+
+    // Private to this process (mode 0700), so no other user can put a link in its place.
+    const std::string folder = PrivateTempFolder();
+    const std::string target = folder + kConvertedFontFile;
+    if (folder.empty() || target.size() + 1 > outCapacity) return 0;
+    if (log) (*log)("[FMU] F-ConvertPfbToPfa / TempPath = %s\n", folder.c_str());
+    std::memcpy(outPath, target.c_str(), target.size() + 1);
+    if (log) (*log)("[FMU] F-ConvertPfbToPfa / OutPath = %s\n", outPath);
+
+    FdCloser output(::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (output.Get() < 0) return 0;
+    const Type1Writer writer = [fd = output.Get()](const char* data, size_t n) {
+        size_t done = 0;
+        while (done < n) {
+            const ssize_t w = ::write(fd, data + done, n - done);
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) return false;
+            done += static_cast<size_t>(w);
+        }
+        return true;
+    };
+    if (ConvertPfbStream(source.Get(), static_cast<uint64_t>(st.st_size), writer)) return 1;
+    // Half a text form is nobody's font: the caller goes on with the source.
+    ::unlink(target.c_str());
+    CopyPath(sourcePath, outPath, outCapacity);
+    return 0;
+}
+
+FontCheck CheckFont(const char* path, const FmuLog* log) {
     const FmuLog quiet;
     const FmuLog& fmu = log ? *log : quiet;
+    FontCheck check;
     fmu("[FMU] F-ValidateFont / hFile.pszFontPath() = %s\n", path);
     UserFileError openError;
     FdCloser file(OpenRegularFile(path, openError));
     if (file.Get() < 0) {
         fmu("ValidateFont / Open Error/ %.1024s\n",
             openError == UserFileError::NotRegular ? "not a regular file" : std::strerror(errno));
-        return 0;
+        return check;
     }
     struct stat st {};
     if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         fmu("[FMU] ValidateFont / Read Error\n");
-        return 0;
+        return check;
     }
     fmu("[FMU] F-ValidateFont / hFile.GetLength() = %lld\n", static_cast<long long>(st.st_size));
     if (static_cast<uint64_t>(st.st_size) > kMaxFontFileBytes) {
         fmu("[FMU] ValidateFont / Too large\n");
-        return 0;
+        return check;
     }
     std::vector<char> data(static_cast<size_t>(st.st_size));
     size_t got = 0;
@@ -218,32 +245,55 @@ int ValidateFont(const char* path, char* fontName, size_t fontNameCapacity, cons
     }
     if (got < data.size()) {
         fmu("[FMU] ValidateFont / Read Error\n");
-        return 0;
+        return check;
     }
     // The font is read as one zero-terminated text.
     std::string_view text(data.data(), data.size());
     text = text.substr(0, text.find('\0'));
     if (text.find("%!PS-AdobeFont") == std::string_view::npos) {
         fmu("[FMU] ValidateFont / NOT Type1 Font (%%!PS-AdobeFont)\n");
-        return 0;
+        return check;
     }
     const size_t p = text.find("/FontName");
     if (p == std::string_view::npos) {
         fmu("[FMU] ValidateFont / NOT Type1 Font (/FontName) \n");
-        return 0;
+        return check;
     }
-    const size_t start = p + 9;
-    const size_t d = text.find("def", start);
-    std::string_view name = d == std::string_view::npos ? std::string_view() : text.substr(start, d - start);
-    auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    while (!name.empty() && blank(name.front()))
-        name.remove_prefix(1);
-    while (!name.empty() && blank(name.back()))
-        name.remove_suffix(1);
-    if (name.empty() || name.front() != '/' || fontNameCapacity == 0) return 0;
-    name.remove_prefix(1);
-    const size_t n = std::min(name.size(), fontNameCapacity - 1);
-    std::memcpy(fontName, name.data(), n);
+    size_t pos = SkipWhite(text, p + 9);
+    if (pos >= text.size() || text[pos] != '/') return check; // a string or a number is no name
+    check.type1 = true;
+    ++pos;
+    // The word up to the next white space tells a path (../../forms/x) from a name.
+    size_t wordEnd = pos;
+    while (wordEnd < text.size() && !IsPsWhite(text[wordEnd]))
+        ++wordEnd;
+    size_t tokenEnd = pos;
+    while (tokenEnd < text.size() && !IsPsWhite(text[tokenEnd]) && !IsPsDelimiter(text[tokenEnd]))
+        ++tokenEnd;
+    const std::string_view token = text.substr(pos, tokenEnd - pos);
+    if (text.substr(pos, wordEnd - pos).find('/') != std::string_view::npos)
+        check.problem = NameProblem::Slash;
+    else
+        check.problem = CheckStoredName(token, NameUse::Font);
+    if (check.problem == NameProblem::None) {
+        const size_t d = SkipWhite(text, tokenEnd);
+        const bool def = text.substr(d, 3) == "def" &&
+                         (d + 3 == text.size() || IsPsWhite(text[d + 3]) || IsPsDelimiter(text[d + 3]));
+        if (!def) check.problem = NameProblem::NotOneName;
+    }
+    if (check.problem != NameProblem::None) {
+        fmu("[FMU] ValidateFont / FontName refused: %s\n", TextOf(check.problem).english);
+        return check;
+    }
+    check.name = std::string(token);
+    return check;
+}
+
+int ValidateFont(const char* path, char* fontName, size_t fontNameCapacity, const FmuLog* log) {
+    const FontCheck check = CheckFont(path, log);
+    if (!check.Accepted() || fontNameCapacity == 0) return 0;
+    const size_t n = std::min(check.name.size(), fontNameCapacity - 1);
+    std::memcpy(fontName, check.name.data(), n);
     fontName[n] = '\0';
     return 1;
 }

@@ -300,16 +300,24 @@ TEST_F(TavctlSimTest, DevicesProbeListsAPrinterThatAnswers) {
 // Default waits 4 s between its job and the read of the factory settings, longer than a link
 // lingers: the operation's port hold keeps the link, so the reply is not lost with it. Here the
 // waits are spent at a tenth and the link lingers 0.1 s, so the wait still outlasts the linger.
+// In the two-library mode (QVUSB=1) the port is held through one library and the link is the
+// other's.
 TEST_F(TavctlSimTest, DefaultReadsTheFactorySettingsAfterItsLongWait) {
-    ProgramResult r = Run({"set", "COPIES=4"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    r = Run({"default"}, {{"TAV_TEST_WAIT_DIVISOR", "10"}, {"QVDEVM_LINGER_MS", "100"}});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.waits, (std::vector<unsigned>{2000, 4000}));
-    EXPECT_NE(r.out.find("COPIES=1\n"), std::string::npos) << r.out;
-    const auto jobs = sim->Jobs();
-    ASSERT_FALSE(jobs.empty());
-    EXPECT_EQ(Text(jobs.back()), kUel + "@PJL\r\n@PJL INITIALIZE\r\n@PJL INFO PRINTER = ALL\r\n" + kUel);
+    std::filesystem::remove(home.dir + "libqvdevms.so");
+    std::filesystem::create_symlink(QVDEVMS_PATH, home.dir + "libqvdevms.so");
+    for (const char* twoLibraries : {"0", "1"}) {
+        home.Write("comtav.ini", "[Common]\nDeviceID=" + sim->DeviceName() + "\nQVUSB=" + twoLibraries +
+                                     "\n[TAB]\nPrinting=1\n");
+        ProgramResult r = Run({"set", "COPIES=4"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        r = Run({"default"}, {{"TAV_TEST_WAIT_DIVISOR", "10"}, {"QVDEVM_LINGER_MS", "100"}});
+        ASSERT_EQ(r.status, 0) << twoLibraries << r.err;
+        EXPECT_EQ(r.waits, (std::vector<unsigned>{2000, 4000}));
+        EXPECT_NE(r.out.find("COPIES=1\n"), std::string::npos) << r.out;
+        const auto jobs = sim->Jobs();
+        ASSERT_FALSE(jobs.empty());
+        EXPECT_EQ(Text(jobs.back()), kUel + "@PJL\r\n@PJL INITIALIZE\r\n@PJL INFO PRINTER = ALL\r\n" + kUel);
+    }
 }
 
 // A name that cannot be a device is refused with the library's reason, status 2, and nothing is

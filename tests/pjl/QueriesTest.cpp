@@ -197,7 +197,10 @@ TEST_F(QueriesTest, FormNamesUpToTheirFieldAndOnlyWholeRecords) {
     Put32(r, 20);
     r.insert(r.end(), 80, 'x');
     dev->QueueRead(r);
-    EXPECT_EQ(QueryFormInfo(ctx), 1);
+    ListingShape shape;
+    EXPECT_EQ(QueryFormInfo(ctx, &shape), 1);
+    EXPECT_EQ(shape.promised, 4u);
+    EXPECT_EQ(shape.taken, 2u);
     ASSERT_EQ(ctx.store.formList.size(), 2u);
     EXPECT_EQ(ctx.store.edited.formCount, 2u);
     EXPECT_EQ(ctx.store.formList[0].Name(), "A4");
@@ -214,7 +217,8 @@ TEST_F(QueriesTest, FormNamesUpToTheirFieldAndOnlyWholeRecords) {
     Put32(cut, 8);
     cut.push_back('M');
     dev->QueueRead(cut);
-    EXPECT_EQ(QueryFormInfo(ctx), 1);
+    EXPECT_EQ(QueryFormInfo(ctx, &shape), 1);
+    EXPECT_FALSE(shape.Complete());
     ASSERT_EQ(ctx.store.formList.size(), 1u);
     EXPECT_EQ(ctx.store.edited.formCount, 1u);
     EXPECT_EQ(ctx.store.formList[0].Name(), "Memo1");
@@ -223,7 +227,8 @@ TEST_F(QueriesTest, FormNamesUpToTheirFieldAndOnlyWholeRecords) {
     std::vector<uint8_t> neg;
     Put32(neg, 0xFFFFFFFFu);
     dev->QueueRead(neg);
-    EXPECT_EQ(QueryFormInfo(ctx), 1);
+    EXPECT_EQ(QueryFormInfo(ctx, &shape), 1);
+    EXPECT_TRUE(shape.Complete());
     EXPECT_EQ(ctx.store.edited.formCount, 0u);
     EXPECT_TRUE(ctx.store.formList.empty());
 }

@@ -85,6 +85,31 @@ TEST(Platform, PrivateTempFolderIsOnlyOurs) {
     ASSERT_EQ(stat(dir.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_EQ(PrivateTempFolder(), dir);
+    std::ofstream(dir + "fmutmp.pba") << "text";
+
+    // A forked child's exit leaves the folder alone; a child's own folder goes with its exit.
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const std::string own = PrivateTempFolder();
+        std::ofstream(own + "fmutmp.pba") << "text";
+        const bool written = write(pipeFds[1], own.data(), own.size()) == static_cast<ssize_t>(own.size());
+        std::exit(written && own != dir ? 0 : 1);
+    }
+    close(pipeFds[1]);
+    char childDir[4096] = {};
+    const ssize_t n = read(pipeFds[0], childDir, sizeof childDir - 1);
+    close(pipeFds[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    ASSERT_GT(n, 0);
+    EXPECT_FALSE(std::filesystem::exists(childDir)) << childDir;
+    EXPECT_TRUE(std::filesystem::exists(dir + "fmutmp.pba"));
+    RemovePrivateTempFolder();
+    EXPECT_FALSE(std::filesystem::exists(dir));
 }
 
 TEST(Platform, SafeFileNameKeepsNamesInsideTheFolder) {

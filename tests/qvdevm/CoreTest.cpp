@@ -3,9 +3,13 @@
 #include "qvdevm/DeviceName.h"
 #include "qvdevm/LinkBuffer.h"
 #include "qvdevm/PjlStatus.h"
+#include "qvdevm/Registry.h"
 #include "qvdevm/UsbMatch.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -216,4 +220,26 @@ TEST(UsbDeviceChoice, UsblpNodeFoundThroughSysfs) {
     EXPECT_EQ(FindUsblpNode(sys, dev, ParseDeviceName("usb:04f9:2043")), "");
     EXPECT_EQ(FindUsblpNode(sys, dev, ParseDeviceName("tcp://h")), "");
     fs::remove_all(root);
+}
+
+// In the two-library mode the port is taken through the other copy of the library: what this
+// copy sees of that hold is the kernel's, an flock this process has on a port lock file.
+TEST(PortLockOfTheOtherLibrary, IsThisProcesssFlockOnAPortLockFile) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("qvdevm-held-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const int other = open((dir / "other.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const int port = open((dir / "port-128.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(other, 0);
+    ASSERT_GE(port, 0);
+    EXPECT_FALSE(ProcessHoldsPortLock()) << "open is not held";
+    ASSERT_EQ(flock(other, LOCK_EX), 0);
+    EXPECT_FALSE(ProcessHoldsPortLock()) << "another file's lock is not the port's";
+    ASSERT_EQ(flock(port, LOCK_EX), 0);
+    EXPECT_TRUE(ProcessHoldsPortLock());
+    ASSERT_EQ(flock(port, LOCK_UN), 0);
+    EXPECT_FALSE(ProcessHoldsPortLock());
+    close(other);
+    close(port);
+    fs::remove_all(dir);
 }

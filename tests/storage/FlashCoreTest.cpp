@@ -86,14 +86,14 @@ TEST_F(FlashFixture, DestructiveJobsAskFirstAndNoMeansNo) {
 }
 
 TEST(MacroInfoTest, IdsAreTakenOnlyFromBytesThatArrived) {
-    const std::pair<std::string, std::optional<std::vector<uint16_t>>> cases[] = {
+    const std::pair<std::string, std::optional<ListedIds>> cases[] = {
         {std::string("\x00", 1), std::nullopt},
-        {std::string("\x00\x00", 2), std::vector<uint16_t>{}},
-        {std::string("\x00\x02\x00\x07\x01\x2c", 6), std::vector<uint16_t>{7, 300}},
-        // Three announced, one and a half arrived.
-        {std::string("\x00\x03\xff\xfe\x01", 5), std::vector<uint16_t>{65534}},
+        {std::string("\x00\x00", 2), ListedIds{}},
+        {std::string("\x00\x02\x00\x07\x01\x2c", 6), ListedIds{{7, 300}, 2}},
+        // Three announced, one and a half arrived: the list says it is not the whole.
+        {std::string("\x00\x03\xff\xfe\x01", 5), ListedIds{{65534}, 3}},
         // More bytes than announced: the count rules.
-        {std::string("\x00\x01\x00\x05\x00\x06", 6), std::vector<uint16_t>{5}},
+        {std::string("\x00\x01\x00\x05\x00\x06", 6), ListedIds{{5}, 1}},
     };
     for (const auto& [reply, want] : cases) {
         EXPECT_EQ(ParseMacroInfo(reinterpret_cast<const uint8_t*>(reply.data()), reply.size()), want)
@@ -116,9 +116,9 @@ TEST_F(FlashFixture, RefreshKeepsUnsentEditsAndFollowsThePrinterElsewhere) {
     // One font: number 1, ID 257, a 20-character name, symbol set "OK ".
     const std::string fonts = std::string("\x00\x01\x01\x01\x01", 5) + "Univers Medium      " + "OK ";
     dev.reads = {fonts, record, std::string("\x00\x01\x00\x07", 4)};
-    const auto macros = RefreshFlashLists(ctx);
-    ASSERT_TRUE(macros.has_value());
-    EXPECT_EQ(*macros, std::vector<uint16_t>{7});
+    const auto listing = RefreshFlashLists(ctx);
+    ASSERT_TRUE(listing.has_value());
+    EXPECT_EQ(listing->macros, (ListedIds{{7}, 1}));
     EXPECT_EQ(rep.paper, 2);
     EXPECT_EQ(rep.copies, 5);
     EXPECT_EQ(ActiveMacroId(ctx), 7);
@@ -151,4 +151,39 @@ TEST_F(FlashFixture, RemovingFontsMovesLaterOnesUp) {
     EXPECT_TRUE(FlashFonts(ctx).empty());
     EXPECT_EQ(ctx.store.edited.flashFontCount, 0u);
     EXPECT_EQ((*list)[1].fontId, 11); // the list the settings copies still share is untouched
+}
+
+// The dropped job of each action is a row of the fault matrices; here what a cut listing tells.
+TEST(FlashCheckTest, AListingCutShortTellsOnlyWhatArrived) {
+    using K = FlashMiss::Kind;
+    using A = FlashAction;
+    // Three fonts and two macros announced; one font and no macro arrived.
+    const FlashListing cut{ListedIds{{20}, 3}, ListedIds{{}, 2}, std::nullopt};
+    const std::tuple<A, uint16_t, std::vector<FlashMiss>, bool> cases[] = {
+        {A::AddFont, 20, {}, false},
+        {A::DeleteFont, 99, {}, true}, // it may be among the records that did not come
+        {A::DeleteFonts, 0, {{K::NotEmpty, false, 1}}, false}, // one arrived whole: it is left
+        {A::DeleteMacros, 0, {}, true},                        // a count without its records
+        {A::SetActiveMacro, 1, {}, true},                      // the settings were not read
+    };
+    for (const auto& [action, id, misses, undecided] : cases) {
+        SCOPED_TRACE(static_cast<int>(action) * 100000 + id);
+        const FlashCheck check = CheckFlashChange(action, id, cut);
+        EXPECT_EQ(check.misses, misses);
+        EXPECT_EQ(check.undecided, undecided);
+        EXPECT_EQ(check.Taken(), misses.empty() && !undecided);
+    }
+}
+
+TEST_F(FlashFixture, AFontIsLookedForUnderTheIdItsFileNames) {
+    const std::pair<std::string, std::optional<uint16_t>> cases[] = {
+        {"\x1b*c300D\x1b)s64W", 300},
+        {"\x1b*c65535D", std::nullopt}, // no font is stored there
+        {"\x1b*c12", std::nullopt},
+        {"\x1b)s64W", std::nullopt},
+    };
+    for (const auto& [head, want] : cases)
+        EXPECT_EQ(OwnFontId(head), want) << head.substr(1);
+    home.Write("own.sfp", "\x1b*c12D\x1b)s64W");
+    EXPECT_EQ(StoredFontId(home.dir + "own.sfp", 9), 12);
 }

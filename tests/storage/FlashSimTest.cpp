@@ -32,7 +32,7 @@ TEST(SimFlashStoreTest, DownloadsAreTakenOnlyWhenWhole) {
     };
     const Case cases[] = {
         {"@PJL FSDOWNLOADFONT\r\n\x1b*c12Dfontdata" + kUel, 1, 0, 0, nullptr},
-        {"@PJL FSDOWNLOADFONT\r\n\x1b*c12Dother" + kUel, 1, 0, 0, "replaced"},
+        {"@PJL FSDOWNLOADFONT\r\n\x1b*c99D\x1b*c12Dother" + kUel, 1, 0, 0, "replaced"}, // its own ID wins
         {"@PJL FSDOWNLOADFONT\r\nfontdata" + kUel, 1, 0, 0, "font ID command"},
         {"@PJL FSDOWNLOADFONT\r\n\x1b*c13D" + kUel, 1, 0, 0, "no font data"},
         // A line inside the data is data, not a command.

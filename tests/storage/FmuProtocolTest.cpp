@@ -115,18 +115,20 @@ TEST_F(FmuFixture, CheckSystemReadsTheStorageByte) {
     struct Case {
         std::string reply;
         int result;
+        FmuReply understood; // "none" is an answer; another byte or another echo is not this reply
     } cases[] = {
-        {echo + "1\f", 1},
-        {echo + "2\f", 2},
-        {echo + "3\f", 3},
-        {echo + "0\f", 0},
-        {echo + "9\f", 0},
-        {echo + "x\f", 0},
-        {"@PJL INQUIRE PSFILESYX\r\n3\f", 0},
+        {echo + "1\f", 1, FmuReply::Ok},
+        {echo + "2\f", 2, FmuReply::Ok},
+        {echo + "3\f", 3, FmuReply::Ok},
+        {echo + "0\f", 0, FmuReply::Ok},
+        {echo + "9\f", 0, FmuReply::NotUnderstood},
+        {echo + "x\f", 0, FmuReply::NotUnderstood},
+        {"@PJL INQUIRE PSFILESYX\r\n3\f", 0, FmuReply::NotUnderstood},
     };
     for (const Case& c : cases) {
         dev.reads = {c.reply};
         EXPECT_EQ(fmu.CheckSystem(), c.result) << c.reply;
+        EXPECT_EQ(fmu.LastReply(), c.understood) << c.reply;
     }
     const std::string job = kUel + "@PJL\r\n@PJL INQUIRE PSFILESYS\r\n" + kUel;
     EXPECT_EQ(dev.taken.substr(0, job.size()), job);
@@ -187,6 +189,27 @@ TEST_F(FmuFixture, ListsAppendToWhatIsThereAndAZeroCountAddsNothing) {
     ASSERT_EQ(fmu.LoadFormListFromDevice(list), 1);
     EXPECT_EQ(list.size(), 3u);
 
+    // A listing cut short keeps its whole lines and says it is incomplete; one whose form feed came
+    // is whole, however much of its padding is missing.
+    const std::string lines = Listing({"@PJL FSPSDIRLIST", "Memo TYPE=FILE SIZE=1", "Receipt TYPE=FILE SIZE=2"}, 100);
+    struct Cut {
+        size_t bytes;
+        size_t entries;
+        bool complete;
+    } cuts[] = {{lines.find("Receipt") + 3, 1, false}, {lines.find('\f') + 1, 2, true}};
+    for (const Cut& c : cuts) {
+        std::vector<FmuFileEntry> got;
+        dev.reads = {InfoRecord("INQUIRE PSFRMINFO", true, 2, 100), lines.substr(0, c.bytes)};
+        ASSERT_EQ(fmu.LoadFormListFromDevice(got), 1) << c.bytes;
+        EXPECT_EQ(got.size(), c.entries) << c.bytes;
+        EXPECT_EQ(fmu.LastListingComplete(), c.complete) << c.bytes;
+    }
+    // Bytes with no entry and no form feed are no listing, and neither is a count out of range.
+    std::vector<FmuFileEntry> none;
+    dev.reads = {InfoRecord("INQUIRE PSFRMINFO", true, 2, 100), std::string(100, 'x')};
+    EXPECT_EQ(fmu.LoadFormListFromDevice(none), 0);
+    EXPECT_EQ(fmu.LastReply(), FmuReply::NotUnderstood);
+
     // The form count query on the hard disk answers a failed read with the printer box.
     dev.reads = {"short"};
     EXPECT_EQ(fmu.LoadFormListFromDevice(list), 0);
@@ -212,6 +235,7 @@ TEST_F(FmuFixture, SizesAreCheckedAgainstTheirEcho) {
     fmu.SetTarget(FMU_SELECTED_TARGET_HDD);
     dev.reads = {mem.substr(0, 57)};
     EXPECT_EQ(fmu.GetSysAvailableMemory(), 0u);
+    EXPECT_EQ(fmu.LastReply(), FmuReply::NotUnderstood);
     EXPECT_EQ(Messages(), 0u);
     dev.reads = {"@PJL INQUIRE PSHDDSIZE\r\n" + Num16(19535040) + Num16(-5) + "\f"};
     ASSERT_TRUE(fmu.QuerySizes(sizes, true));
@@ -234,6 +258,12 @@ TEST_F(FmuFixture, DownloadAndDeleteReportWhatReachedThePrinter) {
     EXPECT_EQ(dev.writeCalls.size(), 1u);
     dev.accept = {10};
     EXPECT_EQ(fmu.DeleteFileOnDevice("Courier", FMU_DATA_FONT), 0);
+    // A listed name that would reach outside the folder, or that the page would have to cut, is
+    // never sent.
+    dev.taken.clear();
+    for (const std::string& name : {std::string("../forms/Invoice"), std::string(".."), std::string(260, 'n')})
+        EXPECT_EQ(fmu.DeleteFileOnDevice(name, FMU_DATA_FONT), 0) << name;
+    EXPECT_EQ(dev.taken, "");
 
     dev.taken.clear();
     EXPECT_EQ(fmu.SendStorageReport(), 1);

@@ -14,7 +14,9 @@
 #include "Type1Fonts.h"
 #include "link/DeviceLibrary.h"
 #include "pages/FmuPage.h"
+#include "platform/Platform.h"
 #include "storage/FileSend.h"
+#include "storage/PsDownload.h"
 #include "RecordingUiHost.h"
 
 using namespace tav;
@@ -30,10 +32,10 @@ std::string Profile(const std::string& dimmFiles, const std::string& hddForms) {
 }
 
 struct FmuSim : ::testing::Test {
-    void Start(const std::string& profile) {
+    void Start(const std::string& profile, const std::vector<std::string>& simArgs = {}) {
         env = std::make_unique<tavtest::PageEnv>("[Common]\nDebugMsg=0\n");
         env->home.Write("profile.ini", profile);
-        sim = std::make_unique<tavtest::SimProcess>(env->home.dir + "profile.ini");
+        sim = std::make_unique<tavtest::SimProcess>(env->home.dir + "profile.ini", simArgs);
         auto lib = std::shared_ptr<DlLibrary>(DlLibrary::Load("libqvdevm.so", tavtest::ShippedDataFolder()));
         ASSERT_TRUE(lib);
         ctx().link.Bind(lib, lib);
@@ -41,7 +43,7 @@ struct FmuSim : ::testing::Test {
         ctx().WireLink();
         page = std::make_unique<CFMUTab>(ctx());
         page->SetFileSender([this](const std::string& path, const std::string& header) {
-            return SendFile(ctx(), path, header, std::nullopt).status == SendStatus::Complete ? 1 : 0;
+            return SendFile(ctx(), path, header, std::nullopt);
         });
         page->resize(page->TemplateSize());
     }
@@ -154,6 +156,86 @@ TEST_F(FmuSim, FontsAndFormsOnEachTargetAreStoredListedAndDeleted) {
     EXPECT_EQ(page->Entries(), (Entries{{"Quill-Bold", FMU_DATA_FONT}, {"letter.ps", FMU_DATA_FORM}}));
 }
 
+// A font's /FontName is one PostScript name, and only a name the file system can keep as one file
+// in fonts/ is sent, whatever it goes as; the printer receives the receiving program for exactly
+// that name, or nothing at all. A form's file name follows the same rule for "/" and "..".
+TEST_F(FmuSim, FontNamesThroughTheSharedDownloadReachThePrinterAsNames) {
+    Start(Profile("", ""));
+    FmuLog log;
+    FmuProtocol fmu(ctx(), log);
+    struct Row {
+        const char* what;
+        std::string file; // a font made with that name, or a form's file name
+        PsSendAs as;
+        NameProblem problem;
+        const char* stored; // the file the receiving program names, nullptr when nothing is sent
+    } rows[] = {
+        {"good", tavtest::MakePfb("Quill-Bold"), PsSendAs::Font, NameProblem::None, "%disk1%fonts/Quill-Bold"},
+        {"def inside", tavtest::MakePfa("Undefined"), PsSendAs::Any, NameProblem::None, "%disk1%fonts/Undefined"},
+        {"slashes", tavtest::MakePfa("../../forms/Invoice"), PsSendAs::Any, NameProblem::Slash, nullptr},
+        {"dots", tavtest::MakePfb(".."), PsSendAs::Font, NameProblem::Dots, nullptr},
+        {"blanks", tavtest::MakePfa("Two Words"), PsSendAs::Any, NameProblem::NotOneName, nullptr},
+        {"empty", tavtest::MakePfa(""), PsSendAs::Font, NameProblem::Empty, nullptr},
+        {"non-ASCII", tavtest::MakePfa("Caf\xC3\xA9"), PsSendAs::Font, NameProblem::NotPrintable, nullptr},
+        {"a form's dots", "v1..v2.ps", PsSendAs::Form, NameProblem::Dots, nullptr},
+        {"a form's bytes", "Rechnung-\xE4.ps", PsSendAs::Form, NameProblem::None, "%disk1%forms/Rechnung-\\344.ps"},
+    };
+    for (const Row& row : rows) {
+        const bool form = row.as == PsSendAs::Form;
+        const std::string path = File(form ? row.file : "font.bin", form ? "%!PS\nshowpage\n" : row.file);
+        const size_t jobs = sim->Jobs().size();
+        {
+            PsDownload download(fmu, path, row.as, 0, &log);
+            EXPECT_EQ(download.Problem(), row.problem) << row.what;
+            if (!row.stored) {
+                EXPECT_EQ(download.Step(), PsDownloadStep::BadName) << row.what;
+                EXPECT_EQ(sim->Jobs().size(), jobs) << row.what << ": nothing at all goes to the printer";
+                continue;
+            }
+            ASSERT_EQ(download.Step(), PsDownloadStep::Ready) << row.what;
+            EXPECT_EQ(download.Send().status, SendStatus::Complete) << row.what;
+            std::vector<FmuFileEntry> listing;
+            EXPECT_EQ(download.Confirm(listing).verdict, Listed::Confirmed) << row.what;
+        }
+        std::string received;
+        for (const auto& job : sim->Jobs())
+            if (std::string text(job.begin(), job.end()); text.find("deletefile } stopped") != std::string::npos)
+                received = text;
+        EXPECT_NE(received.find(std::string("(") + row.stored + ")\r\ndup"), std::string::npos) << row.what << received;
+        // The converted font went with the download.
+        EXPECT_FALSE(std::filesystem::exists(PrivateTempFolder() + "fmutmp.pba")) << row.what;
+    }
+}
+
+// A job the printer drops is found out by the lists read after it: the page says so and shows what
+// the printer holds. Jobs: the page's check, lists and sizes (1 to 6), the delete (7), the lists
+// (8 to 11) and sizes (12), the free space (13) and the font (14). The printer's wait after each
+// dropped job lasts until the connection is closed, so the next job finds it closed.
+TEST_F(FmuSim, WhatThePrinterDidNotTakeIsSaidAndTheListIsThePrinters) {
+    Start(Profile(", %disk1%fonts/Garamond 100", ""), {"--fault", "job7:drop", "--fault", "job14:drop"});
+    page->OnSetActive();
+    ASSERT_EQ(page->Entries(), (Entries{{"Garamond", FMU_DATA_FONT}}));
+    size_t closes = 1;
+    ui().onWait = [&](unsigned ms) {
+        if (ms == 100 || ms == kSendSettleWaitMs) sim->WaitForEvents(closes, 5000, "close");
+    };
+    static_cast<QTreeWidget*>(page->Control(1162))->topLevelItem(0)->setSelected(true);
+    ui().answers = {MsgResult::Yes};
+    ui().Clear();
+    page->OnFmuButtonDelete();
+    ASSERT_EQ(ui().Messages().size(), 2u); // the question, then what the listing says
+    EXPECT_EQ(ui().Messages()[1].text,
+              "The printer did not delete Garamond. The list shows what it holds.");
+    EXPECT_EQ(page->Entries(), (Entries{{"Garamond", FMU_DATA_FONT}}));
+
+    ui().Clear();
+    closes = 2;
+    Download(File("quill.pfb", tavtest::MakePfb("Quill-Bold")));
+    ASSERT_EQ(ui().Messages().size(), 1u);
+    EXPECT_EQ(ui().Messages()[0].text, "The printer did not store Quill-Bold. The list shows what it holds.");
+    EXPECT_EQ(page->Entries(), (Entries{{"Garamond", FMU_DATA_FONT}}));
+}
+
 TEST_F(FmuSim, TwentyEntriesStopBrowse) {
     std::string forms;
     for (int i = 0; i < 16; ++i)
@@ -254,7 +336,7 @@ TEST_F(FmuSim, DiskOnlyPrinterDuplicatesReportAndErrorPrint) {
     for (const auto& job : sim->Jobs())
         sent += std::string(job.begin(), job.end()).find("%!PS") != std::string::npos;
     EXPECT_EQ(sent, 2u);                 // the two downloads above, nothing for the refused file
-    EXPECT_GT(sim->Jobs().size(), jobs); // the free-space query went out
+    EXPECT_GT(sim->Jobs().size(), jobs); // only the sizes, shown again after the run
 
     // Report and the font list print and wait ten seconds each.
     ui().Clear();

@@ -55,16 +55,27 @@ TEST(SelectFileDlgTest, SendNeedsAChosenFileAndANumericId) {
     id->clear();
     QTest::keyClicks(id, "12a3-4567"); // letters refused, five digits at most
     EXPECT_EQ(id->text(), "12345");
-    id->clear();
-    dlg.OnSend();
-    ASSERT_EQ(env.ui.Messages().size(), 1u);
-    EXPECT_EQ(QString::fromStdString(env.ui.Messages()[0].text),
-              Lang(env, "SELECT_FILE", "Please enter an integer."));
-    EXPECT_TRUE(dlg.isVisible());
-    QTest::keyClicks(id, "99999");
-    dlg.OnSend();
+    // Refused, the dialog kept open: no number, an ID past 65534 (65535: no active macro), no data.
+    TempFile empty("", "empty.sfp");
+    const std::tuple<std::string, const char*, QString> cases[] = {
+        {"/tmp/font.sfp", "", Lang(env, "SELECT_FILE", "Please enter an integer.")},
+        {"/tmp/font.sfp", "65535", "Please enter an ID from 0 to 65534."},
+        {empty.path, "7", Lang(env, "SELECT_FILE", "Msg_empty_file")},
+        {"/tmp/font.sfp", "65534", ""}, // taken
+    };
+    for (const auto& [path, typed, said] : cases) {
+        env.ui.Clear();
+        env.ui.files = {path};
+        dlg.OnBrowse();
+        id->setText(typed);
+        dlg.OnSend();
+        ASSERT_EQ(env.ui.Messages().size(), said.isEmpty() ? 0u : 1u) << typed;
+        for (const auto& m : env.ui.Messages())
+            EXPECT_EQ(QString::fromStdString(m.text), said);
+        EXPECT_EQ(dlg.isVisible(), !said.isEmpty());
+    }
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(dlg.Id(), 99999);
+    EXPECT_EQ(dlg.Id(), 65534);
 }
 
 TEST(SendProgressDlgTest, ShowsSizeProgressAndTheOutcome) {

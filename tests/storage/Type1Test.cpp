@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -128,6 +132,34 @@ TEST(Type1Convert, RefusesWhatIsNotAWholeSegmentedFont) {
     EXPECT_EQ(ConvertPfbToPfa(good.path.c_str(), tiny, sizeof tiny), 0);
 }
 
+// A full disk or a file-size limit cuts the text form at some byte: the conversion then ends with
+// 0 (the caller falls back to the source) and never writes past its buffer. Run in a child, where
+// the limit cannot touch the test's own files; the child's status is 10 + the result.
+TEST(Type1Convert, AFailedWriteEndsTheConversionWithZero) {
+    TempFile src(Pfb({{1, "%!PS-AdobeFont-1.0: Cut\r"}, {2, Bytes(20000)}, {1, "tail\r"}, {3, ""}}), "cut.pfb");
+    const std::string text = Convert(ReadAll(src.path)).text; // about 41000 bytes
+    ASSERT_GT(text.size(), 40000u);
+    struct Row {
+        rlim_t limit;
+        int result;
+    } rows[] = {{0, 0}, {1, 0}, {8191, 0}, {8192, 0}, {8193, 0}, {24577, 0}, {text.size() - 1, 0}, {text.size(), 1}};
+    for (const Row& row : rows) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending us
+            const rlimit lim{row.limit, row.limit};
+            ::setrlimit(RLIMIT_FSIZE, &lim);
+            char out[260] = {};
+            ::_exit(10 + ConvertPfbToPfa(src.path.c_str(), out, sizeof out));
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 10 + row.result)
+            << "limit " << row.limit << ": status " << status;
+    }
+}
+
 TEST(Type1Convert, NeverWritesThroughALinkPlantedAsTheTemporaryFile) {
     const std::string folder = PrivateTempFolder();
     struct stat st {};
@@ -157,7 +189,7 @@ TEST(Type1Validate, FindsTheNameOrRefuses) {
     } cases[] = {
         {"blanks and tabs round the name", head + "/FontName   /Times-Roman \t def", 1, "Times-Roman"},
         {"name on its own line", head + "/FontName\n/Courier\ndef", 1, "Courier"},
-        {"a name with parentheses", head + "/FontName /My(Font) def", 1, "My(Font)"},
+        {"a name cut by a delimiter", head + "/FontName /My(Font) def", 0, ""},
         {"no def after the name", head + "/FontName /Times-Roman", 0, ""},
         {"a string instead of a name", head + "/FontName (Times-Roman) def", 0, ""},
         {"no /FontName", head + "/FullName (X) def", 0, ""},
