@@ -11,15 +11,29 @@ class LinkBuffer;
 
 enum class ReadResult { Data, Nothing, Ended };
 
+// How a write ended: all of it went out; the device took nothing more for the write timeout but
+// the connection is still there (the printer is busy or stalled); or the connection is gone.
+enum class WriteEnd { Done, TimedOut, Failed };
+
 class Transport {
   public:
     virtual ~Transport() = default;
     // Connects or opens the device. On failure 'why' says what went wrong.
     virtual bool Open(std::string& why) = 0;
-    // Writes all of data unless the device fails or stalls; returns the count written.
-    virtual size_t Write(const uint8_t* data, size_t length, bool& failed) = 0;
+    // Writes all of data unless the device fails or stalls; returns the count written and says
+    // how the write ended.
+    virtual size_t Write(const uint8_t* data, size_t length, WriteEnd& end) = 0;
     // Waits a short while for input. Data sets 'got'; Ended means the device or peer is gone.
     virtual ReadResult ReadSome(uint8_t* buffer, size_t capacity, size_t& got) = 0;
+    // What the device already holds, without waiting: Nothing once it holds no more. Only
+    // called from the thread that calls ReadSome.
+    virtual ReadResult ReadNow(uint8_t*, size_t, size_t& got) {
+        got = 0;
+        return ReadResult::Nothing;
+    }
+    // Whether ReadNow can take in what has arrived. False where the medium hands over only what
+    // a transfer of its own asks for (libusb), so nothing lies waiting on the host's side.
+    virtual bool CanReadNow() const { return false; }
     // Makes a ReadSome that is blocked return soon.
     virtual void Interrupt() = 0;
     // Tells the peer no more data is coming, where the medium has such a notion. Returns true
