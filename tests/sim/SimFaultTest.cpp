@@ -153,8 +153,12 @@ TEST(SimFaults, BadFaultsAndProfilesAreRefused) {
     std::string error;
     EXPECT_FALSE(tavsim::ParseFault("delay", f, error));
     EXPECT_EQ(error, "fault \"delay\": needs =NUMBER");
-    EXPECT_FALSE(tavsim::ParseFault("garbage=1", f, error));
-    EXPECT_EQ(error, "fault \"garbage=1\": takes no value");
+    EXPECT_FALSE(tavsim::ParseFault("stall=1", f, error));
+    EXPECT_EQ(error, "fault \"stall=1\": takes no value");
+    EXPECT_FALSE(tavsim::ParseFault("garbage=x", f, error));
+    EXPECT_FALSE(tavsim::ParseFault("cut", f, error));
+    EXPECT_EQ(error, "fault \"cut\": needs =NUMBER");
+    EXPECT_FALSE(tavsim::ParseFault("cut=0", f, error));
     EXPECT_FALSE(tavsim::ParseFault("split=0", f, error));
     EXPECT_FALSE(tavsim::ParseFault("truncate=-1", f, error));
     EXPECT_FALSE(tavsim::ParseFault("explode", f, error));
@@ -162,4 +166,65 @@ TEST(SimFaults, BadFaultsAndProfilesAreRefused) {
     EXPECT_EQ(f.truncateBytes, 0);
     EXPECT_THROW(SimProcess("/nonexistent/profile.ini"), std::runtime_error);
     EXPECT_THROW(SimProcess("mono-pcl", {"--fault", "explode"}), std::runtime_error);
+}
+
+// Every garbled reply is noise of its own, and the seed gives the same run again.
+TEST(SimFaults, GarbageIsOtherNoiseForEveryReplyAndItsSeedRepeatsIt) {
+    const Bytes clean = CleanRecord("mono-pcl");
+    auto replies = [&](const char* fault) {
+        SimProcess sim("mono-pcl", {"--fault", fault});
+        Client c(sim.Port());
+        std::vector<Bytes> out;
+        for (int i = 0; i < 2; ++i) {
+            c.Send(kQuery);
+            out.push_back(c.Read(clean.size(), 2000));
+            EXPECT_EQ(out.back().size(), clean.size());
+            for (size_t k = 0; k < clean.size() && k < out.back().size(); ++k) EXPECT_NE(out.back()[k], clean[k]);
+        }
+        return out;
+    };
+    const std::vector<Bytes> first = replies("garbage=5");
+    EXPECT_NE(first[0], first[1]);
+    EXPECT_EQ(replies("garbage=5"), first);
+    EXPECT_NE(replies("garbage=6")[0], first[0]);
+}
+
+// A cut closes the connection at its very byte of what it aims at, a job or a data run: that
+// much is logged, cut off, the rest is left unread and the sender's writes fail. The next
+// connection is served.
+TEST(SimFaults, CutClosesTheConnectionPartWayThroughAJobOrDataRun) {
+    // Larger than all a sender can have in flight, so its writes meet the cut.
+    const std::string body(8 << 20, 'F');
+    struct Case {
+        const char* fault;
+        std::string stream;
+        const char* kind;
+    };
+    const Case cases[] = {
+        {"FSDOWNLOADFONT:cut=50000", "@PJL FSDOWNLOADFONT\r\n\x1b*c7D" + body + U, "job"},
+        {"cut=50000", "QVFW" + body, "data"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.fault);
+        SimProcess sim("mono-pcl", {"--fault", k.fault});
+        {
+            Client c(sim.Port());
+            EXPECT_LT(c.SendAll(k.stream), k.stream.size());
+        }
+        ASSERT_TRUE(sim.WaitForEvents(1, 5000, "close"));
+        auto evs = sim.Events();
+        ASSERT_EQ(Of(evs, "fault").size(), 1u);
+        EXPECT_EQ(Of(evs, "fault")[0].Field("fault"), "cut");
+        EXPECT_EQ(Of(evs, "fault")[0].Field("bytes"), "50000");
+        EXPECT_EQ(Of(evs, "close")[0].Field("reason"), "cut");
+        ASSERT_EQ(Of(evs, k.kind).size(), 1u);
+        EXPECT_EQ(Of(evs, k.kind)[0].Field("bytes"), "50000");
+        if (std::string(k.kind) == "job") {
+            EXPECT_EQ(Of(evs, "fault")[0].Field("job"), "1");
+            EXPECT_EQ(Of(evs, "job")[0].Field("complete"), "false");
+        }
+        Client again(sim.Port());
+        again.Send(kQuery);
+        EXPECT_FALSE(again.Read(1, 2000).empty());
+    }
 }
