@@ -58,6 +58,7 @@ bool DeviceLink::BringUpLocked(std::string& why) {
     }
     DebugLine(m_transport->Describe() + ": link up");
     ++m_connection;
+    m_wedged = false;
     m_up = true;
     m_stop = false;
     m_draining = false;
@@ -130,10 +131,13 @@ void DeviceLink::TakeInLocked() {
                           [&] { return m_intakesDone >= asked || m_readerEnded.load(); });
 }
 
-void DeviceLink::DropLocked(const char* reason) {
+void DeviceLink::DropLocked(const char* reason, bool abort) {
     DebugLine(m_transport->Describe() + ": " + reason);
     StopReaderLocked();
-    m_transport->Close();
+    if (abort)
+        m_transport->Abort();
+    else
+        m_transport->Close();
     m_up = false;
     m_buffer.Restart();
     m_buffer.MarkEnded();
@@ -180,8 +184,12 @@ size_t DeviceLink::Write(const uint8_t* data, size_t length) {
         if (stale)
             DebugLine(m_name + ": discarded " + std::to_string(stale) + " unread bytes of an earlier exchange");
         // A printer that closes its connection after each job is met with a new connection for
-        // the next, even before the reader thread has seen the close.
-        if (m_up && !m_readerEnded && m_transport->PeerHasClosed()) DropLocked("peer closed the link");
+        // the next, even before the reader thread has seen the close. One that stopped taking
+        // data would find the new job behind the rest of the broken stream, if ever.
+        if (m_up && m_wedged)
+            DropLocked("the connection holds what the printer would not take; a new job needs a new one", true);
+        else if (m_up && !m_readerEnded && m_transport->PeerHasClosed())
+            DropLocked("peer closed the link");
     }
     // A job closed by its UEL is done; what follows it begins another.
     m_streamOpen = !EndsWithUel(data, length);
@@ -202,6 +210,7 @@ size_t DeviceLink::Write(const uint8_t* data, size_t length) {
         DebugLine(m_name + ": the device took " + std::to_string(done) + " of " + std::to_string(length) +
                   " bytes within the write timeout; the connection stays up");
     }
+    m_wedged = end == WriteEnd::TimedOut;
     return done;
 }
 
@@ -226,15 +235,20 @@ void DeviceLink::CloseForReal() {
     if (!m_up) return;
     m_draining = true;
     m_buffer.Cancel();
-    if (!m_readerEnded && m_transport->ShutdownOutput()) {
+    // An end behind bytes the printer would not take never arrives, and the printer would stay
+    // held by a connection nobody uses: it is reset instead.
+    if (!m_wedged && !m_readerEnded && m_transport->ShutdownOutput()) {
         std::unique_lock<std::mutex> endLock(m_endMutex);
         m_endChanged.wait_for(endLock, std::chrono::milliseconds(m_settings.drainMs),
                               [&] { return m_readerEnded.load(); });
     }
     StopReaderLocked();
-    m_transport->Close();
+    if (m_wedged)
+        m_transport->Abort();
+    else
+        m_transport->Close();
     m_up = false;
-    DebugLine(m_transport->Describe() + ": link closed");
+    DebugLine(m_transport->Describe() + (m_wedged ? ": link reset" : ": link closed"));
 }
 
 } // namespace qvdevm

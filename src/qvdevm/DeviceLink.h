@@ -48,7 +48,8 @@ class DeviceLink {
     bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
                       uint32_t& returned);
 
-    // Orderly end: half-close, wait for the peer's end, then close.
+    // Orderly end: half-close, wait for the peer's end, then close; a wedged connection is
+    // aborted instead.
     void CloseForReal();
 
     const std::string& Name() const { return m_name; }
@@ -56,7 +57,8 @@ class DeviceLink {
   private:
     bool BringUpLocked(std::string& why);
     void StopReaderLocked();
-    void DropLocked(const char* reason);
+    // Closes the connection on an error; abort where it is wedged.
+    void DropLocked(const char* reason, bool abort = false);
     // Has the reader thread take in what the device already holds; returns when it has.
     void TakeInLocked();
     void ReaderLoop();
@@ -85,6 +87,9 @@ class DeviceLink {
     uint64_t m_connection = 0;
     uint64_t m_streamConnection = 0;
     bool m_streamLost = false;
+    // A write of this connection timed out and the device has taken nothing since: it holds
+    // bytes that may never go out, and no end or job behind them would arrive.
+    bool m_wedged = false;
     LinkBuffer m_buffer;
 };
 

@@ -170,6 +170,15 @@ void TcpTransport::Close() {
     m_fd = -1;
 }
 
+void TcpTransport::Abort() {
+    // A reset: the printer drops the cut job and takes the next connection.
+    if (m_fd >= 0) {
+        linger now{1, 0};
+        setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+    }
+    Close();
+}
+
 bool TcpTransport::VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
                                 uint32_t& returned, LinkBuffer& buffer) {
     // Only the printer-status request has an in-band equivalent on a network printer.

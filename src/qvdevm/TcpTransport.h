@@ -19,6 +19,7 @@ class TcpTransport : public Transport {
     bool ShutdownOutput() override;
     bool PeerHasClosed() override;
     void Close() override;
+    void Abort() override;
     bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
                       uint32_t& returned, LinkBuffer& buffer) override;
     std::string Describe() const override;

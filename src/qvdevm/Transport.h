@@ -44,6 +44,10 @@ class Transport {
     // tell.
     virtual bool PeerHasClosed() { return false; }
     virtual void Close() = 0;
+    // Ends a connection that can no longer end in order (it holds data the device would not
+    // take, so an end behind that data would never arrive), so the device is free for the next
+    // one at once. Where the medium has no such notion, the same as Close.
+    virtual void Abort() { Close(); }
     // The vendor status request; false when the backend cannot answer it. The link gives the
     // buffer so a backend that answers in-band can find its reply without disturbing others.
     virtual bool VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
