@@ -115,4 +115,8 @@ bool Link::IsPrinterReady() {
     return out[0] == 9 && out[1] == 1 && (out[2] == 1 || out[2] == 3);
 }
 
+std::string HandedToLinkText(uint64_t handed, uint64_t size) {
+    return std::to_string(handed) + " of " + std::to_string(size) + " bytes were handed to the link";
+}
+
 }  // namespace tav

@@ -51,4 +51,8 @@ private:
     Callbacks m_callbacks;
 };
 
+// How a front end counts a transfer that broke off: "N of M bytes were handed to the link". What
+// the link took is all that is known; how much of it reached the printer nobody can tell.
+std::string HandedToLinkText(uint64_t handed, uint64_t size);
+
 }  // namespace tav

@@ -38,6 +38,9 @@ struct Row {
     bool firmware = false;
     double deadline = 15.0;      // seconds of real time: read timeouts, with room
     unsigned maxWaitMs = 13000;  // what the operation may ask of the wait clock
+    bool errHas = false;         // err is a line that stderr holds among others
+    int dataRuns = -1;           // data runs the printer logs (a firmware image, or a file's rest
+                                 // taken for print data); -1: not counted
 };
 
 void PrintTo(const Row& row, std::ostream* os) {
@@ -54,6 +57,8 @@ const char kFirmwareDone[] = "Firmware updated.";
 const std::vector<std::string> kAddFont = {"flash", "add-font", "HOME/form.ps", "777"};
 const unsigned kAddFontWaitMs = 37000; // start-up's 2 s, the send's 30 s, the flash's 5 s
 const char kErase[] = "Erase it? [Yes]"; // the question --yes answers
+const char kStreamBroken[] = "were handed to the link; the printer may hold part of it, send it again";
+const char kFirmwareBroken[] = "were handed to the link; the printer may hold part of it, send the file again";
 
 const Row kRows[] = {
     // start-up: the settings query of every command
@@ -178,6 +183,24 @@ const Row kRows[] = {
      true,
      30.0,
      48000},
+    // A stream whose connection is lost part way fails with what the link took, and its rest
+    // never reaches the printer over a new connection, where it would be printed as data. Each
+    // file (HOME/big.*) is larger than all the link can have in flight, so its writes meet the
+    // loss; a printer that stops taking data (stall) fails the write after its timeout.
+    {"FirmwareCut", {"firmware", "HOME/big.fw", "--yes"}, {"cut=1500000"}, 1, kFirmwareBroken, false, false,
+     {}, nullptr, nullptr, true, 15.0, 13000, true, 1},
+    {"FirmwareStalled", {"firmware", "HOME/big.fw", "--yes"}, {"job1:stall"}, 1, kFirmwareBroken, false, false,
+     {}, nullptr, nullptr, true, 15.0, 13000, true, 0},
+    {"AddFontCut", {"flash", "add-font", "HOME/big.bin", "777"}, {"FSDOWNLOADFONT:cut=1000000"}, 1, kStreamBroken,
+     false, false, {}, nullptr, nullptr, false, 15.0, 13000, true, 0},
+    {"AddFontStalled", {"flash", "add-font", "HOME/big.bin", "777"}, {"job1:stall"}, 1, kStreamBroken, false,
+     false, {}, nullptr, nullptr, false, 15.0, 13000, true, 0},
+    {"AddMacroCut", {"flash", "add-macro", "HOME/big.bin", "778"}, {"FSDOWNLOADMACRO:cut=1000000"}, 1,
+     kStreamBroken, false, false, {}, nullptr, nullptr, false, 15.0, 13000, true, 0},
+    {"FormSendCut", {"psforms", "add", "HOME/big.bin"}, {"FSDOWNLOADPSFORM:cut=1000000"}, 1, kStreamBroken, false,
+     false, {}, nullptr, nullptr, false, 15.0, 13000, true, 0},
+    {"PsfsPutCut", {"psfs", "put", "HOME/big.ps", "--disk"}, {"cut=1000000"}, 1, "tavctl: the printer did not take",
+     false, false, {}, nullptr, nullptr, false, 15.0, 13000, true, 0},
 };
 
 class FaultMatrix : public ::testing::TestWithParam<Row> {
@@ -211,6 +234,20 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
         image.resize(size, '\x5A');
         home.Write("firmware.bin", image);
     }
+    // The large files a row names, written only for it: 6 MiB each, the firmware's with the
+    // model's signature and length.
+    void WriteLargeFiles(const std::vector<std::string>& args) {
+        const uint32_t size = 6u << 20;
+        for (const std::string& a : args) {
+            if (a.rfind("HOME/big.", 0) != 0) continue;
+            std::string bytes = a == "HOME/big.fw" ? std::string("QVFW") : std::string("%!PS\n");
+            if (a == "HOME/big.fw")
+                for (int shift = 24; shift >= 0; shift -= 8)
+                    bytes += static_cast<char>((size >> shift) & 0xFF);
+            bytes.resize(size, '\x5A');
+            home.Write(a.substr(5), bytes);
+        }
+    }
     tavtest::FakeHome home;
 };
 
@@ -237,6 +274,7 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
         held = std::make_unique<tavtest::PortHold>(home.dir);
         ASSERT_TRUE(held->Held());
     }
+    WriteLargeFiles(row.args);
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::string> opArgs = row.args;
     for (auto& a : opArgs)
@@ -245,7 +283,9 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     held.reset();
     EXPECT_EQ(r.status, row.status) << r.out << r.err;
-    if (std::string(row.err).rfind("tavctl: ", 0) == 0)
+    if (row.errHas)
+        EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
+    else if (std::string(row.err).rfind("tavctl: ", 0) == 0)
         EXPECT_EQ(r.err, std::string(row.err) + "\n");
     else if (*row.err)
         EXPECT_EQ(r.err, std::string("Quorvex Panel: ") + row.err + "\n");
@@ -275,6 +315,12 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
         if (!marked) {
             EXPECT_EQ(again.out != before, row.changed) << again.out;
         }
+    }
+    if (row.dataRuns >= 0) {
+        int runs = 0;
+        for (const auto& e : sim.Events())
+            runs += e.event == "data";
+        EXPECT_EQ(runs, row.dataRuns);
     }
     if (row.firmware) {
         bool programmed = false;
