@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -221,6 +222,27 @@ TEST(FlashPageSimTest, SilentPrinterKeepsTheListsAndSaysSo) {
     ASSERT_EQ(env.ui.Messages().size(), 1u);
     EXPECT_EQ(env.ui.Messages()[0].text, env.ctx->GetLangText("STRING", "IDS_ERRORSTRING"));
     EXPECT_TRUE(page.Control(8050)->isEnabled()); // the previous state stays
+}
+
+// The send dialog's file, cut off part way: the dialog says how much of it was handed to the
+// link, and the rest never reaches the printer as print data over a new connection.
+TEST(SendDialogSimTest, ACutTransferSaysWhatTheLinkTookAndSendsNoMore) {
+    SimEnv env("mono-pcl", {"--fault", "FSDOWNLOADFONT:cut=1000000"});
+    TempFile font(Pattern(6 << 20), "cut.sfp"); // more than the link can have in flight
+    CSendProgressDlg dlg(*env.ctx, font.path, FontDownloadHeader(9), std::nullopt);
+    ModalUser user(font.path);
+    dlg.exec();
+    ASSERT_TRUE(user.status);
+    EXPECT_EQ(*user.status, SendStatus::ChunkShort);
+    const SendResult& r = dlg.Result();
+    EXPECT_GE(r.handed, 1000000u - 64);
+    EXPECT_LT(r.handed, r.size);
+    EXPECT_EQ(qobject_cast<QLabel*>(dlg.Control(8093))->text().toStdString(), SendBrokenText(*env.ctx, r));
+    EXPECT_NE(SendBrokenText(*env.ctx, r).find(std::to_string(r.handed) + " of " + std::to_string(r.size)),
+              std::string::npos);
+    ASSERT_TRUE(env.sim.WaitForEvents(1, 5000, "close"));
+    for (const auto& e : env.sim.Events())
+        EXPECT_NE(e.event, "data");
 }
 
 TEST(FormPageSimTest, FormsOfEdgeSizesAreListedAndDeleted) {
