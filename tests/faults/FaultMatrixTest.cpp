@@ -64,7 +64,7 @@ const Row kRows[] = {
     // start-up: the settings query of every command
     {"StartupNoReply", kQuery, {"job1:no-reply"}, 1, kNotRespond, false},
     {"StartupShortReply", kQuery, {"job1:truncate=5"}, 1, kNotRespond, false},
-    {"StartupGarbage", kQuery, {"job1:garbage"}, 1, kNotRespond, false},
+    {"StartupGarbage", kQuery, {"job1:garbage=11"}, 1, kNotRespond, false},
     {"StartupDropped", kQuery, {"job1:drop"}, 1, kNotRespond, false},
     {"StartupRefused", kQuery, {"refuse"}, 1, kNotRespond, false},
     {"StartupStalledReader", kQuery, {"stall"}, 1, kNotRespond, false},
@@ -75,7 +75,7 @@ const Row kRows[] = {
     // Send
     {"SendNoReply", kSet, {"job2:no-reply"}, 1, kPrinterError, true},
     {"SendShortReply", kSet, {"job2:truncate=5"}, 1, kPrinterError, true},
-    {"SendGarbage", kSet, {"job2:garbage"}, 1, kPrinterError, true},
+    {"SendGarbage", kSet, {"job2:garbage=23"}, 1, kPrinterError, true},
     {"SendDropped", kSet, {"job2:drop"}, 1, kPrinterError, false},
     {"SendLateReply", kSet, {"job2:delay=250"}, 0, "", true},
     {"SendReplyInPieces", kSet, {"job2:split=16"}, 0, "", true},
@@ -154,7 +154,7 @@ const Row kRows[] = {
     // The file system's questions and the backup read only: the next command works at once.
     {"PsfsInfoNoReply", {"psfs", "info"}, {"job2:no-reply"}, 1, kPrinterError, false, false, kQuery},
     {"PsfsDfDropped", {"psfs", "df"}, {"job2:drop"}, 1, kPrinterError, false, false, kQuery},
-    {"BackupGarbage", {"backup", "HOME/backup.ini"}, {"job1:garbage"}, 1, kNotRespond, false, false, kQuery},
+    {"BackupGarbage", {"backup", "HOME/backup.ini"}, {"job1:garbage=37"}, 1, kNotRespond, false, false, kQuery},
     // The file send and the firmware transfer have no reply to spoil, and a dropped job is not
     // seen by the sender; what must hold is that status lines nobody asked for lose nothing.
     {"FormSendUnaskedStatus",

@@ -125,7 +125,7 @@ const Row kRows[] = {
      .shows = Shows::Lines,
      .received = 5},
     // Nothing frames the display reply: noise of its length is shown as it came.
-    {"GarbageReply", 1000, 1004, 1000, {"--fault", "job3:garbage"}, Shows::Lines},
+    {"GarbageReply", 1000, 1004, 1000, {"--fault", "job3:garbage=67"}, Shows::Lines},
     {.name = "Dropped",
      .before = 1000,
      .key = 1003,

@@ -22,7 +22,7 @@ protected:
 }  // namespace
 
 TEST_F(RecordTest, EntriesStartAtZeroWhenTheFirstByteIsZero) {
-    Reply({0x00, 0x01, 0x05, 0x02, 0x02, 0x00, 0x03, 0xFF, 0x00});
+    Reply({0x00, 0x01, 0x05, 0x02, 0x02, 0x00, 0x03, 0xC6, 0x04, 0, 0, 0, 0, 0xFF, 0x00});
     EXPECT_TRUE(LoadSettingsRecord(ctx));
     EXPECT_EQ(ctx.store.reported.paper, 5);
     EXPECT_EQ(ctx.store.reported.copies, 3);
@@ -39,13 +39,14 @@ TEST_F(RecordTest, ANonZeroFirstByteIsAThreeByteHeader) {
 
 TEST_F(RecordTest, WidthComesFromTheIndexAndUnknownIndicesUseTheirLength) {
     // Index 3 claims length 2 but is one byte wide; index 21 (not stored) skips 3 value bytes.
-    Reply({0x00, 0x01, 0x02, 0x03, 0x02, 0x01, 0x15, 0x03, 0xAA, 0xBB, 0xCC, 0x05, 0x01, 0x04, 0xC8, 0x00});
+    Reply({0x00, 0x01, 0x02, 0x03, 0x02, 0x01, 0x15, 0x03, 0xAA, 0xBB, 0xCC, 0x05, 0x01, 0x04, 0xC6, 0x04, 0, 0, 0,
+           0, 0xC8, 0x00});
     EXPECT_TRUE(LoadSettingsRecord(ctx));
     EXPECT_EQ(ctx.store.reported.paper, 2);
     EXPECT_EQ(ctx.store.reported.orientation, 1);
     EXPECT_EQ(ctx.store.reported.topMargin, 4);
     // Index 46: one byte held in a two-byte field.
-    Reply({0x00, 0x01, 0x00, 0x2E, 0x01, 0x07, 0x30, 0x01, 0x09, 0xFF, 0x00});
+    Reply({0x00, 0x01, 0x00, 0x2E, 0x01, 0x07, 0x30, 0x01, 0x09, 0xC6, 0x04, 0, 0, 0, 0, 0xFF, 0x00});
     EXPECT_TRUE(LoadSettingsRecord(ctx));
     EXPECT_EQ(ctx.store.reported.ksc5895Font, 7);
     EXPECT_EQ(ctx.store.reported.ksc5895AutoWrap, 9);
@@ -54,7 +55,7 @@ TEST_F(RecordTest, WidthComesFromTheIndexAndUnknownIndicesUseTheirLength) {
 // A record cut short or garbled is no record: both instances stay exactly as the last good one
 // left them, so the next Send cannot reset the fields it did not reach.
 TEST_F(RecordTest, ARecordWithoutItsEndLeavesBothInstancesAlone) {
-    Reply({0x00, 0x01, 0x04, 0x02, 0x02, 0x00, 0x05, 0x04, 0x01, 0x06, 0xFF, 0x00});
+    Reply({0x00, 0x01, 0x04, 0x02, 0x02, 0x00, 0x05, 0x04, 0x01, 0x06, 0xC6, 0x04, 0, 0, 0, 0, 0xFF, 0x00});
     ASSERT_TRUE(LoadSettingsRecord(ctx));
     ctx.store.edited.copies = 42; // an edit not sent yet
     const PrinterSettings reported = ctx.store.reported, edited = ctx.store.edited;
@@ -68,12 +69,67 @@ TEST_F(RecordTest, ARecordWithoutItsEndLeavesBothInstancesAlone) {
     }
 }
 
+// A record is taken only when its structure holds; every record the printers send, quirks
+// included, still is.
+TEST_F(RecordTest, OnlyARecordWhoseStructureHoldsIsTaken) {
+    const std::vector<uint8_t> caps = {0xC6, 0x04, 0x00, 0x00, 0x40, 0x85};
+    auto with = [&](std::vector<uint8_t> head, std::vector<uint8_t> tail) {
+        head.insert(head.end(), caps.begin(), caps.end());
+        head.insert(head.end(), tail.begin(), tail.end());
+        return head;
+    };
+    const std::string status = "@PJL USTATUS DEVICE\r\nCODE=10001\r\n\f";
+    std::vector<uint8_t> unasked = with({0x01, 0x00, 0x0A, 0x02, 0x02, 0x00, 0x03}, {0xFF, 0x00});
+    unasked.insert(unasked.end(), status.begin(), status.end());
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool taken;
+        uint16_t copies;
+    } rows[] = {
+        {"as the simulated printer sends it", with({0x01, 0x00, 0x0A, 0x02, 0x02, 0x00, 0x03}, {0xFF, 0x00}), true, 3},
+        {"the copies' length byte says 1, its two bytes read all the same",
+         with({0x01, 0x00, 0x09, 0x02, 0x01, 0x00, 0x07}, {0xFF, 0x00}), true, 7},
+        {"another closing index", with({0x00, 0x01, 0x01, 0x02, 0x02, 0x00, 0x04}, {0xC8, 0x00}), true, 4},
+        {"a status message sent unasked after the record", unasked, true, 3},
+        {"a length byte that is no width", with({0x00, 0x01, 0x02, 0x02, 0x03, 0x00, 0x04}, {0xFF, 0x00}), false, 0},
+        {"bytes after the closing entry", with({0x00, 0x01, 0x01, 0x02, 0x02, 0x00, 0x04}, {0xFF, 0x00, 0x17}), false, 0},
+        {"a closing entry that runs over the rest", with({0x00, 0x01, 0x01, 0x02, 0x02, 0x00, 0x04}, {0xFF, 0x09, 1, 2}), false, 0},
+        {"no capability word", {0x00, 0x01, 0x01, 0x02, 0x02, 0x00, 0x04, 0xFF, 0x00}, false, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ctx.store = SettingsStore{};
+        ctx.replyBuffer.fill(0);
+        std::copy(row.bytes.begin(), row.bytes.end(), ctx.replyBuffer.begin());
+        EXPECT_EQ(LoadSettingsRecord(ctx), row.taken);
+        EXPECT_EQ(ctx.store.reported.copies, row.copies);
+        EXPECT_EQ(ctx.store.reported.featureFlags, row.taken ? 0x4085u : 0u);
+    }
+}
+
+// Noise taken for a record would fill both instances and decide the pages: of 10^5 random
+// replies of each length, fewer than one in a thousand may pass.
+TEST_F(RecordTest, NoiseIsAlmostNeverTakenForARecord) {
+    std::mt19937 rng(20240611);
+    for (const size_t length : {20u, 64u, 334u, 1024u}) {
+        int taken = 0;
+        ctx.replyBuffer.fill(0);
+        for (int round = 0; round < 100000; ++round) {
+            for (size_t i = 0; i < length; ++i)
+                ctx.replyBuffer[i] = static_cast<uint8_t>(rng());
+            taken += LoadSettingsRecord(ctx) ? 1 : 0;
+        }
+        EXPECT_LT(taken, 100) << length << " bytes";
+    }
+}
+
 TEST_F(RecordTest, ListsAndCountsSurviveAndResidentCountFollowsTheBrand) {
     auto fonts = std::make_shared<std::vector<FlashFontEntry>>(2);
     ctx.store.edited.fontList = fonts;
     ctx.store.edited.flashFontCount = 2;
     ctx.store.edited.formCount = 5;
-    Reply({0x00, 0x01, 0x01, 0xFF, 0x00});
+    Reply({0x00, 0x01, 0x01, 0xC6, 0x04, 0, 0, 0, 0, 0xFF, 0x00});
     EXPECT_TRUE(LoadSettingsRecord(ctx));
     EXPECT_EQ(ctx.store.reported.fontList, fonts);
     EXPECT_EQ(ctx.store.edited.flashFontCount, 2u);
@@ -120,7 +176,8 @@ TEST(RecordBrand, ResidentFontCountIs68ForTheOemBrandOnly) {
     for (const auto& [ini, count] : cases) {
         home.Write("comtav.ini", ini);
         ctx.replyBuffer.fill(0);
-        ctx.replyBuffer[0] = 0x00, ctx.replyBuffer[1] = 0x01, ctx.replyBuffer[2] = 0x01, ctx.replyBuffer[3] = 0xFF;
+        const uint8_t record[] = {0x00, 0x01, 0x01, 0xC6, 0x04, 0, 0, 0, 0, 0xFF, 0x00};
+        std::copy(std::begin(record), std::end(record), ctx.replyBuffer.begin());
         EXPECT_TRUE(LoadSettingsRecord(ctx));
         EXPECT_EQ(ctx.store.reported.residentFontCount, count) << ini;
         EXPECT_EQ(ctx.store.edited.residentFontCount, count) << ini;
