@@ -260,4 +260,23 @@ TEST_F(StartupTest, FirmwareUpdateOnlyChecksPresenceThenReadiness) {
     EXPECT_TRUE(app->FirmwareUpdateOnly());
 }
 
+// The check and the transfer talk to the same device: the one --device names, else the whole
+// of DeviceID, never one cut at 127 characters.
+TEST_F(StartupTest, FirmwareUpdateOnlyChecksTheDeviceTheTransferUses) {
+    const std::string longName = "tcp://" + std::string(150, 'p') + ".example:9100";
+    const struct {
+        std::string deviceId, override, checked;
+    } rows[] = {{longName, "", longName}, {"usb:1234:5678", "tcp://127.0.0.1:9101", "tcp://127.0.0.1:9101"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.checked);
+        dev->Reset();
+        home.Write("comtav.ini", "[Common]\nDebug=1\nAUTOFWUP=1\nDeviceID=" + row.deviceId + "\n");
+        app = std::make_unique<Application>(ui, hooks);
+        app->Context().cfg.deviceOverride = row.override;
+        EXPECT_EQ(app->InitInstance(home.dir), StartupOutcome::Ran);
+        EXPECT_NE(dev->Log().find("DeviceCheck(" + row.checked + ",0,0,1)"), std::string::npos) << dev->Log();
+        app.reset();
+    }
+}
+
 TEST(Platform, WindowsVersionIsTheModernOne) { EXPECT_EQ(CheckWindowsVersion(), 3); }
