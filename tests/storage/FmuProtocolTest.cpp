@@ -133,9 +133,14 @@ TEST_F(FmuFixture, CheckSystemReadsTheStorageByte) {
     EXPECT_EQ(Messages(), 0u);
     EXPECT_EQ(ui.waitCursorDepth, 0);
 
-    // A reply in two pieces is completed by the retry read.
+    // A reply in two pieces is read on until whole; one still short after a silence is
+    // completed by the retry read, after its wait.
     ui.Clear();
     dev.reads = {echo.substr(0, 10), echo.substr(10) + "3\f"};
+    EXPECT_EQ(fmu.CheckSystem(), 3);
+    EXPECT_EQ(ui.Waits(), (std::vector<unsigned>{1000}));
+    ui.Clear();
+    dev.reads = {echo.substr(0, 10), "", "", echo.substr(10) + "3\f"};
     EXPECT_EQ(fmu.CheckSystem(), 3);
     EXPECT_EQ(ui.Waits(), (std::vector<unsigned>{1000, 2000}));
 
