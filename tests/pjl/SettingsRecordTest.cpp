@@ -63,10 +63,17 @@ TEST_F(RecordTest, ARecordWithoutItsEndLeavesBothInstancesAlone) {
                      std::initializer_list<uint8_t>{0x00, 0x01, 0x04, 0x02, 0x02}, // ends inside a value
                      std::initializer_list<uint8_t>{0x00, 0x7A, 0xFE, 0x13, 0x99}}) {  // garbage
         Reply(cut);
+        testing::internal::CaptureStderr();
         EXPECT_FALSE(LoadSettingsRecord(ctx));
         EXPECT_EQ(ctx.store.reported, reported);
         EXPECT_EQ(ctx.store.edited, edited);
+        // Said on the debug output only when DebugMsg (tavctl --debug) asks for it.
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     }
+    ctx.cfg.debugMsg = 1;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(LoadSettingsRecord(ctx));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("[TAV] the reply is no settings record"), std::string::npos);
 }
 
 // A record is taken only when its structure holds; every record the printers send, quirks
