@@ -157,101 +157,61 @@ TEST_F(PanelTest, SilentPrinterReadsTwiceThenShowsErrorAndKeepsOldLines) {
 }
 
 namespace {
-// A printer on a line with time: each key's display arrives at set times on a clock the test
-// keeps (the wait clock the reads' deadlines are measured on), and a read waits on it as the
-// device library's does: up to its timeout for a first byte, then until the line is quiet. A
-// job that begins with the UEL discards what has come and not been read, as the library does.
+// Each key's display arrives byte by byte at set times on a clock the test keeps (the wait clock
+// the reads' deadlines are measured on). A read waits on it as the device library's does: up to
+// 0.7 s for a first byte, then until the line has been quiet 0.1 s. A job discards what came
+// unread before it.
 struct TimedLine : tav::WaitClock {
-    static constexpr uint64_t kReadTimeoutMs = 700, kQuietMs = 100;
-    uint64_t now = 0;
-    uint64_t delayMs = 0;             // of the next key's display
-    size_t piece = 33;                // it comes in pieces this long
-    uint64_t pauseMs = 0;             // this far apart
-    std::deque<std::pair<uint64_t, uint8_t>> coming; // arrival time, byte
-    std::vector<uint8_t> arrived;
+    uint64_t now = 0, delayMs = 0, pauseMs = 0; // the next display: how late, how far apart its pieces
+    size_t piece = 33;
     int keys = 0;
-
+    std::deque<std::pair<uint64_t, uint8_t>> coming; // arrival time, byte
     unsigned RealLength(unsigned) override { return 0; }
     uint64_t NowMs() override { return now; }
-    void AdvanceTo(uint64_t t) {
-        now = std::max(now, t);
-        for (; !coming.empty() && coming.front().first <= now; coming.pop_front())
-            arrived.push_back(coming.front().second);
+    uint32_t Read(uint8_t* dst, uint32_t capacity) {
+        if (coming.empty() || coming[0].first > now + 700) return now += 700, 0;
+        uint32_t n = 0;
+        for (now = std::max(now, coming[0].first); n < capacity && !coming.empty() && coming[0].first <= now + 100;
+             coming.pop_front())
+            now = std::max(now, coming[0].first), dst[n++] = coming[0].second;
+        return n;
     }
     void Key() {
-        std::string display(33, '\0');
-        display[0] = 1;
-        const std::string line1 = "DISPLAY OF KEY " + std::to_string(++keys);
-        display.replace(1, line1.size(), line1);
-        for (size_t i = 0; i < display.size(); ++i)
+        while (!coming.empty() && coming[0].first <= now) coming.pop_front();
+        const std::string display = std::string("\x01") + "DISPLAY OF KEY " + std::to_string(++keys) + std::string(16, '\0');
+        for (size_t i = 0; i < 33; ++i)
             coming.emplace_back(now + delayMs + (i / piece) * pauseMs, static_cast<uint8_t>(display[i]));
-        delayMs = 0, piece = 33, pauseMs = 0;
-    }
-    uint32_t Read(uint8_t* dst, uint32_t capacity) {
-        AdvanceTo(now);
-        if (arrived.empty()) {
-            if (coming.empty() || coming.front().first > now + kReadTimeoutMs) {
-                AdvanceTo(now + kReadTimeoutMs);
-                return 0;
-            }
-            AdvanceTo(coming.front().first);
-        }
-        while (arrived.size() < capacity && !coming.empty() && coming.front().first <= now + kQuietMs)
-            AdvanceTo(coming.front().first);
-        const uint32_t n = std::min<uint32_t>(capacity, static_cast<uint32_t>(arrived.size()));
-        std::memcpy(dst, arrived.data(), n);
-        arrived.erase(arrived.begin(), arrived.begin() + n);
-        return n;
+        delayMs = pauseMs = 0, piece = 33;
     }
 };
 TimedLine* g_line = nullptr;
-
 int LineOpen(int, int, int, int, const char*) { return 1; }
-int LineWrite(const void* d, uint32_t n, uint32_t* w) {
-    const std::string job(static_cast<const char*>(d), n);
-    if (job.rfind("\x1b%-12345X", 0) == 0) g_line->arrived.clear();
-    if (job.find("NUX_BUTTON") != std::string::npos) g_line->Key();
-    *w = n;
-    return 1;
-}
-int LineRead(void* b, uint32_t cap, uint32_t* got) {
-    *got = g_line->Read(static_cast<uint8_t*>(b), cap);
-    return *got > 0;
-}
+int LineWrite(const void*, uint32_t n, uint32_t* w) { return g_line->Key(), *w = n, 1; }
+int LineRead(void* b, uint32_t cap, uint32_t* got) { return (*got = g_line->Read(static_cast<uint8_t*>(b), cap)) > 0; }
 int LineClose(int) { return 1; }
 int LineControl(uint32_t, const void*, uint32_t, void*, uint32_t, uint32_t*) { return 1; }
 } // namespace
 
-// A display that comes after its key's reads gave up belongs to that key: the next key, pressed
-// at once, drops it and shows its own; one in pieces slower than the quiet time is read whole.
+// A display that comes after its key's reads gave up (1.8 s against reads of 0.7 s) belongs to
+// that key: the next key, pressed at once, drops it and shows its own. One in pieces further
+// apart than the quiet time (8 bytes every 0.3 s) is read whole.
 TEST(NuxLateReply, EachKeyShowsItsOwnDisplayWhateverCameLate) {
-    const struct {
-        const char* what;
-        uint64_t delayMs, pauseMs;
-        size_t piece;
-        bool firstShown;
-    } rows[] = {{"late by 1.8 s against reads of 0.7 s", 1800, 0, 33, false},
-                {"in pieces of 8 bytes, 0.3 s apart", 0, 300, 8, true}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+    for (const bool late : {true, false}) {
         TimedLine line;
         g_line = &line;
         tav::UseWaitClock(&line);
         TableDeviceLibrary lib{NuxDeviceApi{LineOpen, LineWrite, LineRead, LineClose, LineControl}};
         tav::RecordingUiHost ui;
-        NuxConfig config;
-        config.deviceId = "tcp://127.0.0.1:9";
-        NuxDevice dev(lib, config.deviceId, {});
-        NuxPanel panel(config, dev, ui, {});
-        line.delayMs = row.delayMs, line.pauseMs = row.pauseMs, line.piece = row.piece;
-        EXPECT_EQ(panel.PressKey("1"), row.firstShown);
-        EXPECT_EQ(panel.Line1(), row.firstShown ? "DISPLAY OF KEY 1" : "");
-        for (int key = 2; key <= 3; ++key) {
-            EXPECT_TRUE(panel.PressKey("2"));
-            EXPECT_EQ(panel.Line1(), "DISPLAY OF KEY " + std::to_string(key));
+        NuxDevice dev(lib, "tcp://127.0.0.1:9", {});
+        NuxPanel panel(NuxConfig{}, dev, ui, {});
+        line.delayMs = late ? 1800 : 0, line.pauseMs = late ? 0 : 300, line.piece = late ? 33 : 8;
+        EXPECT_EQ(panel.PressKey("1"), !late);
+        EXPECT_EQ(panel.Line1(), late ? "" : "DISPLAY OF KEY 1");
+        for (const char* key : {"2", "3"}) {
+            EXPECT_TRUE(panel.PressKey(key));
+            EXPECT_EQ(panel.Line1(), std::string("DISPLAY OF KEY ") + key);
         }
         tav::UseWaitClock(nullptr);
-        g_line = nullptr;
     }
 }
 

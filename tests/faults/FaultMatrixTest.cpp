@@ -234,17 +234,13 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
         image.resize(size, '\x5A');
         home.Write("firmware.bin", image);
     }
-    // The large files a row names, written only for it: 6 MiB each, the firmware's with the
-    // model's signature and length.
+    // The large files a row names, written only for it: 6 MiB, the firmware's with the model's
+    // signature and its length.
     void WriteLargeFiles(const std::vector<std::string>& args) {
-        const uint32_t size = 6u << 20;
         for (const std::string& a : args) {
             if (a.rfind("HOME/big.", 0) != 0) continue;
-            std::string bytes = a == "HOME/big.fw" ? std::string("QVFW") : std::string("%!PS\n");
-            if (a == "HOME/big.fw")
-                for (int shift = 24; shift >= 0; shift -= 8)
-                    bytes += static_cast<char>((size >> shift) & 0xFF);
-            bytes.resize(size, '\x5A');
+            std::string bytes = a == "HOME/big.fw" ? std::string("QVFW\x00\x60\x00\x00", 8) : "%!PS\n";
+            bytes.resize(6u << 20, '\x5A');
             home.Write(a.substr(5), bytes);
         }
     }

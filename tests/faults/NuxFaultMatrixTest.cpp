@@ -46,7 +46,6 @@ struct Row {
     bool holdPort = false;         // another program holds the port lock throughout
     bool switchOff = false;        // the printer goes away after the `before` key
     const char* firstAfter = "";   // a simulator event the first key waits for
-    bool afterAtOnce = false;      // the next key goes at once, before the key's reply is out
 };
 
 void PrintTo(const Row& row, std::ostream* os) {
@@ -109,16 +108,6 @@ const Row kRows[] = {
      {"--fault", "job3:delay=" + kPastBothReads},
      Shows::ErrorBox,
      kReadError},
-    // The next key pressed before the late display came: that display is dropped, never shown
-    // for it, and the key shows its own.
-    {.name = "TooLateReplyNextKeyAtOnce",
-     .before = 1000,
-     .key = 1004,
-     .after = 1000,
-     .sim = {"--fault", "job3:delay=" + kPastBothReads},
-     .shows = Shows::ErrorBox,
-     .trace = kReadError,
-     .afterAtOnce = true},
     {"ReplyInPieces", 1000, 1001, 1003, {"--fault", "job3:split=16"}, Shows::Lines},
     // The tail comes after the line has been quiet long enough to end a read: the key reads on
     // until its display is whole.
@@ -194,9 +183,7 @@ TEST_P(NuxFaultMatrix, TheWindowShowsWhatIsOwedAndTheNextKeyItsOwnReply) {
     if (*row.firstAfter) script += "wait-for " + cue0 + "\n";
     if (row.before) script += "click " + std::to_string(row.before) + "\nprint\nwait-for " + cue1 + "\n";
     script += "click " + std::to_string(row.key) + "\nprint\n";
-    if (row.after)
-        script += (row.afterAtOnce ? "" : "wait-for " + cue2 + "\n") + "click " + std::to_string(row.after) +
-                  "\nprint\n";
+    if (row.after) script += "wait-for " + cue2 + "\nclick " + std::to_string(row.after) + "\nprint\n";
     home.WriteScript("keys", script + "click 1\n");
     std::unique_ptr<tavtest::PortHold> held;
     if (row.holdPort) {
@@ -234,7 +221,7 @@ TEST_P(NuxFaultMatrix, TheWindowShowsWhatIsOwedAndTheNextKeyItsOwnReply) {
     ASSERT_TRUE(PollUntil(deadline, printed)) << nux.Out();
     held.reset();
     EXPECT_TRUE(tavtest::PortFree(home.dir)); // while the panel still runs
-    if (row.after && !row.afterAtOnce) {
+    if (row.after) {
         // All of the key's reply is out before the next key goes, so a late reply or the tail of
         // one is there to be read in its place.
         const size_t sent = size_t(row.before != 0) + size_t(row.replied);

@@ -1,7 +1,6 @@
 // The link through a real shared object that logs each call: the exact call sequences.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -70,33 +69,6 @@ TEST_F(LinkTest, ReadRetriesOnceAtOnceAfterNothing) {
     int reads = 0;
     for (const auto& l : dev->LogLines()) reads += l.find("DeviceRead") != std::string::npos;
     EXPECT_EQ(reads, 2);
-}
-
-// A reply read until whole that stays short is owed to its question: the next write first reads
-// its rest and drops it, so the rest never answers the next job.
-TEST_F(LinkTest, TheRestOfAShortReplyIsDroppedBeforeTheNextWrite) {
-    BindOne();
-    dev->QueueRead(std::string("AB"));
-    dev->QueueRead(std::string("C"));
-    char buf[6] = {};
-    const ReplyRead r = ctx.link.ReadReply(buf, sizeof buf, HasLength(sizeof buf));
-    EXPECT_EQ(r.count, 3u);
-    EXPECT_FALSE(r.whole);
-    EXPECT_EQ(std::string(buf, 3), "ABC");
-    dev->QueueRead(std::string("DEF")); // the rest comes late
-    dev->Reset();
-    EXPECT_EQ(ctx.link.WritePrinter("job", 3), 3);
-    const Lines log = dev->LogLines();
-    const auto write = std::find(log.begin(), log.end(), "qvdevm DeviceWrite(3)");
-    ASSERT_NE(write, log.end());
-    EXPECT_NE(std::find(log.begin(), write, "qvdevm DeviceRead(3)"), write);
-    dev->QueueRead(std::string("NEXT"));
-    EXPECT_EQ(ctx.link.ReadPrinter(buf, sizeof buf), 4);
-    EXPECT_EQ(std::string(buf, 4), "NEXT");
-    // Nothing is owed any more: the write after takes no read.
-    dev->Reset();
-    EXPECT_EQ(ctx.link.WritePrinter("job", 3), 3);
-    EXPECT_EQ(dev->LogLines().size(), 5u);
 }
 
 TEST_F(LinkTest, ACountAboveTheCapacityGivesNothing) {

@@ -264,18 +264,14 @@ TEST_F(StartupTest, FirmwareUpdateOnlyChecksPresenceThenReadiness) {
 // of DeviceID, never one cut at 127 characters.
 TEST_F(StartupTest, FirmwareUpdateOnlyChecksTheDeviceTheTransferUses) {
     const std::string longName = "tcp://" + std::string(150, 'p') + ".example:9100";
-    const struct {
-        std::string deviceId, override, checked;
-    } rows[] = {{longName, "", longName}, {"usb:1234:5678", "tcp://127.0.0.1:9101", "tcp://127.0.0.1:9101"}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.checked);
+    for (const auto& [override, checked] : {std::pair<std::string, std::string>{"", longName},
+                                            {"tcp://127.0.0.1:9101", "tcp://127.0.0.1:9101"}}) {
         dev->Reset();
-        home.Write("comtav.ini", "[Common]\nDebug=1\nAUTOFWUP=1\nDeviceID=" + row.deviceId + "\n");
+        home.Write("comtav.ini", "[Common]\nDebug=1\nAUTOFWUP=1\nDeviceID=" + longName + "\n");
         app = std::make_unique<Application>(ui, hooks);
-        app->Context().cfg.deviceOverride = row.override;
+        app->Context().cfg.deviceOverride = override;
         EXPECT_EQ(app->InitInstance(home.dir), StartupOutcome::Ran);
-        EXPECT_NE(dev->Log().find("DeviceCheck(" + row.checked + ",0,0,1)"), std::string::npos) << dev->Log();
-        app.reset();
+        EXPECT_NE(dev->Log().find("DeviceCheck(" + checked + ",0,0,1)"), std::string::npos) << dev->Log();
     }
 }
 

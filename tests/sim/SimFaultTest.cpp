@@ -1,6 +1,7 @@
 // Each injected fault as a client on the wire sees it, and as the log tells it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <sys/wait.h>
 
@@ -78,16 +79,23 @@ TEST(SimFaults, DelayedSplitTruncatedAndGarbledReplies) {
         ASSERT_EQ(reply.size(), 1u);
         EXPECT_EQ(reply[0].Field("bytes"), "5");
     }
-    {
-        SimProcess sim("color-ps", {"--fault", "garbage"});
+    // Noise: every byte other than the record's, other noise for every reply, the same again
+    // for the same seed.
+    auto garbled = [&](const char* fault) {
+        SimProcess sim("color-ps", {"--fault", fault});
         Client c(sim.Port());
-        c.Send(kQuery);
-        Bytes got = c.Read(clean.size(), 2000);
-        ASSERT_EQ(got.size(), clean.size());
-        for (size_t i = 0; i < got.size(); ++i) ASSERT_NE(got[i], clean[i]) << i;
-        ASSERT_TRUE(sim.WaitForEvents(1, 2000, "reply"));
-        EXPECT_EQ(Of(sim.Events(), "reply")[0].bytes, got);
-    }
+        std::vector<Bytes> got(2);
+        for (Bytes& reply : got) {
+            c.Send(kQuery);
+            reply = c.Read(clean.size(), 2000);
+            EXPECT_EQ(reply.size(), clean.size());
+            for (size_t k = 0; k < std::min(clean.size(), reply.size()); ++k) EXPECT_NE(reply[k], clean[k]);
+        }
+        return got;
+    };
+    const std::vector<Bytes> five = garbled("garbage=5");
+    EXPECT_NE(five[0], five[1]);
+    EXPECT_EQ(garbled("garbage=5"), five);
 }
 
 TEST(SimFaults, DropAfterClosesEachConnectionAfterItsJobs) {
@@ -168,63 +176,20 @@ TEST(SimFaults, BadFaultsAndProfilesAreRefused) {
     EXPECT_THROW(SimProcess("mono-pcl", {"--fault", "explode"}), std::runtime_error);
 }
 
-// Every garbled reply is noise of its own, and the seed gives the same run again.
-TEST(SimFaults, GarbageIsOtherNoiseForEveryReplyAndItsSeedRepeatsIt) {
-    const Bytes clean = CleanRecord("mono-pcl");
-    auto replies = [&](const char* fault) {
-        SimProcess sim("mono-pcl", {"--fault", fault});
-        Client c(sim.Port());
-        std::vector<Bytes> out;
-        for (int i = 0; i < 2; ++i) {
-            c.Send(kQuery);
-            out.push_back(c.Read(clean.size(), 2000));
-            EXPECT_EQ(out.back().size(), clean.size());
-            for (size_t k = 0; k < clean.size() && k < out.back().size(); ++k) EXPECT_NE(out.back()[k], clean[k]);
-        }
-        return out;
-    };
-    const std::vector<Bytes> first = replies("garbage=5");
-    EXPECT_NE(first[0], first[1]);
-    EXPECT_EQ(replies("garbage=5"), first);
-    EXPECT_NE(replies("garbage=6")[0], first[0]);
-}
-
-// A cut closes the connection at its very byte of what it aims at, a job or a data run: that
-// much is logged, cut off, the rest is left unread and the sender's writes fail. The next
-// connection is served.
-TEST(SimFaults, CutClosesTheConnectionPartWayThroughAJobOrDataRun) {
-    // Larger than all a sender can have in flight, so its writes meet the cut.
-    const std::string body(8 << 20, 'F');
-    struct Case {
-        const char* fault;
-        std::string stream;
-        const char* kind;
-    };
-    const Case cases[] = {
-        {"FSDOWNLOADFONT:cut=50000", "@PJL FSDOWNLOADFONT\r\n\x1b*c7D" + body + U, "job"},
-        {"cut=50000", "QVFW" + body, "data"},
-    };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.fault);
-        SimProcess sim("mono-pcl", {"--fault", k.fault});
-        {
-            Client c(sim.Port());
-            EXPECT_LT(c.SendAll(k.stream), k.stream.size());
-        }
-        ASSERT_TRUE(sim.WaitForEvents(1, 5000, "close"));
-        auto evs = sim.Events();
-        ASSERT_EQ(Of(evs, "fault").size(), 1u);
-        EXPECT_EQ(Of(evs, "fault")[0].Field("fault"), "cut");
-        EXPECT_EQ(Of(evs, "fault")[0].Field("bytes"), "50000");
-        EXPECT_EQ(Of(evs, "close")[0].Field("reason"), "cut");
-        ASSERT_EQ(Of(evs, k.kind).size(), 1u);
-        EXPECT_EQ(Of(evs, k.kind)[0].Field("bytes"), "50000");
-        if (std::string(k.kind) == "job") {
-            EXPECT_EQ(Of(evs, "fault")[0].Field("job"), "1");
-            EXPECT_EQ(Of(evs, "job")[0].Field("complete"), "false");
-        }
-        Client again(sim.Port());
-        again.Send(kQuery);
-        EXPECT_FALSE(again.Read(1, 2000).empty());
-    }
+// A cut closes the connection at its very byte of the job it aims at: that much is logged, cut
+// off, the rest is left unread and the sender's writes fail. The next connection is served.
+TEST(SimFaults, CutClosesTheConnectionPartWayThroughAJob) {
+    SimProcess sim("mono-pcl", {"--fault", "FSDOWNLOADFONT:cut=50000"});
+    const std::string job = "@PJL FSDOWNLOADFONT\r\n\x1b*c7D" + std::string(8 << 20, 'F') + U; // more than is in flight
+    EXPECT_LT(Client(sim.Port()).SendAll(job), job.size());
+    ASSERT_TRUE(sim.WaitForEvents(1, 5000, "close"));
+    const auto evs = sim.Events();
+    ASSERT_EQ(Of(evs, "fault").size(), 1u);
+    ASSERT_EQ(Of(evs, "job").size(), 1u);
+    EXPECT_EQ(Of(evs, "fault")[0].Field("job"), "1");
+    EXPECT_EQ(Of(evs, "job")[0].Field("bytes"), "50000");
+    EXPECT_EQ(Of(evs, "close")[0].Field("reason"), "cut");
+    Client again(sim.Port());
+    again.Send(kQuery);
+    EXPECT_FALSE(again.Read(1, 2000).empty());
 }

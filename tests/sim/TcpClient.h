@@ -36,11 +36,8 @@ public:
     // Sends as much as the peer takes; the count, short when the peer went away.
     size_t SendAll(const std::string& s) {
         size_t done = 0;
-        while (done < s.size()) {
-            const ssize_t n = send(m_fd, s.data() + done, s.size() - done, MSG_NOSIGNAL);
-            if (n <= 0) break;
+        for (ssize_t n = 0; done < s.size() && (n = send(m_fd, s.data() + done, s.size() - done, MSG_NOSIGNAL)) > 0;)
             done += size_t(n);
-        }
         return done;
     }
     // Reads until n bytes came, the peer closed, or nothing came for quietMs.
