@@ -142,7 +142,9 @@ int Run(AppContext& ctx, const Request& rq) {
             const int ok = font ? fmu.DownloadFontToDevice(sendPath, name)
                                 : fmu.DownloadFormToDevice(rq.filter == 2 ? path : sendPath, name);
             if (!ok) {
-                Err("the printer did not take " + Visible(path, true));
+                const SendResult& sent = fmu.LastSend();
+                Err("the printer did not take " + Visible(path, true) +
+                    (sent.handed ? ": " + HandedToLinkText(sent.handed, sent.size) + "; send it again" : ""));
                 status = kExitPrinter;
                 continue;
             }

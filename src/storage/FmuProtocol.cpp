@@ -259,11 +259,13 @@ uint64_t FmuProtocol::GetSysAvailableMemory() {
 }
 
 int FmuProtocol::Download(const std::string& path, int32_t type, const std::string& name) {
+    m_lastSend = {};
     if (!RegularFile(path).IsOpen()) return 0;
     const std::string header = ReceivingProgram(m_target, type, name);
     m_log("[FMU] F-Download / %s%s/%s\n", TargetInfo(m_target).psPrefix, FolderFor(type), name.c_str());
     if (m_sender) return m_sender(path, header);
-    return SendFile(m_ctx, path, header, std::nullopt).status == SendStatus::Complete ? 1 : 0;
+    m_lastSend = SendFile(m_ctx, path, header, std::nullopt);
+    return m_lastSend.status == SendStatus::Complete ? 1 : 0;
 }
 
 int FmuProtocol::DownloadFontToDevice(const std::string& path, const std::string& fontName) {

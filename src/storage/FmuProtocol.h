@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pjl/AppContext.h"
+#include "storage/FileSend.h"
 #include "storage/FmuLog.h"
 
 namespace tav {
@@ -90,6 +91,8 @@ class FmuProtocol {
     // 0 when the file cannot be opened, else what the sender reports.
     int DownloadFontToDevice(const std::string& path, const std::string& fontName);
     int DownloadFormToDevice(const std::string& path, const std::string& formName);
+    // The last download's result when it went through SendFile (how much the link took of it).
+    const SendResult& LastSend() const { return m_lastSend; }
     // 1 when the whole delete job was written.
     int DeleteFileOnDevice(const std::string& name, int32_t type);
     // 1 when the report job was written whole.
@@ -107,6 +110,7 @@ class FmuProtocol {
     int m_target = FMU_SELECTED_TARGET_DIMM;
     FmuFileSender m_sender;
     bool m_exchangeFailed = false;
+    SendResult m_lastSend;
 };
 
 } // namespace tav

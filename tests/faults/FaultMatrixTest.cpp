@@ -199,7 +199,7 @@ const Row kRows[] = {
      kStreamBroken, false, false, {}, nullptr, nullptr, false, 15.0, 13000, true, 0},
     {"FormSendCut", {"psforms", "add", "HOME/big.bin"}, {"FSDOWNLOADPSFORM:cut=1000000"}, 1, kStreamBroken, false,
      false, {}, nullptr, nullptr, false, 15.0, 13000, true, 0},
-    {"PsfsPutCut", {"psfs", "put", "HOME/big.ps", "--disk"}, {"cut=1000000"}, 1, "tavctl: the printer did not take",
+    {"PsfsPutCut", {"psfs", "put", "HOME/big.ps", "--disk"}, {"cut=1000000"}, 1, "bytes were handed to the link; send it again",
      false, false, {}, nullptr, nullptr, false, 15.0, 13000, true, 0},
 };
 
