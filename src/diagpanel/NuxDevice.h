@@ -2,6 +2,7 @@
 // write and read, so nothing of the library is held between key presses.
 #pragma once
 #include "diagpanel/NuxProtocol.h"
+#include "platform/WholeReply.h"
 #include <qvdevm/qvdevm.h>
 
 #include <cstdint>
@@ -66,16 +67,23 @@ class NuxDevice {
   public:
     NuxDevice(NuxDeviceLibrary& library, std::string deviceId, DebugOut debug);
 
-    // Bytes written, 0 on any failure.
+    // Bytes written, 0 on any failure. The rest of a display the last read gave up on is read
+    // and dropped first: it belongs to the last key, never to this one.
     std::uint32_t Write(const void* data, std::uint32_t length);
-    // Reads the display reply into `reply` (kReplySize bytes); bytes received, 0 when nothing
-    // came or the library claimed more than was asked for.
+    // Reads the display reply into `reply` (kReplySize bytes) until it is whole or a read
+    // brings nothing; bytes received, 0 when nothing came or the library claimed more than was
+    // asked for.
     std::uint32_t Read(std::uint8_t* reply);
 
   private:
+    // Opens for a read and makes the two control requests every read is preceded by.
+    bool OpenForRead(const NuxDeviceApi& api) const;
+    void DropLateReply();
+
     NuxDeviceLibrary& m_library;
     std::string m_deviceId;
     DebugOut m_debug;
+    tav::LateReply m_late;
 };
 
 } // namespace nux

@@ -11,23 +11,6 @@
 
 namespace tav {
 
-// A value that itself holds "%2" is not expanded again.
-std::string FillLangText(const std::string& text, const std::vector<std::string>& values) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
-            const size_t n = static_cast<size_t>(text[i + 1] - '1');
-            if (n < values.size()) {
-                out += values[n];
-                ++i;
-                continue;
-            }
-        }
-        out += text[i];
-    }
-    return out;
-}
-
 namespace {
 
 // Holds the port for the whole transfer; given back on every path out.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "link/DeviceLibrary.h"
+#include "platform/WholeReply.h"
 
 namespace tav {
 
@@ -32,8 +33,15 @@ public:
 
     int AcquirePort();
     int ReleasePort();
+    // The rest of a reply a ReadReply gave up on is read and dropped first: it belongs to the
+    // question before, never to this job.
     int WritePrinter(const void* data, uint32_t length);
     int ReadPrinter(void* buffer, uint32_t capacity);
+    // A reply whose reader can tell when it is whole: read with ReadPrinter after the `already`
+    // bytes the buffer holds, until `whole` holds, the buffer is full, or a read brings nothing
+    // past deadlineMs (see ReadWholeReply). A reply that stays short is owed to its question.
+    ReplyRead ReadReply(void* buffer, uint32_t capacity, const IsWhole& whole, unsigned deadlineMs = 0,
+                        size_t already = 0);
     bool IsPrinterConnected(const std::string& deviceName);
     bool IsPrinterReady();
 
@@ -49,6 +57,11 @@ private:
     std::shared_ptr<DeviceLibrary> m_primary;
     std::shared_ptr<DeviceLibrary> m_port;
     Callbacks m_callbacks;
+    LateReply m_late;
 };
+
+// How a front end counts a transfer that broke off: "N of M bytes were handed to the link". What
+// the link took is all that is known; how much of it reached the printer nobody can tell.
+std::string HandedToLinkText(uint64_t handed, uint64_t size);
 
 }  // namespace tav

@@ -68,4 +68,21 @@ void AppContext::WireLink() {
     link.SetCallbacks(std::move(cb));
 }
 
+// A value that itself holds "%2" is not expanded again.
+std::string FillLangText(const std::string& text, const std::vector<std::string>& values) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+            const size_t n = static_cast<size_t>(text[i + 1] - '1');
+            if (n < values.size()) {
+                out += values[n];
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
 }  // namespace tav

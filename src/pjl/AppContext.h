@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "link/Link.h"
@@ -99,5 +100,8 @@ public:
     NullPortMonitor nullMonitor;
     PortMonitor* portMonitor = &nullMonitor;
 };
+
+// A language text with the values put in for %1, %2, ... in one pass; never a format string.
+std::string FillLangText(const std::string& text, const std::vector<std::string>& values);
 
 }  // namespace tav

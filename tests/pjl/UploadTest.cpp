@@ -289,7 +289,7 @@ TEST_F(UploadTest, AnUnchangedSendReturnsTheReportedResolutionOnEveryQualityList
                      std::to_string(row.economode));
         Config(row.config);
         ctx.replyBuffer.fill(0);
-        const std::vector<uint8_t> record = {0x00, 0x01, 0x02, 13, 1, row.economode, 53, 1, row.code, 0xFF, 0x00};
+        const std::vector<uint8_t> record = {0x00, 0x01, 0x02, 13, 1, row.economode, 53, 1, row.code, 0xC6, 4, 0, 0, 0, 0, 0xFF, 0x00};
         std::copy(record.begin(), record.end(), ctx.replyBuffer.begin());
         ASSERT_TRUE(LoadSettingsRecord(ctx));
         EXPECT_EQ(ctx.store.edited, ctx.store.reported);
@@ -450,13 +450,13 @@ TEST_F(UploadTest, PortBusyAfterTheWriteShowsTheBusyMessage) {
 TEST_F(UploadTest, RoundTripMakesBothInstancesEqualAndTheSecondSendCarriesOnlyResolution) {
     BindFake();
     // The printer at 600 dpi (its code 1), auto continue off.
-    const std::vector<uint8_t> before = {0x00, 0x01, 0x02, 53, 1, 1, 12, 1, 0, 0xFF, 0x00};
+    const std::vector<uint8_t> before = {0x00, 0x01, 0x02, 53, 1, 1, 12, 1, 0, 0xC6, 4, 0, 0, 0, 0, 0xFF, 0x00};
     std::copy(before.begin(), before.end(), ctx.replyBuffer.begin());
     ASSERT_TRUE(LoadSettingsRecord(ctx));
     EXPECT_EQ(ctx.store.edited.resolution, 0); // the short list's 600
     ctx.store.edited.autoCont = 1;
 
-    const std::vector<uint8_t> after = {0x00, 0x01, 0x02, 53, 1, 1, 12, 1, 1, 0xFF, 0x00};
+    const std::vector<uint8_t> after = {0x00, 0x01, 0x02, 53, 1, 1, 12, 1, 1, 0xC6, 4, 0, 0, 0, 0, 0xFF, 0x00};
     dev->QueueRead(after);
     ASSERT_EQ(UploadSettings(ctx), 1);
     EXPECT_EQ(Bytes(dev->Written()), Job({"@PJL DEFAULT AUTOCONT = ON ", kRes600}));

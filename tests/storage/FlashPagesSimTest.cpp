@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -286,6 +287,25 @@ TEST(FlashPageSimTest, AListCutShortShowsWhatArrivedAndSaysSo) {
     EXPECT_EQ(Column(page.FontList(), 1), std::vector<QString>{"20"});
     ASSERT_EQ(env.ui.Messages().size(), 1u);
     EXPECT_EQ(env.ui.Messages()[0].text, env.ctx->GetLangText("FLASH", "Msg_list_incomplete"));
+}
+
+// The send dialog's file, cut off part way: the dialog says how much of it was handed to the
+// link, and the rest never reaches the printer as print data over a new connection.
+TEST(SendDialogSimTest, ACutTransferSaysWhatTheLinkTookAndSendsNoMore) {
+    SimEnv env("mono-pcl", {"--fault", "FSDOWNLOADFONT:cut=1000000"});
+    TempFile font(Pattern(6 << 20), "cut.sfp"); // more than the link can have in flight
+    CSendProgressDlg dlg(*env.ctx, font.path, FontDownloadHeader(9), std::nullopt);
+    ModalUser user(font.path);
+    dlg.exec();
+    const SendResult& r = dlg.Result();
+    EXPECT_EQ(r.status, SendStatus::ChunkShort);
+    EXPECT_GE(r.handed, 1000000u - 64);
+    EXPECT_LT(r.handed, r.size);
+    EXPECT_NE(qobject_cast<QLabel*>(dlg.Control(8093))->text().toStdString().find(std::to_string(r.handed) + " of " + std::to_string(r.size) + " bytes had been handed to the link"),
+              std::string::npos);
+    ASSERT_TRUE(env.sim.WaitForEvents(1, 5000, "close"));
+    for (const auto& e : env.sim.Events())
+        EXPECT_NE(e.event, "data");
 }
 
 TEST(FormPageSimTest, FormsOfEdgeSizesAreListedAndDeleted) {

@@ -152,7 +152,7 @@ TEST(DownloadPageTest, InertWithoutFlashBeepsWithoutSelectionAndDeletesEvenOnFai
     env.ctx->store.edited.featureFlags = 0x80;
     env.Reply(std::string("\x00\x02\x01\x00\x14", 5) + std::string(23, 'a') + std::string("\x02\x00\x15", 3) +
               std::string(23, 'b'));
-    env.Reply(std::string("\x01\x00\x00\x5b\x02\xff\xff\xff\x00", 9)); // the settings record
+    env.Reply(std::string("\x01\x00\x00\x5b\x02\xff\xff\xc6\x04\x00\x00\x00\x00\xff\x00", 15)); // the settings record
     env.Reply(std::string("\x00\x00", 2));                             // no macros
     page.OnRefresh();
     ASSERT_EQ(page.FontList()->topLevelItemCount(), 2);
