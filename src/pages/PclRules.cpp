@@ -92,11 +92,6 @@ std::string FlashFontSymbolSet(const FlashFontEntry& font) {
     return set;
 }
 
-size_t ListedFlashFonts(const PrinterSettings& s) {
-    const size_t listed = s.fontList ? s.fontList->size() : 0;
-    return std::min<size_t>(listed, s.flashFontCount);
-}
-
 SizeControls SizeControlsFor(int typeface, const PclSwitches& sw) {
     if (typeface < 0) return {};
     if (typeface <= 6) return {true, false};

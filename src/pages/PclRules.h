@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pjl/AppContext.h"
+#include "pjl/PclFont.h"
 
 namespace tav {
 
@@ -50,8 +51,6 @@ inline constexpr size_t kMaxListItem = 255;
 std::string FlashFontItem(const FlashFontEntry& font);
 // The symbol-set text a flash font carries, at most 3 characters, without padding.
 std::string FlashFontSymbolSet(const FlashFontEntry& font);
-// The flash fonts the printer listed, no more than it counted.
-size_t ListedFlashFonts(const PrinterSettings& s);
 
 // Which of pitch and point size a typeface lets the user set.
 struct SizeControls {

@@ -1,6 +1,8 @@
 #include "pjl/SettingsRecord.h"
 
+#include <array>
 #include <cstdio>
+#include <optional>
 
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
@@ -71,6 +73,9 @@ bool LoadSettingsRecord(AppContext& ctx) {
     rep.formCount = ed.formCount;
     rep.residentFontCount = ctx.IsKalor() ? 68 : 54;
 
+    // Applied in index order once the walk is done: a field that qualifies another (the flash flag
+    // after the typeface number) then holds whatever order the printer lists them in.
+    std::array<std::optional<uint32_t>, 256> values;
     size_t pos = reply[0] != 0 ? 3 : 0;
     bool ended = false;
     while (pos + 2 <= reply.size()) {
@@ -80,7 +85,7 @@ bool LoadSettingsRecord(AppContext& ctx) {
         const size_t valueAt = pos + 2;
         const size_t length = width ? width : reply[pos + 1];
         if (valueAt + length > reply.size()) break;  // never past the buffer
-        if (width) SetRecordField(rep, index, ReadBigEndian(&reply[valueAt], width));
+        if (width) values[index] = ReadBigEndian(&reply[valueAt], width);
         pos = valueAt + length;
         if (index >= 200) {
             ended = true;
@@ -91,6 +96,8 @@ bool LoadSettingsRecord(AppContext& ctx) {
         ctx.Debug("[TAV] settings record does not end properly; the store keeps the last good one\n");
         return false;
     }
+    for (size_t i = 0; i < values.size(); ++i)
+        if (values[i]) SetRecordField(rep, static_cast<uint8_t>(i), *values[i]);
     // Once here, so every front end (with or without a Printing page) holds the field as the
     // upload spells it; both instances alike, so they stay equal after every load.
     ConvertLoadedResolution(ResolutionRules::FromConfig(ctx), rep);

@@ -3,11 +3,14 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 
 #include "FakeDev.h"
+#include "pjl/PclFont.h"
 #include "pjl/Resolution.h"
+#include "pjl/SettingsFields.h"
 #include "pjl/SettingsRecord.h"
 #include "pjl/Upload.h"
 #include <qvdevm/qvdevm.h>
@@ -203,6 +206,53 @@ TEST_F(UploadTest, FontSourceResidentOrFlash) {
     ctx.store.reported.residentFontCount = 68;
     EXPECT_EQ(LinesFor([](PrinterSettings& s) { s.fontNumber = 67; }),
               (Lines{d + "FONTSOURCE = RFONT", d + "FONTNUMBER = 67", kRes600}));
+}
+
+// Resident or flash is part of the comparison, for either form the printer reports its default
+// in: every change of the default typeface is sent, and the same font named another way is not.
+TEST_F(UploadTest, TypefaceSourceIsComparedWithTheNumber) {
+    const std::string d = "@PJL DEFAULT ";
+    auto fonts = std::make_shared<std::vector<FlashFontEntry>>(2);
+    (*fonts)[0].fontNumber = 9;
+    (*fonts)[1].fontNumber = 42;
+    auto pick = [](int position) {
+        return [position](PrinterSettings& s) { ASSERT_TRUE(PickTypeface(s, position, s.residentFontCount)); };
+    };
+    // As tavctl sets it: the number alone.
+    auto number = [](uint32_t n) { return [n](PrinterSettings& s) { FindField("FONTNUMBER")->set(s, n); }; };
+    struct Row {
+        const char* what;
+        uint32_t resident;
+        uint8_t number, flag; // the printer's report
+        std::function<void(PrinterSettings&)> edit;
+        Lines sent;
+    };
+    const Row rows[] = {
+        {"built-in 9 over flash font 9", 54, 9, 1, pick(9), {d + "FONTSOURCE = RFONT", d + "FONTNUMBER = 9"}},
+        {"the flash default picked again", 54, 9, 1, pick(54), {}},
+        {"a listing place picked by its font", 54, 54, 0, pick(54), {}},
+        {"another flash font", 54, 54, 0, pick(55), {d + "FONTSOURCE = FFONT", d + "FONTNUMBER = 42"}},
+        {"a flash font over a built-in one", 54, 3, 0, pick(54), {d + "FONTSOURCE = FFONT", d + "FONTNUMBER = 9"}},
+        {"a number alone is built in", 54, 9, 1, number(5), {d + "FONTSOURCE = RFONT", d + "FONTNUMBER = 5"}},
+        {"the same number alone", 54, 9, 1, number(9), {}},
+        {"an unlisted default kept", 54, 7, 1, [](PrinterSettings&) {}, {}},
+        {"built-in over an unlisted default", 54, 7, 1, pick(0), {d + "FONTSOURCE = RFONT", d + "FONTNUMBER = 0"}},
+        {"OEM: flash over a Hebrew face", 68, 60, 0, pick(69), {d + "FONTSOURCE = FFONT", d + "FONTNUMBER = 42"}},
+        {"OEM: its last built-in face", 68, 68, 0, pick(67), {d + "FONTSOURCE = RFONT", d + "FONTNUMBER = 67"}},
+        {"OEM: built-in 9 over flash font 9", 68, 9, 1, pick(9), {d + "FONTSOURCE = RFONT", d + "FONTNUMBER = 9"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        PrinterSettings& r = ctx.store.reported;
+        r.residentFontCount = row.resident;
+        r.fontList = fonts;
+        r.flashFontCount = 2;
+        r.fontNumber = row.number;
+        r.pclPageValue = row.flag;
+        Lines want = row.sent;
+        want.push_back(kRes600);
+        EXPECT_EQ(LinesFor(row.edit), want);
+    }
 }
 
 TEST_F(UploadTest, PersonalityTwelveIsEpsonOrIbm) {
