@@ -18,10 +18,7 @@
 #include "pages/NumEdit.h"
 #include "pages/OrientationPicture.h"
 #include "pages/PageControls.h"
-#include "pages/PageLinks.h"
-#include "pages/PaperModel.h"
 #include "pages/PrintingRules.h"
-#include "pages/PrintingTab.h"
 #include "pjl/Pjl.h"
 
 namespace tav {
@@ -76,16 +73,13 @@ const std::vector<std::pair<int, uint32_t>>& CPclTab::HelpTopics() {
     return topics;
 }
 
-CPclTab::CPclTab(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5021, parent) {
+CPclTab::CPclTab(AppContext& ctx, PaperLayout* layout, QWidget* parent)
+    : TavPage(ctx, 5021, parent),
+      m_layout(ctx, layout, [this](PaperLayout::Change c) { OnLayoutChanged(c); }) {
     SetHelpTable(HelpTopics());
-    PaperPagesOf(m_ctx).pcl = this;
 }
 
-CPclTab::~CPclTab() {
-    PaperPages& pages = PaperPagesOf(m_ctx);
-    if (pages.pcl == this) pages.pcl = nullptr;
-    ForgetPaperPages(m_ctx);
-}
+CPclTab::~CPclTab() = default;
 
 // ---------------------------------------------------------------------------------------------
 // The controls of the template, laid out.
@@ -380,15 +374,16 @@ void CPclTab::SetSizeControls(SizeControls enabled) {
     m_pointBar->setEnabled(enabled.pointSize);
 }
 
-void CPclTab::SetFormLines(int lines) {
-    m_linesText = std::to_string(lines);
-    if (IsCreated() && m_linesEdit) m_linesEdit->setText(Qs(m_linesText));
-}
-
-void CPclTab::SetOrientationFromPeer(int orientation) {
-    m_orientation = orientation == 1 ? 1 : 0;
+void CPclTab::OnLayoutChanged(PaperLayout::Change change) {
+    const bool shown = IsCreated() && m_portrait;
+    if (change == PaperLayout::Change::FormLines) {
+        m_linesText = std::to_string(m_ctx.store.edited.formLines);
+        if (shown) m_linesEdit->setText(Qs(m_linesText));
+        return;
+    }
+    m_orientation = m_layout->Orientation();
     m_prevOrientation = m_orientation;
-    if (!IsCreated() || !m_portrait) return;
+    if (!shown) return;
     m_portrait->setChecked(m_orientation == 0);
     m_landscape->setChecked(m_orientation == 1);
     SetIcon();
@@ -554,29 +549,11 @@ void CPclTab::OnAutoCr() {
 }
 
 void CPclTab::OnOrientation() {
-    PrinterSettings& ed = m_ctx.store.edited;
     ReadControls();
-    CPrintingTab* printing = PaperPagesOf(m_ctx).printing;
-    if (printing && !printing->HasLoaded()) printing = nullptr;
-    if (printing) printing->IsCustomPaper();
+    // The Printing page's paper decides whether Send carries the custom size, as a turn asks.
+    m_layout->MarkCustomPaper();
     SetIcon();
-    ed.orientation = static_cast<uint8_t>(m_orientation);
-    if (m_orientation != m_prevOrientation) {
-        if (printing) {
-            // The Printing page turns first, so the form lines are those of the new orientation.
-            printing->SetOrientationFromPeer(m_orientation);
-            printing->RecomputeFormLines();
-            printing->ExchangeMargins();
-        } else {
-            // Without a Printing page the store alone says which paper it is.
-            PaperPageState state;
-            SyncPaperSize(m_ctx, state, false);
-            state.orientation = m_orientation;
-            SetFormLines(UpdateFormLines(m_ctx, state));
-            std::swap(ed.topMargin, ed.leftMargin);
-        }
-        WriteControls();
-    }
+    m_layout->Turn(m_orientation);
     m_prevOrientation = m_orientation;
     ReadControls();
 }

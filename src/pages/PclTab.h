@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "pages/PaperLayout.h"
 #include "pages/PclRules.h"
 #include "pages/TavPage.h"
 
@@ -22,7 +23,9 @@ class CNumEdit;
 class CPclTab : public TavPage {
     Q_OBJECT
   public:
-    explicit CPclTab(AppContext& ctx, QWidget* parent = nullptr);
+    // On a sheet the orientation, margins and form lines are shared with the Printing page through
+    // the sheet's layout; without one the page keeps them to itself.
+    explicit CPclTab(AppContext& ctx, PaperLayout* layout = nullptr, QWidget* parent = nullptr);
     ~CPclTab() override;
 
     QSize TemplateSize() const override { return {600, 320}; }
@@ -34,11 +37,6 @@ class CPclTab : public TavPage {
     static constexpr int kLandscapeIcon = 1002;
     static constexpr int kPitchBarId = 8028;
     static constexpr int kPointBarId = 8032;
-
-    // What the Printing page tells this page: the form lines it worked out, and an orientation
-    // chosen there.
-    void SetFormLines(int lines);
-    void SetOrientationFromPeer(int orientation);
 
     // The up/down bars' notification: scroll code 0 one step up, 1 one step down.
     void OnVScroll(int barId, int code);
@@ -61,6 +59,9 @@ class CPclTab : public TavPage {
     bool FlashFontsOffered() const;
     void QueryFlashFonts();
     void SetIcon();
+
+    // A turn or new form lines, from either page.
+    void OnLayoutChanged(PaperLayout::Change change);
 
     // Control notifications.
     void OnTypefaceChange();
@@ -111,6 +112,7 @@ class CPclTab : public TavPage {
     QScrollBar* m_linesBar = nullptr;
     QPushButton* m_fontListButton = nullptr;
     QComboBox* m_autoCrList = nullptr;
+    PaperLayoutView m_layout;
 };
 
 } // namespace tav

@@ -326,9 +326,10 @@ TEST(PclPage, OrientationIsSharedWithThePrintingPage) {
     s.topMargin = 10;
     s.leftMargin = 5;
     Report(env, s);
-    CPrintingTab printing(*env.ctx);
+    PaperLayout sheet(*env.ctx);
+    CPrintingTab printing(*env.ctx, &sheet);
     printing.EnsureCreated();
-    CPclTab pcl(*env.ctx);
+    CPclTab pcl(*env.ctx, &sheet);
     pcl.EnsureCreated();
     PrinterSettings& ed = env.ctx->store.edited;
     auto* top = Ctl<QLineEdit>(printing, 8023);
