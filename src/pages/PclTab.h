@@ -62,6 +62,9 @@ class CPclTab : public TavPage {
 
     // A turn or new form lines, from either page.
     void OnLayoutChanged(PaperLayout::Change change);
+    // The lists, the symbol set shown and the controls a typeface allows. A load shows the store
+    // and writes nothing; a pick also resets the symbol-set field, as the face brings its own.
+    void ShowTypeface(bool picked);
 
     // Control notifications.
     void OnTypefaceChange();
@@ -91,7 +94,6 @@ class CPclTab : public TavPage {
     int m_autoCrPos = 0;
 
     bool m_extraSets = false; // the extra symbol sets were appended to the list
-    bool m_loading = false;   // a load's typeface change keeps the stored sizes and set
     bool m_listsFilled = false;
     bool m_fontsFresh = false; // the flash font list was just asked for
     std::vector<std::string> m_typefaceFile;

@@ -16,6 +16,17 @@ std::string ShippedDataFolder() {
     return std::string(TAV_SHIPPED_DATA) + "/";
 }
 
+std::string TwoFlashFonts() {
+    // Per font: number, ID (big-endian), name in 20 bytes, set in 3.
+    auto font = [](uint8_t number, uint16_t id, const std::string& name, const std::string& set) {
+        std::string r(1, static_cast<char>(number));
+        r += static_cast<char>(id >> 8);
+        r += static_cast<char>(id & 0xFF);
+        return r + name + std::string(20 - name.size(), '\0') + (set + "   ").substr(0, 3);
+    };
+    return std::string("\x00\x02", 2) + font(4, 300, "Letter Gothic", "10U") + font(9, 4096, "OCR-B", "0O");
+}
+
 PageEnv::PageEnv(const std::string& config, const std::string& lang)
     : dev((QtApp(), home.dir + "libqvdevm.so")) {
     namespace fs = std::filesystem;

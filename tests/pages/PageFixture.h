@@ -56,4 +56,8 @@ struct PageEnv {
 // The folder the build lays the data files out in (with '/').
 std::string ShippedDataFolder();
 
+// A flash font listing as the printer answers FSFONTINFO: Letter Gothic (font 4, ID 300, 10U) and
+// OCR-B (font 9, ID 4096, 0O).
+std::string TwoFlashFonts();
+
 } // namespace tavtest

@@ -18,6 +18,7 @@
 #include "pages/NumEdit.h"
 #include "pages/PclTab.h"
 #include "pages/PrintingTab.h"
+#include "pjl/ConfigFiles.h"
 #include "pjl/Upload.h"
 
 using namespace tav;
@@ -41,12 +42,16 @@ std::string ShippedModel(const char* model) {
     return ReadFile(ShippedDataFolder() + "models/" + model + "/comtav.ini");
 }
 
-// The list files beside the program, as an install lays them out.
-void ShipLists(PageEnv& env, bool kalor = false) {
-    const std::string data = ShippedDataFolder();
-    env.home.Write("TypeFace.ini",
-                   ReadFile(data + (kalor ? "models/kalor-k2250/TypeFace.ini" : "TypeFace.ini")));
-    env.home.Write("SymbolSet.ini", ReadFile(data + "SymbolSet.ini"));
+// The program folder as the build and the install lay it out: the default lists beside the
+// programs, a model's own in its folder. With a model, its shipped profile is the one in use.
+void ShipLists(PageEnv& env, const char* model = nullptr) {
+    AppConfig& cfg = env.ctx->cfg;
+    cfg.programFolder = ShippedDataFolder();
+    if (!model) return;
+    cfg.model = model;
+    cfg.userConfigFilePath = env.home.dir + "user.ini"; // none: the profile alone
+    ResolveConfigFiles(cfg);
+    ASSERT_EQ(cfg.configFilePath, cfg.programFolder + "models/" + model + "/comtav.ini");
 }
 
 PrinterSettings Printer(bool kalor = false) {
@@ -97,16 +102,6 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& prefix) {
                        [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
 }
 
-// One FSFONTINFO record: number, ID, name and set, as the printer sends them.
-std::string FontRecord(uint8_t number, uint16_t id, const std::string& name, const std::string& set) {
-    std::string r(1, static_cast<char>(number));
-    r += static_cast<char>(id >> 8);
-    r += static_cast<char>(id & 0xFF);
-    r += name.substr(0, 20) + std::string(20 - std::min<size_t>(name.size(), 20), '\0');
-    r += (set + "   ").substr(0, 3);
-    return r;
-}
-
 const char* const kFlashModel = "[Common]\nSTRING=ORB\n[TAB]\nPCL=1\nDOWNLOAD=1\n[PCL]\nCourier=1\n";
 
 } // namespace
@@ -114,8 +109,8 @@ const char* const kFlashModel = "[Common]\nSTRING=ORB\n[TAB]\nPCL=1\nDOWNLOAD=1\
 TEST(PclPage, SizeAndLinesFieldsAreClampedThroughTheControls) {
     for (const bool kalor : {false, true}) {
         SCOPED_TRACE(kalor ? "OEM" : "standard");
-        PageEnv env(kalor ? "[Common]\nSTRING=KALOR\n" : "[Common]\nSTRING=ORB\n");
-        ShipLists(env, kalor);
+        PageEnv env("[Common]\nSTRING=ORB\n");
+        ShipLists(env, kalor ? "kalor-k2250" : nullptr);
         Report(env, Printer(kalor));
         CPclTab page(*env.ctx);
         page.EnsureCreated();
@@ -261,8 +256,7 @@ TEST(PclPage, AFlashFontShowsItsOwnSetAndSendNamesItsFontNumber) {
     PrinterSettings s = Printer();
     s.featureFlags = 0x80;
     Report(env, s);
-    env.Reply(std::string("\x00\x02", 2) + FontRecord(4, 300, "Letter Gothic", "10U") +
-              FontRecord(9, 4096, "OCR-B", "0O"));
+    env.Reply(tavtest::TwoFlashFonts());
     CPclTab page(*env.ctx);
     page.EnsureCreated();
     EXPECT_TRUE(env.ctx->store.pclPageCreated);
@@ -291,6 +285,26 @@ TEST(PclPage, AFlashFontShowsItsOwnSetAndSendNamesItsFontNumber) {
     EXPECT_EQ(sets->count(), 38 + 2);
 }
 
+// The OEM model reads its own 68 typefaces from its folder, where the install puts them: the
+// Hebrew faces are there, flash fonts follow them, and a flash font goes out by its number.
+TEST(PclPage, TheOemModelReadsItsOwnTypefaces) {
+    PageEnv env("");
+    ShipLists(env, "kalor-k2250");
+    PrinterSettings s = Printer(true);
+    s.featureFlags = 0x80;
+    Report(env, s);
+    env.Reply(tavtest::TwoFlashFonts());
+    CPclTab page(*env.ctx);
+    page.EnsureCreated();
+    EXPECT_TRUE(env.ui.Messages().empty());
+    auto* faces = Ctl<QComboBox>(page, 8041);
+    ASSERT_EQ(faces->count(), 68 + 2);
+    EXPECT_EQ(faces->itemText(60), "Hebrew Sans");
+    EXPECT_EQ(faces->itemText(69), "OCR-B (ID: 4096)");
+    Choose(faces, 69);
+    EXPECT_EQ(Joined(PclLines(env)), "@PJL DEFAULT FONTSOURCE = FFONT\n@PJL DEFAULT FONTNUMBER = 9\n");
+}
+
 TEST(PclPage, APrinterDefaultFlashFontIsFoundByItsNumberAndSendsNothingUnchanged) {
     PageEnv env(kFlashModel);
     ShipLists(env);
@@ -299,8 +313,7 @@ TEST(PclPage, APrinterDefaultFlashFontIsFoundByItsNumberAndSendsNothingUnchanged
     s.fontNumber = 9;
     s.pclPageValue = 1;
     Report(env, s);
-    env.Reply(std::string("\x00\x02", 2) + FontRecord(4, 300, "Letter Gothic", "10U") +
-              FontRecord(9, 4096, "OCR-B", "0O"));
+    env.Reply(tavtest::TwoFlashFonts());
     CPclTab page(*env.ctx);
     page.EnsureCreated();
     EXPECT_EQ(Ctl<QComboBox>(page, 8041)->currentIndex(), 55);
@@ -314,6 +327,16 @@ TEST(PclPage, APrinterDefaultFlashFontIsFoundByItsNumberAndSendsNothingUnchanged
     page.LoadFromSettings();
     EXPECT_EQ(Ctl<QComboBox>(page, 8041)->count(), 54);
     EXPECT_EQ(Ctl<QComboBox>(page, 8041)->currentIndex(), 0);
+
+    // Built-in face 9 is another font than flash font 9, and it stays picked through a reload.
+    env.dev.Set("open", 1);
+    env.Reply(tavtest::TwoFlashFonts());
+    page.LoadFromSettings();
+    Choose(Ctl<QComboBox>(page, 8041), 9);
+    EXPECT_EQ(Joined(PclLines(env)), "@PJL DEFAULT FONTSOURCE = RFONT\n@PJL DEFAULT FONTNUMBER = 9\n");
+    env.Reply(tavtest::TwoFlashFonts());
+    page.LoadFromSettings();
+    EXPECT_EQ(Ctl<QComboBox>(page, 8041)->currentIndex(), 9);
 }
 
 // The two pages share one orientation: a turn on either swaps the margins once, on both pages and
@@ -382,7 +405,9 @@ TEST(PclPage, MissingListFilesGiveTheMessageAndAUsablePage) {
     Choose(Ctl<QComboBox>(page, 1151), 1);
     EXPECT_EQ(env.ctx->store.edited.autoCr, 1);
 
-    // A file with odd lines: each line is one typeface, nothing breaks.
+    // A file with odd lines: each line is one typeface, nothing breaks. It holds fewer than the
+    // model's built-in typefaces: the page says so and numbers the rest, so flash fonts follow at
+    // their own positions.
     PageEnv odd("[Common]\nSTRING=ORB\n");
     odd.home.Write("TypeFace.ini", "0=Mono\nno equals\n\n3=a=b\n" + std::string(5000, 'y') + "\n\xFF\xFE\n");
     odd.home.Write("SymbolSet.ini", "\xEF\xBB\xBF"
@@ -390,10 +415,12 @@ TEST(PclPage, MissingListFilesGiveTheMessageAndAUsablePage) {
     Report(odd, Printer());
     CPclTab oddPage(*odd.ctx);
     oddPage.EnsureCreated();
-    EXPECT_TRUE(odd.ui.Messages().empty());
+    ASSERT_EQ(odd.ui.Messages().size(), 1u);
+    EXPECT_EQ(odd.ui.Messages()[0].text, odd.ctx->GetLangText("PCL", "IDS_TYPEFACE_COUNT"));
     auto* faces = Ctl<QComboBox>(oddPage, 8041);
-    ASSERT_EQ(faces->count(), 6);
+    ASSERT_EQ(faces->count(), 54);
     EXPECT_EQ(faces->itemText(3), "a=b");
+    EXPECT_EQ(faces->itemText(53), "Typeface 53");
     EXPECT_EQ(faces->currentIndex(), 3);
     EXPECT_EQ(Ctl<QComboBox>(oddPage, 8044)->itemText(0), "Roman-8");
 }
@@ -430,8 +457,8 @@ TEST(PclPage, ShippedTextsAndHelp) {
     for (const char* model : {"clp-3550ps", "ml-2250", "kalor-k2250"})
         for (const char* lang : {"EN", "KR"}) {
             const std::string what = std::string(model) + " " + lang;
-            PageEnv env(ShippedModel(model), lang);
-            ShipLists(env, std::string(model) == "kalor-k2250");
+            PageEnv env("", lang);
+            ShipLists(env, model);
             Report(env, Printer(std::string(model) == "kalor-k2250"));
             CPclTab page(*env.ctx);
             page.EnsureCreated();
