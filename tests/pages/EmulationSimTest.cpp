@@ -17,6 +17,7 @@
 #include "pages/Sheet.h"
 #include "pages/EpsonPage.h"
 #include "pages/KoreanPages.h"
+#include "pages/PostScriptPages.h"
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
 #include "pjl/SettingsRecord.h"
@@ -151,26 +152,43 @@ TEST(EmulationSim, SendCarriesExactlyTheChangedEmulationLinesAndReloadsThePages)
     EXPECT_EQ(Ctl<QLineEdit>(*ks95, 8110)->text(), "12.00");
 }
 
-TEST(EmulationSim, ThePrinterPrintsEachFontList) {
+// Each list button through its click, the name checked in the job the printer received: two
+// buttons or two names swapped would print the wrong list.
+TEST(EmulationSim, EachListButtonPrintsItsOwnList) {
     SimEnv env;
     ASSERT_TRUE(env.Query());
     auto epson = env.Open<CEpsonTab>();
     auto ks = env.Open<CKs5843Tab>();
     auto kssm = env.Open<CPsTab>();
     auto ks95 = env.Open<CKs5895Tab>();
-    Ctl<QPushButton>(*epson, 8067)->click();
-    Ctl<QPushButton>(*ks, 8078)->click();
-    Ctl<QPushButton>(*kssm, 8063)->click();
-    Ctl<QPushButton>(*ks95, 8107)->click();
-    ASSERT_TRUE(env.sim->WaitForEvents(5, 5000, "job"));
-    std::vector<std::string> printed;
-    for (const auto& j : env.JobEvents())
-        if (!j.Field("printed").empty()) printed.push_back(j.Field("printed"));
-    EXPECT_EQ(printed, (std::vector<std::string>{"[\"EPSONFONT\"]", "[\"KSFONT\"]", "[\"KSSMFONT\"]",
-                                                 "[\"KSC5895FONT\"]"}));
-    for (const auto& j : env.JobEvents())
-        EXPECT_EQ(j.Field("notes"), "") << j.raw;
-    EXPECT_TRUE(env.ui.Messages().empty());
+    auto ps3 = env.Open<CPostS3>();
+    auto ps4 = env.Open<CPostS4>();
+    Ctl<QPushButton>(*ps4, 8156)->click(); // the form list, which enables the form page's prints
+    const struct {
+        TavPage* page;
+        int button;
+        const char* printed;
+    } rows[] = {{epson.get(), 8067, "EPSONFONT"}, {ks.get(), 8078, "KSFONT"},
+                {kssm.get(), 8063, "KSSMFONT"},   {ks95.get(), 8107, "KSC5895FONT"},
+                {ps3.get(), 8057, "PSFONT"},      {ps3.get(), 8065, "FLASHPSDIR"},
+                {ps4.get(), 8088, "PSFSFONT"},    {ps4.get(), 8057, "PSFONT"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.page->metaObject()->className()) + " " + std::to_string(row.button));
+        const size_t before = env.JobEvents().size();
+        Ctl<QPushButton>(*row.page, row.button)->click();
+        ASSERT_TRUE(env.sim->WaitForEvents(before + 1, 5000, "job"));
+        const tavtest::SimEvent job = env.JobEvents().back();
+        EXPECT_EQ(Text(job.bytes), kUel + "@PJL\r\n@PJL TEST PRINT = " + row.printed + "\r\n" + kUel);
+        EXPECT_EQ(job.Field("printed"), "[\"" + std::string(row.printed) + "\"]");
+        EXPECT_EQ(job.Field("notes"), "") << job.raw;
+    }
+    // The format button asks first, then formats.
+    env.ui.answers = {MsgResult::Yes};
+    const size_t before = env.JobEvents().size();
+    Ctl<QPushButton>(*ps3, 8071)->click();
+    ASSERT_TRUE(env.sim->WaitForEvents(before + 1, 5000, "job"));
+    EXPECT_EQ(Text(env.JobEvents().back().bytes), kUel + "@PJL\r\n@PJL FORMAT FLASH\r\n" + kUel);
+    EXPECT_TRUE(env.ui.Messages().size() == 1 && env.ui.Messages()[0].buttons == MsgButtons::YesNo);
 }
 
 TEST(EmulationSim, APrinterThatFailsGetsTheCommonFailureBox) {
