@@ -128,14 +128,18 @@ TEST(PclSim, FaultyFontListingsNeverBreakTheTypefaceList) {
         SCOPED_TRACE(fault);
         tavtest::SimProcess sim("mono-pcl", {"--fault", fault});
         SimEnv env(sim);
-        // A record of our own stands in for the settings query, which the faults would hit too.
+        // A record of our own stands in for the settings query, which the faults would hit too:
+        // the default is flash font 9, which a listing cut short may lack.
         PrinterSettings& ed = env.ctx.store.edited;
         ed.featureFlags = 0x80;
         ed.residentFontCount = 54;
-        ed.fontNumber = 3;
+        ed.fontNumber = 9;
+        ed.pclPageValue = 1;
         env.ctx.store.reported = ed;
         CPclTab page(env.ctx);
         page.EnsureCreated();
+        EXPECT_EQ(ComposeSettingsLines(env.ctx), std::vector<std::string>{"@PJL DEFAULT RESOLUTION = 600"})
+            << "whatever arrived, the load changed nothing";
         auto* faces = Ctl<QComboBox>(page, 8041);
         ASSERT_GE(faces->count(), 54);
         EXPECT_LE(faces->count(), 54 + 5);
