@@ -122,8 +122,9 @@ TEST(PclSim, FaultyFontListingsNeverBreakTheTypefaceList) {
         const char* fault;
         int fonts; // what the list must hold; -1: whatever arrived whole
     };
-    const Case cases[] = {{"delay=150", 5}, {"split=7", 5},       {"truncate=40", -1},
-                          {"garbage", -1},  {"drop-after=1", -1}, {"no-reply", 0}};
+    const Case cases[] = {{"delay=150", 5},     {"split=7", 5},  {"truncate=40", -1}, {"garbage", -1},
+                          {"drop-after=1", -1}, {"no-reply", 0}, {"drop", 0},         {"stall", -1},
+                          {"unasked", -1},      {"refuse", 0}};
     for (const auto& [fault, fonts] : cases) {
         SCOPED_TRACE(fault);
         tavtest::SimProcess sim("mono-pcl", {"--fault", fault});
