@@ -182,13 +182,7 @@ TEST(EmulationSim, EachListButtonPrintsItsOwnList) {
         EXPECT_EQ(job.Field("printed"), "[\"" + std::string(row.printed) + "\"]");
         EXPECT_EQ(job.Field("notes"), "") << job.raw;
     }
-    // The format button asks first, then formats.
-    env.ui.answers = {MsgResult::Yes};
-    const size_t before = env.JobEvents().size();
-    Ctl<QPushButton>(*ps3, 8071)->click();
-    ASSERT_TRUE(env.sim->WaitForEvents(before + 1, 5000, "job"));
-    EXPECT_EQ(Text(env.JobEvents().back().bytes), kUel + "@PJL\r\n@PJL FORMAT FLASH\r\n" + kUel);
-    EXPECT_TRUE(env.ui.Messages().size() == 1 && env.ui.Messages()[0].buttons == MsgButtons::YesNo);
+    EXPECT_TRUE(env.ui.Messages().empty());
 }
 
 TEST(EmulationSim, APrinterThatFailsGetsTheCommonFailureBox) {

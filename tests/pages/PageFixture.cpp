@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "pjl/ConfigFiles.h"
+
 namespace tavtest {
 
 QApplication& QtApp() {
@@ -14,6 +16,15 @@ QApplication& QtApp() {
 
 std::string ShippedDataFolder() {
     return std::string(TAV_SHIPPED_DATA) + "/";
+}
+
+void UseShippedModel(PageEnv& env, const std::string& model) {
+    tav::AppConfig& cfg = env.ctx->cfg;
+    cfg.programFolder = ShippedDataFolder();
+    if (model.empty()) return;
+    cfg.model = model;
+    cfg.userConfigFilePath = env.home.dir + "user.ini"; // none: the profile alone
+    tav::ResolveConfigFiles(cfg);
 }
 
 std::string TwoFlashFonts() {

@@ -18,7 +18,6 @@
 #include "pages/NumEdit.h"
 #include "pages/PclTab.h"
 #include "pages/PrintingTab.h"
-#include "pjl/ConfigFiles.h"
 #include "pjl/Upload.h"
 
 using namespace tav;
@@ -40,18 +39,6 @@ std::string ReadFile(const std::string& path) {
 
 std::string ShippedModel(const char* model) {
     return ReadFile(ShippedDataFolder() + "models/" + model + "/comtav.ini");
-}
-
-// The program folder as the build and the install lay it out: the default lists beside the
-// programs, a model's own in its folder. With a model, its shipped profile is the one in use.
-void ShipLists(PageEnv& env, const char* model = nullptr) {
-    AppConfig& cfg = env.ctx->cfg;
-    cfg.programFolder = ShippedDataFolder();
-    if (!model) return;
-    cfg.model = model;
-    cfg.userConfigFilePath = env.home.dir + "user.ini"; // none: the profile alone
-    ResolveConfigFiles(cfg);
-    ASSERT_EQ(cfg.configFilePath, cfg.programFolder + "models/" + model + "/comtav.ini");
 }
 
 PrinterSettings Printer(bool kalor = false) {
@@ -110,7 +97,7 @@ TEST(PclPage, SizeAndLinesFieldsAreClampedThroughTheControls) {
     for (const bool kalor : {false, true}) {
         SCOPED_TRACE(kalor ? "OEM" : "standard");
         PageEnv env("[Common]\nSTRING=ORB\n");
-        ShipLists(env, kalor ? "kalor-k2250" : nullptr);
+        tavtest::UseShippedModel(env, kalor ? "kalor-k2250" : "");
         Report(env, Printer(kalor));
         CPclTab page(*env.ctx);
         page.EnsureCreated();
@@ -169,7 +156,7 @@ TEST(PclPage, SizeAndLinesFieldsAreClampedThroughTheControls) {
 
 TEST(PclPage, TypefacesAndSymbolSetsFollowEachOther) {
     PageEnv env(ShippedModel("ml-2250"));
-    ShipLists(env);
+    tavtest::UseShippedModel(env);
     PrinterSettings s = Printer();
     s.featureFlags = 0x4000;
     Report(env, s);
@@ -233,7 +220,7 @@ TEST(PclPage, TypefacesAndSymbolSetsFollowEachOther) {
 TEST(PclPage, APrinterDefaultOfGreekShowsAtItsListPosition) {
     for (const bool arabicOff : {false, true}) {
         PageEnv env(std::string("[Common]\nSTRING=ORB\n[PCL]\nArabic_OFF=") + (arabicOff ? "1" : "0") + "\n");
-        ShipLists(env);
+        tavtest::UseShippedModel(env);
         PrinterSettings s = Printer();
         s.featureFlags = 0x4000;
         s.symSet = 43;
@@ -252,7 +239,7 @@ TEST(PclPage, APrinterDefaultOfGreekShowsAtItsListPosition) {
 
 TEST(PclPage, AFlashFontShowsItsOwnSetAndSendNamesItsFontNumber) {
     PageEnv env(kFlashModel);
-    ShipLists(env);
+    tavtest::UseShippedModel(env);
     PrinterSettings s = Printer();
     s.featureFlags = 0x80;
     Report(env, s);
@@ -285,29 +272,9 @@ TEST(PclPage, AFlashFontShowsItsOwnSetAndSendNamesItsFontNumber) {
     EXPECT_EQ(sets->count(), 38 + 2);
 }
 
-// The OEM model reads its own 68 typefaces from its folder, where the install puts them: the
-// Hebrew faces are there, flash fonts follow them, and a flash font goes out by its number.
-TEST(PclPage, TheOemModelReadsItsOwnTypefaces) {
-    PageEnv env("");
-    ShipLists(env, "kalor-k2250");
-    PrinterSettings s = Printer(true);
-    s.featureFlags = 0x80;
-    Report(env, s);
-    env.Reply(tavtest::TwoFlashFonts());
-    CPclTab page(*env.ctx);
-    page.EnsureCreated();
-    EXPECT_TRUE(env.ui.Messages().empty());
-    auto* faces = Ctl<QComboBox>(page, 8041);
-    ASSERT_EQ(faces->count(), 68 + 2);
-    EXPECT_EQ(faces->itemText(60), "Hebrew Sans");
-    EXPECT_EQ(faces->itemText(69), "OCR-B (ID: 4096)");
-    Choose(faces, 69);
-    EXPECT_EQ(Joined(PclLines(env)), "@PJL DEFAULT FONTSOURCE = FFONT\n@PJL DEFAULT FONTNUMBER = 9\n");
-}
-
 TEST(PclPage, APrinterDefaultFlashFontIsFoundByItsNumberAndSendsNothingUnchanged) {
     PageEnv env(kFlashModel);
-    ShipLists(env);
+    tavtest::UseShippedModel(env);
     PrinterSettings s = Printer();
     s.featureFlags = 0x80;
     s.fontNumber = 9;
@@ -327,23 +294,13 @@ TEST(PclPage, APrinterDefaultFlashFontIsFoundByItsNumberAndSendsNothingUnchanged
     page.LoadFromSettings();
     EXPECT_EQ(Ctl<QComboBox>(page, 8041)->count(), 54);
     EXPECT_EQ(Ctl<QComboBox>(page, 8041)->currentIndex(), 0);
-
-    // Built-in face 9 is another font than flash font 9, and it stays picked through a reload.
-    env.dev.Set("open", 1);
-    env.Reply(tavtest::TwoFlashFonts());
-    page.LoadFromSettings();
-    Choose(Ctl<QComboBox>(page, 8041), 9);
-    EXPECT_EQ(Joined(PclLines(env)), "@PJL DEFAULT FONTSOURCE = RFONT\n@PJL DEFAULT FONTNUMBER = 9\n");
-    env.Reply(tavtest::TwoFlashFonts());
-    page.LoadFromSettings();
-    EXPECT_EQ(Ctl<QComboBox>(page, 8041)->currentIndex(), 9);
 }
 
 // The two pages share one orientation: a turn on either swaps the margins once, on both pages and
 // in the store, and both show the form lines of the new orientation.
 TEST(PclPage, OrientationIsSharedWithThePrintingPage) {
     PageEnv env(ShippedModel("ml-2250"));
-    ShipLists(env);
+    tavtest::UseShippedModel(env);
     PrinterSettings s = Printer();
     s.paper = 0; // Letter: 60 lines upright, 45 on its side
     s.topMargin = 10;
@@ -427,7 +384,7 @@ TEST(PclPage, MissingListFilesGiveTheMessageAndAUsablePage) {
 
 TEST(PclPage, FontListPrintWaitsForThePrinterOrShowsTheError) {
     PageEnv env("[Common]\nSTRING=ORB\n");
-    ShipLists(env);
+    tavtest::UseShippedModel(env);
     Report(env, Printer());
     CPclTab page(*env.ctx);
     page.EnsureCreated();
@@ -451,18 +408,21 @@ TEST(PclPage, FontListPrintWaitsForThePrinterOrShowsTheError) {
     EXPECT_EQ(env.dev.Held(), 0);
 }
 
-// Every model and language: the texts the page asks for exist, every control has its popup, and a
-// right-click shows the control's own topic.
+// Every model and language: the model's own typefaces from its folder as the install lays it out,
+// the texts the page asks for, every control's popup, and a right-click shows the control's topic.
 TEST(PclPage, ShippedTextsAndHelp) {
     for (const char* model : {"clp-3550ps", "ml-2250", "kalor-k2250"})
         for (const char* lang : {"EN", "KR"}) {
             const std::string what = std::string(model) + " " + lang;
             PageEnv env("", lang);
-            ShipLists(env, model);
+            tavtest::UseShippedModel(env, model);
             Report(env, Printer(std::string(model) == "kalor-k2250"));
             CPclTab page(*env.ctx);
             page.EnsureCreated();
             EXPECT_TRUE(env.ui.Messages().empty()) << what;
+            auto* faces = Ctl<QComboBox>(page, 8041);
+            EXPECT_EQ(faces->count(), env.ctx->IsKalor() ? 68 : 54) << what;
+            EXPECT_EQ(faces->itemText(60), env.ctx->IsKalor() ? "Hebrew Sans" : "") << what;
             for (const auto& [section, key] : page.LangKeysAsked())
                 EXPECT_FALSE(env.ctx->GetLangText(section, key).empty())
                     << what << ": [" << section << "] " << key;
@@ -474,7 +434,7 @@ TEST(PclPage, ShippedTextsAndHelp) {
             }
         }
     PageEnv env(ShippedModel("ml-2250"));
-    ShipLists(env);
+    tavtest::UseShippedModel(env);
     Report(env, Printer());
     CPclTab page(*env.ctx);
     page.EnsureCreated();
