@@ -438,6 +438,7 @@ void CPclTab::ShowTypeface(bool picked) {
     if (picked) ed.symSet = st.reported.symSet;
     if (pos >= kFirstHebrewFace && !flash) {
         SetSymbolItems(HebrewSymbolSets());
+        // A pick takes 15Q for a set the Hebrew faces lack; a load only shows it.
         if (picked && ed.symSet <= kHebrewBase) ed.symSet = kHebrewBase;
         m_symSetPos = std::max<int>(ed.symSet, kHebrewBase) - kHebrewBase;
         m_symbolList->setEnabled(true);
