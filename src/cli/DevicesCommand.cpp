@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cli/Tavctl.h"
+#include "cli/Output.h"
 
 namespace tav::cli {
 namespace {

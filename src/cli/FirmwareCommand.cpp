@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "cli/Tavctl.h"
+#include "cli/Output.h"
 #include "platform/Platform.h"
 
 namespace tav::cli {

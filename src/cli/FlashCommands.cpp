@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "cli/Launcher.h"
-#include "cli/Tavctl.h"
+#include "cli/Output.h"
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
 #include "pjl/SettingsRecord.h"

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/Tavctl.h"
+#include "cli/Output.h"
 #include "pjl/AppContext.h"
 
 namespace tav::cli {

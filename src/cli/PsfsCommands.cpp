@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "cli/Tavctl.h"
+#include "cli/Output.h"
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
 #include "pjl/SettingsRecord.h"
