@@ -1,7 +1,9 @@
 #include "pjl/SettingsRecord.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <optional>
 
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
@@ -88,7 +90,10 @@ bool LoadSettingsRecord(AppContext& ctx) {
     // A record is taken only when its structure holds: every entry's length byte is a width,
     // the closing entry (a short one) is where the data ends, and the capability word that every
     // record of the family carries is there. Noise seldom passes all of it, and noise taken for
-    // a record would fill both instances and decide the pages.
+    // a record would fill both instances and decide the pages. The values are applied in index
+    // order once the walk is done: a field that qualifies another (the flash flag after the
+    // typeface number) then holds whatever order the printer lists them in.
+    std::array<std::optional<uint32_t>, 256> values;
     size_t pos = reply[0] != 0 ? 3 : 0;
     bool ended = false, capabilities = false;
     while (pos + 2 <= reply.size()) {
@@ -103,7 +108,7 @@ bool LoadSettingsRecord(AppContext& ctx) {
             break;
         }
         if (width && !IsValueLength(reply[pos + 1])) break;
-        if (width) SetRecordField(rep, index, ReadBigEndian(&reply[valueAt], width));
+        if (width) values[index] = ReadBigEndian(&reply[valueAt], width);
         capabilities |= index == kFeatureFlagsIndex;
         pos = valueAt + length;
     }
@@ -111,6 +116,8 @@ bool LoadSettingsRecord(AppContext& ctx) {
         ctx.DebugIfEnabled("[TAV] the reply is no settings record; the store keeps the last good one\n");
         return false;
     }
+    for (size_t i = 0; i < values.size(); ++i)
+        if (values[i]) SetRecordField(rep, static_cast<uint8_t>(i), *values[i]);
     rep.residentFontCount = ctx.IsKalor() ? 68 : 54;
     // Once here, so every front end (with or without a Printing page) holds the field as the
     // upload spells it; both instances alike, so they stay equal after every load.

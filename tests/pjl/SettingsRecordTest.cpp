@@ -50,6 +50,11 @@ TEST_F(RecordTest, WidthComesFromTheIndexAndUnknownIndicesUseTheirLength) {
     EXPECT_TRUE(LoadSettingsRecord(ctx));
     EXPECT_EQ(ctx.store.reported.ksc5895Font, 7);
     EXPECT_EQ(ctx.store.reported.ksc5895AutoWrap, 9);
+    // The flash flag (90) qualifies the typeface number (30) in whatever order the two come.
+    Reply({0x00, 0x01, 0x00, 0x5A, 0x01, 0x01, 0x1E, 0x01, 0x09, 0xC6, 0x04, 0, 0, 0, 0, 0xFF, 0x00});
+    EXPECT_TRUE(LoadSettingsRecord(ctx));
+    EXPECT_EQ(ctx.store.reported.fontNumber, 9);
+    EXPECT_EQ(ctx.store.reported.pclPageValue, 1);
 }
 
 // A record cut short or garbled is no record: both instances stay exactly as the last good one
