@@ -6,7 +6,13 @@ set(TAV_DEFAULT_MODEL "clp-3550ps" CACHE STRING "The model profile installed as 
 if(NOT EXISTS ${CMAKE_SOURCE_DIR}/data/models/${TAV_DEFAULT_MODEL}/comtav.ini)
   message(FATAL_ERROR "TAV_DEFAULT_MODEL: data/models/${TAV_DEFAULT_MODEL}/comtav.ini does not exist")
 endif()
-install(FILES ${CMAKE_SOURCE_DIR}/data/models/${TAV_DEFAULT_MODEL}/comtav.ini DESTINATION ${TAV_INSTALL_DIR})
+# The default profile is a link into the model's folder, so the model's own data files beside it
+# are found as they are for a model chosen by name.
+install(CODE "
+  set(dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${TAV_INSTALL_DIR}\")
+  file(MAKE_DIRECTORY \"\${dir}\")
+  file(CREATE_LINK \"models/${TAV_DEFAULT_MODEL}/comtav.ini\" \"\${dir}/comtav.ini\" SYMBOLIC)
+  message(STATUS \"Installing: \${dir}/comtav.ini -> models/${TAV_DEFAULT_MODEL}/comtav.ini\")")
 
 set(tav_programs)
 foreach(program wintav32 nux tavctl tavsim)

@@ -30,8 +30,8 @@ std::string Words(const std::string& s) {
     return out;
 }
 
-const char kNames[] = "no-reply, delay=MS, split=BYTES, truncate=BYTES, garbage, drop, stall, unasked, "
-                      "drop-after=JOBS, refuse";
+const char kNames[] = "no-reply, delay=MS, split=BYTES, truncate=BYTES, garbage[=SEED], drop, stall, unasked, "
+                      "cut=BYTES, drop-after=JOBS, refuse";
 }  // namespace
 
 void FaultSet::Merge(const FaultSet& o) {
@@ -40,6 +40,8 @@ void FaultSet::Merge(const FaultSet& o) {
     if (o.splitBytes) splitBytes = o.splitBytes;
     if (o.truncateBytes >= 0) truncateBytes = o.truncateBytes;
     garbage |= o.garbage;
+    if (o.garbageSeed) garbageSeed = o.garbageSeed;
+    if (o.cutBytes) cutBytes = o.cutBytes;
     drop |= o.drop;
     stall |= o.stall;
     unasked |= o.unasked;
@@ -66,13 +68,15 @@ bool ParseFault(const std::string& text, Faults& f, std::string& error) {
     size_t eq = desc.find('=');
     std::string name = desc.substr(0, eq);
     std::string arg = eq == std::string::npos ? std::string() : desc.substr(eq + 1);
-    bool wantsArg = name == "delay" || name == "split" || name == "truncate" || name == "drop-after";
-    if (wantsArg == (eq == std::string::npos)) {
+    const bool wantsArg =
+        name == "delay" || name == "split" || name == "truncate" || name == "drop-after" || name == "cut";
+    const bool mayTakeArg = wantsArg || name == "garbage";
+    if ((wantsArg && eq == std::string::npos) || (!mayTakeArg && eq != std::string::npos)) {
         error = "fault \"" + text + "\": " + (wantsArg ? "needs =NUMBER" : "takes no value");
         return false;
     }
     long n = 0;
-    if (wantsArg && !Number(arg, name == "truncate" ? 0 : 1, 100000000L, n)) {
+    if (eq != std::string::npos && !Number(arg, name == "truncate" ? 0 : 1, name == "garbage" ? 0xFFFFFFFFL : 100000000L, n)) {
         error = "fault \"" + text + "\": bad number";
         return false;
     }
@@ -103,7 +107,11 @@ bool ParseFault(const std::string& text, Faults& f, std::string& error) {
     else if (name == "delay") s.delayMs = int(n);
     else if (name == "split") s.splitBytes = size_t(n);
     else if (name == "truncate") s.truncateBytes = n;
-    else if (name == "garbage") s.garbage = true;
+    else if (name == "garbage") {
+        s.garbage = true;
+        s.garbageSeed = uint32_t(n);
+    }
+    else if (name == "cut") s.cutBytes = uint64_t(n);
     else if (name == "drop") s.drop = true;
     else if (name == "stall") s.stall = true;
     else if (name == "unasked") s.unasked = true;
@@ -117,9 +125,10 @@ bool ParseFault(const std::string& text, Faults& f, std::string& error) {
     return true;
 }
 
-std::vector<uint8_t> Garble(const std::vector<uint8_t>& in) {
+std::vector<uint8_t> Garble(const std::vector<uint8_t>& in, uint32_t seed) {
     std::vector<uint8_t> out(in.size());
-    uint32_t x = 0x2545F491u;
+    uint32_t x = 0x2545F491u ^ (seed * 2654435761u);
+    if (x == 0) x = 0x2545F491u;  // xorshift never leaves 0
     for (size_t i = 0; i < in.size(); ++i) {
         x ^= x << 13;
         x ^= x >> 17;

@@ -37,6 +37,8 @@ public:
     void Quiet(std::vector<Segment>& out);
     // End of the connection: whatever is open is handed out as it stands.
     void Finish(std::vector<Segment>& out);
+    // The job or data run being received, as far as it has come; nullptr between them.
+    const Segment* Current() const { return m_state == State::Idle ? nullptr : &m_cur; }
 
 private:
     enum class State { Idle, Job, Data };

@@ -57,9 +57,15 @@ int Server::Bind(std::string& error) {
     // A stalled reader should fill up soon, so a sender's writes block as they would on a
     // printer that stopped taking data; the size is inherited by the accepted connections.
     bool stalls = m_opt.faults.stall;
-    for (const auto& a : m_opt.faults.aimed) stalls |= a.set.stall;
-    if (stalls) {
-        int small = 4096;
+    m_cuts = m_opt.faults.cutBytes > 0;
+    for (const auto& a : m_opt.faults.aimed) {
+        stalls |= a.set.stall;
+        m_cuts |= a.set.cutBytes > 0;
+    }
+    // Where a connection is cut, what the sender had handed over beyond the cut must still lie
+    // in its own buffer, so that its next writes meet the cut: the window stays small.
+    if (stalls || m_cuts) {
+        int small = stalls ? 4096 : 65536;
         setsockopt(m_listenFd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
     }
     if (!m_opt.faults.refuse && listen(m_listenFd, 16) < 0)
@@ -161,8 +167,22 @@ void Server::Serve(int fd, const std::string& peer, volatile std::sig_atomic_t& 
         }
         lastByte = m_log.Seconds();
         Touch();
-        framer.Feed(buf.data(), size_t(got), segs);
-        if (!Handle(fd, segs, true, stop)) reason = "drop";
+        // Fed in pieces where a cut may strike, so it strikes at its very byte.
+        for (size_t at = 0; at < size_t(got) && reason.empty();) {
+            size_t n = size_t(got) - at;
+            if (m_cuts) n = std::min<uint64_t>(n, std::max<uint64_t>(CutStep(framer), 1));
+            framer.Feed(buf.data() + at, n, segs);
+            at += n;
+            if (!Handle(fd, segs, true, stop)) {
+                reason = "drop";
+            } else if (const Segment* cur = framer.Current(); m_cuts && cur && CutStep(framer) == 0) {
+                Event ev("fault");
+                ev.Str("fault", "cut").Int("conn", m_conn).Int("bytes", (long long)cur->size);
+                if (cur->kind == Segment::Kind::Job) ev.Int("job", m_jobsInRun + 1);
+                m_log.Write(ev);
+                reason = "cut";
+            }
+        }
     }
     if (reason != "drop" && !m_stalled) {
         framer.Finish(segs);
@@ -237,6 +257,25 @@ bool Server::Handle(int fd, std::vector<Segment>& segs, bool connectionOpen, vol
     return true;
 }
 
+uint64_t Server::CutStep(const Framer& framer) const {
+    constexpr uint64_t kStep = 256;
+    constexpr uint64_t kNoLimit = ~uint64_t(0);
+    const Segment* cur = framer.Current();
+    if (!cur) return kStep;  // the next job or data run begins in what comes
+    uint64_t cut = m_opt.faults.cutBytes;
+    if (cur->kind == Segment::Kind::Job) {
+        // The PJL lines that aim a fault come first; until they are all in, the job may still
+        // turn out to be aimed at.
+        constexpr size_t kHead = 4096;
+        const size_t head = std::min(cur->bytes.size(), kHead);
+        const std::vector<uint8_t> lines(cur->bytes.begin(), cur->bytes.begin() + long(head));
+        cut = m_opt.faults.ForJob(m_jobsInRun + 1, JobCommands(lines)).cutBytes;
+        if (!cut) return cur->size < kHead ? kStep : kNoLimit;
+    }
+    if (!cut) return kNoLimit;
+    return cur->size >= cut ? 0 : cut - cur->size;
+}
+
 std::string Server::Stall(int fd, volatile std::sig_atomic_t& stop) {
     if (m_opt.faults.stall) m_log.Write(Event("fault").Str("fault", "stall").Int("conn", m_conn));
     while (!stop && !IdleExpired()) {
@@ -264,8 +303,10 @@ void Server::SendReply(int fd, const Reply& reply, const FaultSet& f, volatile s
         out.resize(size_t(f.truncateBytes));
     }
     if (f.garbage) {
-        m_log.Write(Event("fault").Str("fault", "garbage").Str("cmd", reply.cmd));
-        out = Garble(out);
+        // Every reply its own noise: a parser meets many patterns, never one fixed one.
+        const uint32_t seed = f.garbageSeed * 2654435761u + ++m_replies;
+        m_log.Write(Event("fault").Str("fault", "garbage").Str("cmd", reply.cmd).Int("seed", seed));
+        out = Garble(out, seed);
     }
     size_t piece = f.splitBytes > 0 ? f.splitBytes : std::max<size_t>(out.size(), 1);
     size_t sent = 0;

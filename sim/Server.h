@@ -38,6 +38,10 @@ private:
     void SendReply(int fd, const Reply& reply, const FaultSet& f, volatile std::sig_atomic_t& stop);
     // Holds an accepted connection without reading it until the peer goes or the run ends.
     std::string Stall(int fd, volatile std::sig_atomic_t& stop);
+    // How many bytes may be fed before the cut must be looked at again: the room the job or
+    // data run being received has left before its cut (0: the cut is due), a small step while
+    // it is not known yet whether one applies, and no limit when none does.
+    uint64_t CutStep(const Framer& framer) const;
     bool IdleExpired() const;
     void Touch();
     void Pause(int ms, volatile std::sig_atomic_t& stop);
@@ -50,6 +54,8 @@ private:
     int m_jobsOnConn = 0;
     int m_jobsInRun = 0;  // what "jobN:" counts
     bool m_stalled = false;
+    bool m_cuts = false;     // some fault of the run cuts connections
+    uint32_t m_replies = 0;  // replies of the run, so each one's noise differs
     double m_lastActivity = 0;
     FirmwareUnit m_firmware;
 };

@@ -20,9 +20,9 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: tavsim --profile FILE --port PORT --log FILE [--fault FAULT]... [--exit-after-idle SECONDS]\n"
                  "              [--data-quiet-ms MS] [--max-hex BYTES] [--split-pause-ms MS] [--program-ms MS]\n"
-                 "faults: no-reply, delay=MS, split=BYTES, truncate=BYTES, garbage, drop, stall, unasked,\n"
-                 "        drop-after=JOBS, refuse; aimed at one command or the Nth job of the run:\n"
-                 "        'INFO PRINTER:truncate=20', 'job3:drop'\n");
+                 "faults: no-reply, delay=MS, split=BYTES, truncate=BYTES, garbage[=SEED], drop, stall,\n"
+                 "        unasked, cut=BYTES, drop-after=JOBS, refuse; aimed at one command or the Nth job\n"
+                 "        of the run: 'INFO PRINTER:truncate=20', 'job3:drop', 'job2:cut=1500000'\n");
 }
 
 bool ParseLong(const char* s, long lo, long hi, long& out) {

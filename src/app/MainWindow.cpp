@@ -53,10 +53,11 @@ void QuitListener::OnQuit() {
 }
 
 MainWindow::MainWindow(AppContext& ctx, Options options)
-    : QDialog(nullptr), m_ctx(ctx), m_options(std::move(options)),
+    : QDialog(nullptr), m_ctx(ctx), m_options(std::move(options)), m_paper(ctx),
       m_actions(ctx, [this] { RefreshPages(); }) {
     setWindowIcon(ProgramIcon());
-    if (!m_options.factory) m_options.factory = [](PageId id, AppContext& c) { return CreatePage(id, c); };
+    if (!m_options.factory)
+        m_options.factory = [this](PageId id, AppContext& c) { return CreatePage(id, c, m_paper); };
     for (PageId id : AllPageIds())
         if (auto page = m_options.factory(id, m_ctx)) m_pages.emplace(id, std::move(page));
     // The PCL page shows the flash fonts as typefaces: every change the flash page makes to the

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/ButtonBarActions.h"
+#include "pages/PaperLayout.h"
 #include "pages/Sheet.h"
 #include "pjl/AppContext.h"
 
@@ -91,6 +92,8 @@ class MainWindow : public QDialog {
 
     AppContext& m_ctx;
     Options m_options;
+    // What the Printing and PCL pages share; it outlives the pages.
+    PaperLayout m_paper;
     std::map<PageId, std::unique_ptr<TavPage>> m_pages;
     std::vector<PageId> m_tabs;
     std::vector<std::string> m_tabKeys;

@@ -98,8 +98,8 @@ int RunFirmwareCommand(const std::vector<std::string>& args, const LaunchOptions
         case FirmwareResult::Failed:
         case FirmwareResult::NoBuffer:
             // A script reads no message line: the failure and its extent go to stderr.
-            Err("the firmware update failed: " + std::to_string(outcome.written) + " of " +
-                std::to_string(outcome.size) + " bytes reached the printer");
+            Err("the firmware update failed: " + HandedToLinkText(outcome.written, outcome.size) +
+                "; the printer may hold part of it, send the file again before switching it off");
             return kExitPrinter;
         default:
             return kExitPrinter;

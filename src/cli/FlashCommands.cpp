@@ -271,8 +271,8 @@ int Download(AppContext& ctx, const std::string& path, const std::string& header
     case SendStatus::HeaderShort:
     case SendStatus::ChunkShort:
     case SendStatus::TrailerShort:
-        Err("the printer stopped taking the file after " + std::to_string(r.sent) + " of " +
-            std::to_string(r.size) + " bytes");
+        Err("the transfer of " + Visible(path, true) + " broke off: " + HandedToLinkText(r.handed, r.size) +
+            "; the printer may hold part of it, send it again");
         return Fail(ctx);
     }
     return kExitPrinter;

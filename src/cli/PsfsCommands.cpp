@@ -152,8 +152,7 @@ int Put(AppContext& ctx, FmuProtocol& fmu, const Request& rq, const FmuLog& log)
         }
         const SendResult sent = download.Send();
         if (sent.status != SendStatus::Complete) {
-            Err("sending " + file + " stopped after " + std::to_string(sent.sent) + " of " + std::to_string(sent.size) +
-                " bytes");
+            Err("sending " + file + " broke off: " + HandedToLinkText(sent.handed, sent.size) + "; send it again");
             status = Worse(status, kExitPrinter);
             continue;
         }

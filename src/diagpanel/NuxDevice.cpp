@@ -1,5 +1,7 @@
 #include "diagpanel/NuxDevice.h"
 
+#include "platform/WholeReply.h"
+
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -70,12 +72,23 @@ class BoundLibrary {
     bool m_bound;
 };
 
+// One read of the bound library, and once more at once when it brings nothing; a count larger
+// than was asked for counts as nothing.
+tav::ReadOnce ReadOnceOf(const NuxDeviceApi& api) {
+    return [&api](std::uint8_t* dst, std::uint32_t capacity) {
+        std::uint32_t count = 0;
+        api.read(dst, capacity, &count);
+        if (count == 0) api.read(dst, capacity, &count);
+        return count <= capacity ? count : 0;
+    };
+}
+
 // A printer with status on sends "@PJL USTATUS ..." messages, each ended by a form feed,
 // whenever it likes: one may come after the key's job was written and before its display, or
 // in the display's place. The display never begins with "@PJL" (its first byte is no text), so
-// such messages are dropped and the display read after them. A printer that never stops
-// sending them gives no display.
-std::uint32_t SkipStatusMessages(const NuxDeviceApi& api, std::uint8_t* reply, std::uint32_t count,
+// such messages are dropped and the display read, whole, after them. A printer that never
+// stops sending them gives no display.
+std::uint32_t SkipStatusMessages(const tav::ReadOnce& read, std::uint8_t* reply, std::uint32_t count,
                                  const DebugOut& debug) {
     static constexpr char kPjl[] = "@PJL";
     static constexpr std::uint32_t kPjlLength = sizeof kPjl - 1;
@@ -85,19 +98,14 @@ std::uint32_t SkipStatusMessages(const NuxDeviceApi& api, std::uint8_t* reply, s
     bool inMessage = false;
     while (count > 0 && (inMessage || (count >= kPjlLength && std::memcmp(reply, kPjl, kPjlLength) == 0))) {
         if (skipped >= kMostSkipped) return 0;
-        // What came after the message is all there was, unless the read stopped at its capacity.
-        const bool filled = count == kReplySize;
         const std::uint8_t* end = std::find(reply, reply + count, kFormFeed);
         inMessage = end == reply + count;
         const std::uint32_t used = inMessage ? count : static_cast<std::uint32_t>(end - reply) + 1;
         skipped += used;
         std::memmove(reply, reply + used, count - used);
         count -= used;
-        if (count == 0 || filled) {
-            std::uint32_t more = 0;
-            api.read(reply + count, static_cast<std::uint32_t>(kReplySize) - count, &more);
-            if (more <= kReplySize - count) count += more;
-        }
+        count = static_cast<std::uint32_t>(
+            tav::ReadWholeReply(read, reply, kReplySize, tav::HasLength(kReplySize), 0, count).count);
     }
     if (skipped > 0 && debug) {
         char text[80];
@@ -120,6 +128,7 @@ bool NuxDevice::Open(const NuxDeviceApi& api) {
 }
 
 std::uint32_t NuxDevice::Write(const void* data, std::uint32_t length) {
+    if (m_late.Owed()) DropLateReply();
     BoundLibrary lib(m_library);
     const NuxDeviceApi& api = lib.Api();
     if (!lib.Ok() || !api.open || !api.write || !api.close) return 0;
@@ -131,17 +140,22 @@ std::uint32_t NuxDevice::Write(const void* data, std::uint32_t length) {
     return written <= length ? written : 0;
 }
 
-std::uint32_t NuxDevice::Read(std::uint8_t* reply) {
-    BoundLibrary lib(m_library);
-    const NuxDeviceApi& api = lib.Api();
-    if (!lib.Ok() || !api.open || !api.read || !api.close || !api.control) return 0;
-    if (!Open(api)) return 0;
+bool NuxDevice::OpenForRead(const NuxDeviceApi& api) {
+    if (!api.open || !api.read || !api.close || !api.control) return false;
+    if (!Open(api)) return false;
     const std::uint8_t first = 16;
     const std::uint8_t second = 0;
     std::uint32_t returned = 0;
     api.control(QVDEVM_IOCTL_NOP_A, &first, 1, nullptr, 0, &returned);
     returned = 0;
     api.control(QVDEVM_IOCTL_NOP_B, &second, 1, nullptr, 0, &returned);
+    return true;
+}
+
+std::uint32_t NuxDevice::Read(std::uint8_t* reply) {
+    BoundLibrary lib(m_library);
+    const NuxDeviceApi& api = lib.Api();
+    if (!lib.Ok() || !OpenForRead(api)) return 0;
     std::uint32_t count = 0;
     api.read(reply, kReplySize, &count);
     if (count == 0) api.read(reply, kReplySize, &count);
@@ -152,9 +166,31 @@ std::uint32_t NuxDevice::Read(std::uint8_t* reply) {
         m_debug(text);
     }
     if (count > kReplySize) count = 0;
-    count = SkipStatusMessages(api, reply, count, m_debug);
+    // The display is 33 bytes: what came of it is read on until it is whole or a read brings
+    // nothing, so a reply in slow pieces never leaves its tail for the next key.
+    const tav::ReadOnce read = ReadOnceOf(api);
+    if (count > 0)
+        count = static_cast<std::uint32_t>(
+            tav::ReadWholeReply(read, reply, kReplySize, tav::HasLength(kReplySize), 0, count).count);
+    count = SkipStatusMessages(read, reply, count, m_debug);
+    m_late.Note({count, count == kReplySize}, reply, kReplySize, tav::HasLength(kReplySize));
     api.close(4);
     return count;
+}
+
+void NuxDevice::DropLateReply() {
+    BoundLibrary lib(m_library);
+    const NuxDeviceApi& api = lib.Api();
+    std::size_t dropped = 0;
+    if (lib.Ok() && OpenForRead(api)) {
+        dropped = m_late.Drop(ReadOnceOf(api));
+        api.close(4);
+    }
+    if (m_debug && dropped > 0) {
+        char text[80];
+        std::snprintf(text, sizeof text, "[NUX] dropped %zu bytes of the last key's late reply", dropped);
+        m_debug(text);
+    }
 }
 
 } // namespace nux

@@ -3,6 +3,7 @@
 #pragma once
 #include "diagpanel/NuxProtocol.h"
 #include "platform/LangText.h"
+#include "platform/WholeReply.h"
 #include <qvdevm/qvdevm.h>
 
 #include <cstdint>
@@ -68,10 +69,12 @@ class NuxDevice {
   public:
     NuxDevice(NuxDeviceLibrary& library, std::string deviceId, DebugOut debug);
 
-    // Bytes written, 0 on any failure.
+    // Bytes written, 0 on any failure. The rest of a display the last read gave up on is read
+    // and dropped first: it belongs to the last key, never to this one.
     std::uint32_t Write(const void* data, std::uint32_t length);
-    // Reads the display reply into `reply` (kReplySize bytes); bytes received, 0 when nothing
-    // came or the library claimed more than was asked for.
+    // Reads the display reply into `reply` (kReplySize bytes) until it is whole or a read
+    // brings nothing; bytes received, 0 when nothing came or the library claimed more than was
+    // asked for.
     std::uint32_t Read(std::uint8_t* reply);
     // Why the last open failed, as the library said; nothing known after one that worked.
     const tav::DeviceFailure& LastOpenFailure() const { return m_lastOpenFailure; }
@@ -79,11 +82,15 @@ class NuxDevice {
 
   private:
     bool Open(const NuxDeviceApi& api);
+    // Opens for a read and makes the two control requests every read is preceded by.
+    bool OpenForRead(const NuxDeviceApi& api);
+    void DropLateReply();
 
     NuxDeviceLibrary& m_library;
     std::string m_deviceId;
     DebugOut m_debug;
     tav::DeviceFailure m_lastOpenFailure;
+    tav::LateReply m_late;
 };
 
 } // namespace nux

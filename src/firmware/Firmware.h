@@ -67,9 +67,12 @@ bool ConfirmFirmwareUpdate(AppContext& ctx, const std::string& path, uint64_t si
 // Sends the file at path to the printer. The port is held for the whole transfer and the
 // programming time, so no other program's job lands between two chunks; every chunk's own
 // write still takes and gives back the port once more. A short chunk is written again once
-// after a wait, and a third time when that second write took nothing. On success the finished
-// message ([COMMON] IDS_STRING106) is shown with an OK button; on a failure after part of the file
-// went out, a message says the printer holds part of it and must stay on until it is sent again.
+// after a wait, and a third time when that second write took nothing; once the link has lost
+// the connection that carried the image it takes nothing more of it, so the rest never reaches
+// the printer as a job of its own. On success the finished message ([COMMON] IDS_STRING106) is
+// shown with an OK button; on a failure after part of the file was handed to the link, a
+// message ([FWUP] IDS_PARTIAL) says how much, that the printer may hold part of it and must
+// stay on until it is sent again.
 FirmwareOutcome SendFirmware(AppContext& ctx, const std::string& path, const FirmwareObserver& observer);
 
 } // namespace tav

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "pjl/ConfigFiles.h"
+
 namespace tav {
 
 CFwUp::CFwUp(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5026, parent) {}
@@ -130,7 +132,8 @@ void CFwUp::OnBrowse() {
 
 void CFwUp::OnStartMessage() {
     EnsureCreated();
-    const std::string path = m_ctx.cfg.programFolder + m_ctx.Config("COMMON", "FWFileName", "", 127);
+    // A model may ship its own image beside its profile.
+    const std::string path = ModelDataFile(m_ctx.cfg, m_ctx.Config("COMMON", "FWFileName", "", 127));
     m_ctx.Debug("[TAV] firmware file " + path + "\n");
     m_path = path;
     m_pathEdit->setText(FromStd(path));

@@ -90,6 +90,11 @@ void Link::CloseDevice(int how) {
 }
 
 int Link::WritePrinter(const void* data, uint32_t length) {
+    if (m_late.Owed()) {
+        const size_t dropped =
+            m_late.Drop([this](uint8_t* dst, uint32_t capacity) { return static_cast<uint32_t>(ReadPrinter(dst, capacity)); });
+        if (dropped) Debug("[TAV] dropped " + std::to_string(dropped) + " bytes of a late reply\n");
+    }
     if (!AcquirePort()) return 0;
     ReleasePort();
     if (!OpenForTransfer()) return 0;
@@ -113,6 +118,16 @@ int Link::ReadPrinter(void* buffer, uint32_t capacity) {
     return static_cast<int>(count);
 }
 
+ReplyRead Link::ReadReply(void* buffer, uint32_t capacity, const IsWhole& whole, unsigned deadlineMs,
+                          size_t already) {
+    auto* bytes = static_cast<uint8_t*>(buffer);
+    const ReplyRead r = ReadWholeReply(
+        [this](uint8_t* dst, uint32_t room) { return static_cast<uint32_t>(ReadPrinter(dst, room)); }, bytes,
+        capacity, whole, deadlineMs, already);
+    m_late.Note(r, bytes, capacity, whole);
+    return r;
+}
+
 bool Link::IsPrinterConnected(const std::string& deviceName) {
     Debug(deviceName + "\n");
     auto check = Entry<DeviceCheckFn>(m_primary.get(), "DeviceCheck");
@@ -134,6 +149,10 @@ bool Link::IsPrinterReady() {
     }
     CloseDevice(0);
     return out[0] == 9 && out[1] == 1 && (out[2] == 1 || out[2] == 3);
+}
+
+std::string HandedToLinkText(uint64_t handed, uint64_t size) {
+    return std::to_string(handed) + " of " + std::to_string(size) + " bytes were handed to the link";
 }
 
 }  // namespace tav

@@ -9,6 +9,7 @@
 
 #include "link/DeviceLibrary.h"
 #include "platform/LangText.h"
+#include "platform/WholeReply.h"
 
 namespace tav {
 
@@ -40,8 +41,15 @@ public:
     int ReleasePort();
     // Whether an acquire has given up on a busy port.
     bool PortWasBusy() const { return m_portWasBusy; }
+    // The rest of a reply a ReadReply gave up on is read and dropped first: it belongs to the
+    // question before, never to this job.
     int WritePrinter(const void* data, uint32_t length);
     int ReadPrinter(void* buffer, uint32_t capacity);
+    // A reply whose reader can tell when it is whole: read with ReadPrinter after the `already`
+    // bytes the buffer holds, until `whole` holds, the buffer is full, or a read brings nothing
+    // past deadlineMs (see ReadWholeReply). A reply that stays short is owed to its question.
+    ReplyRead ReadReply(void* buffer, uint32_t capacity, const IsWhole& whole, unsigned deadlineMs = 0,
+                        size_t already = 0);
     bool IsPrinterConnected(const std::string& deviceName);
     bool IsPrinterReady();
     // Why the last open or presence test failed, as the library said; nothing known after one
@@ -65,6 +73,11 @@ private:
     Callbacks m_callbacks;
     DeviceFailure m_lastOpenFailure;
     bool m_portWasBusy = false;
+    LateReply m_late;
 };
+
+// How a front end counts a transfer that broke off: "N of M bytes were handed to the link". What
+// the link took is all that is known; how much of it reached the printer nobody can tell.
+std::string HandedToLinkText(uint64_t handed, uint64_t size);
 
 }  // namespace tav

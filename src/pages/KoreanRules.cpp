@@ -200,9 +200,13 @@ PtSizeEntry PtSizeFromText(const std::string& text) {
 
 std::optional<PtSizeStep> PtSizeScroll(const std::string& text, int code) {
     const double lo = kPtSizeMinQuarters / 4.0, hi = kPtSizeMaxQuarters / 4.0;
-    const auto v = Stepped(std::clamp(LeadingDecimal(text), lo, hi), code, 0.25, lo, hi);
+    // From the quarter the field holds for the text ("10.3" holds 10.25), and showing what it
+    // stores: the text never names a size the printer is not sent.
+    const double held = Quarters(std::clamp(LeadingDecimal(text), lo, hi)) / 4.0;
+    const auto v = Stepped(held, code, 0.25, lo, hi);
     if (!v) return std::nullopt;
-    return PtSizeStep{Quarters(*v), Fixed2(*v)};
+    const uint16_t quarters = Quarters(*v);
+    return PtSizeStep{quarters, Fixed2(quarters / 4.0)};
 }
 
 } // namespace tav

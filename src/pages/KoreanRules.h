@@ -101,7 +101,8 @@ struct PtSizeStep {
     uint16_t quarters = 0;
     std::string text;
 };
-// Up/down: steps of 0.25 with wrap-around; codes 2 to 8 keep the clamped value.
+// Up/down: steps of 0.25 from the stored quarter, with wrap-around; codes 2 to 8 keep the clamped
+// value. The text is the value stored.
 std::optional<PtSizeStep> PtSizeScroll(const std::string& text, int code);
 
 } // namespace tav

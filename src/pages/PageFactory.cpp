@@ -17,9 +17,9 @@
 
 namespace tav {
 
-std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx) {
+std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx, PaperLayout& paper) {
     switch (id) {
-    case PageId::Printing: return std::make_unique<CPrintingTab>(ctx);
+    case PageId::Printing: return std::make_unique<CPrintingTab>(ctx, &paper);
     case PageId::Test: return std::make_unique<CTestTab>(ctx);
     case PageId::About: return std::make_unique<CAboutTab>(ctx);
     case PageId::Check: return std::make_unique<CCheck>(ctx);
@@ -36,7 +36,7 @@ std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx) {
     case PageId::Ks5843: return std::make_unique<CKs5843Tab>(ctx);
     case PageId::Kssm: return std::make_unique<CPsTab>(ctx);
     case PageId::Ks5895: return std::make_unique<CKs5895Tab>(ctx);
-    case PageId::Pcl: return std::make_unique<CPclTab>(ctx);
+    case PageId::Pcl: return std::make_unique<CPclTab>(ctx, &paper);
     default: return nullptr;
     }
 }

@@ -7,7 +7,10 @@
 
 namespace tav {
 
-// nullptr for a page whose class this build does not have.
-std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx);
+class PaperLayout;
+
+// nullptr for a page whose class this build does not have. The Printing and PCL pages share the
+// sheet's paper layout.
+std::unique_ptr<TavPage> CreatePage(PageId id, AppContext& ctx, PaperLayout& paper);
 
 } // namespace tav

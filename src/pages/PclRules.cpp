@@ -79,6 +79,15 @@ ListFile ReadListFile(const std::string& path) {
     return ParseListText(text);
 }
 
+bool FitTypefaces(std::vector<std::string>& faces, int residentFonts, const std::string& unnamed) {
+    const size_t count = static_cast<size_t>(std::max(residentFonts, 0));
+    const bool fits = faces.size() == count;
+    faces.resize(std::min(faces.size(), count));
+    while (faces.size() < count)
+        faces.push_back(unnamed + " " + std::to_string(faces.size()));
+    return fits;
+}
+
 std::string FlashFontItem(const FlashFontEntry& font) {
     std::string name(font.typeface, strnlen(font.typeface, 20));
     return name + " (ID: " + std::to_string(font.fontId) + ")";
@@ -90,11 +99,6 @@ std::string FlashFontSymbolSet(const FlashFontEntry& font) {
     while (!set.empty() && (set.back() == ' ' || set.back() == '\0'))
         set.pop_back();
     return set;
-}
-
-size_t ListedFlashFonts(const PrinterSettings& s) {
-    const size_t listed = s.fontList ? s.fontList->size() : 0;
-    return std::min<size_t>(listed, s.flashFontCount);
 }
 
 SizeControls SizeControlsFor(int typeface, const PclSwitches& sw) {

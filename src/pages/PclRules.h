@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pjl/AppContext.h"
+#include "pjl/PclFont.h"
 
 namespace tav {
 
@@ -46,12 +47,15 @@ ListFile ParseListText(std::string_view text);
 inline constexpr size_t kMaxListFileBytes = 1 << 20;
 inline constexpr size_t kMaxListItem = 255;
 
+// The typeface list fitted to the model's built-in typefaces, so that flash fonts follow at their
+// own positions: a typeface the file lacks shows as `unnamed` and its number, lines past the count
+// are left out. False when the file did not hold exactly that many.
+bool FitTypefaces(std::vector<std::string>& faces, int residentFonts, const std::string& unnamed);
+
 // The text of a flash font in the typeface list: "<name> (ID: <id>)".
 std::string FlashFontItem(const FlashFontEntry& font);
 // The symbol-set text a flash font carries, at most 3 characters, without padding.
 std::string FlashFontSymbolSet(const FlashFontEntry& font);
-// The flash fonts the printer listed, no more than it counted.
-size_t ListedFlashFonts(const PrinterSettings& s);
 
 // Which of pitch and point size a typeface lets the user set.
 struct SizeControls {

@@ -18,10 +18,8 @@
 #include "pages/NumEdit.h"
 #include "pages/OrientationPicture.h"
 #include "pages/PageControls.h"
-#include "pages/PageLinks.h"
-#include "pages/PaperModel.h"
 #include "pages/PrintingRules.h"
-#include "pages/PrintingTab.h"
+#include "pjl/ConfigFiles.h"
 #include "pjl/Pjl.h"
 
 namespace tav {
@@ -76,16 +74,13 @@ const std::vector<std::pair<int, uint32_t>>& CPclTab::HelpTopics() {
     return topics;
 }
 
-CPclTab::CPclTab(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5021, parent) {
+CPclTab::CPclTab(AppContext& ctx, PaperLayout* layout, QWidget* parent)
+    : TavPage(ctx, 5021, parent),
+      m_layout(ctx, layout, [this](PaperLayout::Change c) { OnLayoutChanged(c); }) {
     SetHelpTable(HelpTopics());
-    PaperPagesOf(m_ctx).pcl = this;
 }
 
-CPclTab::~CPclTab() {
-    PaperPages& pages = PaperPagesOf(m_ctx);
-    if (pages.pcl == this) pages.pcl = nullptr;
-    ForgetPaperPages(m_ctx);
-}
+CPclTab::~CPclTab() = default;
 
 // ---------------------------------------------------------------------------------------------
 // The controls of the template, laid out.
@@ -251,19 +246,25 @@ void CPclTab::OnInitDialog() {
 }
 
 void CPclTab::FillLists() {
-    auto read = [this](const char* name) {
-        ListFile f = ReadListFile(m_ctx.cfg.programFolder + name);
+    std::string caption = LangTextStd("PCL", "IDS_FILE_ERROR");
+    if (caption.empty()) caption = "Error";
+    auto read = [&](const char* name) {
+        // The model's own list first: its typefaces are numbered as its printer numbers them.
+        ListFile f = ReadListFile(ModelDataFile(m_ctx.cfg, name));
         if (!f.opened) {
             std::string text = LangTextStd("PCL", "IDS_FILE_NOT_OPENED");
-            std::string caption = LangTextStd("PCL", "IDS_FILE_ERROR");
             if (text.empty()) text = "File could not be opend.";
-            if (caption.empty()) caption = "Error";
             m_ctx.ui.MessageBox(text, caption, MsgIcon::Error, MsgButtons::Ok);
         }
-        return std::move(f.items);
+        return f;
     };
-    m_typefaceFile = read("TypeFace.ini");
-    m_symbolFile = read("SymbolSet.ini");
+    ListFile faces = read("TypeFace.ini");
+    m_typefaceFile = std::move(faces.items);
+    // Flash fonts follow the built-in typefaces: a list of another length would number them wrong.
+    const std::string unnamed = LangTextStd("PCL", "IDS_TYPEFACE_NUMBER");
+    if (faces.opened && !FitTypefaces(m_typefaceFile, Switches().residentFonts, unnamed))
+        m_ctx.ui.MessageBox(LangTextStd("PCL", "IDS_TYPEFACE_COUNT"), caption, MsgIcon::Warning, MsgButtons::Ok);
+    m_symbolFile = read("SymbolSet.ini").items;
     FillList(m_typefaceList, m_typefaceFile);
     SetSymbolItems(m_symbolFile);
 }
@@ -313,20 +314,10 @@ void CPclTab::LoadFromSettings() {
     if (created && FlashFontsOffered() && !m_fontsFresh) QueryFlashFonts();
     m_fontsFresh = false;
 
-    PrinterSettings& ed = m_ctx.store.edited;
+    const PrinterSettings& ed = m_ctx.store.edited;
     const PclSwitches sw = Switches();
-    if (ed.pclPageValue != 0) {
-        m_typefacePos = 0;
-        const size_t n = ListedFlashFonts(ed);
-        for (size_t i = 0; i < n; ++i) {
-            if ((*ed.fontList)[i].fontNumber == ed.fontNumber) {
-                m_typefacePos = sw.residentFonts + static_cast<int>(i);
-                break;
-            }
-        }
-    } else {
-        m_typefacePos = ed.fontNumber;
-    }
+    // A flash font the listing does not hold shows as the first typeface; the store keeps it.
+    m_typefacePos = TypefacePosition(ed, static_cast<uint32_t>(sw.residentFonts)).value_or(0);
     m_symSetPos = SymbolSetPositionOfNumber(ed.symSet, sw);
     if (CourierShown()) m_courierPos = ed.courier;
     m_linesText = std::to_string(ed.formLines);
@@ -340,8 +331,7 @@ void CPclTab::LoadFromSettings() {
     RefreshFlashFonts();
     SetIcon();
     WriteControls();
-    m_loading = true;
-    OnTypefaceChange();
+    ShowTypeface(false);
 }
 
 void CPclTab::ReadControls() {
@@ -380,15 +370,16 @@ void CPclTab::SetSizeControls(SizeControls enabled) {
     m_pointBar->setEnabled(enabled.pointSize);
 }
 
-void CPclTab::SetFormLines(int lines) {
-    m_linesText = std::to_string(lines);
-    if (IsCreated() && m_linesEdit) m_linesEdit->setText(Qs(m_linesText));
-}
-
-void CPclTab::SetOrientationFromPeer(int orientation) {
-    m_orientation = orientation == 1 ? 1 : 0;
+void CPclTab::OnLayoutChanged(PaperLayout::Change change) {
+    const bool shown = IsCreated() && m_portrait;
+    if (change == PaperLayout::Change::FormLines) {
+        m_linesText = std::to_string(m_ctx.store.edited.formLines);
+        if (shown) m_linesEdit->setText(Qs(m_linesText));
+        return;
+    }
+    m_orientation = m_layout->Orientation();
     m_prevOrientation = m_orientation;
-    if (!IsCreated() || !m_portrait) return;
+    if (!shown) return;
     m_portrait->setChecked(m_orientation == 0);
     m_landscape->setChecked(m_orientation == 1);
     SetIcon();
@@ -409,30 +400,26 @@ bool CPclTab::eventFilter(QObject* watched, QEvent* event) {
 
 void CPclTab::OnTypefaceChange() {
     PrinterSettings& ed = m_ctx.store.edited;
+    const auto resident = static_cast<uint32_t>(Switches().residentFonts);
+    ReadControls();
+    // Another face starts with its own sizes; the same face picked again keeps them.
+    if (m_typefacePos != TypefacePosition(ed, resident) && PickTypeface(ed, m_typefacePos, resident)) {
+        const SizeTexts sizes = DefaultSizesFor(m_typefacePos, Switches());
+        m_pitchText = sizes.pitch;
+        m_pointText = sizes.pointSize;
+        ed.pitch = static_cast<uint16_t>(ParseFieldHundredths(m_pitchText));
+        ed.ptSize = static_cast<uint16_t>(ParseFieldHundredths(m_pointText) * 4 / 100);
+    }
+    ShowTypeface(true);
+}
+
+void CPclTab::ShowTypeface(bool picked) {
+    PrinterSettings& ed = m_ctx.store.edited;
     SettingsStore& st = m_ctx.store;
     const PclSwitches sw = Switches();
-    m_extraSets = false;
-    ed.symSet = static_cast<uint8_t>(m_symSetPos);
-    ReadControls();
     const int pos = m_typefacePos;
     const bool flash = pos >= sw.residentFonts;
-
-    // A load that found the printer's flash font keeps the field as reported (its font number),
-    // so a Send without changes carries no font lines.
-    const bool reportedFlash =
-        m_loading && flash && ed.pclPageValue != 0 &&
-        static_cast<size_t>(pos - sw.residentFonts) < ListedFlashFonts(ed) &&
-        (*ed.fontList)[static_cast<size_t>(pos - sw.residentFonts)].fontNumber == ed.fontNumber;
-    if (pos != ed.fontNumber && !reportedFlash) {
-        ed.fontNumber = static_cast<uint8_t>(pos);
-        if (!m_loading) {
-            const SizeTexts sizes = DefaultSizesFor(pos, sw);
-            m_pitchText = sizes.pitch;
-            m_pointText = sizes.pointSize;
-            ed.pitch = static_cast<uint16_t>(ParseFieldHundredths(m_pitchText));
-            ed.ptSize = static_cast<uint16_t>(ParseFieldHundredths(m_pointText) * 4 / 100);
-        }
-    }
+    m_extraSets = false;
     // Every face below the Hebrew ones offers the file's sets; the Hebrew faces and flash fonts
     // fill the list themselves below.
     if (pos < kFirstHebrewFace && !flash) {
@@ -445,13 +432,15 @@ void CPclTab::OnTypefaceChange() {
         SetSymbolItems(items);
         m_symbolList->setEnabled(true);
     }
-    m_symSetPos = flash ? ed.symSet : SymbolSetForTypeface(pos, ed.symSet, m_loading);
-    // What the face brings is shown; the field keeps what the printer holds until the user picks.
-    ed.symSet = st.reported.symSet;
+    // A face with a set of its own shows it; a pick of another face shows PC-8. The field keeps
+    // what the printer holds until the user picks a set.
+    if (!flash) m_symSetPos = SymbolSetForTypeface(pos, m_symSetPos, !picked);
+    if (picked) ed.symSet = st.reported.symSet;
     if (pos >= kFirstHebrewFace && !flash) {
         SetSymbolItems(HebrewSymbolSets());
-        if (ed.symSet <= kHebrewBase) ed.symSet = kHebrewBase;
-        m_symSetPos = ed.symSet - kHebrewBase;
+        // A pick takes 15Q for a set the Hebrew faces lack; a load only shows it.
+        if (picked && ed.symSet <= kHebrewBase) ed.symSet = kHebrewBase;
+        m_symSetPos = std::max<int>(ed.symSet, kHebrewBase) - kHebrewBase;
         m_symbolList->setEnabled(true);
     }
     st.useFlashSymSet = false;
@@ -477,7 +466,6 @@ void CPclTab::OnTypefaceChange() {
         else if (sw.extraSets)
             m_symSetPos = ExtraSetPosition(m_symSetPos, sw.arabicOff).value_or(kPc8Position);
     }
-    m_loading = false;
     WriteControls();
 }
 
@@ -554,29 +542,11 @@ void CPclTab::OnAutoCr() {
 }
 
 void CPclTab::OnOrientation() {
-    PrinterSettings& ed = m_ctx.store.edited;
     ReadControls();
-    CPrintingTab* printing = PaperPagesOf(m_ctx).printing;
-    if (printing && !printing->HasLoaded()) printing = nullptr;
-    if (printing) printing->IsCustomPaper();
+    // The Printing page's paper decides whether Send carries the custom size, as a turn asks.
+    m_layout->MarkCustomPaper();
     SetIcon();
-    ed.orientation = static_cast<uint8_t>(m_orientation);
-    if (m_orientation != m_prevOrientation) {
-        if (printing) {
-            // The Printing page turns first, so the form lines are those of the new orientation.
-            printing->SetOrientationFromPeer(m_orientation);
-            printing->RecomputeFormLines();
-            printing->ExchangeMargins();
-        } else {
-            // Without a Printing page the store alone says which paper it is.
-            PaperPageState state;
-            SyncPaperSize(m_ctx, state, false);
-            state.orientation = m_orientation;
-            SetFormLines(UpdateFormLines(m_ctx, state));
-            std::swap(ed.topMargin, ed.leftMargin);
-        }
-        WriteControls();
-    }
+    m_layout->Turn(m_orientation);
     m_prevOrientation = m_orientation;
     ReadControls();
 }

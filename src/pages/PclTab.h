@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "pages/PaperLayout.h"
 #include "pages/PclRules.h"
 #include "pages/TavPage.h"
 
@@ -22,7 +23,9 @@ class CNumEdit;
 class CPclTab : public TavPage {
     Q_OBJECT
   public:
-    explicit CPclTab(AppContext& ctx, QWidget* parent = nullptr);
+    // On a sheet the orientation, margins and form lines are shared with the Printing page through
+    // the sheet's layout; without one the page keeps them to itself.
+    explicit CPclTab(AppContext& ctx, PaperLayout* layout = nullptr, QWidget* parent = nullptr);
     ~CPclTab() override;
 
     QSize TemplateSize() const override { return {600, 320}; }
@@ -34,11 +37,6 @@ class CPclTab : public TavPage {
     static constexpr int kLandscapeIcon = 1002;
     static constexpr int kPitchBarId = 8028;
     static constexpr int kPointBarId = 8032;
-
-    // What the Printing page tells this page: the form lines it worked out, and an orientation
-    // chosen there.
-    void SetFormLines(int lines);
-    void SetOrientationFromPeer(int orientation);
 
     // The up/down bars' notification: scroll code 0 one step up, 1 one step down.
     void OnVScroll(int barId, int code);
@@ -61,6 +59,12 @@ class CPclTab : public TavPage {
     bool FlashFontsOffered() const;
     void QueryFlashFonts();
     void SetIcon();
+
+    // A turn or new form lines, from either page.
+    void OnLayoutChanged(PaperLayout::Change change);
+    // The lists, the symbol set shown and the controls a typeface allows. A load shows the store
+    // and writes nothing; a pick also resets the symbol-set field, as the face brings its own.
+    void ShowTypeface(bool picked);
 
     // Control notifications.
     void OnTypefaceChange();
@@ -90,7 +94,6 @@ class CPclTab : public TavPage {
     int m_autoCrPos = 0;
 
     bool m_extraSets = false; // the extra symbol sets were appended to the list
-    bool m_loading = false;   // a load's typeface change keeps the stored sizes and set
     bool m_listsFilled = false;
     bool m_fontsFresh = false; // the flash font list was just asked for
     std::vector<std::string> m_typefaceFile;
@@ -111,6 +114,7 @@ class CPclTab : public TavPage {
     QScrollBar* m_linesBar = nullptr;
     QPushButton* m_fontListButton = nullptr;
     QComboBox* m_autoCrList = nullptr;
+    PaperLayoutView m_layout;
 };
 
 } // namespace tav

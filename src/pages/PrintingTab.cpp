@@ -14,8 +14,6 @@
 
 #include "pages/NumEdit.h"
 #include "pages/OrientationPicture.h"
-#include "pages/PageLinks.h"
-#include "pages/PclTab.h"
 
 namespace tav {
 namespace {
@@ -73,15 +71,18 @@ const std::vector<std::pair<int, uint32_t>>& CPrintingTab::HelpTopics() {
     return topics;
 }
 
-CPrintingTab::CPrintingTab(AppContext& ctx, QWidget* parent) : TavPage(ctx, 5003, parent) {
+CPrintingTab::CPrintingTab(AppContext& ctx, PaperLayout* layout, QWidget* parent)
+    : TavPage(ctx, 5003, parent), m_layout(ctx, layout, [this](PaperLayout::Change c) { OnLayoutChanged(c); }) {
     SetHelpTable(HelpTopics());
-    PaperPagesOf(m_ctx).printing = this;
+    // Once loaded, this page's list says which paper it is.
+    m_layout->SetPaperSource([this]() -> std::optional<PaperPageState> {
+        if (!m_loaded) return std::nullopt;
+        return PaperState();
+    });
 }
 
 CPrintingTab::~CPrintingTab() {
-    PaperPages& pages = PaperPagesOf(m_ctx);
-    if (pages.printing == this) pages.printing = nullptr;
-    ForgetPaperPages(m_ctx);
+    m_layout->SetPaperSource({});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -594,52 +595,28 @@ void CPrintingTab::OnPaperSize() {
 void CPrintingTab::OnOrientation() {
     ReadControls();
     SetIcon();
-    PrinterSettings& ed = m_ctx.store.edited;
-    ed.orientation = static_cast<uint8_t>(m_orientation);
-    if (m_orientation != m_lastOrientation) {
-        RecomputeFormLines();
-        ExchangeMargins();
-    }
+    m_layout->Turn(m_orientation);
     m_lastOrientation = m_orientation;
     ReadControls();
-    if (CPclTab* pcl = PaperPagesOf(m_ctx).pcl) pcl->SetOrientationFromPeer(m_orientation);
 }
 
-void CPrintingTab::ExchangeMargins() {
-    PrinterSettings& ed = m_ctx.store.edited;
-    std::swap(m_topText, m_leftText);
-    if (m_initialised) {
-        m_topEdit->setText(Qs(m_topText));
-        m_leftEdit->setText(Qs(m_leftText));
-    }
-    auto stored = [this](const std::string& text) {
-        return static_cast<uint8_t>(Inch() ? ParseFieldHundredths(text) / 10 : ParseFieldInt(text));
-    };
-    ed.leftMargin = stored(m_leftText);
-    ed.topMargin = stored(m_topText);
+void CPrintingTab::OnLayoutChanged(PaperLayout::Change change) {
+    if (change != PaperLayout::Change::Turned) return;
+    // The store holds the exchanged margins; the texts show them, limited for the new orientation.
+    const PrinterSettings& ed = m_ctx.store.edited;
+    m_orientation = m_layout->Orientation();
+    m_lastOrientation = m_orientation;
+    m_topText = MarginText(ed.topMargin, Inch());
+    m_leftText = MarginText(ed.leftMargin, Inch());
     const MarginLimits limits = UpdateMarginLimits(m_ctx, PaperState());
     m_maxTop = limits.top;
     m_maxLeft = limits.left;
-}
-
-int CPrintingTab::IsCustomPaper() {
-    return tav::IsCustomPaper(m_ctx, m_paperPos);
-}
-
-int CPrintingTab::RecomputeFormLines() {
-    const int lines = UpdateFormLines(m_ctx, PaperState());
-    if (CPclTab* pcl = PaperPagesOf(m_ctx).pcl) pcl->SetFormLines(lines);
-    return lines;
-}
-
-void CPrintingTab::SetOrientationFromPeer(int orientation) {
-    m_orientation = orientation == 1 ? 1 : 0;
-    m_lastOrientation = m_orientation;
-    m_ctx.store.edited.orientation = static_cast<uint8_t>(m_orientation);
     if (!m_initialised) return;
     m_portrait->setChecked(m_orientation == 0);
     m_landscape->setChecked(m_orientation == 1);
     SetIcon();
+    m_topEdit->setText(Qs(m_topText));
+    m_leftEdit->setText(Qs(m_leftText));
 }
 
 void CPrintingTab::OnWideA4() {

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "pages/PaperLayout.h"
 #include "pages/PaperModel.h"
 #include "pages/PrintingRules.h"
 #include "pages/TavPage.h"
@@ -26,7 +27,9 @@ class CNumEdit;
 class CPrintingTab : public TavPage {
     Q_OBJECT
 public:
-    explicit CPrintingTab(AppContext& ctx, QWidget* parent = nullptr);
+    // On a sheet the orientation, margins and form lines are shared through the sheet's layout;
+    // without one the page keeps them to itself.
+    explicit CPrintingTab(AppContext& ctx, PaperLayout* layout = nullptr, QWidget* parent = nullptr);
     ~CPrintingTab() override;
 
     QSize TemplateSize() const override { return {640, 320}; }
@@ -46,19 +49,6 @@ public:
     double MaxTopMargin() const { return m_maxTop; }
     double MaxLeftMargin() const { return m_maxLeft; }
 
-    // What the PCL page, which shares the orientation and the form lines, asks of this page.
-
-    // Whether the page holds values from the store yet.
-    bool HasLoaded() const { return m_loaded; }
-    // IsCustomPaper for this page's paper list position.
-    int IsCustomPaper();
-    // FORMLINES for this page's paper and orientation; the PCL page shows them too.
-    int RecomputeFormLines();
-    // Swaps the top and left margin fields and stores both, as a change of orientation does.
-    void ExchangeMargins();
-    // An orientation chosen on the PCL page.
-    void SetOrientationFromPeer(int orientation);
-
 protected:
     void OnInitDialog() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,6 +65,11 @@ private:
     void OnDuplexMarginKillFocus(bool top);
     void OnCopiesKillFocus();
     void OnCustomEdgeKillFocus(bool shortEdge);
+
+    // A turn or new form lines, from either page.
+    void OnLayoutChanged(PaperLayout::Change change);
+    // FORMLINES for this page's paper; the PCL page shows them too.
+    void RecomputeFormLines() { m_layout->RecomputeFormLines(); }
 
     // Dialog data exchange: the controls into the members, and back.
     void ReadControls();
@@ -148,6 +143,7 @@ private:
     QGridLayout* m_marginGrid = nullptr;  // the margin rows, placed in the box that is shown
     QGridLayout* m_jobGrid = nullptr;     // copies and quality, below the paper group
     QString m_shortEdgeText, m_longEdgeText, m_shortEdgeMmText, m_longEdgeMmText;
+    PaperLayoutView m_layout;
 };
 
 }  // namespace tav

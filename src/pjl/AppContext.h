@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "link/Link.h"

@@ -65,6 +65,18 @@ std::string ModelProfilePath(const std::string& programFolder, const std::string
     return IsFile(path) ? path : std::string();
 }
 
+std::string ModelDataFile(const AppConfig& cfg, const std::string& name) {
+    if (!cfg.configFilePath.empty()) {
+        if (char* real = realpath(cfg.configFilePath.c_str(), nullptr)) {
+            std::string folder(real);
+            std::free(real);
+            folder.erase(folder.rfind('/') + 1);
+            if (IsFile(folder + name)) return folder + name;
+        }
+    }
+    return cfg.programFolder + name;
+}
+
 std::string ResolveConfigFiles(AppConfig& cfg) {
     if (cfg.userConfigFilePath.empty()) cfg.userConfigFilePath = UserConfigFile();
     std::string note;

@@ -21,6 +21,11 @@ std::vector<std::string> ShippedModels(const std::string& programFolder);
 // programFolder/models/NAME/comtav.ini, or "" when NAME is not one of them (or not a plain name).
 std::string ModelProfilePath(const std::string& programFolder, const std::string& name);
 
+// A data file of the model in use (a typeface list, a firmware image): the one in the folder its
+// profile really lies in (models/NAME/, or the folder a linked default profile leads to), else the
+// program folder's. In the build, the install tree and the package alike.
+std::string ModelDataFile(const AppConfig& cfg, const std::string& name);
+
 // Fills cfg.configFilePath and cfg.userConfigFilePath from cfg.programFolder and cfg.model. The
 // profile is the named model's; with no name, the model the user's file remembers; else the
 // program folder's comtav.ini. A userConfigFilePath set beforehand is kept. Returns "" or, when

@@ -97,7 +97,7 @@ struct PrinterSettings {
     uint8_t epsonIbm = 0;       // 77: Epson or IBM flavour of emulation 12
     uint8_t darkText = 0;       // 86
     uint8_t altitude = 0;       // 87
-    uint8_t pclPageValue = 0;   // 90: read only
+    uint8_t pclPageValue = 0;   // 90: non-zero when fontNumber is a flash font's own number (PclFont.h)
     uint16_t flashValue = 0;    // 91: read and changed by the flash page, never sent
     uint8_t tray1PaperType = 0; // 92
     uint8_t tray2PaperType = 0; // 93

@@ -59,7 +59,16 @@ const SettingField kFields[] = {
     F(94, tray3PaperType, "TRAY3PAPERTYPE", T(kPaperTypesStandard), Keyword),
     F(23, baudRate, "BAUDRATE", T(kBaudRates), Keyword),
     F(24, robust, "ROBUST", T(kOnOff), Keyword),
-    F(30, fontNumber, "FONTNUMBER", nullptr, Font),
+    // A typeface number changed on its own is a built-in typeface or a listing place, so the flash
+    // flag (which the record gives after it) goes; the same number again changes nothing. A flash
+    // pick sets both (PickTypeface).
+    {30, 1, "FONTNUMBER", GET(fontNumber),
+     +[](PrinterSettings& s, uint32_t v) {
+         if (s.fontNumber == static_cast<uint8_t>(v)) return;
+         s.fontNumber = static_cast<uint8_t>(v);
+         s.pclPageValue = 0;
+     },
+     nullptr, SendAs::Font},
     F(31, symSet, "SYMSET", T(kSymbolSets), SymbolSet),
     F(32, formLines, "FORMLINES", nullptr, Number, FieldLimit::FormLines),
     F(33, pitch, "PITCH", nullptr, Hundredths, FieldLimit::Pitch),
@@ -116,8 +125,8 @@ const SettingField kFields[] = {
     W(29, 1, kept25to29[4], "INDEX29", nullptr, Never),
     {51, 4, "", nullptr, nullptr, nullptr, SendAs::Never}, // four bytes the store has no member for
     F(52, kept52, "INDEX52", nullptr, Never),
-    F(90, pclPageValue, "PCLPAGEVALUE", nullptr, Never),
-    F(91, flashValue, "FLASHVALUE", nullptr, Never), // the flash page's, changed there and never sent
+    F(90, pclPageValue, "PCLPAGEVALUE", nullptr, Never), // FONTNUMBER's flash flag, set by a flash pick
+    F(91, flashValue, "FLASHVALUE", nullptr, Never),     // the flash page's, changed there and never sent
     F(97, marginUnit, "MARGINUNIT", nullptr, Never),
     W(190, 4, kept190to194[0], "INDEX190", nullptr, Never),
     W(191, 4, kept190to194[1], "INDEX191", nullptr, Never),

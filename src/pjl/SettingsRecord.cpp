@@ -1,6 +1,9 @@
 #include "pjl/SettingsRecord.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <optional>
 
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
@@ -12,6 +15,20 @@ namespace {
 // A member wider than the record's bytes keeps only what the record can hold.
 uint32_t RecordBits(const SettingField& f, uint32_t value) {
     return f.width >= 4 ? value : value & ((1u << (8 * f.width)) - 1);
+}
+
+// A length byte a value can have. The index alone fixes how many bytes a known field takes (some
+// printers say 1 for the two bytes of the copies), but a length byte that is no width at all
+// is no entry.
+bool IsValueLength(uint8_t length) { return length == 1 || length == 2 || length == 4; }
+
+// What may follow the closing entry: the zero fill, or a status message the printer sent
+// unasked, which is no part of the record.
+bool IsRecordTail(const ReplyBuffer& reply, size_t from) {
+    static constexpr char kPjl[] = "@PJL";
+    if (from + 4 <= reply.size() && std::equal(kPjl, kPjl + 4, reply.begin() + static_cast<long>(from)))
+        return true;
+    return std::all_of(reply.begin() + static_cast<long>(from), reply.end(), [](uint8_t b) { return b == 0; });
 }
 
 }  // namespace
@@ -69,10 +86,16 @@ bool LoadSettingsRecord(AppContext& ctx) {
     rep.fontList = ed.fontList;
     rep.flashFontCount = ed.flashFontCount;
     rep.formCount = ed.formCount;
-    rep.residentFontCount = ctx.IsKalor() ? 68 : 54;
 
+    // A record is taken only when its structure holds: every entry's length byte is a width,
+    // the closing entry (a short one) is where the data ends, and the capability word that every
+    // record of the family carries is there. Noise seldom passes all of it, and noise taken for
+    // a record would fill both instances and decide the pages. The values are applied in index
+    // order once the walk is done: a field that qualifies another (the flash flag after the
+    // typeface number) then holds whatever order the printer lists them in.
+    std::array<std::optional<uint32_t>, 256> values;
     size_t pos = reply[0] != 0 ? 3 : 0;
-    bool ended = false;
+    bool ended = false, capabilities = false;
     while (pos + 2 <= reply.size()) {
         const uint8_t index = reply[pos];
         if (index == 0 && pos >= 100) break;  // ran out into the zero fill
@@ -80,17 +103,22 @@ bool LoadSettingsRecord(AppContext& ctx) {
         const size_t valueAt = pos + 2;
         const size_t length = width ? width : reply[pos + 1];
         if (valueAt + length > reply.size()) break;  // never past the buffer
-        if (width) SetRecordField(rep, index, ReadBigEndian(&reply[valueAt], width));
-        pos = valueAt + length;
         if (index >= 200) {
-            ended = true;
+            ended = (length == 0 || IsValueLength(reply[pos + 1])) && IsRecordTail(reply, valueAt + length);
             break;
         }
+        if (width && !IsValueLength(reply[pos + 1])) break;
+        if (width) values[index] = ReadBigEndian(&reply[valueAt], width);
+        capabilities |= index == kFeatureFlagsIndex;
+        pos = valueAt + length;
     }
-    if (!ended) {
-        ctx.Debug("[TAV] settings record does not end properly; the store keeps the last good one\n");
+    if (!ended || !capabilities) {
+        ctx.DebugIfEnabled("[TAV] the reply is no settings record; the store keeps the last good one\n");
         return false;
     }
+    for (size_t i = 0; i < values.size(); ++i)
+        if (values[i]) SetRecordField(rep, static_cast<uint8_t>(i), *values[i]);
+    rep.residentFontCount = ctx.IsKalor() ? 68 : 54;
     // Once here, so every front end (with or without a Printing page) holds the field as the
     // upload spells it; both instances alike, so they stay equal after every load.
     ConvertLoadedResolution(ResolutionRules::FromConfig(ctx), rep);

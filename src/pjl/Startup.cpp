@@ -144,12 +144,12 @@ StartupOutcome Application::InitInstance(const std::string& programFolder) {
     if (m_hooks.choosePrinter && NeedsPrinterChoice(ctx) && !m_hooks.choosePrinter(ctx))
         return StartupOutcome::NoPrinterChosen;
 
-    // Firmware-update-only mode checks the printer before anything else.
+    // Firmware-update-only mode checks the printer before anything else: the very device the
+    // transfer will go to (the override, else the whole of DeviceID), not a name cut short.
     m_firmwareOnly = ctx.ConfigFlag("COMMON", "AUTOFWUP");
     if (m_firmwareOnly) {
-        const std::string deviceId = ctx.Config("COMMON", "DeviceID", "", 127);
         if (!ctx.link.AcquirePort()) return StartupOutcome::PortBusy;
-        if (!ctx.link.IsPrinterConnected(deviceId)) {
+        if (!ctx.link.IsPrinterConnected(ctx.DeviceName())) {
             ctx.Message("Printer is not connected!!", MsgIcon::Error);
             ctx.link.ReleasePort();
             return StartupOutcome::NotConnected;

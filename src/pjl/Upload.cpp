@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "pjl/PclFont.h"
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
 #include "pjl/SettingsFields.h"
@@ -116,23 +117,14 @@ void SendMargin(const SettingField& f, Compose& c, uint32_t v, bool duplex) {
         c.out.Number(f.name, v);
 }
 
-void SendFont(const SettingField& f, Compose& c, uint32_t e) {
-    const PrinterSettings& ed = c.ed;
-    if (e < ed.residentFontCount) {
-        c.out.Text("FONTSOURCE", "RFONT");
-        c.out.Number(f.name, e);
+void SendFont(const SettingField& f, Compose& c) {
+    const PclFont font = DefaultPclFont(c.ed);
+    if (font.source == FontSource::Unlisted) {
+        c.out.LeftOut(f.name, std::to_string(font.number) + " names no flash font the printer listed");
         return;
     }
-    const size_t flash = e - ed.residentFontCount;
-    size_t listed = ed.fontList ? ed.fontList->size() : 0;
-    if (ed.flashFontCount < listed) listed = ed.flashFontCount;
-    if (flash >= listed) {
-        c.out.LeftOut(f.name, std::to_string(e) + " names flash font " + std::to_string(flash) + " of " +
-                                  std::to_string(listed) + " listed");
-        return;
-    }
-    c.out.Text("FONTSOURCE", "FFONT");
-    c.out.Number(f.name, (*ed.fontList)[flash].fontNumber);
+    c.out.Text("FONTSOURCE", font.source == FontSource::Flash ? "FFONT" : "RFONT");
+    c.out.Number(f.name, font.number);
 }
 
 void SendSymbolSet(const SettingField& f, Compose& c, uint32_t v) {
@@ -166,6 +158,10 @@ void SendField(const SettingField& f, Compose& c) {
         if (c.Changed(f) || c.ed.epsonIbm != c.rep.epsonIbm) SendEmulation(f, c, f.get(c.ed));
         return;
     case SendAs::Resolution: SendResolution(c); return;
+    // Resident or flash is part of the comparison: the same number may name either.
+    case SendAs::Font:
+        if (DefaultFontChanged(c.ed, c.rep)) SendFont(f, c);
+        return;
     default: break;
     }
     if (!c.Changed(f)) return;
@@ -179,7 +175,6 @@ void SendField(const SettingField& f, Compose& c) {
     case SendAs::Duplex: SendDuplex(f, c, v); break;
     case SendAs::PowerSave: SendPowerSave(f, c, v); break;
     case SendAs::OddStep: c.out.Number(f.name, 2u * v + 1u); break;
-    case SendAs::Font: SendFont(f, c, v); break;
     case SendAs::SymbolSet: SendSymbolSet(f, c, v); break;
     case SendAs::Hundredths: c.out.Text(f.name, Fixed(v * 0.01, 2)); break;
     case SendAs::Quarters: c.out.Text(f.name, Fixed(v * 0.25, 2)); break;

@@ -1,8 +1,15 @@
 #include "platform/WaitClock.h"
 
 #include <atomic>
+#include <chrono>
 
 namespace tav {
+uint64_t WaitClock::NowMs() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
+}
+
 namespace {
 
 class SystemClock : public WaitClock {

@@ -2,6 +2,7 @@
 // puts in a clock that records each wait and makes it last little or nothing, so a suite checks
 // the protocol's seconds without sleeping them.
 #pragma once
+#include <cstdint>
 
 namespace tav {
 
@@ -10,6 +11,9 @@ class WaitClock {
     virtual ~WaitClock() = default;
     // A wait of this many milliseconds begins: how many it really lasts.
     virtual unsigned RealLength(unsigned milliseconds) = 0;
+    // Milliseconds from some fixed point, on which the deadlines of reads are measured; the
+    // system's steady clock unless a test keeps time of its own.
+    virtual uint64_t NowMs();
 };
 
 // Every wait lasts as long as asked.

@@ -62,11 +62,11 @@ bool CharDevTransport::Open(std::string& why) {
     return true;
 }
 
-size_t CharDevTransport::Write(const uint8_t* data, size_t length, bool& failed) {
+size_t CharDevTransport::Write(const uint8_t* data, size_t length, WriteEnd& end) {
     // The node is non-blocking: a printer not taking data is waited on, but not longer than
     // the write timeout.
     return WriteAll(
-        m_fd, data, length, failed, [](int fd, const uint8_t* d, size_t n) { return write(fd, d, n); }, true,
+        m_fd, data, length, end, [](int fd, const uint8_t* d, size_t n) { return write(fd, d, n); }, true,
         m_settings.writeTimeoutMs > 0 ? m_settings.writeTimeoutMs : -1);
 }
 
@@ -92,6 +92,21 @@ ReadResult CharDevTransport::ReadSome(uint8_t* buffer, size_t capacity, size_t& 
         return ReadResult::Nothing;
     }
     return ReadResult::Ended;
+}
+
+ReadResult CharDevTransport::ReadNow(uint8_t* buffer, size_t capacity, size_t& got) {
+    got = 0;
+    const ssize_t r = read(m_fd, buffer, capacity);
+    if (r > 0) {
+        got = static_cast<size_t>(r);
+        return ReadResult::Data;
+    }
+    // usblp answers "nothing from the printer" with 0; the reader's own poll tells a node gone.
+    return ReadResult::Nothing;
+}
+
+bool CharDevTransport::CanReadNow() const {
+    return m_fd >= 0;
 }
 
 void CharDevTransport::Interrupt() {

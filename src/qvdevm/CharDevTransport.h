@@ -13,8 +13,10 @@ class CharDevTransport : public Transport {
     CharDevTransport(std::string path, const Settings& settings);
     ~CharDevTransport() override;
     bool Open(std::string& why) override;
-    size_t Write(const uint8_t* data, size_t length, bool& failed) override;
+    size_t Write(const uint8_t* data, size_t length, WriteEnd& end) override;
     ReadResult ReadSome(uint8_t* buffer, size_t capacity, size_t& got) override;
+    ReadResult ReadNow(uint8_t* buffer, size_t capacity, size_t& got) override;
+    bool CanReadNow() const override;
     void Interrupt() override;
     bool ShutdownOutput() override { return false; }
     void Close() override;

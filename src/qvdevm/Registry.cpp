@@ -151,7 +151,9 @@ void Registry::Detach(const std::shared_ptr<DeviceLink>& link) {
     // The reaper sleeps until the earliest deadline it knows and finds later ones when it wakes,
     // so only a deadline before that one needs a wake-up (no syscall on most transfers). The
     // linger is read at every close, so a deadline may well come before the one it waits for.
-    if (m_reaperIdle || deadline < m_reaperUntil) WakeReaperLocked();
+    // While the port is held nothing lingers out and the release wakes it, so a file sent chunk
+    // by chunk under the hold costs it no wake-up at all.
+    if (!m_portHeld && (m_reaperIdle || deadline < m_reaperUntil)) WakeReaperLocked();
 }
 
 void Registry::WakeReaperLocked() {

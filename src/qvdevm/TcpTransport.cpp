@@ -110,10 +110,10 @@ bool TcpTransport::Open(std::string& why) {
     return true;
 }
 
-size_t TcpTransport::Write(const uint8_t* data, size_t length, bool& failed) {
+size_t TcpTransport::Write(const uint8_t* data, size_t length, WriteEnd& end) {
     // The socket blocks with its own send timeout, so EAGAIN means that time has run out.
     return WriteAll(
-        m_fd, data, length, failed,
+        m_fd, data, length, end,
         [](int fd, const uint8_t* d, size_t n) { return send(fd, d, n, MSG_NOSIGNAL); }, false, 0);
 }
 
@@ -142,6 +142,21 @@ ReadResult TcpTransport::ReadSome(uint8_t* buffer, size_t capacity, size_t& got)
     return ReadResult::Ended;
 }
 
+ReadResult TcpTransport::ReadNow(uint8_t* buffer, size_t capacity, size_t& got) {
+    got = 0;
+    const ssize_t r = recv(m_fd, buffer, capacity, MSG_DONTWAIT);
+    if (r > 0) {
+        got = static_cast<size_t>(r);
+        return ReadResult::Data;
+    }
+    if (r < 0 && (errno == EAGAIN || errno == EINTR)) return ReadResult::Nothing;
+    return ReadResult::Ended;
+}
+
+bool TcpTransport::CanReadNow() const {
+    return m_fd >= 0;
+}
+
 void TcpTransport::Interrupt() {
     m_wake.Signal();
 }
@@ -156,14 +171,23 @@ void TcpTransport::Close() {
     m_fd = -1;
 }
 
+void TcpTransport::Abort() {
+    // A reset: the printer drops the cut job and takes the next connection.
+    if (m_fd >= 0) {
+        linger now{1, 0};
+        setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+    }
+    Close();
+}
+
 bool TcpTransport::VendorStatus(const uint8_t* in, uint32_t inLength, uint8_t* out, uint32_t outLength,
                                 uint32_t& returned, LinkBuffer& buffer) {
     // Only the printer-status request has an in-band equivalent on a network printer.
     if (!in || inLength < 1 || in[0] != 2 || !out || outLength < 3) return false;
     const uint64_t mark = buffer.Produced();
     const size_t length = sizeof kInfoStatusJob - 1;
-    bool failed = false;
-    if (Write(reinterpret_cast<const uint8_t*>(kInfoStatusJob), length, failed) != length) return false;
+    WriteEnd end = WriteEnd::Done;
+    if (Write(reinterpret_cast<const uint8_t*>(kInfoStatusJob), length, end) != length) return false;
     std::string section;
     if (!buffer.TakeSection(mark, kInfoStatusHeader, '\f', m_settings.readTimeoutMs, section)) return false;
     StatusBytes status = ParseInfoStatus(section);

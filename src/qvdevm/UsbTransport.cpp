@@ -150,9 +150,9 @@ bool UsbTransport::OpenLibusb(std::string& why) {
     return true;
 }
 
-size_t UsbTransport::Write(const uint8_t* data, size_t length, bool& failed) {
-    if (m_node) return m_node->Write(data, length, failed);
-    failed = false;
+size_t UsbTransport::Write(const uint8_t* data, size_t length, WriteEnd& end) {
+    if (m_node) return m_node->Write(data, length, end);
+    end = WriteEnd::Done;
     size_t done = 0;
     while (done < length) {
         const int chunk = static_cast<int>(std::min<size_t>(length - done, 64 * 1024));
@@ -162,7 +162,8 @@ size_t UsbTransport::Write(const uint8_t* data, size_t length, bool& failed) {
         if (transferred > 0) done += static_cast<size_t>(transferred);
         if (rc != 0) {
             DebugLine(Describe() + ": bulk write: " + libusb_error_name(rc));
-            failed = true;
+            // A printer that took nothing for the write timeout is still plugged in.
+            end = rc == LIBUSB_ERROR_TIMEOUT ? WriteEnd::TimedOut : WriteEnd::Failed;
             break;
         }
     }
@@ -191,6 +192,16 @@ ReadResult UsbTransport::ReadSome(uint8_t* buffer, size_t capacity, size_t& got)
     }
     if (rc == LIBUSB_ERROR_OVERFLOW) return ReadResult::Nothing;
     return ReadResult::Ended;
+}
+
+ReadResult UsbTransport::ReadNow(uint8_t* buffer, size_t capacity, size_t& got) {
+    if (m_node) return m_node->ReadNow(buffer, capacity, got);
+    got = 0;
+    return ReadResult::Nothing;
+}
+
+bool UsbTransport::CanReadNow() const {
+    return m_node && m_node->CanReadNow();
 }
 
 void UsbTransport::Interrupt() {

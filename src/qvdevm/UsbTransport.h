@@ -20,8 +20,10 @@ class UsbTransport : public Transport {
     UsbTransport(DeviceName name, const Settings& settings);
     ~UsbTransport() override;
     bool Open(std::string& why) override;
-    size_t Write(const uint8_t* data, size_t length, bool& failed) override;
+    size_t Write(const uint8_t* data, size_t length, WriteEnd& end) override;
     ReadResult ReadSome(uint8_t* buffer, size_t capacity, size_t& got) override;
+    ReadResult ReadNow(uint8_t* buffer, size_t capacity, size_t& got) override;
+    bool CanReadNow() const override;
     void Interrupt() override;
     bool ShutdownOutput() override;
     void Close() override;

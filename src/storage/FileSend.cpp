@@ -15,17 +15,17 @@
 namespace tav {
 namespace {
 
-// One chunk, continued where a short write stopped, after a pause, at most three attempts.
-bool WriteWithRetries(AppContext& ctx, const uint8_t* data, size_t n) {
+// One chunk, continued where a short write stopped, after a pause, at most three attempts; the
+// bytes the link took.
+size_t WriteWithRetries(AppContext& ctx, const uint8_t* data, size_t n) {
     size_t done = 0;
-    for (int attempt = 0; attempt < kSendWriteAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kSendWriteAttempts && done < n; ++attempt) {
         if (attempt > 0) ctx.ui.Wait(kSendRetryWaitMs);
         const int w = ctx.link.WritePrinter(data + done, static_cast<uint32_t>(n - done));
         // A library that claims more than it was given is taken at the length it was given.
         if (w > 0) done += std::min(static_cast<size_t>(w), n - done);
-        if (done >= n) return true;
     }
-    return false;
+    return done;
 }
 
 bool WriteAll(AppContext& ctx, std::string_view text) {
@@ -75,7 +75,9 @@ SendResult SendFile(AppContext& ctx, const std::string& path, std::string_view h
             WriteAll(ctx, UEL);
             return result;
         }
-        if (!WriteWithRetries(ctx, buffer.get(), n)) {
+        const size_t took = WriteWithRetries(ctx, buffer.get(), n);
+        result.handed += took;
+        if (took < n) {
             result.status = SendStatus::ChunkShort;
             return result;
         }
@@ -92,6 +94,11 @@ SendResult SendFile(AppContext& ctx, const std::string& path, std::string_view h
     if (observer.onComplete) observer.onComplete();
     ctx.ui.Wait(kSendSettleWaitMs);
     return result;
+}
+
+std::string SendBrokenText(const AppContext& ctx, const SendResult& result) {
+    return FillLangText(ctx.GetLangText("STRING", "IDS_SEND_BROKEN"),
+                        {std::to_string(result.handed), std::to_string(result.size)});
 }
 
 bool IsPjlLineSafe(std::string_view text) {

@@ -26,15 +26,17 @@ enum class SendStatus {
     TooLarge,     // 2 GiB or more; nothing sent
     NoMemory,     // no transfer buffer; nothing sent
     HeaderShort,  // the header was written short; nothing else sent
-    ChunkShort,   // a chunk stayed short after its three attempts; no trailer
+    ChunkShort,   // a chunk stayed short after its three attempts (or the link lost the stream); no trailer
     TrailerShort, // the trailer was written short
     ReadFailed,   // the file ended early or could not be read; the UEL ends the job, no trailer
 };
 
 struct SendResult {
     SendStatus status = SendStatus::OpenFailed;
-    uint64_t size = 0; // the file's size, once known
-    uint64_t sent = 0; // file bytes the printer took
+    uint64_t size = 0;   // the file's size, once known
+    uint64_t sent = 0;   // file bytes of the chunks that went out whole
+    uint64_t handed = 0; // file bytes the link took, a short chunk's part included; how many of
+                         // them reached the printer nobody can tell
 };
 
 struct SendObserver {
@@ -50,10 +52,16 @@ struct SendObserver {
 std::optional<uint64_t> FileSizeForSend(const std::string& path);
 
 // Writes header, file and trailer (nullopt: the UEL). Each chunk that is written short is
-// continued where it stopped, after 500 ms, at most three attempts in all. On success waits
-// the settle time through the UiHost. The port is taken by each write on its own.
+// continued where it stopped, after 500 ms, at most three attempts in all; once the link has
+// lost the connection that carried the file, it takes nothing more of it, so the rest never
+// reaches the printer as a job of its own. On success waits the settle time through the UiHost.
+// The port is taken by each write on its own.
 SendResult SendFile(AppContext& ctx, const std::string& path, std::string_view header,
                     std::optional<std::string_view> trailer, const SendObserver& observer = {});
+
+// What the pages say of a transfer that broke off ([STRING] IDS_SEND_BROKEN): how much of the file
+// the link took, and that it must be sent again.
+std::string SendBrokenText(const AppContext& ctx, const SendResult& result);
 
 // True when text can stand inside one PJL line: no CR, LF or other control character.
 bool IsPjlLineSafe(std::string_view text);

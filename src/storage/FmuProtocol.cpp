@@ -142,14 +142,15 @@ std::string DeleteProgram(int target, int32_t type, std::string_view name) {
 
 FmuProtocol::Exchange FmuProtocol::ReadRecord(unsigned waitMs, uint8_t* record, size_t length, size_t* received) {
     m_ctx.ui.Wait(waitMs);
-    int got = m_ctx.link.ReadPrinter(record, static_cast<uint32_t>(length));
-    size_t have = got > 0 ? static_cast<size_t>(got) : 0;
+    // A fixed-length record is read on until it is whole; the rest of one that stays short is
+    // dropped before the next question, never taken for its answer.
+    const auto capacity = static_cast<uint32_t>(length);
+    size_t have = m_ctx.link.ReadReply(record, capacity, HasLength(length)).count;
     if (have != length) {
         m_log("[FMU]Retry!!\n");
         m_ctx.ui.Wait(kRetryWaitMs);
         // What came first stays; the second read brings the rest of the record.
-        got = m_ctx.link.ReadPrinter(record + have, static_cast<uint32_t>(length - have));
-        have += got > 0 ? static_cast<size_t>(got) : 0;
+        have = m_ctx.link.ReadReply(record, capacity, HasLength(length), 0, have).count;
     }
     if (received) *received = have;
     return have == length ? Exchange::Ok : Exchange::ReadWrong;

@@ -226,11 +226,12 @@ void CSendProgressDlg::RunTransfer() {
         m_statusText->setText(Lang("STRING", "IDS_SEND_NOTREAD", 255));
         break;
     case SendStatus::HeaderShort:
-    case SendStatus::ChunkShort:
         m_statusText->setText(Lang("STRING", "IDS_SEND_ERROR"));
         break;
+    case SendStatus::ChunkShort:
     case SendStatus::TrailerShort:
-        m_statusText->setText(FixedText("Error on writing to port."));
+        // The link's count, never the printer's: what of it arrived no one can tell.
+        m_statusText->setText(Utf8Cut(SendBrokenText(m_ctx, m_result)));
         break;
     }
     m_done = true;

@@ -4,13 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
 #include <vector>
 #include "RecordingUiHost.h"
+#include "platform/WaitClock.h"
 
 using namespace nux;
 using tav::MsgResult;
@@ -141,12 +144,75 @@ TEST_F(PanelTest, SilentPrinterReadsTwiceThenShowsErrorAndKeepsOldLines) {
     EXPECT_EQ(ui.Messages()[0].caption, "NUX Mode");
     EXPECT_TRUE(Traced("[NUX] SendCommand() -Read Error"));
 
-    // A second read that brings the reply is taken as the reply.
+    // The next key first reads what is owed of the silent one's display (two reads: nothing
+    // came), and only then writes; its own second read brings the reply, taken as the reply.
     fake.reads = 0;
-    fake.replyOnRead = 2;
+    fake.replyOnRead = 4;
     fake.reply = Reply("SECOND", "READ");
+    fake.calls.clear();
     EXPECT_TRUE(panel.PressKey("3"));
     EXPECT_EQ(panel.Line1(), "SECOND");
+    EXPECT_EQ(fake.reads, 4);
+    EXPECT_EQ(std::find(fake.calls.begin(), fake.calls.end(), "write") - fake.calls.begin(), 7);
+}
+
+namespace {
+// Each key's display arrives byte by byte at set times on a clock the test keeps (the wait clock
+// the reads' deadlines are measured on). A read waits on it as the device library's does: up to
+// 0.7 s for a first byte, then until the line has been quiet 0.1 s. A job discards what came
+// unread before it.
+struct TimedLine : tav::WaitClock {
+    uint64_t now = 0, delayMs = 0, pauseMs = 0; // the next display: how late, how far apart its pieces
+    size_t piece = 33;
+    int keys = 0;
+    std::deque<std::pair<uint64_t, uint8_t>> coming; // arrival time, byte
+    unsigned RealLength(unsigned) override { return 0; }
+    uint64_t NowMs() override { return now; }
+    uint32_t Read(uint8_t* dst, uint32_t capacity) {
+        if (coming.empty() || coming[0].first > now + 700) return now += 700, 0;
+        uint32_t n = 0;
+        for (now = std::max(now, coming[0].first); n < capacity && !coming.empty() && coming[0].first <= now + 100;
+             coming.pop_front())
+            now = std::max(now, coming[0].first), dst[n++] = coming[0].second;
+        return n;
+    }
+    void Key() {
+        while (!coming.empty() && coming[0].first <= now) coming.pop_front();
+        const std::string display = std::string("\x01") + "DISPLAY OF KEY " + std::to_string(++keys) + std::string(16, '\0');
+        for (size_t i = 0; i < 33; ++i)
+            coming.emplace_back(now + delayMs + (i / piece) * pauseMs, static_cast<uint8_t>(display[i]));
+        delayMs = pauseMs = 0, piece = 33;
+    }
+};
+TimedLine* g_line = nullptr;
+int LineOpen(int, int, int, int, const char*) { return 1; }
+int LineWrite(const void*, uint32_t n, uint32_t* w) { return g_line->Key(), *w = n, 1; }
+int LineRead(void* b, uint32_t cap, uint32_t* got) { return (*got = g_line->Read(static_cast<uint8_t*>(b), cap)) > 0; }
+int LineClose(int) { return 1; }
+int LineControl(uint32_t, const void*, uint32_t, void*, uint32_t, uint32_t*) { return 1; }
+} // namespace
+
+// A display that comes after its key's reads gave up (1.8 s against reads of 0.7 s) belongs to
+// that key: the next key, pressed at once, drops it and shows its own. One in pieces further
+// apart than the quiet time (8 bytes every 0.3 s) is read whole.
+TEST(NuxLateReply, EachKeyShowsItsOwnDisplayWhateverCameLate) {
+    for (const bool late : {true, false}) {
+        TimedLine line;
+        g_line = &line;
+        tav::UseWaitClock(&line);
+        TableDeviceLibrary lib{NuxDeviceApi{LineOpen, LineWrite, LineRead, LineClose, LineControl}};
+        tav::RecordingUiHost ui;
+        NuxDevice dev(lib, "tcp://127.0.0.1:9", {});
+        NuxPanel panel(NuxConfig{}, dev, ui, {});
+        line.delayMs = late ? 1800 : 0, line.pauseMs = late ? 0 : 300, line.piece = late ? 33 : 8;
+        EXPECT_EQ(panel.PressKey("1"), !late);
+        EXPECT_EQ(panel.Line1(), late ? "" : "DISPLAY OF KEY 1");
+        for (const char* key : {"2", "3"}) {
+            EXPECT_TRUE(panel.PressKey(key));
+            EXPECT_EQ(panel.Line1(), std::string("DISPLAY OF KEY ") + key);
+        }
+        tav::UseWaitClock(nullptr);
+    }
 }
 
 TEST_F(PanelTest, OverlongReadShortWriteAndClosedDeviceFail) {
@@ -163,7 +229,10 @@ TEST_F(PanelTest, OverlongReadShortWriteAndClosedDeviceFail) {
     fake.reads = 0;
     EXPECT_FALSE(panel.PressKey("1"));
     EXPECT_TRUE(Traced("[NUX] SendCommand() -Write Error"));
-    EXPECT_EQ(fake.reads, 0); // without debug nothing is read after a failed write
+    // The last key's display, owed, is read and dropped before the write; after a failed write
+    // nothing is read without debug.
+    EXPECT_EQ(fake.reads, 1);
+    EXPECT_TRUE(Traced("[NUX] dropped 33 bytes of the last key's late reply"));
     fake.writeShortBy = 0;
 
     fake.openOk = false;

@@ -10,7 +10,7 @@
 namespace tavtest {
 
 // dir ends with '/'. A silent printer costs reads of 0.7 s, not of the default 5 s; still longer
-// than the late replies' delay.
+// than the late replies' delay. One that stops taking data fails a write after 1 s, not 60.
 inline std::map<std::string, std::string> FaultEnv(const std::string& dir) {
     return {{"WINTAV32_HOME", dir},
             {"XDG_RUNTIME_DIR", dir},
@@ -19,7 +19,8 @@ inline std::map<std::string, std::string> FaultEnv(const std::string& dir) {
             {"TAV_REGISTRY_CU", dir + "cu.ini"},
             {"TAV_DEBUG_FILE", dir + "debug.txt"},
             {"QVDEVM_READ_TIMEOUT_MS", "700"},
-            {"QVDEVM_QUIET_MS", "100"}};
+            {"QVDEVM_QUIET_MS", "100"},
+            {"QVDEVM_WRITE_TIMEOUT_MS", "1000"}};
 }
 
 // The real library in place of the stand-in the folder was laid out with.

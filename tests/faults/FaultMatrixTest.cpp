@@ -44,6 +44,9 @@ struct Row {
     double deadline = 15.0;      // seconds of real time: read timeouts, with room
     unsigned maxWaitMs = 13000;  // what the operation may ask of the wait clock
     std::vector<std::string> first = {}; // run first, with no fault aimed at it
+    bool errHas = false;         // err is a line that stderr holds among others
+    int dataRuns = -1;           // data runs the printer logs (a firmware image, or a file's rest
+                                 // taken for print data); -1: not counted
 };
 
 void PrintTo(const Row& row, std::ostream* os) {
@@ -65,12 +68,14 @@ const char kFormsLeft[] =
     "Erase it? [Yes]\ntavctl: the printer did not take it: form Invoice, form Letterhead are still in its listing";
 const char kFlashLeft[] = "Erase it? [Yes]\ntavctl: the printer did not take it: form Invoice, form Letterhead, "
                           "font ID 101, font ID 102, font ID 250, macro 1, macro 12 are still in its listing";
+const char kStreamBroken[] = "were handed to the link; the printer may hold part of it, send it again";
+const char kFirmwareBroken[] = "were handed to the link; the printer may hold part of it, send the file again";
 
 const Row kRows[] = {
     // start-up: the settings query of every command
     {"StartupNoReply", kQuery, {"job1:no-reply"}, 1, kNotRespond, false},
     {"StartupShortReply", kQuery, {"job1:truncate=5"}, 1, kNotRespond, false},
-    {"StartupGarbage", kQuery, {"job1:garbage"}, 1, kNotRespond, false},
+    {"StartupGarbage", kQuery, {"job1:garbage=11"}, 1, kNotRespond, false},
     {"StartupDropped", kQuery, {"job1:drop"}, 1, kNotRespond, false},
     {"StartupRefused", kQuery, {"refuse"}, 1, kNotRespondRefused, false},
     {"StartupStalledReader", kQuery, {"stall"}, 1, kNotRespond, false},
@@ -81,7 +86,7 @@ const Row kRows[] = {
     // Send
     {"SendNoReply", kSet, {"job2:no-reply"}, 1, kSentNoRead, true},
     {"SendShortReply", kSet, {"job2:truncate=5"}, 1, kSentNoRead, true},
-    {"SendGarbage", kSet, {"job2:garbage"}, 1, kSentNoRead, true},
+    {"SendGarbage", kSet, {"job2:garbage=23"}, 1, kSentNoRead, true},
     {"SendDropped", kSet, {"job2:drop"}, 1, kSentNoRead, false},
     {"SendLateReply", kSet, {"job2:delay=250"}, 0, "", true},
     {"SendReplyInPieces", kSet, {"job2:split=16"}, 0, "", true},
@@ -184,7 +189,7 @@ const Row kRows[] = {
     {"PsfsDfDropped", {"psfs", "df"}, {"job2:drop"}, 1, kPrinterError, false, false, kQuery},
     {"PsfsDfJsonDropped", {"psfs", "df", "--json"}, {"job2:drop"}, 1, kPrinterError, false, false, kQuery},
     {"PsfsDfGarbage", {"psfs", "df"}, {"INQUIRE PSDIMMSIZE:garbage"}, 1, "tavctl: the printer's answer to the free space question was not understood", false, false, kQuery},
-    {"BackupGarbage", {"backup", "HOME/backup.ini"}, {"job1:garbage"}, 1, kNotRespond, false, false, kQuery},
+    {"BackupGarbage", {"backup", "HOME/backup.ini"}, {"job1:garbage=37"}, 1, kNotRespond, false, false, kQuery},
     // The file send and the firmware transfer have no reply to spoil, and a dropped job is not
     // seen by the sender; what must hold is that status lines nobody asked for lose nothing.
     {"FormSendUnaskedStatus",
@@ -213,6 +218,24 @@ const Row kRows[] = {
      true,
      30.0,
      48000},
+    // A stream whose connection is lost part way fails with what the link took, and its rest
+    // never reaches the printer over a new connection, where it would be printed as data. Each
+    // file (HOME/big.*) is larger than all the link can have in flight, so its writes meet the
+    // loss; a printer that stops taking data (stall) fails the write after its timeout.
+    {"FirmwareCut", {"firmware", "HOME/big.fw", "--yes"}, {"cut=1500000"}, 1, kFirmwareBroken, false, false,
+     {}, nullptr, nullptr, true, 15.0, 13000, {}, true, 1},
+    {"FirmwareStalled", {"firmware", "HOME/big.fw", "--yes"}, {"job1:stall"}, 1, kFirmwareBroken, false, false,
+     {}, nullptr, nullptr, true, 15.0, 13000, {}, true, 0},
+    {"AddFontCut", {"flash", "add-font", "HOME/big.bin", "777"}, {"FSDOWNLOADFONT:cut=1000000"}, 1, kStreamBroken,
+     false, false, {}, nullptr, nullptr, false, 15.0, 13000, {}, true, 0},
+    {"AddFontStalled", {"flash", "add-font", "HOME/big.bin", "777"}, {"job1:stall"}, 1, kStreamBroken, false,
+     false, {}, nullptr, nullptr, false, 15.0, 13000, {}, true, 0},
+    {"AddMacroCut", {"flash", "add-macro", "HOME/big.bin", "778"}, {"FSDOWNLOADMACRO:cut=1000000"}, 1,
+     kStreamBroken, false, false, {}, nullptr, nullptr, false, 15.0, 13000, {}, true, 0},
+    {"FormSendCut", {"psforms", "add", "HOME/big.bin"}, {"FSDOWNLOADPSFORM:cut=1000000"}, 1, kStreamBroken, false,
+     false, {}, nullptr, nullptr, false, 15.0, 13000, {}, true, 0},
+    {"PsfsPutCut", {"psfs", "put", "HOME/big.ps", "--disk"}, {"cut=1000000"}, 1, "bytes were handed to the link; send it again",
+     false, false, {}, nullptr, nullptr, false, 15.0, 13000, {}, true, 0},
 };
 
 class FaultMatrix : public ::testing::TestWithParam<Row> {
@@ -247,6 +270,16 @@ class FaultMatrix : public ::testing::TestWithParam<Row> {
         image.resize(size, '\x5A');
         home.Write("firmware.bin", image);
     }
+    // The large files a row names, written only for it: 6 MiB, the firmware's with the model's
+    // signature and its length.
+    void WriteLargeFiles(const std::vector<std::string>& args) {
+        for (const std::string& a : args) {
+            if (a.rfind("HOME/big.", 0) != 0) continue;
+            std::string bytes = a == "HOME/big.fw" ? std::string("QVFW\x00\x60\x00\x00", 8) : "%!PS\n";
+            bytes.resize(6u << 20, '\x5A');
+            home.Write(a.substr(5), bytes);
+        }
+    }
     tavtest::FakeHome home;
 };
 
@@ -274,6 +307,7 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
         held = std::make_unique<tavtest::PortHold>(home.dir);
         ASSERT_TRUE(held->Held());
     }
+    WriteLargeFiles(row.args);
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::string> opArgs = row.args;
     for (auto& a : opArgs) {
@@ -290,7 +324,9 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     held.reset();
     EXPECT_EQ(r.status, row.status) << r.out << r.err;
-    if (err.rfind("tavctl: ", 0) == 0)
+    if (row.errHas)
+        EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
+    else if (err.rfind("tavctl: ", 0) == 0)
         EXPECT_EQ(r.err, err + "\n");
     else if (!err.empty())
         EXPECT_EQ(r.err, "Quorvex Panel: " + err + "\n");
@@ -320,6 +356,12 @@ TEST_P(FaultMatrix, TheUserHearsTheRightThingAndNothingIsLeftBehind) {
         if (!marked) {
             EXPECT_EQ(again.out != before, row.changed) << again.out;
         }
+    }
+    if (row.dataRuns >= 0) {
+        int runs = 0;
+        for (const auto& e : sim.Events())
+            runs += e.event == "data";
+        EXPECT_EQ(runs, row.dataRuns);
     }
     if (row.firmware) {
         bool programmed = false;

@@ -76,7 +76,7 @@ const Row kRows[] = {
     // start-up: the settings query
     {"StartupNoReply", Op::Startup, {"job1:no-reply"}, {kNotRespond}, false, StartupOutcome::NoResponse},
     {"StartupShortReply", Op::Startup, {"job1:truncate=5"}, {kNotRespond}, false, StartupOutcome::NoResponse},
-    {"StartupGarbage", Op::Startup, {"job1:garbage"}, {kNotRespond}, false, StartupOutcome::NoResponse},
+    {"StartupGarbage", Op::Startup, {"job1:garbage=41"}, {kNotRespond}, false, StartupOutcome::NoResponse},
     {"StartupDropped", Op::Startup, {"job1:drop"}, {kNotRespond}, false, StartupOutcome::NoResponse},
     {"StartupRefused", Op::Startup, {"refuse"}, {kNotRespondRefused}, false, StartupOutcome::NoResponse},
     {"StartupStalledReader", Op::Startup, {"stall"}, {kNotRespond}, false, StartupOutcome::NoResponse},
@@ -89,7 +89,7 @@ const Row kRows[] = {
     {"SendNoReplyThenRefresh", Op::Send, {"job2:no-reply"}, {kPrinterError, kPrinterError}, true,
      StartupOutcome::Ran, false, true},
     {"SendShortReply", Op::Send, {"job2:truncate=5"}, {kPrinterError}, true},
-    {"SendGarbage", Op::Send, {"job2:garbage"}, {kPrinterError}, true},
+    {"SendGarbage", Op::Send, {"job2:garbage=53"}, {kPrinterError}, true},
     {"SendDropped", Op::Send, {"job2:drop"}, {kPrinterError}, false},
     {"SendUnreachableThenRefresh", Op::Send, {}, {kPrinterErrorRefused}, false, StartupOutcome::Ran, true, true},
     {"SendReplyInPieces", Op::Send, {"job2:split=64"}, {}, true},

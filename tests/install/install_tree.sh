@@ -24,9 +24,15 @@ D=lib/wintav32
 
 # The layout: one program folder, links in bin, system files where udev and systemd read them.
 for f in wintav32 nux tavctl tavsim libqvdevm.so libqvdevms.so comtav.ini langinfo.ini lang/EN.ini lang/KR.ini \
-         help/en/wintav32.html help/kr/cshelp.txt models/ml-2250/comtav.ini profiles/color-ps.ini; do
+         help/en/wintav32.html help/kr/cshelp.txt models/ml-2250/comtav.ini profiles/color-ps.ini \
+         TypeFace.ini SymbolSet.ini models/kalor-k2250/TypeFace.ini; do
     check_file "$D/$f"
 done
+# The default profile leads into its model's folder, where that model's own lists lie.
+case "$(readlink -f "$P/$D/comtav.ini")" in
+"$(readlink -f "$P/$D")"/models/*/comtav.ini) ;;
+*) fail "/usr/$D/comtav.ini does not lead to a model's profile: $(ls -l "$P/$D/comtav.ini")" ;;
+esac
 for p in wintav32 nux tavctl tavsim; do
     [ -L "$P/bin/$p" ] || fail "/usr/bin/$p is not a link"
     [ "$(readlink -f "$P/bin/$p")" = "$(readlink -f "$P/$D/$p")" ] || fail "/usr/bin/$p does not lead to /usr/$D/$p"

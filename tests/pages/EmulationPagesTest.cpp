@@ -337,6 +337,10 @@ TEST(KoreanPages, PointSizeAndTheLengthPrompt) {
     EXPECT_EQ(pt->text(), "10.3");
     EXPECT_EQ(env.Edited().ksc5895PtSize, 41);
     auto* bar = Ctl<QScrollBar>(*page, 8109);
+    // The arrows step from what is stored (10.25, not the 10.3 typed) and show it.
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(pt->text(), "10.00");
+    EXPECT_EQ(env.Edited().ksc5895PtSize, 40);
     pt->setText("99.75");
     bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
     EXPECT_EQ(pt->text(), "4.00");

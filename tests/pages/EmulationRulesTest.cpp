@@ -103,7 +103,7 @@ TEST(KoreanRules, PointSize) {
     };
     for (const Step& s :
          {Step{"99.75", kScrollLineUp, 16, "4.00"}, Step{"4.00", kScrollLineDown, 399, "99.75"},
-          Step{"10.50", kScrollLineUp, 43, "10.75"}, Step{"10.3", kScrollLineDown, 40, "10.05"},
+          Step{"10.50", kScrollLineUp, 43, "10.75"}, Step{"10.3", kScrollLineDown, 40, "10.00"},
           Step{"200", 5, 399, "99.75"}, Step{"1", kScrollEnd, 16, "4.00"}}) {
         SCOPED_TRACE(std::string(s.text) + " code " + std::to_string(s.code));
         const auto step = PtSizeScroll(s.text, s.code);

@@ -17,6 +17,7 @@
 #include "pages/Sheet.h"
 #include "pages/EpsonPage.h"
 #include "pages/KoreanPages.h"
+#include "pages/PostScriptPages.h"
 #include "pjl/Pjl.h"
 #include "pjl/Resolution.h"
 #include "pjl/SettingsRecord.h"
@@ -151,6 +152,8 @@ TEST(EmulationSim, SendCarriesExactlyTheChangedEmulationLinesAndReloadsThePages)
     EXPECT_EQ(Ctl<QLineEdit>(*ks95, 8110)->text(), "12.00");
 }
 
+// Each list button by its click, the names as the printer received them: two buttons or two names
+// swapped print the wrong list.
 TEST(EmulationSim, ThePrinterPrintsEachFontList) {
     SimEnv env;
     ASSERT_TRUE(env.Query());
@@ -158,16 +161,24 @@ TEST(EmulationSim, ThePrinterPrintsEachFontList) {
     auto ks = env.Open<CKs5843Tab>();
     auto kssm = env.Open<CPsTab>();
     auto ks95 = env.Open<CKs5895Tab>();
+    auto ps3 = env.Open<CPostS3>();
+    auto ps4 = env.Open<CPostS4>();
+    Ctl<QPushButton>(*ps4, 8156)->click(); // the form list, which enables the form page's prints
+    const size_t asked = env.JobEvents().size();
     Ctl<QPushButton>(*epson, 8067)->click();
     Ctl<QPushButton>(*ks, 8078)->click();
     Ctl<QPushButton>(*kssm, 8063)->click();
     Ctl<QPushButton>(*ks95, 8107)->click();
-    ASSERT_TRUE(env.sim->WaitForEvents(5, 5000, "job"));
+    for (auto [page, id] :
+         {std::pair<TavPage*, int>{ps3.get(), 8057}, {ps3.get(), 8065}, {ps4.get(), 8088}, {ps4.get(), 8057}})
+        Ctl<QPushButton>(*page, id)->click();
+    ASSERT_TRUE(env.sim->WaitForEvents(asked + 8, 5000, "job"));
     std::vector<std::string> printed;
     for (const auto& j : env.JobEvents())
         if (!j.Field("printed").empty()) printed.push_back(j.Field("printed"));
     EXPECT_EQ(printed, (std::vector<std::string>{"[\"EPSONFONT\"]", "[\"KSFONT\"]", "[\"KSSMFONT\"]",
-                                                 "[\"KSC5895FONT\"]"}));
+                                                 "[\"KSC5895FONT\"]", "[\"PSFONT\"]", "[\"FLASHPSDIR\"]",
+                                                 "[\"PSFSFONT\"]", "[\"PSFONT\"]"}));
     for (const auto& j : env.JobEvents())
         EXPECT_EQ(j.Field("notes"), "") << j.raw;
     EXPECT_TRUE(env.ui.Messages().empty());

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "pjl/ConfigFiles.h"
+
 namespace tavtest {
 
 QApplication& QtApp() {
@@ -14,6 +16,26 @@ QApplication& QtApp() {
 
 std::string ShippedDataFolder() {
     return std::string(TAV_SHIPPED_DATA) + "/";
+}
+
+void UseShippedModel(PageEnv& env, const std::string& model) {
+    tav::AppConfig& cfg = env.ctx->cfg;
+    cfg.programFolder = ShippedDataFolder();
+    if (model.empty()) return;
+    cfg.model = model;
+    cfg.userConfigFilePath = env.home.dir + "user.ini"; // none: the profile alone
+    tav::ResolveConfigFiles(cfg);
+}
+
+std::string TwoFlashFonts() {
+    // Per font: number, ID (big-endian), name in 20 bytes, set in 3.
+    auto font = [](uint8_t number, uint16_t id, const std::string& name, const std::string& set) {
+        std::string r(1, static_cast<char>(number));
+        r += static_cast<char>(id >> 8);
+        r += static_cast<char>(id & 0xFF);
+        return r + name + std::string(20 - name.size(), '\0') + (set + "   ").substr(0, 3);
+    };
+    return std::string("\x00\x02", 2) + font(4, 300, "Letter Gothic", "10U") + font(9, 4096, "OCR-B", "0O");
 }
 
 PageEnv::PageEnv(const std::string& config, const std::string& lang)

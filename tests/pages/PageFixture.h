@@ -56,4 +56,12 @@ struct PageEnv {
 // The folder the build lays the data files out in (with '/').
 std::string ShippedDataFolder();
 
+// The program folder as the build lays it out, which is the install's layout: the default lists
+// beside the programs, a model's own in its folder. With a model, its shipped profile is in use.
+void UseShippedModel(PageEnv& env, const std::string& model = {});
+
+// A flash font listing as the printer answers FSFONTINFO: Letter Gothic (font 4, ID 300, 10U) and
+// OCR-B (font 9, ID 4096, 0O).
+std::string TwoFlashFonts();
+
 } // namespace tavtest

@@ -41,14 +41,6 @@ std::string ShippedModel(const char* model) {
     return ReadFile(ShippedDataFolder() + "models/" + model + "/comtav.ini");
 }
 
-// The list files beside the program, as an install lays them out.
-void ShipLists(PageEnv& env, bool kalor = false) {
-    const std::string data = ShippedDataFolder();
-    env.home.Write("TypeFace.ini",
-                   ReadFile(data + (kalor ? "models/kalor-k2250/TypeFace.ini" : "TypeFace.ini")));
-    env.home.Write("SymbolSet.ini", ReadFile(data + "SymbolSet.ini"));
-}
-
 PrinterSettings Printer(bool kalor = false) {
     PrinterSettings s;
     s.residentFontCount = kalor ? 68 : 54;
@@ -97,16 +89,6 @@ bool HasLine(const std::vector<std::string>& lines, const std::string& prefix) {
                        [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
 }
 
-// One FSFONTINFO record: number, ID, name and set, as the printer sends them.
-std::string FontRecord(uint8_t number, uint16_t id, const std::string& name, const std::string& set) {
-    std::string r(1, static_cast<char>(number));
-    r += static_cast<char>(id >> 8);
-    r += static_cast<char>(id & 0xFF);
-    r += name.substr(0, 20) + std::string(20 - std::min<size_t>(name.size(), 20), '\0');
-    r += (set + "   ").substr(0, 3);
-    return r;
-}
-
 const char* const kFlashModel = "[Common]\nSTRING=ORB\n[TAB]\nPCL=1\nDOWNLOAD=1\n[PCL]\nCourier=1\n";
 
 } // namespace
@@ -114,8 +96,8 @@ const char* const kFlashModel = "[Common]\nSTRING=ORB\n[TAB]\nPCL=1\nDOWNLOAD=1\
 TEST(PclPage, SizeAndLinesFieldsAreClampedThroughTheControls) {
     for (const bool kalor : {false, true}) {
         SCOPED_TRACE(kalor ? "OEM" : "standard");
-        PageEnv env(kalor ? "[Common]\nSTRING=KALOR\n" : "[Common]\nSTRING=ORB\n");
-        ShipLists(env, kalor);
+        PageEnv env("[Common]\nSTRING=ORB\n");
+        tavtest::UseShippedModel(env, kalor ? "kalor-k2250" : "");
         Report(env, Printer(kalor));
         CPclTab page(*env.ctx);
         page.EnsureCreated();
@@ -174,7 +156,7 @@ TEST(PclPage, SizeAndLinesFieldsAreClampedThroughTheControls) {
 
 TEST(PclPage, TypefacesAndSymbolSetsFollowEachOther) {
     PageEnv env(ShippedModel("ml-2250"));
-    ShipLists(env);
+    tavtest::UseShippedModel(env);
     PrinterSettings s = Printer();
     s.featureFlags = 0x4000;
     Report(env, s);
@@ -238,7 +220,7 @@ TEST(PclPage, TypefacesAndSymbolSetsFollowEachOther) {
 TEST(PclPage, APrinterDefaultOfGreekShowsAtItsListPosition) {
     for (const bool arabicOff : {false, true}) {
         PageEnv env(std::string("[Common]\nSTRING=ORB\n[PCL]\nArabic_OFF=") + (arabicOff ? "1" : "0") + "\n");
-        ShipLists(env);
+        tavtest::UseShippedModel(env);
         PrinterSettings s = Printer();
         s.featureFlags = 0x4000;
         s.symSet = 43;
@@ -257,12 +239,11 @@ TEST(PclPage, APrinterDefaultOfGreekShowsAtItsListPosition) {
 
 TEST(PclPage, AFlashFontShowsItsOwnSetAndSendNamesItsFontNumber) {
     PageEnv env(kFlashModel);
-    ShipLists(env);
+    tavtest::UseShippedModel(env);
     PrinterSettings s = Printer();
     s.featureFlags = 0x80;
     Report(env, s);
-    env.Reply(std::string("\x00\x02", 2) + FontRecord(4, 300, "Letter Gothic", "10U") +
-              FontRecord(9, 4096, "OCR-B", "0O"));
+    env.Reply(tavtest::TwoFlashFonts());
     CPclTab page(*env.ctx);
     page.EnsureCreated();
     EXPECT_TRUE(env.ctx->store.pclPageCreated);
@@ -293,14 +274,13 @@ TEST(PclPage, AFlashFontShowsItsOwnSetAndSendNamesItsFontNumber) {
 
 TEST(PclPage, APrinterDefaultFlashFontIsFoundByItsNumberAndSendsNothingUnchanged) {
     PageEnv env(kFlashModel);
-    ShipLists(env);
+    tavtest::UseShippedModel(env);
     PrinterSettings s = Printer();
     s.featureFlags = 0x80;
     s.fontNumber = 9;
     s.pclPageValue = 1;
     Report(env, s);
-    env.Reply(std::string("\x00\x02", 2) + FontRecord(4, 300, "Letter Gothic", "10U") +
-              FontRecord(9, 4096, "OCR-B", "0O"));
+    env.Reply(tavtest::TwoFlashFonts());
     CPclTab page(*env.ctx);
     page.EnsureCreated();
     EXPECT_EQ(Ctl<QComboBox>(page, 8041)->currentIndex(), 55);
@@ -320,15 +300,16 @@ TEST(PclPage, APrinterDefaultFlashFontIsFoundByItsNumberAndSendsNothingUnchanged
 // in the store, and both show the form lines of the new orientation.
 TEST(PclPage, OrientationIsSharedWithThePrintingPage) {
     PageEnv env(ShippedModel("ml-2250"));
-    ShipLists(env);
+    tavtest::UseShippedModel(env);
     PrinterSettings s = Printer();
     s.paper = 0; // Letter: 60 lines upright, 45 on its side
     s.topMargin = 10;
     s.leftMargin = 5;
     Report(env, s);
-    CPrintingTab printing(*env.ctx);
+    PaperLayout sheet(*env.ctx);
+    CPrintingTab printing(*env.ctx, &sheet);
     printing.EnsureCreated();
-    CPclTab pcl(*env.ctx);
+    CPclTab pcl(*env.ctx, &sheet);
     pcl.EnsureCreated();
     PrinterSettings& ed = env.ctx->store.edited;
     auto* top = Ctl<QLineEdit>(printing, 8023);
@@ -381,7 +362,9 @@ TEST(PclPage, MissingListFilesGiveTheMessageAndAUsablePage) {
     Choose(Ctl<QComboBox>(page, 1151), 1);
     EXPECT_EQ(env.ctx->store.edited.autoCr, 1);
 
-    // A file with odd lines: each line is one typeface, nothing breaks.
+    // A file with odd lines: each line is one typeface, nothing breaks. It holds fewer than the
+    // model's built-in typefaces: the page says so and numbers the rest, so flash fonts follow at
+    // their own positions.
     PageEnv odd("[Common]\nSTRING=ORB\n");
     odd.home.Write("TypeFace.ini", "0=Mono\nno equals\n\n3=a=b\n" + std::string(5000, 'y') + "\n\xFF\xFE\n");
     odd.home.Write("SymbolSet.ini", "\xEF\xBB\xBF"
@@ -389,17 +372,19 @@ TEST(PclPage, MissingListFilesGiveTheMessageAndAUsablePage) {
     Report(odd, Printer());
     CPclTab oddPage(*odd.ctx);
     oddPage.EnsureCreated();
-    EXPECT_TRUE(odd.ui.Messages().empty());
+    ASSERT_EQ(odd.ui.Messages().size(), 1u);
+    EXPECT_EQ(odd.ui.Messages()[0].text, odd.ctx->GetLangText("PCL", "IDS_TYPEFACE_COUNT"));
     auto* faces = Ctl<QComboBox>(oddPage, 8041);
-    ASSERT_EQ(faces->count(), 6);
+    ASSERT_EQ(faces->count(), 54);
     EXPECT_EQ(faces->itemText(3), "a=b");
+    EXPECT_EQ(faces->itemText(53), "Typeface 53");
     EXPECT_EQ(faces->currentIndex(), 3);
     EXPECT_EQ(Ctl<QComboBox>(oddPage, 8044)->itemText(0), "Roman-8");
 }
 
 TEST(PclPage, FontListPrintWaitsForThePrinterOrShowsTheError) {
     PageEnv env("[Common]\nSTRING=ORB\n");
-    ShipLists(env);
+    tavtest::UseShippedModel(env);
     Report(env, Printer());
     CPclTab page(*env.ctx);
     page.EnsureCreated();
@@ -423,18 +408,21 @@ TEST(PclPage, FontListPrintWaitsForThePrinterOrShowsTheError) {
     EXPECT_EQ(env.dev.Held(), 0);
 }
 
-// Every model and language: the texts the page asks for exist, every control has its popup, and a
-// right-click shows the control's own topic.
+// Every model and language: the model's own typefaces from its folder as the install lays it out,
+// the texts the page asks for, every control's popup, and a right-click shows the control's topic.
 TEST(PclPage, ShippedTextsAndHelp) {
     for (const char* model : {"clp-3550ps", "ml-2250", "kalor-k2250"})
         for (const char* lang : {"EN", "KR"}) {
             const std::string what = std::string(model) + " " + lang;
-            PageEnv env(ShippedModel(model), lang);
-            ShipLists(env, std::string(model) == "kalor-k2250");
+            PageEnv env("", lang);
+            tavtest::UseShippedModel(env, model);
             Report(env, Printer(std::string(model) == "kalor-k2250"));
             CPclTab page(*env.ctx);
             page.EnsureCreated();
             EXPECT_TRUE(env.ui.Messages().empty()) << what;
+            auto* faces = Ctl<QComboBox>(page, 8041);
+            EXPECT_EQ(faces->count(), env.ctx->IsKalor() ? 68 : 54) << what;
+            EXPECT_EQ(faces->itemText(60), env.ctx->IsKalor() ? "Hebrew Sans" : "") << what;
             for (const auto& [section, key] : page.LangKeysAsked())
                 EXPECT_FALSE(env.ctx->GetLangText(section, key).empty())
                     << what << ": [" << section << "] " << key;
@@ -446,7 +434,7 @@ TEST(PclPage, ShippedTextsAndHelp) {
             }
         }
     PageEnv env(ShippedModel("ml-2250"));
-    ShipLists(env);
+    tavtest::UseShippedModel(env);
     Report(env, Printer());
     CPclTab page(*env.ctx);
     page.EnsureCreated();

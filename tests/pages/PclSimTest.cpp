@@ -122,20 +122,25 @@ TEST(PclSim, FaultyFontListingsNeverBreakTheTypefaceList) {
         const char* fault;
         int fonts; // what the list must hold; -1: whatever arrived whole
     };
-    const Case cases[] = {{"delay=150", 5}, {"split=7", 5},       {"truncate=40", -1},
-                          {"garbage", -1},  {"drop-after=1", -1}, {"no-reply", 0}};
+    const Case cases[] = {{"delay=150", 5},     {"split=7", 5},  {"truncate=40", -1}, {"garbage", -1},
+                          {"drop-after=1", -1}, {"no-reply", 0}, {"drop", 0},         {"stall", -1},
+                          {"unasked", -1},      {"refuse", 0}};
     for (const auto& [fault, fonts] : cases) {
         SCOPED_TRACE(fault);
         tavtest::SimProcess sim("mono-pcl", {"--fault", fault});
         SimEnv env(sim);
-        // A record of our own stands in for the settings query, which the faults would hit too.
+        // A record of our own stands in for the settings query, which the faults would hit too:
+        // the default is flash font 9, which a listing cut short may lack.
         PrinterSettings& ed = env.ctx.store.edited;
         ed.featureFlags = 0x80;
         ed.residentFontCount = 54;
-        ed.fontNumber = 3;
+        ed.fontNumber = 9;
+        ed.pclPageValue = 1;
         env.ctx.store.reported = ed;
         CPclTab page(env.ctx);
         page.EnsureCreated();
+        EXPECT_EQ(ComposeSettingsLines(env.ctx), std::vector<std::string>{"@PJL DEFAULT RESOLUTION = 600"})
+            << "whatever arrived, the load changed nothing";
         auto* faces = Ctl<QComboBox>(page, 8041);
         ASSERT_GE(faces->count(), 54);
         EXPECT_LE(faces->count(), 54 + 5);

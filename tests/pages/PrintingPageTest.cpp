@@ -681,7 +681,8 @@ TEST(PrintingPageFactory, TheSheetGetsThePrintingPage) {
     App();
     RecordingUiHost ui;
     AppContext ctx(ui);
-    auto page = CreatePage(PageId::Printing, ctx);
+    PaperLayout paper(ctx);
+    auto page = CreatePage(PageId::Printing, ctx, paper);
     ASSERT_NE(page, nullptr);
     EXPECT_NE(dynamic_cast<CPrintingTab*>(page.get()), nullptr);
     EXPECT_EQ(page->TemplateId(), 5003);

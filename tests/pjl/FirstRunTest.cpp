@@ -115,6 +115,19 @@ TEST_F(FirstRunTest, TheProfileComesFromTheModelTheUsersFileOrTheProgramFolder) 
     EXPECT_EQ(UserConfigFile(), home.dir + ".config/wintav32/comtav.ini");
 }
 
+// A model's data file lies beside its profile, also through a default profile linked into its
+// folder as the install makes it; what the folder lacks comes from the program folder.
+TEST_F(FirstRunTest, DataFilesComeFromTheModelsFolderFirst) {
+    home.Write("models/ml-2250/TypeFace.ini", "model");
+    fs::create_symlink("models/ml-2250/comtav.ini", home.dir + "comtav-link.ini");
+    AppConfig cfg;
+    cfg.programFolder = home.dir;
+    cfg.configFilePath = home.dir + "comtav-link.ini";
+    EXPECT_EQ(ModelDataFile(cfg, "TypeFace.ini"),
+              fs::canonical(home.dir + "models/ml-2250/TypeFace.ini").string());
+    EXPECT_EQ(ModelDataFile(cfg, "SymbolSet.ini"), home.dir + "SymbolSet.ini");
+}
+
 TEST_F(FirstRunTest, AKeyInTheUsersFileWinsOverTheProfileKeyByKey) {
     User("[common]\ndeviceid=tcp://printer:9101\nTIMER=\n[tab]\nPCL=1\n");
     hooks.runMainWindow = [](AppContext&) {};

@@ -260,4 +260,19 @@ TEST_F(StartupTest, FirmwareUpdateOnlyChecksPresenceThenReadiness) {
     EXPECT_TRUE(app->FirmwareUpdateOnly());
 }
 
+// The check and the transfer talk to the same device: the one --device names, else the whole
+// of DeviceID, never one cut at 127 characters.
+TEST_F(StartupTest, FirmwareUpdateOnlyChecksTheDeviceTheTransferUses) {
+    const std::string longName = "tcp://" + std::string(150, 'p') + ".example:9100";
+    for (const auto& [override, checked] : {std::pair<std::string, std::string>{"", longName},
+                                            {"tcp://127.0.0.1:9101", "tcp://127.0.0.1:9101"}}) {
+        dev->Reset();
+        home.Write("comtav.ini", "[Common]\nDebug=1\nAUTOFWUP=1\nDeviceID=" + longName + "\n");
+        app = std::make_unique<Application>(ui, hooks);
+        app->Context().cfg.deviceOverride = override;
+        EXPECT_EQ(app->InitInstance(home.dir), StartupOutcome::Ran);
+        EXPECT_NE(dev->Log().find("DeviceCheck(" + checked + ",0,0,1)"), std::string::npos) << dev->Log();
+    }
+}
+
 TEST(Platform, WindowsVersionIsTheModernOne) { EXPECT_EQ(CheckWindowsVersion(), 3); }

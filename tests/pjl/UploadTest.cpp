@@ -3,11 +3,14 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 
 #include "FakeDev.h"
+#include "pjl/PclFont.h"
 #include "pjl/Resolution.h"
+#include "pjl/SettingsFields.h"
 #include "pjl/SettingsRecord.h"
 #include "pjl/Upload.h"
 #include <qvdevm/qvdevm.h>
@@ -205,6 +208,48 @@ TEST_F(UploadTest, FontSourceResidentOrFlash) {
               (Lines{d + "FONTSOURCE = RFONT", d + "FONTNUMBER = 67", kRes600}));
 }
 
+// Resident or flash is part of the comparison, for either form the printer reports its default
+// in: every change of the default typeface is sent, and the same font named another way is not.
+TEST_F(UploadTest, TypefaceSourceIsComparedWithTheNumber) {
+    auto fonts = std::make_shared<std::vector<FlashFontEntry>>(2);
+    (*fonts)[0].fontNumber = 9;
+    (*fonts)[1].fontNumber = 42;
+    using Edit = std::function<void(PrinterSettings&)>;
+    auto pick = [](int pos) -> Edit {
+        return [pos](PrinterSettings& s) { PickTypeface(s, pos, s.residentFontCount); };
+    };
+    // As tavctl sets it: the number alone.
+    auto number = [](uint32_t n) -> Edit { return [n](PrinterSettings& s) { FindField("FONTNUMBER")->set(s, n); }; };
+    const struct {
+        const char* what;
+        uint32_t resident;
+        uint8_t number, flag; // the printer's report
+        Edit edit;
+        const char *source, *sent; // the two lines' values; nothing sent without them
+    } rows[] = {
+        {"built-in 9 over flash font 9", 54, 9, 1, pick(9), "RFONT", "9"},
+        {"the flash default picked again", 54, 9, 1, pick(54), nullptr, nullptr},
+        {"a listing place picked by its font", 54, 54, 0, pick(54), nullptr, nullptr},
+        {"a flash font over a built-in one", 54, 3, 0, pick(54), "FFONT", "9"},
+        {"a number alone is built in", 54, 9, 1, number(5), "RFONT", "5"},
+        {"the same number alone", 54, 9, 1, number(9), nullptr, nullptr},
+        {"built-in over an unlisted default", 54, 7, 1, pick(0), "RFONT", "0"},
+        {"OEM: flash over a Hebrew face", 68, 60, 0, pick(69), "FFONT", "42"},
+        {"OEM: its last built-in face", 68, 68, 0, pick(67), "RFONT", "67"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        PrinterSettings& r = ctx.store.reported;
+        r.residentFontCount = row.resident, r.fontList = fonts, r.flashFontCount = 2;
+        r.fontNumber = row.number, r.pclPageValue = row.flag;
+        Lines want{kRes600};
+        if (row.sent)
+            want = {"@PJL DEFAULT FONTSOURCE = " + std::string(row.source),
+                    "@PJL DEFAULT FONTNUMBER = " + std::string(row.sent), kRes600};
+        EXPECT_EQ(LinesFor(row.edit), want);
+    }
+}
+
 TEST_F(UploadTest, PersonalityTwelveIsEpsonOrIbm) {
     const std::string d = "@PJL DEFAULT ";
     EXPECT_EQ(LinesFor([](PrinterSettings& s) { s.personality = 12, s.epsonIbm = 1; }),
@@ -289,7 +334,7 @@ TEST_F(UploadTest, AnUnchangedSendReturnsTheReportedResolutionOnEveryQualityList
                      std::to_string(row.economode));
         Config(row.config);
         ctx.replyBuffer.fill(0);
-        const std::vector<uint8_t> record = {0x00, 0x01, 0x02, 13, 1, row.economode, 53, 1, row.code, 0xFF, 0x00};
+        const std::vector<uint8_t> record = {0x00, 0x01, 0x02, 13, 1, row.economode, 53, 1, row.code, 0xC6, 4, 0, 0, 0, 0, 0xFF, 0x00};
         std::copy(record.begin(), record.end(), ctx.replyBuffer.begin());
         ASSERT_TRUE(LoadSettingsRecord(ctx));
         EXPECT_EQ(ctx.store.edited, ctx.store.reported);
@@ -450,13 +495,13 @@ TEST_F(UploadTest, PortBusyAfterTheWriteShowsTheBusyMessage) {
 TEST_F(UploadTest, RoundTripMakesBothInstancesEqualAndTheSecondSendCarriesOnlyResolution) {
     BindFake();
     // The printer at 600 dpi (its code 1), auto continue off.
-    const std::vector<uint8_t> before = {0x00, 0x01, 0x02, 53, 1, 1, 12, 1, 0, 0xFF, 0x00};
+    const std::vector<uint8_t> before = {0x00, 0x01, 0x02, 53, 1, 1, 12, 1, 0, 0xC6, 4, 0, 0, 0, 0, 0xFF, 0x00};
     std::copy(before.begin(), before.end(), ctx.replyBuffer.begin());
     ASSERT_TRUE(LoadSettingsRecord(ctx));
     EXPECT_EQ(ctx.store.edited.resolution, 0); // the short list's 600
     ctx.store.edited.autoCont = 1;
 
-    const std::vector<uint8_t> after = {0x00, 0x01, 0x02, 53, 1, 1, 12, 1, 1, 0xFF, 0x00};
+    const std::vector<uint8_t> after = {0x00, 0x01, 0x02, 53, 1, 1, 12, 1, 1, 0xC6, 4, 0, 0, 0, 0, 0xFF, 0x00};
     dev->QueueRead(after);
     ASSERT_EQ(UploadSettings(ctx), 1);
     EXPECT_EQ(Bytes(dev->Written()), Job({"@PJL DEFAULT AUTOCONT = ON ", kRes600}));

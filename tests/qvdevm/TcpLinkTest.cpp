@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <fstream>
 #include <mutex>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <tuple>
@@ -355,4 +357,37 @@ TEST(TcpLink, EachThreadTalksToTheDeviceItOpened) {
     EXPECT_EQ(wrong.load(), 0);
     EXPECT_EQ(first.Accepts(), 1);
     EXPECT_EQ(second.Accepts(), 1);
+}
+
+// A printer that stops taking data for the write timeout has not gone: the write ends short and
+// the rest goes on over the same connection once the printer reads again, every byte in order.
+TEST(TcpLink, AWriteThatTimesOutLeavesTheConnectionForTheRest) {
+    ScopedEnv writeTimeout("QVDEVM_WRITE_TIMEOUT_MS", "300"); // taken when the link is made
+    std::string data(16 << 20, 'x'); // more than any window takes unread
+    data.back() = 'z';
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool readAgain = false;
+    std::string got;
+    ScriptServer server([&](Peer& peer, int) {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return readAgain; });
+        char buffer[1 << 16];
+        for (ssize_t n; got.size() < data.size() && (n = recv(peer.fd, buffer, sizeof buffer, 0)) > 0;)
+            got.append(buffer, static_cast<size_t>(n));
+    });
+    const Api& api = Lib();
+    const uint32_t first = WritePrinter(api, server.Name(), data);
+    ASSERT_GT(first, 0u);
+    ASSERT_LT(first, data.size());
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        readAgain = true;
+    }
+    changed.notify_all();
+    EXPECT_EQ(WritePrinter(api, server.Name(), data.substr(first)), data.size() - first);
+    ASSERT_TRUE(server.WaitDone(1));
+    EXPECT_EQ(got.size(), data.size());
+    EXPECT_EQ(got.back(), 'z');
+    EXPECT_EQ(server.Accepts(), 1);
 }

@@ -33,6 +33,13 @@ public:
     void Send(const std::string& s) {
         ASSERT_EQ(send(m_fd, s.data(), s.size(), MSG_NOSIGNAL), ssize_t(s.size()));
     }
+    // Sends as much as the peer takes; the count, short when the peer went away.
+    size_t SendAll(const std::string& s) {
+        size_t done = 0;
+        for (ssize_t n = 0; done < s.size() && (n = send(m_fd, s.data() + done, s.size() - done, MSG_NOSIGNAL)) > 0;)
+            done += size_t(n);
+        return done;
+    }
     // Reads until n bytes came, the peer closed, or nothing came for quietMs.
     Bytes Read(size_t n, int quietMs = 1500) {
         Bytes out;

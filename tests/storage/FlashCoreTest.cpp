@@ -112,7 +112,7 @@ TEST_F(FlashFixture, RefreshKeepsUnsentEditsAndFollowsThePrinterElsewhere) {
     // The printer now reports paper 2, copies 5, duplex 1, active macro 7.
     const std::string record = std::string("\x01\x00\x00", 3) + std::string("\x00\x01\x02", 3) +
                                std::string("\x02\x02\x00\x05", 4) + std::string("\x07\x01\x01", 3) +
-                               std::string("\x5b\x02\x00\x07", 4) + std::string("\xff\x00", 2);
+                               std::string("\x5b\x02\x00\x07", 4) + std::string("\xc6\x04\x00\x00\x00\x00\xff\x00", 8);
     // One font: number 1, ID 257, a 20-character name, symbol set "OK ".
     const std::string fonts = std::string("\x00\x01\x01\x01\x01", 5) + "Univers Medium      " + "OK ";
     dev.reads = {fonts, record, std::string("\x00\x01\x00\x07", 4)};

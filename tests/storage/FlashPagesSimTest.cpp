@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -288,11 +289,32 @@ TEST(FlashPageSimTest, AListCutShortShowsWhatArrivedAndSaysSo) {
     EXPECT_EQ(env.ui.Messages()[0].text, env.ctx->GetLangText("FLASH", "Msg_list_incomplete"));
 }
 
+// The send dialog's file, cut off part way: the dialog says how much of it was handed to the
+// link, and the rest never reaches the printer as print data over a new connection.
+TEST(SendDialogSimTest, ACutTransferSaysWhatTheLinkTookAndSendsNoMore) {
+    SimEnv env("mono-pcl", {"--fault", "FSDOWNLOADFONT:cut=1000000"});
+    TempFile font(Pattern(6 << 20), "cut.sfp"); // more than the link can have in flight
+    CSendProgressDlg dlg(*env.ctx, font.path, FontDownloadHeader(9), std::nullopt);
+    ModalUser user(font.path);
+    dlg.exec();
+    const SendResult& r = dlg.Result();
+    EXPECT_EQ(r.status, SendStatus::ChunkShort);
+    EXPECT_GE(r.handed, 1000000u - 64);
+    EXPECT_LT(r.handed, r.size);
+    EXPECT_NE(qobject_cast<QLabel*>(dlg.Control(8093))->text().toStdString().find(std::to_string(r.handed) + " of " + std::to_string(r.size) + " bytes had been handed to the link"),
+              std::string::npos);
+    ASSERT_TRUE(env.sim.WaitForEvents(1, 5000, "close"));
+    for (const auto& e : env.sim.Events())
+        EXPECT_NE(e.event, "data");
+}
+
 TEST(FormPageSimTest, FormsOfEdgeSizesAreListedAndDeleted) {
     SimEnv env("color-ps");
     CPostS4 page(*env.ctx);
     page.EnsureCreated();
     page.OnSetActive();
+    // The form page's buttons by their clicks: one wired to another action fails here.
+    auto click = [&page](int id) { qobject_cast<QPushButton*>(page.Control(id))->click(); };
     EXPECT_EQ(Column(page.FormList(), 1), (std::vector<QString>{"Invoice", "Letterhead"}));
     for (size_t size : {size_t(0), size_t(4096)}) {
         SCOPED_TRACE(size);
@@ -300,12 +322,11 @@ TEST(FormPageSimTest, FormsOfEdgeSizesAreListedAndDeleted) {
         TempFile file(data, "form" + std::to_string(size) + ".ps");
         env.ui.files = {file.path};
         ModalUser user(file.path);
-        page.OnAdd();
+        click(8080);
         EXPECT_EQ(user.status, SendStatus::Complete);
         EXPECT_TRUE(env.Received("@PJL SET PSFORMNAME=" + file.path + "\n@PJL SET PSFORMSIZE=" +
                                  std::to_string(size) + "\n@PJL FSDOWNLOADPSFORM\r\n" + data + kUel));
         EXPECT_TRUE(page.Control(8080)->isEnabled()); // the listing was read again at once
-        page.OnRefresh();
         const std::vector<QString> names = Column(page.FormList(), 1);
         const QString name = QString::fromStdString(std::filesystem::path(file.path).filename().string());
         ASSERT_NE(std::find(names.begin(), names.end(), name), names.end());
@@ -315,13 +336,14 @@ TEST(FormPageSimTest, FormsOfEdgeSizesAreListedAndDeleted) {
     // A file that cannot be opened is said so, and nothing is sent.
     const size_t jobs = env.sim.Jobs().size();
     env.ui.files = {std::string("/nonexistent/form.ps")};
-    page.OnAdd();
+    click(8080);
     EXPECT_EQ(env.sim.Jobs().size(), jobs);
     ASSERT_FALSE(env.ui.Messages().empty());
     EXPECT_EQ(env.ui.Messages().back().text, env.ctx->GetLangText("STRING", "IDS_SEND_NOTOPEN"));
 
+    click(8156); // Refresh, then Delete All
     env.ui.answers = {MsgResult::Yes};
-    page.OnDeleteAll();
+    click(8076);
     EXPECT_TRUE(env.Received(kUel + "@PJL\r\n@PJL FSDELETEPSFORMALL\n" + kUel));
     page.OnSetActive();
     EXPECT_EQ(page.FormList()->topLevelItemCount(), 0);

@@ -2,6 +2,7 @@
 // need no simulator (hidden buttons, radio values, questions, beeps, failures, help topics).
 #include <gtest/gtest.h>
 
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <cstdio>
@@ -46,26 +47,28 @@ TEST(PostScriptPagesTest, FlashButtonsFollowTheCapabilityAndFormatAsksFirst) {
     PageEnv env("");
     CPostS3 page(*env.ctx);
     page.EnsureCreated();
+    // Through the buttons, so a button wired to another action fails.
+    auto click = [&page](int id) { qobject_cast<QPushButton*>(page.Control(id))->click(); };
     env.ui.answers = {MsgResult::No, MsgResult::Yes, MsgResult::Yes};
-    page.OnFormatFlash();
+    click(8071);
     EXPECT_EQ(env.Written(), "");
     ASSERT_EQ(env.ui.Messages().size(), 1u);
     EXPECT_EQ(env.ui.Messages()[0].text, env.ctx->GetLangText("FLASH", "Msg_format_flash"));
     EXPECT_EQ(env.ui.Messages()[0].buttons, MsgButtons::YesNo);
-    page.OnFormatFlash();
+    click(8071);
     EXPECT_EQ(env.Written(), kUel + "@PJL\r\n@PJL FORMAT FLASH\r\n" + kUel);
     EXPECT_EQ(env.ui.Waits(), std::vector<unsigned>{20000});
     // A printer that takes nothing: still the full wait, and no error box.
     env.ui.Clear();
     env.dev.Set("open", 0);
-    page.OnFormatFlash();
+    click(8071);
     EXPECT_EQ(env.ui.Waits(), std::vector<unsigned>{20000});
     EXPECT_EQ(env.ui.Messages().size(), 1u); // the question only
     // The directory print fails silently, the font list print with the error box.
     env.ui.Clear();
-    page.OnPrintFlashDirectory();
+    click(8065);
     EXPECT_TRUE(env.ui.Messages().empty());
-    page.OnPrintFontList();
+    click(8057);
     EXPECT_EQ(env.ui.Messages().size(), 1u);
 }
 
@@ -101,7 +104,7 @@ TEST(PostScriptPagesTest, FailedFormQueryKeepsTheRowsAndAnUnsafePathIsRefused) {
     page.OnSetActive();
     ASSERT_EQ(page.FormList()->topLevelItemCount(), 1);
     EXPECT_EQ(page.FormList()->topLevelItem(0)->text(2), "256");
-    page.OnRefresh(); // no reply this time
+    qobject_cast<QPushButton*>(page.Control(8156))->click(); // no reply this time
     EXPECT_EQ(page.FormList()->topLevelItemCount(), 1);
     EXPECT_EQ(env.ui.Messages().size(), 1u);
     env.dev.Reset();
@@ -109,7 +112,7 @@ TEST(PostScriptPagesTest, FailedFormQueryKeepsTheRowsAndAnUnsafePathIsRefused) {
     const std::string path = "/tmp/tavform-" + std::to_string(::getpid()) + "\nX.ps";
     { std::ofstream(path) << "%!PS"; }
     env.ui.files = {path};
-    page.OnAdd();
+    qobject_cast<QPushButton*>(page.Control(8080))->click();
     std::remove(path.c_str());
     EXPECT_EQ(env.Written(), "");
     ASSERT_EQ(env.ui.Messages().size(), 1u);
@@ -152,7 +155,7 @@ TEST(DownloadPageTest, InertWithoutFlashBeepsWithoutSelectionAndDeletesEvenOnFai
     env.ctx->store.edited.featureFlags = 0x80;
     env.Reply(std::string("\x00\x02\x01\x00\x14", 5) + std::string(23, 'a') + std::string("\x02\x00\x15", 3) +
               std::string(23, 'b'));
-    env.Reply(std::string("\x01\x00\x00\x5b\x02\xff\xff\xff\x00", 9)); // the settings record
+    env.Reply(std::string("\x01\x00\x00\x5b\x02\xff\xff\xc6\x04\x00\x00\x00\x00\xff\x00", 15)); // the settings record
     env.Reply(std::string("\x00\x00", 2));                             // no macros
     page.OnRefresh();
     ASSERT_EQ(page.FontList()->topLevelItemCount(), 2);

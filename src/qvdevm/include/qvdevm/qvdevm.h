@@ -37,10 +37,14 @@ extern "C" {
 // callers' signature). Connects when no link to that name is up (within the connect timeout);
 // 0 when the name is bad, longer than QVDEVM_DEVICE_NAME_MAX, or the device cannot be reached.
 QVDEVM_API int DeviceOpen(int a, int b, int c, int d, const char* deviceName);
-// Sends length bytes of data to the calling thread's device, bringing the link up first. A write
-// that begins a new job (it starts with the UEL, or it is the first after a read) first discards
-// unread bytes of earlier exchanges. *written (when not NULL) gets the count that went out;
-// 1 only when all of it did. Blocks until the device has taken the bytes or the write timeout.
+// Sends length bytes of data to the calling thread's device. A write that begins a new job (it
+// starts with the UEL, follows a read, or follows a write that ended with the UEL) first discards
+// unread bytes of earlier exchanges, what has arrived but not been taken in included, and brings
+// the link up when it is down. Any other write continues a stream and goes only into the
+// connection that carried the write before it: once that is lost, it and every later write of
+// the stream send nothing. *written (when not NULL) gets the count that went out; 1 only when
+// all of it did. Blocks until the device has taken the bytes or the write timeout, which leaves
+// the connection up for the rest.
 QVDEVM_API int DeviceWrite(const void* data, uint32_t length, uint32_t* written);
 // Waits up to the read timeout for the first byte of a reply, then collects until capacity is
 // filled or the line has been quiet for the quiet time; never writes past capacity. *received
